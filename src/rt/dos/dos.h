@@ -1,0 +1,83 @@
+// rt/dos: the platform layer. DOS paths with drive letters and "\" are
+// resolved on this machine; drives, the printer Lpt1 and the one interpreter
+// command the system runs are stood in for here.
+//
+//   FPO_DRIVE_C  folder standing for the root of drive C:, the current drive
+//                (unset: the parent of the current directory)
+//   FPO_DRIVE_A, FPO_DRIVE_B  folders for the diskette drives (unset or
+//                missing: the drive is not ready)
+//   FPO_LPT1     path opened for writing as the printer (default /dev/lp0),
+//                or "|command" whose standard input receives the bytes
+//
+// Every path component is matched without regard to case; a component that
+// does not exist is taken upper-case, so new files get upper-case names.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rt/err/error.h"
+
+namespace rt::dos {
+
+struct Config {
+  std::filesystem::path driveC;  // empty: the parent of the current directory
+  std::optional<std::filesystem::path> driveA;
+  std::optional<std::filesystem::path> driveB;
+  std::string lpt1 = "/dev/lp0";
+
+  static Config fromEnvironment();
+};
+
+class Platform {
+ public:
+  explicit Platform(Config cfg, err::ErrorSystem* errors = nullptr);
+
+  const Config& config() const { return cfg_; }
+
+  // Host path for a DOS path: "\ZOZ\S_UPS.211" (root of the current drive),
+  // "s_ctr.dbf" (current directory), "C:\ZOZ\I01CTL", "A:FUPSLM11.TXT" or
+  // "A:\FUPSLM11.TXT". nullopt when the drive is not ready.
+  std::optional<std::filesystem::path> resolve(std::string_view dosPath) const;
+
+  // The current directory as the run-time reports it (CURDIR): relative to
+  // the current drive's root, no leading separator, "\" between folders.
+  std::string curDir() const;
+
+  // Names (as stored) of the ordinary files matching a pattern such as
+  // "\ZOZ\*.???" ("*" any run, "?" one character or none at the end of a
+  // part, the extension matched apart from the stem, no regard to case).
+  std::vector<std::string> listFiles(std::string_view pattern) const;
+
+  bool fileExists(std::string_view dosPath) const;
+  bool deleteFile(std::string_view dosPath) const;            // false when it failed
+  bool copyFile(std::string_view from, std::string_view to) const;  // byte for byte
+
+  // Free bytes of a drive ('A', 'B', 'C'); a drive that is not ready raises an
+  // open error (class 21) through the error system and gives nullopt.
+  std::optional<std::uint64_t> diskSpace(char drive) const;
+
+  // The printer Lpt1: ready when it can be opened for writing.
+  bool printerReady() const;
+  // Copies a file byte for byte to the printer; false when it failed.
+  bool copyToPrinter(const std::filesystem::path& file) const;
+
+  // The interpreter command "DEL <pattern> >nul", carried out by deleting
+  // the matching files directly. Any other command is refused (false).
+  bool run(std::string_view command) const;
+
+ private:
+  std::optional<std::filesystem::path> driveRoot(char drive) const;
+
+  Config cfg_;
+  err::ErrorSystem* errors_;
+};
+
+// Matches a name against a DOS wildcard pattern without regard to case.
+bool wildcardMatch(std::string_view pattern, std::string_view name);
+
+}  // namespace rt::dos

@@ -1,0 +1,22 @@
+#include "rt/err/error.h"
+
+namespace rt::err {
+
+namespace {
+std::string describe(const Error& e) {
+  std::string s = e.subSystem.empty() ? "???" : e.subSystem;
+  s += "/" + std::to_string(e.subCode) + "  " + e.description;
+  if (!e.filename.empty()) s += ": " + e.filename;
+  else if (!e.operation.empty()) s += ": " + e.operation;
+  return s;
+}
+}  // namespace
+
+Unhandled::Unhandled(const Error& e) : std::runtime_error(describe(e)), error(e) {}
+
+Answer ErrorSystem::raise(const Error& e) {
+  if (!handler_) throw Unhandled(e);
+  return handler_(e);
+}
+
+}  // namespace rt::err

@@ -1,0 +1,116 @@
+#include "rt/text/cp860.h"
+
+#include <array>
+#include <unordered_map>
+
+namespace rt::text {
+
+namespace {
+
+constexpr std::array<std::uint16_t, 256> kToUnicode = {
+#include "rt/text/cp860_table.inc"
+};
+
+const std::unordered_map<char32_t, std::uint8_t>& reverseTable() {
+  static const auto table = [] {
+    std::unordered_map<char32_t, std::uint8_t> m;
+    for (int i = 255; i >= 1; --i) m[kToUnicode[static_cast<std::size_t>(i)]] = static_cast<std::uint8_t>(i);
+    // Printable ASCII maps to itself; control characters keep their bytes.
+    for (int i = 0; i < 128; ++i) m[static_cast<char32_t>(i)] = static_cast<std::uint8_t>(i);
+    return m;
+  }();
+  return table;
+}
+
+constexpr std::array<std::uint8_t, 256> kUpper = [] {
+  std::array<std::uint8_t, 256> t{};
+  for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+  for (int c = 'a'; c <= 'z'; ++c) t[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - 32);
+  constexpr std::uint8_t pairs[][2] = {{129, 154}, {130, 144}, {131, 143}, {132, 142}, {133, 145},
+                                       {135, 128}, {136, 137}, {138, 146}, {141, 152}, {147, 140},
+                                       {148, 153}, {149, 169}, {151, 157}, {160, 134}, {161, 139},
+                                       {162, 159}, {163, 150}, {164, 165}};
+  for (const auto& p : pairs) t[p[0]] = p[1];
+  return t;
+}();
+
+void appendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+}  // namespace
+
+char32_t toUnicode(std::uint8_t byte) { return kToUnicode[byte]; }
+
+std::string toUtf8(std::string_view cp860) {
+  std::string out;
+  out.reserve(cp860.size());
+  for (char c : cp860) appendUtf8(out, toUnicode(static_cast<std::uint8_t>(c)));
+  return out;
+}
+
+int fromUnicode(char32_t cp) {
+  const auto& t = reverseTable();
+  auto it = t.find(cp);
+  return it == t.end() ? -1 : it->second;
+}
+
+std::string fromUtf8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const auto b0 = static_cast<std::uint8_t>(s[i]);
+    int len = b0 < 0x80 ? 1 : (b0 >> 5) == 6 ? 2 : (b0 >> 4) == 14 ? 3 : (b0 >> 3) == 30 ? 4 : 0;
+    bool ok = len > 0 && i + static_cast<std::size_t>(len) <= s.size();
+    char32_t cp = 0;
+    if (ok) {
+      cp = len == 1 ? b0 : len == 2 ? (b0 & 0x1Fu) : len == 3 ? (b0 & 0x0Fu) : (b0 & 0x07u);
+      for (int k = 1; k < len && ok; ++k) {
+        const auto b = static_cast<std::uint8_t>(s[i + static_cast<std::size_t>(k)]);
+        if ((b & 0xC0) != 0x80) ok = false;
+        cp = (cp << 6) | (b & 0x3Fu);
+      }
+    }
+    if (!ok) {  // not UTF-8: keep the byte as it is
+      out.push_back(s[i]);
+      ++i;
+      continue;
+    }
+    int byte = fromUnicode(cp);
+    out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
+    i += static_cast<std::size_t>(len);
+  }
+  return out;
+}
+
+std::uint8_t upper(std::uint8_t byte) { return kUpper[byte]; }
+
+std::string upper(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(upper(static_cast<std::uint8_t>(c)));
+  return out;
+}
+
+std::string upperAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return out;
+}
+
+}  // namespace rt::text

@@ -1,0 +1,39 @@
+// rt/text/cp860: the Portuguese DOS code page 860, in which every text of the
+// system is held (screen cells, tables, reports). Source literals are UTF-8
+// and are turned into code page 860 with the _cp suffix.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rt::text {
+
+// Unicode code point shown for a code page 860 byte; control bytes map to
+// their code-page glyphs (NUL to a blank), so none is ever shown raw.
+char32_t toUnicode(std::uint8_t byte);
+
+// Code page 860 text to UTF-8, byte by byte through toUnicode.
+std::string toUtf8(std::string_view cp860);
+
+// UTF-8 text to code page 860; a character the code page lacks becomes '?'.
+// Invalid UTF-8 bytes are taken as code page 860 bytes unchanged.
+std::string fromUtf8(std::string_view utf8);
+
+// Code page 860 byte of a Unicode code point, or -1 when it has none.
+int fromUnicode(char32_t cp);
+
+// Upper case of one byte: ASCII letters and the accented letters of the code
+// page that have an upper-case form in it (ç -> Ç, ã -> Ã, ...).
+std::uint8_t upper(std::uint8_t byte);
+std::string upper(std::string_view cp860);
+
+// Upper case of ASCII letters only (the classic Upper() without a code page).
+std::string upperAscii(std::string_view text);
+
+}  // namespace rt::text
+
+// "Atualização"_cp is the code page 860 form of a UTF-8 literal.
+inline std::string operator""_cp(const char* s, std::size_t n) {
+  return rt::text::fromUtf8(std::string_view(s, n));
+}

@@ -1,0 +1,66 @@
+#include "rt/text/date.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace rt::text {
+
+namespace {
+bool leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+int daysIn(int y, int m) {
+  static const int d[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && leap(y) ? 29 : d[m - 1];
+}
+}  // namespace
+
+Date Date::fromYmd(int y, int m, int d) {
+  if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1 || d > daysIn(y, m)) return {};
+  const int a = (14 - m) / 12;
+  const int yy = y + 4800 - a;
+  const int mm = m + 12 * a - 3;
+  return {d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045};
+}
+
+Date Date::today() {
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return fromYmd(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+}
+
+Date Date::fromDtos(std::string_view s) {
+  if (s.size() != 8) return {};
+  int v[8];
+  for (int i = 0; i < 8; ++i) {
+    if (s[static_cast<std::size_t>(i)] < '0' || s[static_cast<std::size_t>(i)] > '9') return {};
+    v[i] = s[static_cast<std::size_t>(i)] - '0';
+  }
+  return fromYmd(v[0] * 1000 + v[1] * 100 + v[2] * 10 + v[3], v[4] * 10 + v[5], v[6] * 10 + v[7]);
+}
+
+void Date::ymd(int& y, int& m, int& d) const {
+  if (empty()) {
+    y = m = d = 0;
+    return;
+  }
+  const int a = day + 32044;
+  const int b = (4 * a + 3) / 146097;
+  const int c = a - 146097 * b / 4;
+  const int dd = (4 * c + 3) / 1461;
+  const int e = c - 1461 * dd / 4;
+  const int mm = (5 * e + 2) / 153;
+  d = e - (153 * mm + 2) / 5 + 1;
+  m = mm + 3 - 12 * (mm / 10);
+  y = 100 * b + dd - 4800 + mm / 10;
+}
+
+std::string Date::dtos() const {
+  if (empty()) return std::string(8, ' ');
+  int y, m, d;
+  ymd(y, m, d);
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d);
+  return buf;
+}
+
+}  // namespace rt::text
