@@ -1,0 +1,388 @@
+#include "rt/dos/dos.h"
+
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace rt::dos {
+
+namespace {
+
+char upperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+std::string upperStr(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = upperChar(c);
+  return out;
+}
+
+bool equalNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (upperChar(a[i]) != upperChar(b[i])) return false;
+  return true;
+}
+
+std::vector<std::string> splitComponents(std::string_view path) {
+  std::vector<std::string> parts;
+  std::string cur;
+  for (char c : path) {
+    if (c == '\\' || c == '/') {
+      if (!cur.empty()) parts.push_back(std::move(cur));
+      cur.clear();
+    } else {
+      cur.push_back(c);
+    }
+  }
+  if (!cur.empty()) parts.push_back(std::move(cur));
+  return parts;
+}
+
+// The entry of dir whose name equals name without regard to case: the exact
+// spelling first, else the first in name order.
+std::optional<std::string> findNoCase(const fs::path& dir, const std::string& name) {
+  std::error_code ec;
+  if (fs::exists(dir / name, ec)) return name;
+  std::optional<std::string> best;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string entry = it->path().filename().string();
+    if (equalNoCase(entry, name) && (!best || entry < *best)) best = entry;
+  }
+  return best;
+}
+
+// Matches one part (stem or extension) of a DOS wildcard.
+bool matchPart(std::string_view p, std::string_view s) {
+  if (p.empty()) return s.empty();
+  if (p[0] == '*') {
+    for (std::size_t k = 0; k <= s.size(); ++k)
+      if (matchPart(p.substr(1), s.substr(k))) return true;
+    return false;
+  }
+  if (p[0] == '?') {
+    // "?" takes one character, or none where the name has run out.
+    if (s.empty()) return matchPart(p.substr(1), s);
+    return matchPart(p.substr(1), s.substr(1));
+  }
+  return !s.empty() && upperChar(p[0]) == upperChar(s[0]) && matchPart(p.substr(1), s.substr(1));
+}
+
+void splitExt(std::string_view name, std::string_view& stem, std::string_view& ext, bool& hasDot) {
+  auto dot = name.rfind('.');
+  hasDot = dot != std::string_view::npos;
+  stem = hasDot ? name.substr(0, dot) : name;
+  ext = hasDot ? name.substr(dot + 1) : std::string_view{};
+}
+
+}  // namespace
+
+bool wildcardMatch(std::string_view pattern, std::string_view name) {
+  std::string_view ps, pe, ns, ne;
+  bool pDot, nDot;
+  splitExt(pattern, ps, pe, pDot);
+  if (!pDot) return matchPart(pattern, name);
+  splitExt(name, ns, ne, nDot);
+  return matchPart(ps, ns) && matchPart(pe, ne);
+}
+
+Config Config::fromEnvironment() {
+  Config c;
+  if (const char* v = std::getenv("FPO_DRIVE_C"); v && *v) c.driveC = v;
+  if (const char* v = std::getenv("FPO_DRIVE_A"); v && *v) c.driveA = fs::path(v);
+  if (const char* v = std::getenv("FPO_DRIVE_B"); v && *v) c.driveB = fs::path(v);
+  if (const char* v = std::getenv("FPO_LPT1"); v && *v) c.lpt1 = v;
+  return c;
+}
+
+Platform::Platform(Config cfg, err::ErrorSystem* errors) : cfg_(std::move(cfg)), errors_(errors) {}
+
+std::optional<fs::path> Platform::driveRoot(char drive) const {
+  std::error_code ec;
+  switch (upperChar(drive)) {
+    case 'C': {
+      fs::path root = cfg_.driveC.empty() ? fs::current_path(ec).parent_path() : cfg_.driveC;
+      if (!fs::is_directory(root, ec)) return std::nullopt;
+      return fs::absolute(root, ec);
+    }
+    case 'A':
+    case 'B': {
+      const auto& d = upperChar(drive) == 'A' ? cfg_.driveA : cfg_.driveB;
+      if (!d || !fs::is_directory(*d, ec)) return std::nullopt;
+      return fs::absolute(*d, ec);
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
+  char drive = 'C';
+  bool explicitDrive = false;
+  if (dosPath.size() >= 2 && dosPath[1] == ':') {
+    drive = upperChar(dosPath[0]);
+    explicitDrive = true;
+    dosPath.remove_prefix(2);
+  }
+  const bool absolute = !dosPath.empty() && (dosPath[0] == '\\' || dosPath[0] == '/');
+  auto root = driveRoot(drive);
+  if (!root) return std::nullopt;
+
+  fs::path base;
+  if (absolute || (explicitDrive && drive != 'C')) {
+    base = *root;  // diskette drives are always at their root
+  } else {
+    std::error_code ec;
+    base = fs::current_path(ec);
+    if (ec) return std::nullopt;
+  }
+
+  fs::path cur = base;
+  bool exists = true;
+  for (const std::string& part : splitComponents(dosPath)) {
+    if (part == ".") continue;
+    if (part == "..") {
+      cur = cur.parent_path();
+      continue;
+    }
+    if (exists) {
+      if (auto found = findNoCase(cur, part)) {
+        cur /= *found;
+        continue;
+      }
+      exists = false;
+    }
+    cur /= upperStr(part);
+  }
+  return cur;
+}
+
+std::string Platform::curDir() const {
+  std::error_code ec;
+  fs::path cwd = fs::current_path(ec);
+  auto root = driveRoot('C');
+  fs::path rel;
+  if (root) {
+    auto r = fs::weakly_canonical(*root, ec);
+    auto c = fs::weakly_canonical(cwd, ec);
+    rel = c.lexically_relative(r);
+    if (rel.empty() || *rel.begin() == "..") rel = c.relative_path();
+    if (rel == ".") rel.clear();
+  } else {
+    rel = cwd.relative_path();
+  }
+  std::string out;
+  for (const auto& part : rel) {
+    if (!out.empty()) out += '\\';
+    out += part.string();
+  }
+  return out;
+}
+
+std::vector<std::string> Platform::listFiles(std::string_view pattern) const {
+  std::string_view dirPart, namePart = pattern;
+  auto cut = pattern.find_last_of("\\/:");
+  if (cut != std::string_view::npos) {
+    dirPart = pattern.substr(0, cut + 1);
+    namePart = pattern.substr(cut + 1);
+  }
+  std::vector<std::string> out;
+  std::optional<fs::path> dir;
+  if (dirPart.empty()) {
+    std::error_code ec;
+    dir = fs::current_path(ec);
+  } else {
+    dir = resolve(dirPart);
+  }
+  std::error_code ec;
+  if (!dir || !fs::is_directory(*dir, ec)) return out;
+  for (fs::directory_iterator it(*dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (name.empty() || name[0] == '.') continue;
+    std::error_code ec2;
+    if (!it->is_regular_file(ec2)) continue;
+    if (wildcardMatch(namePart, name)) out.push_back(name);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+bool Platform::fileExists(std::string_view dosPath) const {
+  auto p = resolve(dosPath);
+  std::error_code ec;
+  return p && fs::is_regular_file(*p, ec);
+}
+
+bool Platform::deleteFile(std::string_view dosPath) const {
+  auto p = resolve(dosPath);
+  std::error_code ec;
+  return p && fs::is_regular_file(*p, ec) && fs::remove(*p, ec);
+}
+
+bool Platform::copyFile(std::string_view from, std::string_view to) const {
+  auto src = resolve(from);
+  auto dst = resolve(to);
+  if (!src || !dst) return false;
+  std::ifstream in(*src, std::ios::binary);
+  if (!in) return false;
+  fs::path tmp = *dst;
+  tmp += ".$$$";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out << in.rdbuf();
+    out.flush();
+    if (!out) {
+      std::error_code ec;
+      fs::remove(tmp, ec);
+      return false;
+    }
+  }
+  std::error_code ec;
+  fs::rename(tmp, *dst, ec);
+  if (ec) fs::remove(tmp, ec);
+  return !ec;
+}
+
+std::optional<std::uint64_t> Platform::diskSpace(char drive) const {
+  auto root = driveRoot(drive);
+  struct statvfs st {};
+  if (root && ::statvfs(root->c_str(), &st) == 0)
+    return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
+  if (errors_) {
+    err::Error e;
+    e.genCode = err::kOpen;
+    e.osCode = 21;  // drive not ready
+    e.subSystem = "DOS";
+    e.subCode = 1;
+    e.description = "Drive not ready";
+    e.operation = std::string(1, upperChar(drive)) + ":";
+    e.canDefault = true;
+    e.canRetry = true;
+    for (;;) {
+      err::Answer a = errors_->raise(e);
+      if (a.kind != err::Answer::Kind::Retry) break;
+      root = driveRoot(drive);
+      if (root && ::statvfs(root->c_str(), &st) == 0)
+        return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
+    }
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+bool isPipe(const std::string& lpt) { return !lpt.empty() && lpt[0] == '|'; }
+
+// A device path is opened as it is; any other path may be created.
+int openPrinter(const std::string& path) {
+  const bool device = path.rfind("/dev/", 0) == 0;
+  int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY;
+  if (!device) flags |= O_CREAT;
+  return ::open(path.c_str(), flags, 0644);
+}
+
+bool commandExists(const std::string& cmd) {
+  std::string prog;
+  for (char c : cmd) {
+    if (c == ' ' || c == '\t') {
+      if (!prog.empty()) break;
+      continue;
+    }
+    prog.push_back(c);
+  }
+  if (prog.empty()) return false;
+  if (prog.find('/') != std::string::npos) return ::access(prog.c_str(), X_OK) == 0;
+  const char* path = std::getenv("PATH");
+  std::string p = path ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= p.size()) {
+    auto end = p.find(':', start);
+    std::string dir = p.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!dir.empty() && ::access((dir + "/" + prog).c_str(), X_OK) == 0) return true;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool Platform::printerReady() const {
+  if (isPipe(cfg_.lpt1)) return commandExists(cfg_.lpt1.substr(1));
+  int fd = openPrinter(cfg_.lpt1);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+bool Platform::copyToPrinter(const fs::path& file) const {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return false;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+
+  // A printer command that stops reading must not end the program.
+  struct sigaction ignore {}, previous {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGPIPE, &ignore, &previous);
+  bool ok = false;
+  if (isPipe(cfg_.lpt1)) {
+    if (FILE* p = ::popen(cfg_.lpt1.substr(1).c_str(), "w")) {
+      ok = std::fwrite(bytes.data(), 1, bytes.size(), p) == bytes.size();
+      ok = (::pclose(p) == 0) && ok;
+    }
+  } else {
+    int fd = openPrinter(cfg_.lpt1);
+    if (fd >= 0) {
+      ok = true;
+      std::size_t done = 0;
+      while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+          ok = false;
+          break;
+        }
+        done += static_cast<std::size_t>(n);
+      }
+      ok = (::close(fd) == 0) && ok;
+    }
+  }
+  ::sigaction(SIGPIPE, &previous, nullptr);
+  return ok;
+}
+
+bool Platform::run(std::string_view command) const {
+  auto words = [](std::string_view s) {
+    std::vector<std::string> w;
+    std::string cur;
+    for (char c : s) {
+      if (c == ' ' || c == '\t') {
+        if (!cur.empty()) w.push_back(std::move(cur));
+        cur.clear();
+      } else {
+        cur.push_back(c);
+      }
+    }
+    if (!cur.empty()) w.push_back(std::move(cur));
+    return w;
+  };
+  auto w = words(command);
+  if (w.size() == 3 && equalNoCase(w[2], ">nul")) w.pop_back();
+  if (w.size() != 2 || !(equalNoCase(w[0], "DEL") || equalNoCase(w[0], "ERASE"))) return false;
+
+  const std::string& pattern = w[1];
+  auto cut = pattern.find_last_of("\\/:");
+  std::string dir = cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
+  for (const std::string& name : listFiles(pattern)) deleteFile(dir + name);
+  return true;  // like the interpreter with its messages discarded
+}
+
+}  // namespace rt::dos

@@ -1,0 +1,160 @@
+#include "rt/dos/dos.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+using rt::dos::Config;
+using rt::dos::Platform;
+
+namespace {
+
+// A temporary drive C: with a ZOZ folder as the current directory.
+class DosTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/fpo-dos-XXXXXX";
+    root_ = mkdtemp(tmpl);
+    fs::create_directories(root_ / "ZOZ");
+    old_ = fs::current_path();
+    fs::current_path(root_ / "ZOZ");
+  }
+  void TearDown() override {
+    fs::current_path(old_);
+    fs::remove_all(root_);
+  }
+  void touch(const fs::path& p, const std::string& bytes = "x") {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+  }
+  Platform platform(Config c = {}) {
+    if (c.driveC.empty()) c.driveC = root_;
+    return Platform(c, &errors_);
+  }
+
+  fs::path root_, old_;
+  rt::err::ErrorSystem errors_;
+};
+
+TEST_F(DosTest, ResolvesPathsWithoutRegardToCase) {
+  touch(root_ / "ZOZ" / "s_ctr.dbf");
+  touch(root_ / "ZOZ" / "S_UPS.211");
+  fs::create_directories(root_ / "floppy");
+  Config c;
+  c.driveA = root_ / "floppy";
+  c.driveB = root_ / "no-such-folder";
+  auto p = platform(c);
+
+  struct Case {
+    const char* dos;
+    std::optional<fs::path> host;
+  } cases[] = {
+      {"\\ZOZ\\S_CTR.DBF", root_ / "ZOZ" / "s_ctr.dbf"},
+      {"\\zoz\\s_ups.211", root_ / "ZOZ" / "S_UPS.211"},
+      {"s_ctr.DBF", root_ / "ZOZ" / "s_ctr.dbf"},
+      {"C:\\ZOZ\\i01ctl.ntx", root_ / "ZOZ" / "I01CTL.NTX"},  // new names upper-case
+      {"\\ZOZ\\new\\file.txt", root_ / "ZOZ" / "NEW" / "FILE.TXT"},
+      {"A:FUPSLM11.TXT", root_ / "floppy" / "FUPSLM11.TXT"},
+      {"A:\\FUPSLM11.TXT", root_ / "floppy" / "FUPSLM11.TXT"},
+      {"B:\\FUPSLM11.TXT", std::nullopt},  // folder missing: not ready
+      {"D:\\X", std::nullopt},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.dos);
+    EXPECT_EQ(p.resolve(k.dos), k.host);
+  }
+  EXPECT_EQ(Platform(Config{root_, {}, {}, ""}).resolve("A:X"), std::nullopt);  // unset: not ready
+}
+
+TEST_F(DosTest, CurrentDirectoryAsTheRunTimeReportsIt) {
+  EXPECT_EQ(platform().curDir(), "ZOZ");
+  fs::create_directories(root_ / "ZOZ" / "SUB");
+  fs::current_path(root_ / "ZOZ" / "SUB");
+  EXPECT_EQ(platform().curDir(), "ZOZ\\SUB");
+  fs::current_path(root_);
+  EXPECT_EQ(platform().curDir(), "");
+  // Without FPO_DRIVE_C the parent of the current directory is the root.
+  fs::current_path(root_ / "ZOZ");
+  EXPECT_EQ(Platform(Config{}).curDir(), "ZOZ");
+}
+
+TEST(Wildcard, DosRules) {
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool match;
+  } cases[] = {
+      {"*.???", "S_UPS.211", true}, {"*.???", "README", true},   {"*.???", "A.DBFX", false},
+      {"*.NTX", "i01ctl.ntx", true}, {"*.NTX", "I01CTL.DBF", false}, {"*", "ANY.THING", true},
+      {"S_*.DBF", "s_ups.dbf", true}, {"S_*.DBF", "CTL.DBF", false},  {"?.DBF", "A.DBF", true},
+  };
+  for (const auto& k : cases) EXPECT_EQ(rt::dos::wildcardMatch(k.pattern, k.name), k.match) << k.pattern << " " << k.name;
+}
+
+TEST_F(DosTest, ListsOrdinaryFilesAndDeletesIndexes) {
+  auto p = platform();
+  EXPECT_TRUE(p.listFiles("\\ZOZ\\*.???").empty());
+  touch(root_ / "ZOZ" / "S_UPS.DBF");
+  touch(root_ / "ZOZ" / "i01ups.ntx");
+  touch(root_ / "ZOZ" / "I01CTL.NTX");
+  touch(root_ / "ZOZ" / ".hidden");
+  fs::create_directories(root_ / "ZOZ" / "DIR.NTX");
+  EXPECT_EQ(p.listFiles("\\ZOZ\\*.???"), (std::vector<std::string>{"I01CTL.NTX", "S_UPS.DBF", "i01ups.ntx"}));
+
+  EXPECT_TRUE(p.run("DEL \\ZOZ\\*.NTX >nul"));
+  EXPECT_EQ(p.listFiles("\\ZOZ\\*.???"), (std::vector<std::string>{"S_UPS.DBF"}));
+  EXPECT_TRUE(fs::is_directory(root_ / "ZOZ" / "DIR.NTX"));
+  EXPECT_TRUE(p.run("DEL \\ZOZ\\*.NTX >nul"));  // nothing left to delete is no failure
+  EXPECT_FALSE(p.run("FORMAT C:"));
+}
+
+TEST_F(DosTest, FileExistsDeleteAndCopy) {
+  auto p = platform();
+  touch(root_ / "ZOZ" / "zoz.exe", "MZ");
+  EXPECT_TRUE(p.fileExists("ZOZ.EXE"));
+  EXPECT_TRUE(p.copyFile("ZOZ.EXE", "\\ZOZ\\COPY.BIN"));
+  std::ifstream in(root_ / "ZOZ" / "COPY.BIN", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "MZ");
+  EXPECT_TRUE(p.deleteFile("zoz.exe"));
+  EXPECT_FALSE(p.fileExists("ZOZ.EXE"));
+  EXPECT_FALSE(p.deleteFile("ZOZ.EXE"));
+}
+
+TEST_F(DosTest, DiskSpaceOfAMissingDriveIsAQuietOpenError) {
+  std::vector<rt::err::Error> seen;
+  errors_.install([&](const rt::err::Error& e) {
+    seen.push_back(e);
+    return rt::err::Answer::byDefault();
+  });
+  auto p = platform();
+  EXPECT_TRUE(p.diskSpace('C').has_value());
+  EXPECT_FALSE(p.diskSpace('A').has_value());
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].genCode, rt::err::kOpen);
+}
+
+TEST_F(DosTest, PrinterIsAFileOrACommand) {
+  touch(root_ / "ZOZ" / "REPORT.PRN", "line\r\n\f\r");
+  Config c;
+  c.lpt1 = (root_ / "lpt1.out").string();
+  auto p = platform(c);
+  EXPECT_TRUE(p.printerReady());
+  EXPECT_TRUE(p.copyToPrinter(root_ / "ZOZ" / "REPORT.PRN"));
+  std::ifstream in(root_ / "lpt1.out", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "line\r\n\f\r");
+
+  c.lpt1 = "|cat > " + (root_ / "piped.out").string();
+  EXPECT_TRUE(platform(c).copyToPrinter(root_ / "ZOZ" / "REPORT.PRN"));
+  std::ifstream piped(root_ / "piped.out", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(piped), {}), "line\r\n\f\r");
+
+  c.lpt1 = "/dev/no-such-printer";
+  EXPECT_FALSE(platform(c).printerReady());
+  EXPECT_FALSE(fs::exists("/dev/no-such-printer"));
+  c.lpt1 = "|no-such-command-xyz";
+  EXPECT_FALSE(platform(c).printerReady());
+}
+
+}  // namespace
