@@ -1,0 +1,65 @@
+#include "rt/err/error.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using rt::err::Answer;
+using rt::err::Error;
+using rt::err::ErrorSystem;
+
+TEST(ErrorSystem, AttemptRepeatsWhileTheHandlerSaysRetry) {
+  ErrorSystem es;
+  int asked = 0;
+  es.install([&](const Error&) { return ++asked < 3 ? Answer::retry() : Answer::byDefault(); });
+  int tries = 0;
+  auto answer = rt::err::attempt(es, [&]() -> std::optional<Error> {
+    ++tries;
+    return Error{rt::err::kOpen};
+  });
+  ASSERT_TRUE(answer);
+  EXPECT_EQ(answer->kind, Answer::Kind::Default);
+  EXPECT_EQ(tries, 3);
+
+  // An operation that succeeds on a retry reports no failure.
+  tries = 0;
+  asked = 0;
+  answer = rt::err::attempt(es, [&]() -> std::optional<Error> {
+    if (++tries < 2) return Error{rt::err::kRead};
+    return std::nullopt;
+  });
+  EXPECT_FALSE(answer);
+}
+
+TEST(ErrorSystem, WithoutAHandlerTheErrorIsThrown) {
+  ErrorSystem es;
+  Error e;
+  e.subSystem = "DBFNTX";
+  e.subCode = 1001;
+  e.description = "Open error";
+  e.filename = "S_CTR.DBF";
+  try {
+    es.raise(e);
+    FAIL();
+  } catch (const rt::err::Unhandled& u) {
+    EXPECT_STREQ(u.what(), "DBFNTX/1001  Open error: S_CTR.DBF");
+  }
+}
+
+TEST(ErrorSystem, CallChainFollowsActiveRoutines) {
+  ErrorSystem es;
+  {
+    rt::err::Routine menu(es, "MENU", 10);
+    {
+      rt::err::Routine datref(es, "DATREF", 20);
+      es.setLine(25);
+      ASSERT_EQ(es.chain().size(), 2u);
+      EXPECT_EQ(es.chain()[1].name, "DATREF");
+      EXPECT_EQ(es.chain()[1].line, 25);
+    }
+    EXPECT_EQ(es.chain().size(), 1u);
+  }
+  EXPECT_TRUE(es.chain().empty());
+}
+
+}  // namespace
