@@ -8,6 +8,12 @@ using rt::err::Answer;
 using rt::err::Error;
 using rt::err::ErrorSystem;
 
+Error withCode(int code) {
+  Error e;
+  e.genCode = code;
+  return e;
+}
+
 TEST(ErrorSystem, AttemptRepeatsWhileTheHandlerSaysRetry) {
   ErrorSystem es;
   int asked = 0;
@@ -15,7 +21,7 @@ TEST(ErrorSystem, AttemptRepeatsWhileTheHandlerSaysRetry) {
   int tries = 0;
   auto answer = rt::err::attempt(es, [&]() -> std::optional<Error> {
     ++tries;
-    return Error{rt::err::kOpen};
+    return withCode(rt::err::kOpen);
   });
   ASSERT_TRUE(answer);
   EXPECT_EQ(answer->kind, Answer::Kind::Default);
@@ -25,7 +31,7 @@ TEST(ErrorSystem, AttemptRepeatsWhileTheHandlerSaysRetry) {
   tries = 0;
   asked = 0;
   answer = rt::err::attempt(es, [&]() -> std::optional<Error> {
-    if (++tries < 2) return Error{rt::err::kRead};
+    if (++tries < 2) return withCode(rt::err::kRead);
     return std::nullopt;
   });
   EXPECT_FALSE(answer);
