@@ -1,0 +1,29 @@
+// rt/term/curses: the real terminal through ncursesw.
+//
+// Code page 860 bytes are shown as their Unicode glyphs; attributes map to the
+// 8 curses colours, bold for a bright foreground and blink for the blink bit.
+// Alt+letter arrives as ESC + letter; a lone Esc is delivered after a few tens
+// of milliseconds. The screen is drawn at the top left; after a resize it is
+// repainted from the cells, and while the terminal is smaller than 80x25 a
+// notice stands in its place (keys typed meanwhile are dropped). The
+// terminal is restored when the backend is destroyed. One at a time.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "rt/term/screen.h"
+
+namespace rt::term {
+
+struct CursesOpen {
+  std::unique_ptr<Backend> backend;  // null on failure
+  std::string error;                 // why, one line, when backend is null
+};
+
+// Takes over standard input and output. Fails, before anything is drawn,
+// when they are not a terminal, the terminal type is unknown, or raw mode
+// cannot be set.
+CursesOpen openCurses();
+
+}  // namespace rt::term

@@ -1,0 +1,138 @@
+// rt/term: the console.
+//
+// A Terminal owns the screen of 25 x 80 cells, the colour setting, the device
+// position, the cursor shape and the keyboard with its type-ahead buffer, and
+// shows them through a Backend (the real terminal, curses.h, or the headless
+// one for tests, headless.h). What it promises:
+//   - every drawing call changes only cells on the screen; coordinates outside
+//     are clipped, never an error;
+//   - text is code page 860 bytes, one cell per byte; control bytes are drawn
+//     as their code-page glyphs;
+//   - the screen is shown before every key read and tone, on flush(), and
+//     every few tens of milliseconds while drawing goes on without key reads;
+//   - key reads return the classic key codes of keys.h. Keys stuffed into the
+//     type-ahead buffer come before the device's. With cancel enabled (the
+//     default) the cancel key Alt-C (302) arriving from the device at any key
+//     read writes to the error output
+//         "Cancelled at: NAME (line)\n"   the innermost active routine,
+//         "Called from NAME (line)\n"     once per outer routine, outwards,
+//     and throws err::ProgramExit(0). With no active routine the first line
+//     is "Cancelled at: \n". A stuffed 302 is an ordinary key.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "rt/err/error.h"
+#include "rt/term/color.h"
+#include "rt/term/keys.h"
+#include "rt/term/screen.h"
+
+namespace rt::term {
+
+class Terminal {
+ public:
+  Terminal(err::ErrorSystem& errors, std::unique_ptr<Backend> backend);
+  Terminal(const Terminal&) = delete;
+  Terminal& operator=(const Terminal&) = delete;
+
+  const Screen& screen() const { return screen_; }
+  Backend& backend() { return *backend_; }
+
+  // Colours (SETCOLOR). setColor applies a colour string (color.h);
+  // colorSpec gives the whole setting back as a string for setColor.
+  void setColor(std::string_view spec);
+  std::string colorSpec() const { return colorSpecText(colors_); }
+  const ColorSet& colors() const { return colors_; }
+
+  // Device position and output (DEVPOS, DEVOUT, ROW, COL). devOut writes at
+  // the position and moves it right by the length of the text; what passes
+  // column 79 is cut off (no wrap). The colour is the standard slot, the
+  // first pair of `color` (the standard slot when that pair is empty), or
+  // the attribute byte `attr`.
+  void devPos(int row, int col);
+  int row() const { return row_; }
+  int col() const { return col_; }
+  void devOut(std::string_view text);
+  void devOut(std::string_view text, std::string_view color);
+  void devOutAttr(std::string_view text, std::uint8_t attr);
+
+  // Box (DISPBOX) in the standard colour. `frame` holds the border
+  // characters top-left, top, top-right, right, bottom-right, bottom,
+  // bottom-left, left (missing ones are blanks) and an optional ninth that
+  // fills the inside; without it the inside is left as it is.
+  void dispBox(int top, int left, int bottom, int right, std::string_view frame);
+  // Blanks in the standard colour (@ ... CLEAR TO); cls() clears the whole
+  // screen and puts the position at 0, 0 (CLS).
+  void clear(int top, int left, int bottom, int right);
+  void cls();
+
+  // Single cells, e.g. for shadows.
+  Cell cell(int row, int col) const { return screen_.cell(row, col); }
+  void setCell(int row, int col, Cell c);
+
+  // Rectangle save and restore (SAVESCREEN / RESTSCREEN at the same place).
+  Region saveRegion(int top, int left, int bottom, int right) const;
+  void restoreRegion(const Region& region);
+
+  // Cursor shape (SETCURSOR); the cursor stands at the device position.
+  void setCursor(CursorShape shape);
+  CursorShape cursor() const { return shape_; }
+
+  // Keyboard. inkey waits up to `seconds` (0: without limit) and gives 0 when
+  // no key came (INKEY(n)); readKey waits without limit (INKEY(0)); pollKey
+  // does not wait (INKEY()); nextKey tells the key that the next read would
+  // return without taking it, 0 if none is waiting (NEXTKEY). Every key
+  // returned by a read becomes the last key.
+  int inkey(double seconds);
+  int readKey();
+  int pollKey();
+  int nextKey();
+
+  // Type-ahead (CLEAR TYPEAHEAD, KEYBOARD). clearTypeAhead drops the stuffed
+  // keys and the device's unread ones; stuff appends to the stuffed keys.
+  void clearTypeAhead();
+  void stuff(int key);
+  void stuff(std::span<const int> keys);
+  void stuffText(std::string_view cp860);
+
+  int lastKey() const { return lastKey_; }
+  void setLastKey(int key) { lastKey_ = key; }
+
+  // The cancel key (SETCANCEL); on by default.
+  void setCancel(bool on) { cancel_ = on; }
+  bool cancelEnabled() const { return cancel_; }
+
+  // TONE(frequency, ticks).
+  void tone(double frequency, double ticks);
+
+  // Shows the screen now.
+  void flush();
+
+ private:
+  void changed();
+  void put(int row, int col, std::uint8_t ch, std::uint8_t attr);
+  int fromDevice(int timeoutMs);
+  int take(int timeoutMs);
+
+  err::ErrorSystem& errors_;
+  std::unique_ptr<Backend> backend_;
+  Screen screen_;
+  ColorSet colors_;
+  int row_ = 0, col_ = 0;
+  CursorShape shape_ = CursorShape::Normal;
+  std::deque<int> typeAhead_;
+  std::optional<int> peeked_;  // a device key seen by nextKey, not yet read
+  int lastKey_ = 0;
+  bool cancel_ = true;
+  bool dirty_ = true;
+  std::chrono::steady_clock::time_point dirtySince_{};
+};
+
+}  // namespace rt::term
