@@ -63,4 +63,38 @@ std::string Date::dtos() const {
   return buf;
 }
 
+std::string dtoc(Date d) {
+  if (d.empty()) return "  /  /    ";
+  int y, m, dd;
+  d.ymd(y, m, dd);
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", dd, m, y);
+  return buf;
+}
+
+Date ctod(std::string_view s) {
+  // Dates before 1960 read from two digits belong to the next century.
+  constexpr int kEpoch = 1960;
+  int part[3] = {0, 0, 0};
+  int n = 0;
+  std::size_t i = 0;
+  while (n < 3) {
+    while (i < s.size() && (s[i] < '0' || s[i] > '9')) ++i;
+    if (i == s.size()) break;
+    int v = 0;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+      if (v < 100000) v = v * 10 + (s[i] - '0');
+      ++i;
+    }
+    part[n++] = v;
+  }
+  if (n < 3) return {};
+  int year = part[2];
+  if (year < 100) {
+    year += kEpoch / 100 * 100;
+    if (year < kEpoch) year += 100;
+  }
+  return Date::fromYmd(year, part[1], part[0]);
+}
+
 }  // namespace rt::text

@@ -24,4 +24,12 @@ struct Date {
   std::string dtos() const;                                 // 8 blanks when empty
 };
 
+// DtoC(): "dd/mm/yyyy"; the empty date shows only its slashes, "  /  /    ".
+std::string dtoc(Date d);
+
+// CtoD(): day, month and year in that order, separated by any non-digit
+// ("dd/mm/yyyy" or "dd/mm/yy"); a year below 100 falls in 1960..2059. Blanks
+// or an invalid date give the empty date.
+Date ctod(std::string_view text);
+
 }  // namespace rt::text

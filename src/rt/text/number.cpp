@@ -1,0 +1,128 @@
+#include "rt/text/number.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace rt::text {
+
+namespace {
+
+// 1 + 2^-52: lifts a scaled value lying one rounding error below a whole
+// number onto it before the cut toward zero.
+constexpr double kAllowance = 1.0 + 0x1p-52;
+
+double pow10(int n) {
+  static const auto table = [] {
+    std::array<double, 23> t{};
+    double p = 1;
+    for (double& v : t) {
+      v = p;
+      p *= 10;
+    }
+    return t;
+  }();
+  if (n >= 0 && n < static_cast<int>(table.size())) return table[static_cast<std::size_t>(n)];
+  return std::pow(10.0, n);
+}
+
+// Largest scaled magnitude at which the cut toward zero still means something.
+constexpr double kExactLimit = 0x1p52;
+
+}  // namespace
+
+double roundTo(double x, int decimals) {
+  if (!std::isfinite(x)) return x;
+  const double p = pow10(decimals);
+  double t = x * p * 10;
+  if (!(std::fabs(t) < kExactLimit)) return x;
+  t += x < 0 ? -5 : 5;
+  t /= 10;
+  t *= kAllowance;
+  return std::trunc(t) / p;
+}
+
+double intPart(double x) {
+  if (!std::isfinite(x)) return x;
+  return std::trunc(x * kAllowance);
+}
+
+int defaultWidth(int width, int decimals) {
+  if (width > 0) return width;
+  return 10 + (decimals > 0 ? decimals + 1 : 0);
+}
+
+std::string fixed(double x, int decimals) {
+  if (!std::isfinite(x)) return {};
+  if (decimals < 0) decimals = 0;
+  double r = roundTo(x, decimals);
+  if (r == 0) r = 0;  // never "-0"
+  // Large enough for any double with its decimals.
+  char buf[400];
+  const auto res = std::to_chars(buf, buf + sizeof buf, r, std::chars_format::fixed, decimals);
+  if (res.ec != std::errc()) return {};
+  std::string s(buf, res.ptr);
+  // A value that rounds to zero at these decimals shows no sign.
+  if (s[0] == '-' && s.find_first_of("123456789") == std::string::npos) s.erase(0, 1);
+  return s;
+}
+
+std::string str(double x, int width, int decimals) {
+  if (decimals < 0) decimals = 0;
+  const auto w = static_cast<std::size_t>(defaultWidth(width, decimals));
+  std::string s = fixed(x, decimals);
+  if (s.empty() || s.size() > w) return std::string(w, '*');
+  s.insert(0, w - s.size(), ' ');
+  return s;
+}
+
+std::string strZero(double x, int width, int decimals) {
+  std::string s = str(x, width, decimals);
+  if (s.empty() || s[0] == '*') return s;
+  const std::size_t lead = s.find_first_not_of(' ');
+  if (lead == std::string::npos || lead == 0) return s;
+  if (s[lead] == '-') {
+    s[lead] = '0';
+    s[0] = '-';
+    for (std::size_t i = 1; i < lead; ++i) s[i] = '0';
+  } else {
+    for (std::size_t i = 0; i < lead; ++i) s[i] = '0';
+  }
+  return s;
+}
+
+NumberText val(std::string_view text) {
+  NumberText r;
+  r.width = text.empty() ? 10 : static_cast<int>(text.size());
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  const std::size_t start = i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  if (i < text.size() && text[i] == '.') {
+    r.decimals = static_cast<int>(text.size() - i - 1);
+    ++i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  }
+  double v = 0;
+  const std::string_view digits = text.substr(start, i - start);
+  if (!digits.empty() && digits != ".") {
+    // "5." and ".5" are read as 5.0 and 0.5.
+    std::string buf(digits);
+    if (buf.front() == '.') buf.insert(0, 1, '0');
+    if (buf.back() == '.') buf.pop_back();
+    std::from_chars(buf.data(), buf.data() + buf.size(), v);
+  }
+  r.value = negative && v != 0 ? -v : v;
+  // A value whose integer part passes ten digits gets room for them beside
+  // the default ten.
+  if (std::fabs(r.value) >= 1e10) {
+    const int intDigits = static_cast<int>(std::floor(std::log10(std::fabs(r.value)))) + 1;
+    const int need = 10 + intDigits + (r.decimals > 0 ? r.decimals + 1 : 0);
+    if (need > r.width) r.width = need;
+  }
+  return r;
+}
+
+}  // namespace rt::text

@@ -1,0 +1,84 @@
+// Str, StrZero, Val, Round and Int beyond the recorded cases (those run
+// through the expression evaluator, in tests/rt/expr).
+#include "rt/text/number.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace rt::text;
+
+TEST(Number, Str) {
+  struct Case {
+    double x;
+    int width, decimals;
+    const char* want;
+  };
+  const Case cases[] = {
+      {202211, 6, 0, "202211"},
+      {40, -1, 0, "        40"},      // default width 10
+      {1.5, -1, 1, "         1.5"},   // 10 + the decimals
+      {-0.004, 5, 2, " 0.00"},        // no "-0.00"
+      {-1.005, 6, 2, " -1.01"},       // half away from zero, the scaled rule
+      {1.005, 5, 2, " 1.01"},
+      {1e15, 10, 0, "**********"},
+      {5, 0, 0, "         5"},        // no width: the default
+  };
+  for (const auto& c : cases) EXPECT_EQ(str(c.x, c.width, c.decimals), c.want) << c.x;
+}
+
+TEST(Number, StrZero) {
+  EXPECT_EQ(strZero(40, 4), "0040");
+  EXPECT_EQ(strZero(-1.5, 6, 1), "-001.5");
+  EXPECT_EQ(strZero(0, 2), "00");
+  EXPECT_EQ(strZero(123, 2), "**");
+}
+
+TEST(Number, Val) {
+  struct Case {
+    const char* text;
+    double value;
+    int width, decimals;
+  };
+  const Case cases[] = {
+      {"202211", 202211, 6, 0},
+      {"+7", 7, 2, 0},
+      {"- 3", 0, 3, 0},      // a sign must touch its digits
+      {".5", 0.5, 2, 1},
+      {"12.", 12, 3, 0},
+      {"1.2.3", 1.2, 5, 3},  // the second point ends the number
+      {"abc", 0, 3, 0},
+  };
+  for (const auto& c : cases) {
+    const NumberText v = val(c.text);
+    EXPECT_EQ(v.value, c.value) << c.text;
+    EXPECT_EQ(v.width, c.width) << c.text;
+    EXPECT_EQ(v.decimals, c.decimals) << c.text;
+  }
+}
+
+TEST(Number, RoundAndInt) {
+  // The worked examples of the price complement: round to 3, then cut to 2.
+  struct Case {
+    double product, rounded, cut;
+  };
+  const Case cases[] = {
+      {123.45 * (37.0 / 100), 45.677, 45.67},
+      {10.01 * (15.0 / 100), 1.502, 1.50},
+      {8.55 * (33.0 / 100), 2.822, 2.82},
+      {250.00 * (20.0 / 100), 50.0, 50.0},
+      {0.50 * (1.0 / 100), 0.005, 0.0},
+  };
+  for (const auto& c : cases) {
+    const double r = roundTo(c.product, 3);
+    EXPECT_EQ(r, c.rounded) << c.product;
+    EXPECT_EQ(intPart(r * 1000 / 10) / 100, c.cut) << c.product;
+  }
+  EXPECT_EQ(roundTo(-45.6765, 3), -45.677);
+  EXPECT_EQ(roundTo(1250, -2), 1300);
+  EXPECT_EQ(intPart(-7.9), -7);
+  // One rounding error below a whole number counts as that number.
+  EXPECT_EQ(intPart(0.1 * 3 * 10), 3);
+}
+
+}  // namespace
