@@ -1,4 +1,4 @@
-// rt/term/curses: the real terminal through ncursesw.
+// rt/term/curses_backend: the real terminal through ncursesw.
 //
 // Code page 860 bytes are shown as their Unicode glyphs; attributes map to the
 // 8 curses colours, bold for a bright foreground and blink for the blink bit.

@@ -2,7 +2,7 @@
 //
 // A Terminal owns the screen of 25 x 80 cells, the colour setting, the device
 // position, the cursor shape and the keyboard with its type-ahead buffer, and
-// shows them through a Backend (the real terminal, curses.h, or the headless
+// shows them through a Backend (the real terminal, curses_backend.h, or the headless
 // one for tests, headless.h). What it promises:
 //   - every drawing call changes only cells on the screen; coordinates outside
 //     are clipped, never an error;
