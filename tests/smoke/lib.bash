@@ -1,0 +1,93 @@
+# Helpers for the smoke tests: a program in a private tmux server, in one
+# window of exactly 80x25 (no status line), driven by keys and read back as
+# text. Source this file; it ends the server when the script exits (EXIT trap).
+#
+#   tmux_start CMDLINE     run the shell command line CMDLINE in a fresh window
+#   tmux_keys KEY...       send tmux key names: Enter Escape Tab BSpace F1 F10
+#                          Up Left Home End PPage NPage IC DC C-Left M-n ...
+#   tmux_type TEXT         send TEXT literally (UTF-8)
+#   tmux_capture [ARG...]  the window, one line per row (ARG: capture-pane
+#                          options, e.g. -e for the colours)
+#   tmux_wait_for TEXT     wait until TEXT is on the screen
+#   tmux_wait_gone TEXT    wait until TEXT is no longer on the screen
+#   tmux_wait_exit         wait until the command has ended; prints its exit code
+#   tmux_resize COLS ROWS  resize the window
+#   fail MESSAGE           report MESSAGE with the screen and exit 1
+#
+# Waits look at the screen up to SMOKE_TRIES times (default 200), 0.05 s
+# apart, then fail.
+
+set -euo pipefail
+
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+SMOKE_TRIES=${SMOKE_TRIES:-200}
+SMOKE_DIR=$(mktemp -d "${TMPDIR:-/tmp}/fpo-smoke.XXXXXX")
+SMOKE_SOCKET="fpo-smoke-$$"
+cat >"$SMOKE_DIR/tmux.conf" <<'CONF'
+set -g default-terminal tmux-256color
+set -g status off
+set -g remain-on-exit on
+set -s escape-time 0
+CONF
+
+command -v tmux >/dev/null || { echo "smoke: tmux is not installed" >&2; exit 1; }
+
+_tmux() { tmux -u -L "$SMOKE_SOCKET" -f "$SMOKE_DIR/tmux.conf" "$@"; }
+
+_smoke_end() {
+  _tmux kill-server >/dev/null 2>&1 || true
+  rm -rf "$SMOKE_DIR"
+}
+trap _smoke_end EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  if _tmux has-session -t smoke 2>/dev/null; then
+    echo "--- screen ---" >&2
+    _tmux capture-pane -p -t smoke >&2 || true
+    echo "--------------" >&2
+  fi
+  exit 1
+}
+
+tmux_start() {
+  _tmux kill-session -t smoke >/dev/null 2>&1 || true
+  rm -f "$SMOKE_DIR/status"
+  # The shell records the exit code: tmux may miss it when the program ends at once.
+  _tmux new-session -d -s smoke -x 80 -y 25 "$1; echo \$? >'$SMOKE_DIR/status.new'; mv '$SMOKE_DIR/status.new' '$SMOKE_DIR/status'"
+}
+
+tmux_keys() { _tmux send-keys -t smoke "$@"; }
+tmux_type() { _tmux send-keys -t smoke -l "$1"; }
+tmux_capture() { _tmux capture-pane -p -t smoke "$@"; }
+tmux_resize() { _tmux resize-window -t smoke -x "$1" -y "$2"; }
+
+tmux_wait_for() {
+  local i
+  for ((i = 0; i < SMOKE_TRIES; i++)); do
+    tmux_capture | grep -qF -- "$1" && return 0
+    sleep 0.05
+  done
+  fail "the screen never showed: $1"
+}
+
+tmux_wait_gone() {
+  local i
+  for ((i = 0; i < SMOKE_TRIES; i++)); do
+    tmux_capture | grep -qF -- "$1" || return 0
+    sleep 0.05
+  done
+  fail "the screen still shows: $1"
+}
+
+tmux_wait_exit() {
+  local i
+  for ((i = 0; i < SMOKE_TRIES; i++)); do
+    if [[ -f $SMOKE_DIR/status ]]; then
+      cat "$SMOKE_DIR/status"
+      return 0
+    fi
+    sleep 0.05
+  done
+  fail "the program did not end"
+}
