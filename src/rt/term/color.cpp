@@ -10,10 +10,22 @@ int sideColor(std::string_view side) {
   int number = -1;
   for (char ch : side) {
     switch (ch) {
-      case 'b': case 'B': c |= 1; break;
-      case 'g': case 'G': c |= 2; break;
-      case 'r': case 'R': c |= 4; break;
-      case 'w': case 'W': c |= 7; break;
+      case 'b':
+      case 'B':
+        c |= 1;
+        break;
+      case 'g':
+      case 'G':
+        c |= 2;
+        break;
+      case 'r':
+      case 'R':
+        c |= 4;
+        break;
+      case 'w':
+      case 'W':
+        c |= 7;
+        break;
       default:
         if (ch >= '0' && ch <= '9') number = (number < 0 ? 0 : number * 10 % 1000) + (ch - '0');
         break;

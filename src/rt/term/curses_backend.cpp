@@ -24,20 +24,22 @@ namespace rt::term {
 
 namespace {
 
-constexpr int kEscDelayMs = 25;    // how long curses waits for the rest of a sequence
-constexpr int kAltFollowMs = 10;   // how long after ESC a letter still makes Alt+letter
-constexpr int kDeadReads = 100;    // failed blocking reads in a row: the terminal is gone
+constexpr int kEscDelayMs = 25;   // how long curses waits for the rest of a sequence
+constexpr int kAltFollowMs = 10;  // how long after ESC a letter still makes Alt+letter
+constexpr int kDeadReads = 100;   // failed blocking reads in a row: the terminal is gone
 
 // Classic colour number (blue = 1, red = 4) to curses colour (red = 1, blue = 4).
-constexpr short kCursesColor[8] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN, COLOR_CYAN,
+constexpr short kCursesColor[8] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
                                    COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE};
 
 // Pair bg * 8 + fg, with white on black and black on black swapped so that
 // white on black is pair 0, the terminal's own.
 short pairOf(int fg, int bg) {
   int n = bg * 8 + fg;
-  if (n == 7) n = 0;
-  else if (n == 0) n = 7;
+  if (n == 7)
+    n = 0;
+  else if (n == 0)
+    n = 7;
   return static_cast<short>(n);
 }
 
@@ -122,19 +124,38 @@ class Curses final : public Backend {
  private:
   int functionKey(wint_t k) const {
     switch (k) {
-      case KEY_UP: return key::kUp;
-      case KEY_DOWN: return key::kDown;
-      case KEY_LEFT: return key::kLeft;
-      case KEY_RIGHT: return key::kRight;
-      case KEY_HOME: case KEY_A1: case KEY_FIND: return key::kHome;
-      case KEY_END: case KEY_C1: case KEY_SELECT: return key::kEnd;
-      case KEY_PPAGE: case KEY_A3: return key::kPgUp;
-      case KEY_NPAGE: case KEY_C3: return key::kPgDn;
-      case KEY_IC: return key::kIns;
-      case KEY_DC: return key::kDel;
-      case KEY_BACKSPACE: return key::kBackspace;
-      case KEY_ENTER: return key::kEnter;
-      default: break;
+      case KEY_UP:
+        return key::kUp;
+      case KEY_DOWN:
+        return key::kDown;
+      case KEY_LEFT:
+        return key::kLeft;
+      case KEY_RIGHT:
+        return key::kRight;
+      case KEY_HOME:
+      case KEY_A1:
+      case KEY_FIND:
+        return key::kHome;
+      case KEY_END:
+      case KEY_C1:
+      case KEY_SELECT:
+        return key::kEnd;
+      case KEY_PPAGE:
+      case KEY_A3:
+        return key::kPgUp;
+      case KEY_NPAGE:
+      case KEY_C3:
+        return key::kPgDn;
+      case KEY_IC:
+        return key::kIns;
+      case KEY_DC:
+        return key::kDel;
+      case KEY_BACKSPACE:
+        return key::kBackspace;
+      case KEY_ENTER:
+        return key::kEnter;
+      default:
+        break;
     }
     if (k == static_cast<wint_t>(KEY_F(1))) return key::kF1;
     if (k >= static_cast<wint_t>(KEY_F(2)) && k <= static_cast<wint_t>(KEY_F(10)))
@@ -196,8 +217,10 @@ class Curses final : public Backend {
     if (fg & 8) a |= A_BOLD;
     if (bg & 8) a |= A_BLINK;
     short pair = 0;
-    if (colors_) pair = pairOf(fg & 7, bg & 7);
-    else if ((bg & 7) > (fg & 7)) a |= A_REVERSE;
+    if (colors_)
+      pair = pairOf(fg & 7, bg & 7);
+    else if ((bg & 7) > (fg & 7))
+      a |= A_REVERSE;
     const wchar_t wc[2] = {static_cast<wchar_t>(text::toUnicode(cell.ch)), L'\0'};
     cchar_t cc;
     setcchar(&cc, wc, a, pair, nullptr);
@@ -225,8 +248,8 @@ class Curses final : public Backend {
   bool colors_ = false;
   bool small_ = false;
   std::map<int, int> extra_;
-  Screen shown_;     // what the program last presented
-  Screen drawn_;     // what is on the terminal
+  Screen shown_;  // what the program last presented
+  Screen drawn_;  // what is on the terminal
   bool drawnValid_ = false;
   CursorState cursor_;
 };
@@ -258,3 +281,8 @@ CursesOpen openCurses() {
 }
 
 }  // namespace rt::term
+
+// ncurses keeps some memory to the end of the process by design (also after
+// endwin and delscreen, and after a failed newterm); the leak checker of a
+// sanitizer build is told so. Without that checker this function is unused.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libtinfo.so\nleak:libncursesw.so\n"; }

@@ -23,7 +23,9 @@ struct Cell {
 
 class Screen {
  public:
-  static constexpr bool inside(int row, int col) { return row >= 0 && row < kRows && col >= 0 && col < kCols; }
+  static constexpr bool inside(int row, int col) {
+    return row >= 0 && row < kRows && col >= 0 && col < kCols;
+  }
 
   Cell cell(int row, int col) const { return inside(row, col) ? cells_[index(row, col)] : Cell{}; }
   void set(int row, int col, Cell c) {

@@ -38,7 +38,9 @@ void Terminal::flush() {
   dirty_ = false;
 }
 
-void Terminal::put(int row, int col, std::uint8_t ch, std::uint8_t attr) { screen_.set(row, col, {ch, attr}); }
+void Terminal::put(int row, int col, std::uint8_t ch, std::uint8_t attr) {
+  screen_.set(row, col, {ch, attr});
+}
 
 void Terminal::setColor(std::string_view spec) { colors_ = applyColorSpec(colors_, spec); }
 
@@ -60,7 +62,8 @@ void Terminal::devOutAttr(std::string_view text, std::uint8_t attr) {
   const long long end = start + static_cast<long long>(text.size());
   if (row_ >= 0 && row_ < kRows) {
     for (long long c = std::max(start, 0LL); c < std::min(end, static_cast<long long>(kCols)); ++c)
-      put(row_, static_cast<int>(c), static_cast<std::uint8_t>(text[static_cast<std::size_t>(c - start)]), attr);
+      put(row_, static_cast<int>(c), static_cast<std::uint8_t>(text[static_cast<std::size_t>(c - start)]),
+          attr);
   }
   // The position moves on but never past the right edge of the screen.
   if (start < kCols) col_ = static_cast<int>(std::min(end, static_cast<long long>(kCols)));
@@ -200,7 +203,9 @@ void Terminal::clearTypeAhead() {
 
 void Terminal::stuff(int key) { typeAhead_.push_back(key); }
 
-void Terminal::stuff(std::span<const int> keys) { typeAhead_.insert(typeAhead_.end(), keys.begin(), keys.end()); }
+void Terminal::stuff(std::span<const int> keys) {
+  typeAhead_.insert(typeAhead_.end(), keys.begin(), keys.end());
+}
 
 void Terminal::stuffText(std::string_view cp860) {
   for (char c : cp860) typeAhead_.push_back(static_cast<std::uint8_t>(c));

@@ -47,8 +47,8 @@ const Case kCases[] = {
 TEST(ColorSpec, SlotsAfterApplying) {
   for (const Case& c : kCases) {
     const ColorSet before = applyColorSpec(ColorSet{}, c.start);
-    EXPECT_EQ(colorSpecText(applyColorSpec(before, c.spec)), c.expected) << "start \"" << c.start << "\" spec \""
-                                                                         << c.spec << "\"";
+    EXPECT_EQ(colorSpecText(applyColorSpec(before, c.spec)), c.expected)
+        << "start \"" << c.start << "\" spec \"" << c.spec << "\"";
   }
 }
 
@@ -56,7 +56,7 @@ TEST(ColorSpec, AttributeBytes) {
   const struct {
     const char* pair;
     int attr;
-  } cases[] = {{"W/N", 0x07}, {"w/r+", 0x4F}, {"0+/W", 0x78}, {"R*/W", 0xF4},
+  } cases[] = {{"W/N", 0x07}, {"w/r+", 0x4F},  {"0+/W", 0x78},  {"R*/W", 0xF4},
                {"N/W", 0x70}, {"W+/GB", 0x3F}, {"GR+/B", 0x1E}, {"W+/R*", 0xCF}};
   for (const auto& c : cases) EXPECT_EQ(parseColorPair(c.pair), c.attr) << c.pair;
   EXPECT_EQ(parseColorPair(""), std::nullopt);

@@ -63,15 +63,15 @@ TEST(Keyboard, LastKeyAndWaitsThatFindNoKey) {
   HeadlessTerminal t;
   t.keys.add({'a', Headless::kNoKey, Headless::kNoKey, Headless::kNoKey, 'b', 'c'});
   EXPECT_EQ(t.term.inkey(0.5), 'a');
-  EXPECT_EQ(t.term.inkey(2), 0);    // timed out
-  EXPECT_EQ(t.term.pollKey(), 0);   // nothing there
+  EXPECT_EQ(t.term.inkey(2), 0);   // timed out
+  EXPECT_EQ(t.term.pollKey(), 0);  // nothing there
   EXPECT_EQ(t.term.lastKey(), 'a');
   EXPECT_EQ(t.term.inkey(0), 'b');  // 0 waits without limit: no time-out
   EXPECT_EQ(t.term.pollKey(), 'c');
   EXPECT_EQ(t.term.lastKey(), 'c');
   t.term.setLastKey(27);
   EXPECT_EQ(t.term.lastKey(), 27);
-  EXPECT_EQ(t.term.pollKey(), 0);   // an empty script: a poll finds nothing
+  EXPECT_EQ(t.term.pollKey(), 0);  // an empty script: a poll finds nothing
   EXPECT_EQ(t.term.lastKey(), 27);
 }
 
@@ -81,8 +81,7 @@ TEST(Keyboard, ScriptThatRunsOutFailsInsteadOfWaiting) {
   EXPECT_EQ(t.term.readKey(), 130);
   EXPECT_THROW(t.term.readKey(), ScriptExhausted);
   EXPECT_THROW(t.term.inkey(1), ScriptExhausted);
-  EXPECT_THROW(
-      while (t.term.pollKey() == 0) {}, ScriptExhausted);  // a poll loop is stopped too
+  EXPECT_THROW(while (t.term.pollKey() == 0){}, ScriptExhausted);  // a poll loop is stopped too
 }
 
 struct CancelCase {

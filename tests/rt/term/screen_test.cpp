@@ -3,8 +3,8 @@
 #include <climits>
 #include <string>
 
-#include "rt/text/cp860.h"
 #include "rt/term/fixture.h"
+#include "rt/text/cp860.h"
 
 namespace rt::term {
 namespace {
@@ -53,8 +53,8 @@ TEST(DevOut, ClipsAtTheEdges) {
   } cases[] = {
       {2, 76, "abcdefgh", 2, "    abcd", 80},  // cut at column 79, no wrap
       {2, 80, "abc", 2, "        ", 80},       // already past the edge
-      {2, -2, "abcdef", 2, "cdef    ", 4},       // left of the screen
-      {25, 0, "abc", 24, "        ", 3},        // rows past 24 do not exist
+      {2, -2, "abcdef", 2, "cdef    ", 4},     // left of the screen
+      {25, 0, "abc", 24, "        ", 3},       // rows past 24 do not exist
       {-1, 0, "abc", 0, "        ", 3},
   };
   for (const auto& c : cases) {
@@ -103,7 +103,7 @@ TEST(DispBox, WithoutFillTheInsideStays) {
 TEST(DispBox, ShapesAndClipping) {
   const struct {
     int top, left, bottom, right;
-    int row, col, len;  // what to look at
+    int row, col, len;        // what to look at
     const char* expected[3];  // rows row..row+2
   } cases[] = {
       // one row, one column: the first row or column wins
