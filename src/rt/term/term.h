@@ -8,8 +8,9 @@
 //     are clipped, never an error;
 //   - text is code page 860 bytes, one cell per byte; control bytes are drawn
 //     as their code-page glyphs;
-//   - the screen is shown before every key read and tone, on flush(), and
-//     every few tens of milliseconds while drawing goes on without key reads;
+//   - the screen is shown before every key read that waits and every tone,
+//     on flush(), and every few tens of milliseconds while drawing or polling
+//     goes on without such a read;
 //   - key reads return the classic key codes of keys.h. Keys stuffed into the
 //     type-ahead buffer come before the device's. With cancel enabled (the
 //     default) the cancel key Alt-C (302) arriving from the device at any key
