@@ -1,6 +1,7 @@
 #include "rt/text/number.h"
 
 #include <array>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -25,6 +26,11 @@ double pow10(int n) {
   if (n >= 0 && n < static_cast<int>(table.size())) return table[static_cast<std::size_t>(n)];
   return std::pow(10.0, n);
 }
+
+// Decimal digits a double holds.
+constexpr int kDigits = 15;
+// The first number with more than ten integer digits.
+constexpr double kTenDigits = 1e10;
 
 // Largest scaled magnitude at which the cut toward zero still means something.
 constexpr double kExactLimit = 0x1p52;
@@ -57,11 +63,21 @@ std::string fixed(double x, int decimals) {
   if (decimals < 0) decimals = 0;
   double r = roundTo(x, decimals);
   if (r == 0) r = 0;  // never "-0"
-  // Large enough for any double with its decimals.
-  char buf[400];
-  const auto res = std::to_chars(buf, buf + sizeof buf, r, std::chars_format::fixed, decimals);
+  // A double carries 15 decimal digits: past them the digits shown are zeros,
+  // not the binary value's noise (45.67 with 15 decimals ends in zeros).
+  int shown = decimals;
+  if (r != 0) {
+    const int intDigits = static_cast<int>(std::floor(std::log10(std::fabs(r)))) + 1;
+    if (intDigits + decimals > kDigits) shown = std::max(0, kDigits - intDigits);
+  }
+  char buf[400];  // room for any double with its decimals
+  const auto res = std::to_chars(buf, buf + sizeof buf, r, std::chars_format::fixed, shown);
   if (res.ec != std::errc()) return {};
   std::string s(buf, res.ptr);
+  if (shown < decimals) {
+    if (shown == 0) s.push_back('.');
+    s.append(static_cast<std::size_t>(decimals - shown), '0');
+  }
   // A value that rounds to zero at these decimals shows no sign.
   if (s[0] == '-' && s.find_first_of("123456789") == std::string::npos) s.erase(0, 1);
   return s;
@@ -69,10 +85,13 @@ std::string fixed(double x, int decimals) {
 
 std::string str(double x, int width, int decimals) {
   if (decimals < 0) decimals = 0;
-  const auto w = static_cast<std::size_t>(defaultWidth(width, decimals));
   std::string s = fixed(x, decimals);
-  if (s.empty() || s.size() > w) return std::string(w, '*');
-  s.insert(0, w - s.size(), ' ');
+  int w = defaultWidth(width, decimals);
+  // Without a width of its own, a number past ten integer digits gets twenty.
+  if (width <= 0 && std::fabs(x) >= kTenDigits) w += 10;
+  const auto size = static_cast<std::size_t>(w);
+  if (s.empty() || s.size() > size) return std::string(size, '*');
+  s.insert(0, size - s.size(), ' ');
   return s;
 }
 
@@ -115,11 +134,9 @@ NumberText val(std::string_view text) {
     std::from_chars(buf.data(), buf.data() + buf.size(), v);
   }
   r.value = negative && v != 0 ? -v : v;
-  // A value whose integer part passes ten digits gets room for them beside
-  // the default ten.
-  if (std::fabs(r.value) >= 1e10) {
-    const int intDigits = static_cast<int>(std::floor(std::log10(std::fabs(r.value)))) + 1;
-    const int need = 10 + intDigits + (r.decimals > 0 ? r.decimals + 1 : 0);
+  // A value past ten integer digits gets the width of twenty.
+  if (std::fabs(r.value) >= kTenDigits) {
+    const int need = 20 + (r.decimals > 0 ? r.decimals + 1 : 0);
     if (need > r.width) r.width = need;
   }
   return r;

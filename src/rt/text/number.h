@@ -21,7 +21,8 @@ int defaultWidth(int width, int decimals);
 
 // Str(x, width, decimals): right-aligned in width characters, rounded half
 // away from zero to decimals; asterisks when it does not fit. width <= 0
-// takes defaultWidth(-1, decimals).
+// takes defaultWidth(-1, decimals), or ten more for a number past ten
+// integer digits.
 std::string str(double x, int width = -1, int decimals = 0);
 
 // StrZero(): Str() with leading zeros in place of the leading blanks (a minus
@@ -29,12 +30,14 @@ std::string str(double x, int width = -1, int decimals = 0);
 std::string strZero(double x, int width = -1, int decimals = 0);
 
 // The digits of x rounded to decimals, with a leading '-' when the rounded
-// value is below zero ("-5.25", "0.01"); empty for a value that is not finite.
+// value is below zero ("-5.25", "0.01"); digits past the fifteenth
+// significant one are zeros. Empty for a value that is not finite.
 std::string fixed(double x, int decimals);
 
 // Val(text): leading blanks, a sign, digits and one '.'; reading stops at the
 // first other character. The width is the length of the text (10 for an
-// empty text), the decimals the count of characters after the '.'.
+// empty text; at least 20 for a value past ten integer digits), the decimals
+// the count of characters after the '.'.
 struct NumberText {
   double value = 0;
   int width = 10;
