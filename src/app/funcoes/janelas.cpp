@@ -1,0 +1,73 @@
+// Windows, frames, shadow, status line and the menu-bar highlight.
+#include <string>
+
+#include "app/funcoes/Funcoes.h"
+#include "rt/text/cp860.h"
+
+namespace fpo {
+
+namespace {
+const std::string kSingle = "┌─┐│┘─└│"_cp;
+const std::string kDouble = "╔═╗║╝═╚║"_cp;
+}  // namespace
+
+void JANELA(Sistema& s, int LI, int CI, int LF, int CF, std::string_view TIPO, std::string_view SOMBRA_,
+            int CORSOMBRA) {
+  s.term().dispBox(LI, CI, LF, CF, std::string(9, ' '));
+  MOLDURA(s, LI, CI, LF, CF, TIPO);
+  if (SOMBRA_ == "S") SOMBRA(s, LI, CI, LF, CF, CORSOMBRA);
+}
+
+void MOLDURA(Sistema& s, int LI, int CI, int LF, int CF, std::string_view TIPO) {
+  s.term().dispBox(LI, CI, LF, CF, TIPO == "D" ? kDouble : kSingle);
+}
+
+void SOMBRA(Sistema& s, int LI, int CI, int LF, int CF, int CORSOMBRA) {
+  auto& t = s.term();
+  const auto attr = static_cast<std::uint8_t>(CORSOMBRA);
+  auto shade = [&](int row, int col) {
+    if (!rt::term::Screen::inside(row, col)) return;
+    auto c = t.cell(row, col);
+    c.attr = attr;
+    t.setCell(row, col, c);
+  };
+  for (int c = CI + 2; c <= CF + 2; ++c) shade(LF + 1, c);
+  for (int r = LI + 1; r <= LF + 1; ++r) {
+    shade(r, CF + 1);
+    shade(r, CF + 2);
+  }
+}
+
+void MENSAGEM(Sistema& s, int LINHA, std::string_view TEXTO) {
+  auto& t = s.term();
+  const std::string cor = t.colorSpec();
+  t.setColor("0/W");
+  std::string line;
+  if (TEXTO.size() >= 80) {
+    line = std::string(TEXTO.substr(0, 80));
+  } else {
+    const std::size_t left = (80 - TEXTO.size()) / 2;
+    line = std::string(left, ' ') + std::string(TEXTO);
+    line.resize(80, ' ');
+  }
+  t.devPos(LINHA, 0);
+  t.devOut(line);
+  t.setColor(cor);
+}
+
+void SELECIONA(Sistema& s, int LI, int CI, std::string_view TEXTO) {
+  auto& t = s.term();
+  t.setColor("R*/W");
+  std::string shown;
+  for (char c : TEXTO)
+    if (c != '^') shown.push_back(c);
+  t.devPos(LI, CI + 1);
+  t.devOut(shown);
+}
+
+void JANELAEDICAO(Sistema& s) {
+  s.term().setColor("W+/GB");
+  JANELA(s, 4, 1, 21, 76, {}, "S", 8);
+}
+
+}  // namespace fpo

@@ -1,0 +1,107 @@
+// NEWALERT: the system's message box and question box.
+#include <algorithm>
+
+#include "app/funcoes/Funcoes.h"
+#include "rt/text/cp860.h"
+#include "rt/ui/prompt.h"
+
+namespace fpo {
+
+namespace {
+
+constexpr std::size_t kMaxLine = 75;
+
+int ceilHalf(int v) { return (v + 1) / 2; }
+int floorHalf(int v) { return v / 2; }
+
+}  // namespace
+
+std::vector<std::string> NEWALERT_LINHAS(std::string_view texto) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < texto.size()) {
+    std::string line;
+    while (pos < texto.size() && line.size() < kMaxLine) {
+      const char c = texto[pos++];
+      if (c == ';') break;
+      line.push_back(c);
+    }
+    if (line.size() == kMaxLine && line.back() != ' ') {
+      // Cut back to just before the last blank, which starts the next line.
+      // A line without a blank after its first character is cut at 75.
+      const auto blank = line.rfind(' ');
+      if (blank != std::string::npos && blank > 0) {
+        pos -= line.size() - blank;
+        line.resize(blank);
+      }
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO, const std::vector<std::string>& BOTOES,
+                            std::optional<std::string> CORALERT, bool PASSA) {
+  FPO_ROUTINE(s, "NEWALERT");
+  auto& t = s.term();
+  const std::string texto = TEXTO ? *TEXTO : std::string("Fim de processamento.");
+  const std::string cor = CORALERT ? *CORALERT : std::string("W+/R,W+/B");
+
+  const auto tela = t.saveRegion(0, 0, 24, 79);
+  const std::string corAnterior = t.colorSpec();
+  const auto cursorAnterior = t.cursor();
+  t.setColor(cor);
+  t.setCursor(rt::term::CursorShape::None);
+
+  std::vector<std::string> linhas = NEWALERT_LINHAS(texto);
+  int largura = 20;
+  for (const auto& l : linhas) largura = std::max(largura, static_cast<int>(l.size()));
+  const bool comBotoes = !BOTOES.empty();
+  int tamBotoes = 0;
+  if (comBotoes) {
+    linhas.emplace_back(" ");
+    for (const auto& b : BOTOES) tamBotoes += static_cast<int>(b.size()) + 4;
+    tamBotoes -= 4;
+    largura = std::max(largura, tamBotoes + 4);
+  }
+  const int n = static_cast<int>(linhas.size());
+  const int b = comBotoes ? 1 : 0;
+  const int topo = 11 - ceilHalf(n);
+  const int base = 12 + floorHalf(n) + b;
+  const int esquerda = 38 - ceilHalf(largura);
+  const int direita = 41 + floorHalf(largura);
+
+  t.dispBox(topo, esquerda, base, direita, "┌─┐│┘─└│ "_cp);
+  SOMBRA(s, topo, esquerda, base, direita);
+  for (int i = 0; i < n; ++i) {
+    const auto& l = linhas[static_cast<std::size_t>(i)];
+    t.devPos(topo + 1 + i, 40 - ceilHalf(static_cast<int>(l.size())));
+    t.devOut(l);
+  }
+
+  t.clearTypeAhead();
+
+  std::optional<int> resultado;
+  if (comBotoes) {
+    std::vector<rt::ui::Prompt> prompts;
+    const int linhaBotoes = 12 + floorHalf(n);
+    int coluna = 39 - ceilHalf(tamBotoes);
+    for (const auto& botao : BOTOES) {
+      prompts.push_back({linhaBotoes, coluna, " " + botao + " "});
+      coluna += static_cast<int>(botao.size()) + 4;
+    }
+    resultado = rt::ui::menuTo(t, prompts);
+  } else if (PASSA) {
+    t.setColor(corAnterior);
+    return std::nullopt;
+  } else {
+    t.readKey();
+  }
+
+  t.setColor(corAnterior);
+  t.setCursor(cursorAnterior);
+  t.restoreRegion(tela);
+  return resultado;
+}
+
+}  // namespace fpo

@@ -1,0 +1,23 @@
+// rt/runtime: the one context of the run-time library: error system,
+// platform, terminal and work areas. The program makes one in main(); tests
+// make a fresh one with the headless backend.
+#pragma once
+
+#include <memory>
+
+#include "rt/dos/dos.h"
+#include "rt/err/error.h"
+#include "rt/term/term.h"
+
+namespace rt {
+
+struct Runtime {
+  Runtime(std::unique_ptr<term::Backend> backend, dos::Config cfg)
+      : dos(std::move(cfg), &errors), term(errors, std::move(backend)) {}
+
+  err::ErrorSystem errors;
+  dos::Platform dos;
+  term::Terminal term;
+};
+
+}  // namespace rt

@@ -1,0 +1,64 @@
+// A headless system for screen and scenario tests: keys from a script, and
+// the screen as it stood at every key read.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/sistema.h"
+#include "rt/runtime.h"
+#include "rt/term/headless.h"
+#include "rt/text/cp860.h"
+
+namespace fpo::test {
+
+// Keeps a copy of the screen each time a key is read.
+class RecordingBackend : public rt::term::Headless {
+ public:
+  void present(const rt::term::Screen& screen, const rt::term::CursorState& cursor) override {
+    shown = screen;
+    shownCursor = cursor;
+  }
+  int readKey(int timeoutMs) override {
+    if (timeoutMs != 0) {
+      atKeys.push_back(shown);
+      cursorsAtKeys.push_back(shownCursor);
+    }
+    return Headless::readKey(timeoutMs);
+  }
+
+  rt::term::Screen shown;
+  rt::term::CursorState shownCursor;
+  std::vector<rt::term::Screen> atKeys;  // the screen at every waiting read
+  std::vector<rt::term::CursorState> cursorsAtKeys;
+};
+
+class AppTest : public ::testing::Test {
+ protected:
+  AppTest() : AppTest(std::make_unique<RecordingBackend>()) {}
+
+  RecordingBackend& keys() { return *keys_; }
+  rt::term::Terminal& term() { return runtime_.term; }
+  const rt::term::Screen& screen() { return runtime_.term.screen(); }
+
+  // Text of a screen row (or part of it) in UTF-8.
+  static std::string text(const rt::term::Screen& sc, int row, int col = 0, int len = 80) {
+    return rt::text::toUtf8(sc.text(row, col, len));
+  }
+  std::string text(int row, int col = 0, int len = 80) { return text(screen(), row, col, len); }
+
+ private:
+  explicit AppTest(std::unique_ptr<RecordingBackend> backend)
+      : keys_(backend.get()), runtime_(std::move(backend), rt::dos::Config{}), s(runtime_) {}
+
+  RecordingBackend* keys_;
+  rt::Runtime runtime_;
+
+ protected:
+  Sistema s;
+};
+
+}  // namespace fpo::test
