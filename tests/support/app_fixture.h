@@ -37,6 +37,12 @@ class RecordingBackend : public rt::term::Headless {
 };
 
 class AppTest : public ::testing::Test {
+ public:
+  // Text of a screen row (or part of it) in UTF-8.
+  static std::string text(const rt::term::Screen& sc, int row, int col = 0, int len = 80) {
+    return rt::text::toUtf8(sc.text(row, col, len));
+  }
+
  protected:
   AppTest() : AppTest(std::make_unique<RecordingBackend>()) {}
 
@@ -44,10 +50,6 @@ class AppTest : public ::testing::Test {
   rt::term::Terminal& term() { return runtime_.term; }
   const rt::term::Screen& screen() { return runtime_.term.screen(); }
 
-  // Text of a screen row (or part of it) in UTF-8.
-  static std::string text(const rt::term::Screen& sc, int row, int col = 0, int len = 80) {
-    return rt::text::toUtf8(sc.text(row, col, len));
-  }
   std::string text(int row, int col = 0, int len = 80) { return text(screen(), row, col, len); }
 
  private:
