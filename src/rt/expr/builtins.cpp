@@ -313,6 +313,13 @@ constexpr Builtin kBuiltins[] = {
     {"YEAR", 1, 1, 1112, fnYear},
 };
 
+constexpr bool argsFit() {
+  for (const Builtin& b : kBuiltins)
+    if (b.maxArgs > kMaxBuiltinArgs) return false;
+  return true;
+}
+static_assert(argsFit(), "a built-in takes more arguments than the evaluator passes");
+
 bool sameLetters(std::string_view a, std::string_view upperName) {
   if (a.size() != upperName.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {

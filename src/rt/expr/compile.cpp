@@ -2,6 +2,7 @@
 #include <charconv>
 
 #include "rt/expr/node.h"
+#include "rt/text/cp860.h"
 
 namespace rt::expr {
 
@@ -36,13 +37,6 @@ struct Token {
 
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string upperAscii(std::string_view s) {
-  std::string u(s);
-  for (char& c : u)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return u;
-}
 
 std::vector<Token> lex(std::string_view s) {
   std::vector<Token> out;
@@ -97,7 +91,7 @@ std::vector<Token> lex(std::string_view s) {
       std::size_t j = i + 1;
       while (j < s.size() && isLetter(s[j])) ++j;
       if (j >= s.size() || s[j] != '.') fail(s, start, "");
-      const std::string word = upperAscii(s.substr(i + 1, j - i - 1));
+      const std::string word = text::upperAscii(s.substr(i + 1, j - i - 1));
       const std::size_t len = j + 1 - start;
       if (word == "T" || word == "Y" || word == "F" || word == "N") {
         add(Tok::Logical, start, len);

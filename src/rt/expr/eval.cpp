@@ -4,6 +4,7 @@
 
 #include "rt/expr/functions.h"
 #include "rt/expr/node.h"
+#include "rt/text/cp860.h"
 #include "rt/text/compare.h"
 #include "rt/text/strings.h"
 
@@ -16,7 +17,6 @@ using Node = Expr::Node;
 // Decimals of results the classic run-time shows with SET DECIMALS (2):
 // quotients and powers.
 constexpr int kSetDecimals = 2;
-constexpr int kMaxBuiltinArgs = 3;
 
 enum class Fail { None, Argument, ZeroDivide, NoVariable, NoFunction };
 
@@ -45,12 +45,6 @@ int subCodeOf(Op op) {
   }
 }
 
-std::string upperAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return s;
-}
-
 err::Error describe(const Node& n, Fail f) {
   err::Error e;
   e.subSystem = "BASE";
@@ -68,14 +62,14 @@ err::Error describe(const Node& n, Fail f) {
       e.subCode = 1003;
       e.canRetry = true;
       e.description = "Variable does not exist";
-      e.operation = upperAscii(n.alias.empty() ? n.name : n.alias + "->" + n.name);
+      e.operation = text::upperAscii(n.alias.empty() ? n.name : n.alias + "->" + n.name);
       break;
     case Fail::NoFunction:
       e.genCode = err::kNoFunction;
       e.subCode = 1001;
       e.canRetry = true;
       e.description = "Undefined function";
-      e.operation = upperAscii(n.name);
+      e.operation = text::upperAscii(n.name);
       break;
     case Fail::Argument:
     case Fail::None:
@@ -86,7 +80,7 @@ err::Error describe(const Node& n, Fail f) {
         e.operation = n.fn->name;
       } else {
         e.subCode = subCodeOf(n.op);
-        e.operation = upperAscii(n.name);
+        e.operation = text::upperAscii(n.name);
       }
       break;
   }
@@ -117,118 +111,119 @@ class Evaluator {
 
   Value eval(const Node& n) {
     if (n.op == Op::Literal) return n.literal;
-    for (;;) {
-      Value out;
-      const Fail f = step(n, out);
-      if (f == Fail::None) return out;
-      const err::Answer a = env_.errors().raise(describe(n, f));
-      if (a.kind == err::Answer::Kind::Retry) continue;
-      if (a.kind == err::Answer::Kind::Substitute) return Value::number(a.value);
-      return defaultOf(n);
-    }
+    Fail f = Fail::None;
+    Value out = step(n, f);
+    if (f != Fail::None) [[unlikely]] out = recover(n, f);
+    return out;
   }
 
  private:
-  Fail step(const Node& n, Value& out) {
+  // One node's value; f tells a failure (the value is then nil).
+  Value step(const Node& n, Fail& f) {
     switch (n.op) {
-      case Op::Literal: out = n.literal; return Fail::None;
-      case Op::Ref: return ref(n, out);
-      case Op::Call: return call(n, out);
-      case Op::UserCall: return userCall(n, out);
+      case Op::Literal: return n.literal;
+      case Op::Ref: return ref(n, f);
+      case Op::Call: return call(n, f);
+      case Op::UserCall: return userCall(n, f);
       case Op::Iif: {
         const Value c = eval(*n.kids[0]);
-        if (!c.isLogical()) return Fail::Argument;
-        out = eval(*n.kids[c.logical() ? 1 : 2]);
-        return Fail::None;
+        if (!c.isLogical()) return failed(f, Fail::Argument);
+        return eval(*n.kids[c.logical() ? 1 : 2]);
       }
       case Op::Neg:
       case Op::Pos: {
-        Value v = eval(*n.kids[0]);
-        if (!v.isNumber()) return Fail::Argument;
+        const Value v = eval(*n.kids[0]);
+        if (!v.isNumber()) return failed(f, Fail::Argument);
         Number x = v.numberInfo();
         if (n.op == Op::Neg) x.value = -x.value;
-        out = x;
-        return Fail::None;
+        return x;
       }
       case Op::Not: {
         const Value v = eval(*n.kids[0]);
-        if (!v.isLogical()) return Fail::Argument;
-        out = !v.logical();
-        return Fail::None;
+        if (!v.isLogical()) return failed(f, Fail::Argument);
+        return !v.logical();
       }
       case Op::And:
       case Op::Or: {
         const Value l = eval(*n.kids[0]);
-        if (!l.isLogical()) return Fail::Argument;
+        if (!l.isLogical()) return failed(f, Fail::Argument);
         // Short-circuit: the right side runs only when it decides.
-        if (l.logical() == (n.op == Op::Or)) {
-          out = l;
-          return Fail::None;
-        }
+        if (l.logical() == (n.op == Op::Or)) return l;
         Value r = eval(*n.kids[1]);
-        if (!r.isLogical()) return Fail::Argument;
-        out = std::move(r);
-        return Fail::None;
+        if (!r.isLogical()) return failed(f, Fail::Argument);
+        return r;
       }
       default: break;
     }
     Value l = eval(*n.kids[0]);
     Value r = eval(*n.kids[1]);
-    return binary(n.op, l, r, out);
+    return binary(n.op, l, r, f);
   }
 
-  Fail ref(const Node& n, Value& out) {
-    const auto at = static_cast<std::size_t>(n.ref);
-    if (at < slots_.size() && slots_[at] >= 0) {
-      out = env_.slot(slots_[at]);
-      return Fail::None;
+  // Raises the failure and answers as the handler says: Retry runs the node
+  // again, Substitute stands in a number, Default gives the node's default.
+  Value recover(const Node& n, Fail f) {
+    for (;;) {
+      const err::Answer a = env_.errors().raise(describe(n, f));
+      if (a.kind == err::Answer::Kind::Substitute) return Value::number(a.value);
+      if (a.kind != err::Answer::Kind::Retry) return defaultOf(n);
+      f = Fail::None;
+      Value out = step(n, f);
+      if (f == Fail::None) return out;
     }
+  }
+
+  static Value failed(Fail& f, Fail why) {
+    f = why;
+    return {};
+  }
+
+  Value ref(const Node& n, Fail& f) {
+    const auto at = static_cast<std::size_t>(n.ref);
+    if (at < slots_.size() && slots_[at] >= 0) return env_.slot(slots_[at]);
     std::optional<Value> v = env_.lookup(n.alias, n.name);
-    if (!v) return Fail::NoVariable;
-    out = std::move(*v);
-    return Fail::None;
+    if (!v) return failed(f, Fail::NoVariable);
+    return std::move(*v);
   }
 
-  Fail call(const Node& n, Value& out) {
-    Value args[kMaxBuiltinArgs];
-    const int count = static_cast<int>(n.kids.size());
-    for (int i = 0; i < count; ++i) args[i] = eval(*n.kids[static_cast<std::size_t>(i)]);
-    return n.fn->fn(args, count, out) ? Fail::None : Fail::Argument;
+  Value call(const Node& n, Fail& f) {
+    // Each argument is built in its place (left to right), never assigned.
+    const auto& k = n.kids;
+    const std::size_t count = k.size();
+    static_assert(kMaxBuiltinArgs == 3);
+    Value args[kMaxBuiltinArgs] = {count > 0 ? eval(*k[0]) : Value(), count > 1 ? eval(*k[1]) : Value(),
+                                   count > 2 ? eval(*k[2]) : Value()};
+    Value out;
+    if (!n.fn->fn(args, static_cast<int>(count), out)) return failed(f, Fail::Argument);
+    return out;
   }
 
-  Fail userCall(const Node& n, Value& out) {
+  Value userCall(const Node& n, Fail& f) {
     std::vector<Value> args;
     args.reserve(n.kids.size());
     for (const auto& k : n.kids) args.push_back(eval(*k));
     std::optional<Value> v = env_.call(n.name, args);
-    if (!v) return Fail::NoFunction;
-    out = std::move(*v);
-    return Fail::None;
+    if (!v) return failed(f, Fail::NoFunction);
+    return std::move(*v);
   }
 
   static Value number(double v, int decimals) { return Value::number(v, -1, decimals); }
 
-  Fail binary(Op op, Value& l, Value& r, Value& out) {
+  Value binary(Op op, Value& l, Value& r, Fail& f) {
     const bool nn = l.isNumber() && r.isNumber();
     switch (op) {
       case Op::Add:
-        if (nn) {
-          out = number(l.num() + r.num(), std::max(l.numberInfo().decimals, r.numberInfo().decimals));
-        } else if (l.isString() && r.isString()) {
+        if (nn) return number(l.num() + r.num(), std::max(l.numberInfo().decimals, r.numberInfo().decimals));
+        if (l.isString() && r.isString()) {
           l.string() += r.string();
-          out = std::move(l);
-        } else if (l.isDate() && r.isNumber()) {
-          out = shift(l.date(), r.num());
-        } else if (l.isNumber() && r.isDate()) {
-          out = shift(r.date(), l.num());
-        } else {
-          return Fail::Argument;
+          return std::move(l);
         }
-        return Fail::None;
+        if (l.isDate() && r.isNumber()) return shift(l.date(), r.num());
+        if (l.isNumber() && r.isDate()) return shift(r.date(), l.num());
+        return failed(f, Fail::Argument);
       case Op::Sub:
-        if (nn) {
-          out = number(l.num() - r.num(), std::max(l.numberInfo().decimals, r.numberInfo().decimals));
-        } else if (l.isString() && r.isString()) {
+        if (nn) return number(l.num() - r.num(), std::max(l.numberInfo().decimals, r.numberInfo().decimals));
+        if (l.isString() && r.isString()) {
           // The left side's trailing blanks move to the end.
           std::string& s = l.string();
           const std::size_t kept = text::rTrim(s).size();
@@ -236,38 +231,28 @@ class Evaluator {
           s.resize(kept);
           s += r.string();
           s.append(blanks, ' ');
-          out = std::move(l);
-        } else if (l.isDate() && r.isNumber()) {
-          out = shift(l.date(), -r.num());
-        } else if (l.isDate() && r.isDate()) {
-          out = number(l.date().day - r.date().day, 0);
-        } else {
-          return Fail::Argument;
+          return std::move(l);
         }
-        return Fail::None;
+        if (l.isDate() && r.isNumber()) return shift(l.date(), -r.num());
+        if (l.isDate() && r.isDate()) return number(l.date().day - r.date().day, 0);
+        return failed(f, Fail::Argument);
       case Op::Mul:
-        if (!nn) return Fail::Argument;
-        out = number(l.num() * r.num(), l.numberInfo().decimals + r.numberInfo().decimals);
-        return Fail::None;
+        if (!nn) return failed(f, Fail::Argument);
+        return number(l.num() * r.num(), l.numberInfo().decimals + r.numberInfo().decimals);
       case Op::Div:
-        if (!nn) return Fail::Argument;
-        if (r.num() == 0) return Fail::ZeroDivide;
-        out = number(l.num() / r.num(), kSetDecimals);
-        return Fail::None;
+        if (!nn) return failed(f, Fail::Argument);
+        if (r.num() == 0) return failed(f, Fail::ZeroDivide);
+        return number(l.num() / r.num(), kSetDecimals);
       case Op::Mod:
-        if (!nn) return Fail::Argument;
-        if (r.num() == 0) return Fail::ZeroDivide;
-        out = number(std::fmod(l.num(), r.num()), std::max(l.numberInfo().decimals, r.numberInfo().decimals));
-        return Fail::None;
+        if (!nn) return failed(f, Fail::Argument);
+        if (r.num() == 0) return failed(f, Fail::ZeroDivide);
+        return number(std::fmod(l.num(), r.num()), std::max(l.numberInfo().decimals, r.numberInfo().decimals));
       case Op::Pow:
-        if (!nn) return Fail::Argument;
-        out = number(std::pow(l.num(), r.num()), kSetDecimals);
-        return Fail::None;
-      case Op::Contains: {
-        if (!l.isString() || !r.isString()) return Fail::Argument;
-        out = !l.string().empty() && r.string().find(l.string()) != std::string::npos;
-        return Fail::None;
-      }
+        if (!nn) return failed(f, Fail::Argument);
+        return number(std::pow(l.num(), r.num()), kSetDecimals);
+      case Op::Contains:
+        if (!l.isString() || !r.isString()) return failed(f, Fail::Argument);
+        return !l.string().empty() && r.string().find(l.string()) != std::string::npos;
       case Op::Eq:
       case Op::Ne:
       case Op::ExactEq: {
@@ -278,22 +263,20 @@ class Evaluator {
           same = text::exactlyEqual(l.string(), r.string());
         } else {
           const std::optional<int> c = compareValues(l, r, env_.exact());
-          if (!c) return Fail::Argument;
+          if (!c) return failed(f, Fail::Argument);
           same = *c == 0;
         }
-        out = op == Op::Ne ? !same : same;
-        return Fail::None;
+        return op == Op::Ne ? !same : same;
       }
       case Op::Lt:
       case Op::Le:
       case Op::Gt:
       case Op::Ge: {
         const std::optional<int> c = compareValues(l, r, env_.exact());
-        if (!c) return Fail::Argument;
-        out = op == Op::Lt ? *c < 0 : op == Op::Le ? *c <= 0 : op == Op::Gt ? *c > 0 : *c >= 0;
-        return Fail::None;
+        if (!c) return failed(f, Fail::Argument);
+        return op == Op::Lt ? *c < 0 : op == Op::Le ? *c <= 0 : op == Op::Gt ? *c > 0 : *c >= 0;
       }
-      default: return Fail::Argument;
+      default: return failed(f, Fail::Argument);
     }
   }
 

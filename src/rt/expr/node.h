@@ -37,6 +37,9 @@ enum class Op : std::uint8_t {
   Contains,  // $
 };
 
+// The most arguments a built-in takes.
+constexpr int kMaxBuiltinArgs = 3;
+
 // A built-in function. fn returns false when its arguments are wrong; the
 // evaluator then raises an argument error with subCode and the name.
 struct Builtin {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace rt::text {
 
@@ -58,40 +59,61 @@ int defaultWidth(int width, int decimals) {
   return 10 + (decimals > 0 ? decimals + 1 : 0);
 }
 
-std::string fixed(double x, int decimals) {
-  if (!std::isfinite(x)) return {};
+namespace {
+
+// The digits of fixed() written into buf (kBuf bytes); returns the length,
+// 0 for a value that is not finite.
+constexpr std::size_t kBuf = 400;  // room for any double with its decimals
+
+std::size_t writeFixed(double x, int decimals, char* buf) {
+  if (!std::isfinite(x)) return 0;
   if (decimals < 0) decimals = 0;
   double r = roundTo(x, decimals);
   if (r == 0) r = 0;  // never "-0"
+  char* const end = buf + kBuf;
+  // Whole numbers, the common case (codes, periods), as integers.
+  if (decimals == 0 && std::fabs(r) < 1e15) {
+    return static_cast<std::size_t>(std::to_chars(buf, end, static_cast<long long>(r)).ptr - buf);
+  }
   // A double carries 15 decimal digits: past them the digits shown are zeros,
   // not the binary value's noise (45.67 with 15 decimals ends in zeros).
   int shown = decimals;
-  if (r != 0) {
+  if (r != 0 && std::fabs(r) >= pow10(kDigits - decimals)) {
     const int intDigits = static_cast<int>(std::floor(std::log10(std::fabs(r)))) + 1;
-    if (intDigits + decimals > kDigits) shown = std::max(0, kDigits - intDigits);
+    shown = std::max(0, std::min(decimals, kDigits - intDigits));
   }
-  char buf[400];  // room for any double with its decimals
-  const auto res = std::to_chars(buf, buf + sizeof buf, r, std::chars_format::fixed, shown);
-  if (res.ec != std::errc()) return {};
-  std::string s(buf, res.ptr);
+  const auto res = std::to_chars(buf, end, r, std::chars_format::fixed, shown);
+  if (res.ec != std::errc()) return 0;
+  std::size_t n = static_cast<std::size_t>(res.ptr - buf);
   if (shown < decimals) {
-    if (shown == 0) s.push_back('.');
-    s.append(static_cast<std::size_t>(decimals - shown), '0');
+    if (shown == 0) buf[n++] = '.';
+    for (int i = shown; i < decimals; ++i) buf[n++] = '0';
   }
   // A value that rounds to zero at these decimals shows no sign.
-  if (s[0] == '-' && s.find_first_of("123456789") == std::string::npos) s.erase(0, 1);
-  return s;
+  if (buf[0] == '-' && std::string_view(buf, n).find_first_of("123456789") == std::string_view::npos) {
+    std::memmove(buf, buf + 1, --n);
+  }
+  return n;
+}
+
+}  // namespace
+
+std::string fixed(double x, int decimals) {
+  char buf[kBuf + 32];
+  return std::string(buf, writeFixed(x, decimals, buf));
 }
 
 std::string str(double x, int width, int decimals) {
   if (decimals < 0) decimals = 0;
-  std::string s = fixed(x, decimals);
   int w = defaultWidth(width, decimals);
   // Without a width of its own, a number past ten integer digits gets twenty.
   if (width <= 0 && std::fabs(x) >= kTenDigits) w += 10;
   const auto size = static_cast<std::size_t>(w);
-  if (s.empty() || s.size() > size) return std::string(size, '*');
-  s.insert(0, size - s.size(), ' ');
+  char buf[kBuf + 32];
+  const std::size_t n = writeFixed(x, decimals, buf);
+  if (n == 0 || n > size) return std::string(size, '*');
+  std::string s(size - n, ' ');
+  s.append(buf, n);
   return s;
 }
 
