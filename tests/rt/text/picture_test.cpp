@@ -86,6 +86,7 @@ struct NumberCase {
 TEST(Transform, NumberEdges) {
   const NumberCase cases[] = {
       {-500, "9,999", " -500"},            // the sign takes a blank separator's place
+      {-1234.5, "@E 9,999,999.99", "   -1.234,50"},
       {-1500, "@E 9,999", "*****"},        // the digits fill every place: no room for the sign
       {-100, "999", "***"},                // the sign needs a place too
       {1234.5, "9,999.99", "1,234.50"},    // without E
