@@ -1,0 +1,589 @@
+#include "rt/db/dbf.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include "rt/db/numtext.h"
+#include "rt/text/date.h"
+
+namespace fs = std::filesystem;
+
+namespace rt::db {
+
+namespace {
+
+constexpr std::size_t kReadAhead = 64 * 1024;
+constexpr std::size_t kWriteBehind = 256 * 1024;
+
+std::atomic<std::uint64_t> gSerial{0};
+
+std::uint32_t u32(const std::string& b, std::size_t at) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
+}
+unsigned u16(const std::string& b, std::size_t at) {
+  return static_cast<unsigned>(static_cast<unsigned char>(b[at])) |
+         static_cast<unsigned>(static_cast<unsigned char>(b[at + 1])) << 8;
+}
+void put32(std::string& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+void put16(std::string& b, std::size_t at, unsigned v) {
+  b[at] = static_cast<char>(v & 0xFF);
+  b[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+
+void stampDate(std::string& hdr) {
+  int y, m, d;
+  text::Date::today().ymd(y, m, d);
+  hdr[1] = static_cast<char>((y - 1900) & 0xFF);
+  hdr[2] = static_cast<char>(m);
+  hdr[3] = static_cast<char>(d);
+}
+
+char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+bool sameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (upperAscii(a[i]) != upperAscii(b[i])) return false;
+  return true;
+}
+
+bool numericType(char t) { return t == 'N' || t == 'F'; }
+
+}  // namespace
+
+Table::Table(File f, err::ErrorSystem& es) : file_(std::move(f)), es_(es), serial_(++gSerial) {}
+
+Table::~Table() { close(); }
+
+bool Table::failed(const err::Error& e) { return es_.raise(e).kind == err::Answer::Kind::Retry; }
+
+std::unique_ptr<Table> Table::open(const fs::path& p, err::ErrorSystem& es, Access access) {
+  for (;;) {
+    File f;
+    const bool ro = access == Access::SharedRead;
+    if (!f.open(p, ro ? File::Mode::Read : File::Mode::ReadWrite,
+                ro ? File::Lock::Shared : File::Lock::Exclusive)) {
+      if (es.raise(fail::open(p, f.error())).kind == err::Answer::Kind::Retry) continue;
+      return nullptr;
+    }
+    std::unique_ptr<Table> t(new Table(std::move(f), es));
+    t->readOnly_ = ro;
+    std::uint64_t size = 0;
+    std::string why;
+    std::string head(32, '\0');
+    std::size_t got = 0;
+    if (!t->file_.size(size) || !t->file_.readAt(0, head.data(), head.size(), got)) {
+      int e = t->file_.error();
+      t->file_.close();
+      if (es.raise(fail::read(p, e)).kind == err::Answer::Kind::Retry) continue;
+      return nullptr;
+    }
+    bool ok = false;
+    if (got < 32) {
+      why = "shorter than a table header";
+    } else {
+      const unsigned hl = u16(head, 8);
+      if (hl < 32 + 32 + 1) {
+        why = "header length too small";
+      } else if (hl > size) {
+        why = "header longer than the file";
+      } else {
+        head.resize(hl);
+        if (!t->file_.readAt(0, head.data(), hl, got) || got != hl) {
+          why = "header cannot be read";
+        } else {
+          ok = t->parseHeader(head, size, why);
+        }
+      }
+    }
+    if (!ok) {
+      t->file_.close();
+      if (es.raise(fail::corrupt(p, why)).kind == err::Answer::Kind::Retry) continue;
+      return nullptr;
+    }
+    t->header_ = std::move(head);
+    t->rec_.assign(static_cast<std::size_t>(t->recLen_), ' ');
+    t->recNo_ = t->lastRec_ + 1;
+    return t;
+  }
+}
+
+bool Table::parseHeader(const std::string& hdr, std::uint64_t fileSize, std::string& why) {
+  const std::size_t hl = hdr.size();
+  const std::uint32_t count = u32(hdr, 4);
+  const unsigned rl = u16(hdr, 10);
+  std::size_t pos = 32;
+  int offset = 1;
+  std::vector<Field> fields;
+  while (pos < hl && static_cast<unsigned char>(hdr[pos]) != 0x0D) {
+    if (pos + 32 > hl) {
+      why = "field descriptors run past the header";
+      return false;
+    }
+    Field f;
+    for (std::size_t i = 0; i < 11 && hdr[pos + i] != '\0'; ++i) {
+      const auto c = static_cast<unsigned char>(hdr[pos + i]);
+      if (c <= 0x20 || c >= 0x7F) {
+        why = "field " + std::to_string(fields.size() + 1) + " has a damaged name";
+        return false;
+      }
+      f.name.push_back(static_cast<char>(c));
+    }
+    if (f.name.empty()) {
+      why = "field " + std::to_string(fields.size() + 1) + " has no name";
+      return false;
+    }
+    f.type = upperAscii(hdr[pos + 11]);
+    const int w = static_cast<unsigned char>(hdr[pos + 16]);
+    const int d = static_cast<unsigned char>(hdr[pos + 17]);
+    if (f.type == 'C') {
+      f.width = w + 256 * d;  // long text fields keep the high byte in the decimals
+    } else {
+      f.width = w;
+      f.decimals = d;
+    }
+    if (f.width <= 0 || (numericType(f.type) && f.decimals >= f.width && f.decimals > 0)) {
+      why = "field " + f.name + " has a damaged width";
+      return false;
+    }
+    f.offset = offset;
+    offset += f.width;
+    if (offset > 65536) {
+      why = "fields longer than a record can be";
+      return false;
+    }
+    fields.push_back(std::move(f));
+    pos += 32;
+  }
+  if (pos >= hl) {
+    why = "header has no terminator";
+    return false;
+  }
+  if (fields.empty()) {
+    why = "no fields";
+    return false;
+  }
+  if (static_cast<unsigned>(offset) != rl) {
+    why = "record length disagrees with the fields";
+    return false;
+  }
+  if (static_cast<std::uint64_t>(count) * rl + hl > fileSize) {
+    why = "record count beyond the file";
+    return false;
+  }
+  if (count == 0xFFFFFFFFu) {
+    why = "record count too large";
+    return false;
+  }
+  fields_ = std::move(fields);
+  hdrLen_ = static_cast<int>(hl);
+  recLen_ = static_cast<int>(rl);
+  lastRec_ = count;
+  fileRecs_ = count;
+  return true;
+}
+
+bool Table::create(const fs::path& p, const std::vector<FieldSpec>& specs, err::ErrorSystem& es) {
+  // The structure first: a bad field list is refused before any file is touched.
+  std::string why;
+  std::vector<FieldSpec> fs;
+  int recLen = 1;
+  for (const FieldSpec& s : specs) {
+    FieldSpec f = s;
+    for (char& c : f.name) c = upperAscii(c);
+    f.type = upperAscii(f.type);
+    bool nameOk = !f.name.empty() && f.name.size() <= 10 && !(f.name[0] >= '0' && f.name[0] <= '9');
+    for (char c : f.name)
+      if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) nameOk = false;
+    if (!nameOk) why = "invalid field name \"" + s.name + "\"";
+    for (const FieldSpec& o : fs)
+      if (o.name == f.name) why = "field " + f.name + " given twice";
+    switch (f.type) {
+      case 'C':
+        if (f.width < 1 || f.width > 65535) why = "field " + f.name + " has an invalid width";
+        f.decimals = 0;
+        break;
+      case 'N':
+        if (f.width < 1 || f.width > 255 || f.decimals < 0 || f.decimals > 20 ||
+            (f.decimals > 0 && f.decimals >= f.width))
+          why = "field " + f.name + " has an invalid width";
+        break;
+      case 'D':
+        f.width = 8;
+        f.decimals = 0;
+        break;
+      case 'L':
+        f.width = 1;
+        f.decimals = 0;
+        break;
+      default:
+        why = "field " + f.name + " has an unsupported type";
+    }
+    if (!why.empty()) break;
+    recLen += f.width;
+    fs.push_back(std::move(f));
+  }
+  if (why.empty() && fs.empty()) why = "no fields";
+  if (why.empty() && (recLen > 65535 || 32 + 32 * fs.size() + 2 > 65535)) why = "record too long";
+  if (!why.empty()) {
+    err::Error e = fail::create(p, 0);
+    e.description += " (" + why + ")";
+    e.canRetry = false;
+    es.raise(e);
+    return false;
+  }
+
+  std::string hdr = makeHeader(fs, 0);
+  hdr.push_back(0x1A);
+  for (;;) {
+    Replacement r;
+    if (r.begin(p) && r.write(hdr.data(), hdr.size()) && r.commit()) return true;
+    if (es.raise(fail::create(p, r.error())).kind != err::Answer::Kind::Retry) return false;
+  }
+}
+
+std::string Table::makeHeader(const std::vector<FieldSpec>& fs, std::uint32_t count) {
+  const std::size_t hl = 32 + 32 * fs.size() + 2;
+  std::string hdr(hl, '\0');
+  int recLen = 1;
+  for (const FieldSpec& f : fs) recLen += f.width;
+  hdr[0] = 0x03;
+  stampDate(hdr);
+  put32(hdr, 4, count);
+  put16(hdr, 8, static_cast<unsigned>(hl));
+  put16(hdr, 10, static_cast<unsigned>(recLen));
+  for (std::size_t i = 0; i < fs.size(); ++i) {
+    const std::size_t at = 32 + 32 * i;
+    std::memcpy(&hdr[at], fs[i].name.data(), std::min<std::size_t>(fs[i].name.size(), 10));
+    hdr[at + 11] = fs[i].type;
+    hdr[at + 16] = static_cast<char>(fs[i].width & 0xFF);
+    hdr[at + 17] = static_cast<char>(fs[i].type == 'C' ? (fs[i].width >> 8) : fs[i].decimals);
+  }
+  hdr[hl - 2] = 0x0D;
+  return hdr;
+}
+
+std::vector<FieldSpec> Table::structure() const {
+  std::vector<FieldSpec> out;
+  out.reserve(fields_.size());
+  for (const Field& f : fields_) out.push_back({f.name, f.type, f.width, f.decimals});
+  return out;
+}
+
+int Table::fieldIndex(std::string_view name) const {
+  for (std::size_t i = 0; i < fields_.size(); ++i)
+    if (sameNoCase(fields_[i].name, name)) return static_cast<int>(i);
+  return -1;
+}
+
+std::string_view Table::raw(int field) const {
+  const Field& f = fields_[static_cast<std::size_t>(field)];
+  return std::string_view(rec_).substr(static_cast<std::size_t>(f.offset), static_cast<std::size_t>(f.width));
+}
+
+// --- reading ---
+
+bool Table::readInto(std::uint32_t recno, char* out, bool sequential) {
+  const auto rl = static_cast<std::size_t>(recLen_);
+  if (wCount_ && recno >= wFirst_ && recno < wFirst_ + wCount_) {
+    std::memcpy(out, wbuf_.data() + (recno - wFirst_) * rl, rl);
+    return true;
+  }
+  if (cacheCount_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_) {
+    std::memcpy(out, cache_.data() + (recno - cacheFirst_) * rl, rl);
+    return true;
+  }
+  for (;;) {
+    std::size_t got = 0;
+    const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(recno - 1) * rl;
+    bool ok;
+    if (sequential) {
+      std::uint32_t n = static_cast<std::uint32_t>(std::max<std::size_t>(1, kReadAhead / rl));
+      n = std::min(n, lastRec_ - recno + 1);
+      if (wCount_ && wFirst_ < recno + n && wFirst_ + wCount_ > recno) flushWrites();
+      cache_.resize(n * rl);
+      cacheCount_ = 0;
+      ok = file_.readAt(off, cache_.data(), n * rl, got);
+      if (ok && got >= rl) {
+        cacheFirst_ = recno;
+        cacheCount_ = static_cast<std::uint32_t>(got / rl);
+        std::memcpy(out, cache_.data(), rl);
+        return true;
+      }
+    } else {
+      ok = file_.readAt(off, out, rl, got);
+      if (ok && got == rl) return true;
+    }
+    if (!failed(fail::read(path(), ok ? EIO : file_.error()))) return false;
+  }
+}
+
+bool Table::readRecord(std::uint32_t recno, char* out) {
+  if (recno < 1 || recno > lastRec_) return false;
+  if (recno == recNo_) {
+    std::memcpy(out, rec_.data(), rec_.size());
+    return true;
+  }
+  const bool seq = recno == lastRead_ + 1;
+  lastRead_ = recno;
+  return readInto(recno, out, seq);
+}
+
+bool Table::load(std::uint32_t recno) {
+  if (changed_ && !flushRecord()) {
+    // the record could not be written; it is dropped
+  }
+  if (recno == recNo_ && recno <= lastRec_) return true;
+  if (recno < 1 || recno > lastRec_) {
+    recNo_ = lastRec_ + 1;
+    std::fill(rec_.begin(), rec_.end(), ' ');
+    return true;
+  }
+  const bool seq = recno == lastRead_ + 1;
+  lastRead_ = recno;
+  if (!readInto(recno, rec_.data(), seq)) {
+    recNo_ = lastRec_ + 1;
+    std::fill(rec_.begin(), rec_.end(), ' ');
+    return false;
+  }
+  recNo_ = recno;
+  return true;
+}
+
+Value Table::get(int field) {
+  const Field& f = fields_[static_cast<std::size_t>(field)];
+  std::string_view r = raw(field);
+  switch (f.type) {
+    case 'C':
+      return Value(std::string(r));
+    case 'N':
+    case 'F':
+      return Value::number(parseNumber(r), f.width, f.decimals);
+    case 'D':
+      return Value(text::Date::fromDtos(r));
+    case 'L':
+      return Value(r[0] == 'T' || r[0] == 't' || r[0] == 'Y' || r[0] == 'y');
+    default:
+      es_.raise(fail::dataType(f.name, std::string("field type ") + f.type + " is not supported"));
+      return Value();
+  }
+}
+
+// --- writing ---
+
+void Table::putRaw(int field, std::string_view bytes) {
+  if (atPhantom() || readOnly_) return;
+  const Field& f = fields_[static_cast<std::size_t>(field)];
+  const auto w = static_cast<std::size_t>(f.width);
+  char* dst = rec_.data() + f.offset;
+  const std::size_t n = std::min(w, bytes.size());
+  std::memcpy(dst, bytes.data(), n);
+  std::memset(dst + n, ' ', w - n);
+  changed_ = true;
+}
+
+bool Table::put(int field, const Value& v) {
+  if (atPhantom() || readOnly_) return true;
+  const Field& f = fields_[static_cast<std::size_t>(field)];
+  char* dst = rec_.data() + f.offset;
+  const auto w = static_cast<std::size_t>(f.width);
+  bool typeOk = false;
+  switch (f.type) {
+    case 'C':
+      if (v.isString()) {
+        putRaw(field, v.string());
+        return true;
+      }
+      break;
+    case 'N':
+    case 'F':
+      if (v.isNumber()) {
+        changed_ = true;
+        if (formatNumber(v.num(), f.width, f.decimals, dst)) return true;
+        es_.raise(fail::dataWidth(f.name));
+        return false;
+      }
+      break;
+    case 'D':
+      if (v.isDate()) {
+        putRaw(field, v.date().dtos());
+        return true;
+      }
+      break;
+    case 'L':
+      if (v.isLogical()) {
+        dst[0] = v.logical() ? 'T' : 'F';
+        if (w > 1) std::memset(dst + 1, ' ', w - 1);
+        changed_ = true;
+        return true;
+      }
+      break;
+    default:
+      es_.raise(fail::dataType(f.name, std::string("field type ") + f.type + " is not supported"));
+      return false;
+  }
+  (void)typeOk;
+  es_.raise(fail::dataType(f.name));
+  return false;
+}
+
+void Table::setRecord(const char* bytes) {
+  if (atPhantom() || readOnly_) return;
+  std::memcpy(rec_.data(), bytes, rec_.size());
+  changed_ = true;
+}
+
+void Table::setDeleted(bool on) {
+  if (atPhantom() || readOnly_) return;
+  rec_[0] = on ? '*' : ' ';
+  changed_ = true;
+}
+
+bool Table::appendBlank() {
+  if (readOnly_) return false;
+  if (changed_) flushRecord();
+  if (lastRec_ >= 0xFFFFFFFEu) return false;
+  ++lastRec_;
+  recNo_ = lastRec_;
+  std::fill(rec_.begin(), rec_.end(), ' ');
+  changed_ = true;
+  isNew_ = true;
+  modified_ = true;
+  return true;
+}
+
+void Table::bufferWrite(std::uint32_t recno, const char* rec) {
+  const auto rl = static_cast<std::size_t>(recLen_);
+  if (cacheCount_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_)
+    std::memcpy(cache_.data() + (recno - cacheFirst_) * rl, rec, rl);
+  if (wCount_ && recno >= wFirst_ && recno < wFirst_ + wCount_) {
+    std::memcpy(wbuf_.data() + (recno - wFirst_) * rl, rec, rl);
+    return;
+  }
+  if (wCount_ && recno == wFirst_ + wCount_ && wbuf_.size() + rl <= kWriteBehind) {
+    wbuf_.append(rec, rl);
+    ++wCount_;
+    return;
+  }
+  if (wCount_) flushWrites();
+  wbuf_.assign(rec, rl);
+  wFirst_ = recno;
+  wCount_ = 1;
+}
+
+bool Table::flushRecord() {
+  if (!changed_) return true;
+  changed_ = false;
+  isNew_ = false;
+  if (atPhantom() || readOnly_) return true;
+  bufferWrite(recNo_, rec_.data());
+  modified_ = true;
+  return true;
+}
+
+bool Table::flushWrites() {
+  while (wCount_) {
+    const std::uint64_t off =
+        static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(wFirst_ - 1) * static_cast<std::uint64_t>(recLen_);
+    if (file_.writeAt(off, wbuf_.data(), wbuf_.size())) {
+      wCount_ = 0;
+      wbuf_.clear();
+      return true;
+    }
+    if (!failed(fail::write(path(), file_.error()))) {
+      wCount_ = 0;  // abandoned: the run is lost
+      wbuf_.clear();
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Table::writeHeader() {
+  stampDate(header_);
+  put32(header_, 4, lastRec_);
+  for (;;) {
+    bool ok = file_.writeAt(0, header_.data(), 12);
+    if (ok && fileRecs_ != lastRec_) {
+      const char eof = 0x1A;
+      ok = file_.writeAt(static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(lastRec_) * recLen_, &eof, 1);
+    }
+    if (ok) {
+      fileRecs_ = lastRec_;
+      return true;
+    }
+    if (!failed(fail::write(path(), file_.error()))) return false;
+  }
+}
+
+bool Table::commit(bool sync) {
+  if (!file_.isOpen() || readOnly_) return true;
+  bool ok = flushRecord();
+  ok = flushWrites() && ok;
+  if (modified_) {
+    ok = writeHeader() && ok;
+    modified_ = false;
+    if (sync) {
+      while (!file_.sync()) {
+        if (!failed(fail::write(path(), file_.error()))) {
+          ok = false;
+          break;
+        }
+      }
+    }
+  }
+  return ok;
+}
+
+bool Table::close() {
+  if (!file_.isOpen()) return true;
+  bool ok = commit(true);
+  file_.close();
+  return ok;
+}
+
+bool Table::rewrite(const std::function<bool(const char* rec)>& keep) {
+  if (readOnly_) return false;
+  if (!commit(false)) return false;
+  std::string rec(static_cast<std::size_t>(recLen_), ' ');
+  for (;;) {
+    Replacement r;
+    bool ok = r.begin(path(), true) && r.write(header_.data(), header_.size());
+    std::uint32_t kept = 0;
+    for (std::uint32_t n = 1; ok && keep && n <= lastRec_; ++n) {
+      lastRead_ = n;
+      if (!readInto(n, rec.data(), true)) return false;
+      if (keep(rec.data())) {
+        ok = r.write(rec.data(), rec.size());
+        ++kept;
+      }
+    }
+    const char eof = 0x1A;
+    std::string hdr = header_;
+    stampDate(hdr);
+    put32(hdr, 4, kept);
+    ok = ok && r.write(&eof, 1) && r.writeAt(0, hdr.data(), 12);
+    File next;
+    if (ok && r.commit(&next)) {
+      file_ = std::move(next);
+      header_ = std::move(hdr);
+      lastRec_ = fileRecs_ = kept;
+      cacheCount_ = wCount_ = 0;
+      lastRead_ = 0;
+      recNo_ = lastRec_ + 1;
+      std::fill(rec_.begin(), rec_.end(), ' ');
+      changed_ = isNew_ = modified_ = false;
+      return true;
+    }
+    if (!failed(fail::write(path(), r.error()))) return false;
+  }
+}
+
+}  // namespace rt::db

@@ -1,0 +1,152 @@
+// rt/db/dbf: one dBASE III table file, byte-exact.
+//
+// A Table is the file opened exclusively (or shared for reading) with a
+// current record held in a buffer: fields read and written as values or as
+// raw bytes (blanks kept), append blank, deletion flag, record count that
+// counts deleted rows. Writes go through a buffer and reach the file on
+// commit and close, with the header (version, date of the last write as
+// year - 1900, month, day; record count) and the end-of-file byte 0x1A, as
+// the classic driver writes them. Create and rewrite (pack, zap) build a new
+// file beside the old one and rename it over. Opening checks the header
+// against the file (descriptors, lengths, record count) and refuses damage
+// with a corruption error naming the file; no read ever passes the end.
+//
+// Record numbers are 1-based; lastRec() + 1 is the phantom record at end of
+// file, whose fields read blank, zero, the empty date or false.
+// Failures go to the error system; an operation answered Default returns
+// false (or an empty value) and leaves the table as it was.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rt/db/file.h"
+#include "rt/err/error.h"
+#include "rt/expr/value.h"
+
+namespace rt::db {
+
+// A field as table creation takes it.
+struct FieldSpec {
+  std::string name;
+  char type = 'C';
+  int width = 0;
+  int decimals = 0;
+};
+
+// A field as stored.
+struct Field {
+  std::string name;
+  char type = 'C';
+  int width = 0;
+  int decimals = 0;
+  int offset = 0;  // in the record; byte 0 is the deletion flag
+};
+
+class Table {
+ public:
+  enum class Access { Exclusive, SharedRead };
+
+  // Opens an existing table. On failure the error is raised (Retry repeats)
+  // and nullptr returned.
+  static std::unique_ptr<Table> open(const std::filesystem::path& p, err::ErrorSystem& es,
+                                     Access access = Access::Exclusive);
+
+  // Creates a table without rows, replacing a file of that name (refused
+  // while another opener holds it). False after the error was raised.
+  static bool create(const std::filesystem::path& p, const std::vector<FieldSpec>& fields,
+                     err::ErrorSystem& es);
+
+  // The header the driver writes for a field list (no validation).
+  static std::string makeHeader(const std::vector<FieldSpec>& fields, std::uint32_t count);
+
+  ~Table();
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  const std::filesystem::path& path() const { return file_.path(); }
+  const std::vector<Field>& fields() const { return fields_; }
+  int fieldIndex(std::string_view name) const;  // without regard to case; -1
+  int recordLength() const { return recLen_; }
+  int headerLength() const { return hdrLen_; }
+  std::uint32_t lastRec() const { return lastRec_; }
+  std::uint64_t serial() const { return serial_; }  // unique per opened table
+  err::ErrorSystem& errors() { return es_; }
+  std::vector<FieldSpec> structure() const;
+
+  // The current record.
+  std::uint32_t recNo() const { return recNo_; }
+  bool atPhantom() const { return recNo_ > lastRec_; }
+  // Makes recno current (writing a changed record first). Out of range:
+  // the phantom. False when the record could not be read (the error was
+  // raised and the phantom is current).
+  bool load(std::uint32_t recno);
+  bool deleted() const { return rec_[0] == '*'; }
+  const char* record() const { return rec_.data(); }
+  std::string_view raw(int field) const;
+
+  Value get(int field);
+  // Writes a value: text cut or blank-filled, numbers formatted to the
+  // field (too wide: asterisks and the data-width error), dates, logicals.
+  // A value of the wrong type is the data-type error. Writes to the
+  // phantom are ignored.
+  bool put(int field, const Value& v);
+  void putRaw(int field, std::string_view bytes);
+  void setRecord(const char* bytes);  // the whole record, flag included
+  void setDeleted(bool on);
+  bool changed() const { return changed_; }
+  bool isNew() const { return isNew_; }
+
+  // Appends a blank record and makes it current.
+  bool appendBlank();
+  // Writes the current record into the write buffer when changed.
+  bool flushRecord();
+  // Everything to the file: record, buffers, header; with sync, to the disk.
+  bool commit(bool sync = true);
+  bool close();
+
+  // Reads a record without touching the current one.
+  bool readRecord(std::uint32_t recno, char* out);
+
+  // Replaces the file by one with the same header and the rows keep()
+  // accepts, in record order (pack); keep == nullptr keeps none (zap).
+  bool rewrite(const std::function<bool(const char* rec)>& keep);
+
+ private:
+  Table(File f, err::ErrorSystem& es);
+  bool parseHeader(const std::string& hdr, std::uint64_t fileSize, std::string& why);
+  bool readInto(std::uint32_t recno, char* out, bool sequential);
+  bool flushWrites();
+  bool writeHeader();
+  void bufferWrite(std::uint32_t recno, const char* rec);
+  bool failed(const err::Error& e);  // raises; true when the handler asks to retry
+
+  File file_;
+  err::ErrorSystem& es_;
+  std::uint64_t serial_;
+  std::string header_;  // the header bytes as read or written
+  std::vector<Field> fields_;
+  int hdrLen_ = 0, recLen_ = 0;
+  std::uint32_t lastRec_ = 0;
+  std::uint32_t fileRecs_ = 0;  // records the header on disk counts
+  bool readOnly_ = false;
+
+  std::string rec_;
+  std::uint32_t recNo_ = 1;
+  bool changed_ = false, isNew_ = false;
+  bool modified_ = false;  // something written since the last header write
+
+  // Read-ahead of consecutive records.
+  std::string cache_;
+  std::uint32_t cacheFirst_ = 0, cacheCount_ = 0, lastRead_ = 0;
+  // Write-behind run of consecutive records.
+  std::string wbuf_;
+  std::uint32_t wFirst_ = 0, wCount_ = 0;
+};
+
+}  // namespace rt::db

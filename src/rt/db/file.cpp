@@ -1,0 +1,334 @@
+#include "rt/db/file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace rt::db {
+
+int dosCode(int e) {
+  switch (e) {
+    case 0: return 0;
+    case ENOENT: return 2;
+    case ENXIO: return 21;  // drive not ready
+    case ENOTDIR: return 3;
+    case EMFILE:
+    case ENFILE: return 4;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return 5;
+    case EWOULDBLOCK: return 32;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return 112;
+    default: return 31;  // general failure
+  }
+}
+
+File::~File() { close(); }
+
+File::File(File&& o) noexcept : fd_(o.fd_), err_(o.err_), path_(std::move(o.path_)) { o.fd_ = -1; }
+
+File& File::operator=(File&& o) noexcept {
+  if (this != &o) {
+    close();
+    fd_ = o.fd_;
+    err_ = o.err_;
+    path_ = std::move(o.path_);
+    o.fd_ = -1;
+  }
+  return *this;
+}
+
+bool File::open(const fs::path& p, Mode mode, Lock lock) {
+  close();
+  path_ = p;
+  int fd = ::open(p.c_str(), (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+  if (fd < 0) {
+    err_ = errno;
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    err_ = EISDIR;
+    return false;
+  }
+  if (lock != Lock::None) {
+    int how = (lock == Lock::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+    while (::flock(fd, how) != 0) {
+      if (errno == EINTR) continue;
+      err_ = errno == EAGAIN ? EWOULDBLOCK : errno;
+      ::close(fd);
+      return false;
+    }
+  }
+  fd_ = fd;
+  err_ = 0;
+  return true;
+}
+
+bool File::readAt(std::uint64_t off, void* buf, std::size_t n, std::size_t& got) {
+  got = 0;
+  auto* p = static_cast<char*>(buf);
+  while (got < n) {
+    ssize_t r = ::pread(fd_, p + got, n - got, static_cast<off_t>(off + got));
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      err_ = errno;
+      return false;
+    }
+    if (r == 0) break;
+    got += static_cast<std::size_t>(r);
+  }
+  return true;
+}
+
+namespace {
+bool writeAll(int fd, std::uint64_t off, const void* buf, std::size_t n, int& err) {
+  auto* p = static_cast<const char*>(buf);
+  std::size_t done = 0;
+  while (done < n) {
+    ssize_t r = ::pwrite(fd, p + done, n - done, static_cast<off_t>(off + done));
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      return false;
+    }
+    if (r == 0) {
+      err = ENOSPC;
+      return false;
+    }
+    done += static_cast<std::size_t>(r);
+  }
+  return true;
+}
+
+bool syncFd(int fd, int& err) {
+  while (::fsync(fd) != 0) {
+    if (errno == EINTR) continue;
+    if (errno == EINVAL || errno == EROFS) return true;  // nothing to sync on this kind of file
+    err = errno;
+    return false;
+  }
+  return true;
+}
+
+void syncDir(const fs::path& dir) {
+  int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+}  // namespace
+
+bool File::writeAt(std::uint64_t off, const void* buf, std::size_t n) { return writeAll(fd_, off, buf, n, err_); }
+
+bool File::size(std::uint64_t& out) {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) {
+    err_ = errno;
+    return false;
+  }
+  out = static_cast<std::uint64_t>(st.st_size);
+  return true;
+}
+
+bool File::truncate(std::uint64_t len) {
+  while (::ftruncate(fd_, static_cast<off_t>(len)) != 0) {
+    if (errno == EINTR) continue;
+    err_ = errno;
+    return false;
+  }
+  return true;
+}
+
+bool File::sync() { return syncFd(fd_, err_); }
+
+void File::close() {
+  if (fd_ >= 0) ::close(fd_);  // the lock goes with the descriptor
+  fd_ = -1;
+}
+
+void File::adopt(int fd, fs::path p) {
+  close();
+  fd_ = fd;
+  path_ = std::move(p);
+  err_ = 0;
+}
+
+// --- Replacement ---
+
+Replacement::~Replacement() { abandon(); }
+
+bool Replacement::begin(const fs::path& target, bool selfHeld) {
+  abandon();
+  target_ = target;
+  err_ = 0;
+  pos_ = 0;
+  buf_.clear();
+  if (!selfHeld) {
+    // A file held by another opener (any area of this process included) is
+    // in use and must not be replaced under it.
+    int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+      int r;
+      while ((r = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+      }
+      int e = errno;
+      ::close(fd);
+      if (r != 0) {
+        err_ = e == EAGAIN ? EWOULDBLOCK : e;
+        return false;
+      }
+    }
+  }
+  const fs::path dir = target.parent_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = "." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
+                       std::to_string(attempt) + ".tmp";
+    temp_ = dir / name;
+    fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd_ >= 0) break;
+    if (errno != EEXIST) {
+      err_ = errno;
+      temp_.clear();
+      return false;
+    }
+  }
+  if (fd_ < 0) {
+    err_ = EEXIST;
+    temp_.clear();
+    return false;
+  }
+  while (::flock(fd_, LOCK_EX | LOCK_NB) != 0 && errno == EINTR) {
+  }
+  return true;
+}
+
+bool Replacement::write(const void* data, std::size_t n) {
+  if (fd_ < 0) return false;
+  buf_.append(static_cast<const char*>(data), n);
+  if (buf_.size() >= (1u << 20)) return flush();
+  return true;
+}
+
+bool Replacement::flush() {
+  if (fd_ < 0) return false;
+  if (buf_.empty()) return true;
+  if (!writeAll(fd_, pos_, buf_.data(), buf_.size(), err_)) return false;
+  pos_ += buf_.size();
+  buf_.clear();
+  return true;
+}
+
+bool Replacement::writeAt(std::uint64_t off, const void* data, std::size_t n) {
+  if (fd_ < 0 || !flush()) return false;
+  return writeAll(fd_, off, data, n, err_);
+}
+
+bool Replacement::commit(File* keep) {
+  if (fd_ < 0) return false;
+  if (!flush() || !syncFd(fd_, err_)) return false;
+  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+    err_ = errno;
+    return false;
+  }
+  syncDir(target_.parent_path());
+  temp_.clear();
+  if (keep) {
+    keep->adopt(fd_, target_);
+  } else {
+    ::close(fd_);
+  }
+  fd_ = -1;
+  return true;
+}
+
+void Replacement::abandon() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) {
+    std::error_code ec;
+    fs::remove(temp_, ec);
+    temp_.clear();
+  }
+  buf_.clear();
+}
+
+// --- error objects ---
+
+namespace fail {
+namespace {
+err::Error base(int gen, int sub, const char* what, const fs::path& p, int e) {
+  err::Error x;
+  x.genCode = gen;
+  x.subSystem = "DBFNTX";
+  x.subCode = sub;
+  x.osCode = dosCode(e);
+  x.description = what;
+  x.filename = p.string();
+  return x;
+}
+}  // namespace
+
+err::Error open(const fs::path& p, int e, int subCode) {
+  err::Error x = base(err::kOpen, subCode, "Open error", p, e);
+  x.canRetry = true;
+  x.canDefault = true;
+  return x;
+}
+
+err::Error create(const fs::path& p, int e, int subCode) {
+  err::Error x = base(err::kCreate, subCode, "Create error", p, e);
+  x.canRetry = true;
+  x.canDefault = true;
+  return x;
+}
+
+err::Error read(const fs::path& p, int e) {
+  err::Error x = base(err::kRead, 1010, "Read error", p, e);
+  x.canRetry = true;
+  x.canDefault = true;
+  return x;
+}
+
+err::Error write(const fs::path& p, int e) {
+  err::Error x = base(err::kWrite, 1011, "Write error", p, e);
+  x.canRetry = true;
+  x.canDefault = true;
+  return x;
+}
+
+err::Error corrupt(const fs::path& p, const std::string& why) {
+  err::Error x = base(err::kCorruption, 1012, "Corruption detected", p, 0);
+  x.description += " (" + why + ")";
+  x.canDefault = true;
+  return x;
+}
+
+err::Error dataType(const std::string& field, const std::string& why) {
+  err::Error x = base(err::kDataType, 1020, "Data type error", {}, 0);
+  if (!why.empty()) x.description += " (" + why + ")";
+  x.operation = field;
+  x.canDefault = true;
+  return x;
+}
+
+err::Error dataWidth(const std::string& field) {
+  err::Error x = base(err::kDataWidth, 1021, "Data width error", {}, 0);
+  x.operation = field;
+  x.canDefault = true;
+  return x;
+}
+}  // namespace fail
+
+}  // namespace rt::db

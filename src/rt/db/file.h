@@ -1,0 +1,106 @@
+// rt/db/file: the files under the table layer.
+//
+// File is one open descriptor: full positioned reads and writes (EINTR and
+// short transfers handled), an exclusive or shared operating-system lock
+// (flock, so a second opener fails even inside the same process), size,
+// sync. Replacement writes a new file beside its target and renames it over
+// the target only when it is complete and synced, so the old file survives
+// any failure. Failures carry errno; dosCode() turns it into the DOS error
+// number that the error object reports (32 for a file in use).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "rt/err/error.h"
+
+namespace rt::db {
+
+int dosCode(int errnoValue);
+
+class File {
+ public:
+  enum class Mode { Read, ReadWrite };
+  enum class Lock { None, Shared, Exclusive };
+
+  File() = default;
+  ~File();
+  File(File&& o) noexcept;
+  File& operator=(File&& o) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens an existing file and takes the lock without waiting. False with
+  // error() set (EWOULDBLOCK when another opener holds the file).
+  bool open(const std::filesystem::path& p, Mode mode, Lock lock);
+
+  bool isOpen() const { return fd_ >= 0; }
+  int error() const { return err_; }
+  const std::filesystem::path& path() const { return path_; }
+
+  // Reads up to n bytes at off; got is the count read (less at end of file).
+  bool readAt(std::uint64_t off, void* buf, std::size_t n, std::size_t& got);
+  bool writeAt(std::uint64_t off, const void* buf, std::size_t n);
+  bool size(std::uint64_t& out);
+  bool truncate(std::uint64_t len);
+  bool sync();
+  void close();
+
+  // Takes over an open descriptor (from Replacement::commit).
+  void adopt(int fd, std::filesystem::path p);
+
+ private:
+  int fd_ = -1;
+  int err_ = 0;
+  std::filesystem::path path_;
+};
+
+// A whole file written beside its target and renamed over it.
+class Replacement {
+ public:
+  Replacement() = default;
+  ~Replacement();  // abandons (removes the temporary) unless committed
+  Replacement(const Replacement&) = delete;
+  Replacement& operator=(const Replacement&) = delete;
+
+  // Creates the temporary beside target. Refuses (EWOULDBLOCK) when the
+  // target exists and another opener holds it locked, unless selfHeld (the
+  // caller holds that lock and is replacing its own file).
+  bool begin(const std::filesystem::path& target, bool selfHeld = false);
+
+  // Appends bytes through a buffer.
+  bool write(const void* data, std::size_t n);
+  bool writeAt(std::uint64_t off, const void* data, std::size_t n);  // after flush()
+  bool flush();
+  std::uint64_t written() const { return pos_ + buf_.size(); }
+
+  // Flushes, syncs and renames over the target. With keep, the new file
+  // stays open (and locked exclusively) in keep.
+  bool commit(File* keep = nullptr);
+  void abandon();
+
+  int error() const { return err_; }
+  const std::filesystem::path& target() const { return target_; }
+
+ private:
+  int fd_ = -1;
+  int err_ = 0;
+  std::filesystem::path target_, temp_;
+  std::string buf_;
+  std::uint64_t pos_ = 0;
+};
+
+// Error objects of the table driver (subsystem DBFNTX).
+namespace fail {
+err::Error open(const std::filesystem::path& p, int errnoValue, int subCode = 1001);
+err::Error create(const std::filesystem::path& p, int errnoValue, int subCode = 1004);
+err::Error read(const std::filesystem::path& p, int errnoValue);
+err::Error write(const std::filesystem::path& p, int errnoValue);
+err::Error corrupt(const std::filesystem::path& p, const std::string& why);
+err::Error dataType(const std::string& field, const std::string& why = {});
+err::Error dataWidth(const std::string& field);
+}  // namespace fail
+
+}  // namespace rt::db

@@ -1,0 +1,141 @@
+// rt/db/ntx: NTX index files and the ordered keys behind them.
+//
+// An index is held in memory as its ordered entries (key bytes and record
+// number, nothing of the table), ordered by key bytes and, among equal keys,
+// by record number. The file is the classic NTX B-tree of 1024-byte pages:
+// a header page (signature 6, version, root page offset, next free page,
+// item size = key size + 8, key size, decimals, maximum and half items per
+// page, the key expression text at offset 22 for 256 bytes, the unique flag
+// at 278), then pages of an item count, an offset table and items of
+// (child page offset, record number, key). It is written whole, beside the
+// old file and renamed over it, when created and when flushed after changes;
+// reading checks every page and refuses damage with a corruption error.
+//
+// Keys: text as it is, numbers as Str(value, size, decimals) with leading
+// blanks as zeros (a negative number as "," and the nine's complement of its
+// digits, so that it sorts below every positive one), dates as YYYYMMDD,
+// logicals as "T" or "F".
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rt/db/file.h"
+#include "rt/err/error.h"
+#include "rt/expr/value.h"
+
+namespace rt::db {
+
+struct KeyType {
+  char type = 'C';  // C N D L
+  int size = 0;
+  int decimals = 0;
+};
+
+// The key type a first evaluation gives; false for a value that cannot be a key.
+bool keyTypeOf(const Value& v, KeyType& out);
+// Key bytes of v (exactly kt.size bytes); false when v has another type.
+bool encodeKey(const Value& v, const KeyType& kt, std::string& out);
+
+// Sorts fixed-size entries (key bytes, then the record number big-endian)
+// in place by their bytes.
+void sortEntries(std::string& flat, std::size_t stride);
+
+// Ordered entries of one index.
+class KeyStore {
+ public:
+  struct Pos {
+    std::uint32_t block = 0, idx = 0;
+    friend bool operator==(Pos, Pos) = default;
+  };
+
+  explicit KeyStore(int keySize = 0);
+
+  int keySize() const { return keySize_; }
+  std::size_t stride() const { return stride_; }
+  std::size_t size() const { return size_; }
+  std::uint64_t version() const { return version_; }
+
+  // Takes sorted entries (see sortEntries).
+  void assignSorted(std::string flat);
+  void clear();
+  void insert(std::string_view key, std::uint32_t recno);
+  bool erase(std::string_view key, std::uint32_t recno);
+
+  Pos begin() const { return {0, 0}; }
+  Pos end() const { return {static_cast<std::uint32_t>(blocks_.size()), 0}; }
+  bool atEnd(Pos p) const { return p.block >= blocks_.size(); }
+  // First entry whose key begins at or after prefix (compared over its length).
+  Pos lowerBound(std::string_view prefix) const;
+  // The entry (key, recno), or end().
+  Pos find(std::string_view key, std::uint32_t recno) const;
+  Pos last() const;
+  void next(Pos& p) const;
+  bool prev(Pos& p) const;  // false at the first entry (p unchanged)
+  std::string_view key(Pos p) const;
+  std::uint32_t recno(Pos p) const;
+  const char* entry(Pos p) const;
+
+ private:
+  struct Block {
+    std::string data;
+    std::uint32_t count = 0;
+  };
+  std::size_t blockFor(const char* e) const;
+  void refreshFirst(std::size_t b);
+  void makeEntry(std::string_view key, std::uint32_t recno, char* out) const;
+
+  int keySize_ = 0;
+  std::size_t stride_ = 4;
+  std::size_t cap_ = 16;
+  std::size_t size_ = 0;
+  std::uint64_t version_ = 0;
+  std::vector<Block> blocks_;
+  std::string firsts_;  // first entry of each block, for the block search
+};
+
+// One open index file.
+class Index {
+ public:
+  // Writes a new index file (replacing any file of that name) from sorted
+  // entries. nullptr after the error was raised.
+  static std::unique_ptr<Index> create(const std::filesystem::path& p, const std::string& expression,
+                                       const KeyType& kt, std::string sortedEntries, err::ErrorSystem& es);
+  // Reads an index file; record numbers beyond lastRec are damage.
+  static std::unique_ptr<Index> open(const std::filesystem::path& p, std::uint32_t lastRec, err::ErrorSystem& es);
+
+  const std::filesystem::path& path() const { return file_.path(); }
+  const std::string& expression() const { return expression_; }
+  const KeyType& keyType() const { return kt_; }
+  void setKeyType(const KeyType& kt) { kt_ = kt; }  // after an open: the type from an evaluation
+  bool unique() const { return unique_; }
+  KeyStore& keys() { return keys_; }
+  const KeyStore& keys() const { return keys_; }
+
+  void markChanged() { dirty_ = true; }
+  bool changed() const { return dirty_; }
+  // Writes the file again when it changed.
+  bool flush();
+  // Takes a new set of sorted entries (a rebuild) and writes the file.
+  bool replaceAll(std::string sortedEntries);
+  bool close();
+
+ private:
+  Index(err::ErrorSystem& es) : es_(es) {}
+  bool write(bool selfHeld);
+
+  err::ErrorSystem& es_;
+  File file_;
+  std::string expression_;
+  KeyType kt_;
+  bool unique_ = false;
+  bool dirty_ = false;
+  unsigned version_ = 1;  // kept as read; 1 for files written here
+  KeyStore keys_;
+};
+
+}  // namespace rt::db

@@ -1,0 +1,967 @@
+#include "rt/db/workspace.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "rt/db/numtext.h"
+#include "rt/dos/dos.h"
+
+namespace fs = std::filesystem;
+
+namespace rt::db {
+
+namespace {
+
+char up(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+std::string upper(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) c = up(c);
+  return r;
+}
+
+bool sameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (up(a[i]) != up(b[i])) return false;
+  return true;
+}
+
+err::Error notInUse() {
+  err::Error e;
+  e.genCode = err::kNoTable;
+  e.subSystem = "DBCMD";
+  e.subCode = 2001;
+  e.description = "Workarea not in use";
+  e.canDefault = true;
+  return e;
+}
+
+err::Error noAlias(std::string_view alias) {
+  err::Error e;
+  e.genCode = err::kNoAlias;
+  e.subSystem = "BASE";
+  e.subCode = 1002;
+  e.description = "Alias does not exist";
+  e.operation = upper(alias);
+  e.canDefault = true;
+  return e;
+}
+
+err::Error noField(std::string_view name) {
+  err::Error e;
+  e.genCode = err::kNoVariable;
+  e.subSystem = "BASE";
+  e.subCode = 1003;
+  e.description = "Variable does not exist";
+  e.operation = upper(name);
+  e.canDefault = true;
+  return e;
+}
+
+err::Error dupAlias(std::string_view alias) {
+  err::Error e;
+  e.genCode = err::kDupAlias;
+  e.subSystem = "DBCMD";
+  e.subCode = 1011;
+  e.description = "Alias already in use";
+  e.operation = upper(alias);
+  e.canDefault = true;
+  return e;
+}
+
+err::Error noOrder() {
+  err::Error e;
+  e.genCode = err::kNoOrder;
+  e.subSystem = "DBCMD";
+  e.subCode = 2020;
+  e.description = "Workarea not indexed";
+  e.canDefault = true;
+  return e;
+}
+
+void appendEntry(std::string& flat, const std::string& key, std::uint32_t recno) {
+  flat.append(key);
+  const char be[4] = {static_cast<char>(recno >> 24), static_cast<char>((recno >> 16) & 0xFF),
+                      static_cast<char>((recno >> 8) & 0xFF), static_cast<char>(recno & 0xFF)};
+  flat.append(be, 4);
+}
+
+bool standardType(char t) { return t == 'C' || t == 'N' || t == 'F' || t == 'D' || t == 'L'; }
+
+}  // namespace
+
+// --- Area: basics ---
+
+Area::~Area() { close(); }
+
+bool Area::ready() {
+  if (table_) return true;
+  ws_.errors().raise(notInUse());
+  return false;
+}
+
+void Area::attach(std::unique_ptr<Table> t, std::string alias) {
+  table_ = std::move(t);
+  alias_ = std::move(alias);
+  orders_.clear();
+  controlling_ = 0;
+  found_ = false;
+  goTop();
+}
+
+std::uint32_t Area::recNo() const { return table_ ? table_->recNo() : 0; }
+std::uint32_t Area::lastRec() const { return table_ ? table_->lastRec() : 0; }
+bool Area::deleted() const { return table_ && !table_->atPhantom() && table_->deleted(); }
+int Area::fieldCount() const { return table_ ? static_cast<int>(table_->fields().size()) : 0; }
+int Area::fieldPos(std::string_view name) const { return table_ ? table_->fieldIndex(name) : -1; }
+
+Value Area::get(int field) {
+  if (!ready()) return Value();
+  if (field < 0 || field >= fieldCount()) {
+    ws_.errors().raise(noField(std::to_string(field + 1)));
+    return Value();
+  }
+  return table_->get(field);
+}
+
+Value Area::get(std::string_view name) {
+  if (!ready()) return Value();
+  const int i = table_->fieldIndex(name);
+  if (i < 0) {
+    ws_.errors().raise(noField(name));
+    return Value();
+  }
+  return table_->get(i);
+}
+
+bool Area::put(int field, const Value& v) {
+  if (!ready()) return false;
+  if (field < 0 || field >= fieldCount()) {
+    ws_.errors().raise(noField(std::to_string(field + 1)));
+    return false;
+  }
+  if (table_->atPhantom()) return true;
+  if (!orders_.empty() && !table_->isNew() && !keysCaptured_) captureKeys();
+  return table_->put(field, v);
+}
+
+bool Area::put(std::string_view name, const Value& v) {
+  if (!ready()) return false;
+  const int i = table_->fieldIndex(name);
+  if (i < 0) {
+    ws_.errors().raise(noField(name));
+    return false;
+  }
+  return put(i, v);
+}
+
+// --- keys of the current record ---
+
+bool Area::keyOf(Order& o, std::string& out) {
+  Workspace::Current g(ws_, number_);
+  const Value v = o.key();
+  if (encodeKey(v, o.index->keyType(), out)) return true;
+  ws_.errors().raise(fail::dataType(o.index->expression(), "the index key changed its type"));
+  return false;
+}
+
+void Area::captureKeys() {
+  oldKeys_.assign(orders_.size(), std::string());
+  for (std::size_t i = 0; i < orders_.size(); ++i) keyOf(orders_[i], oldKeys_[i]);
+  keysCaptured_ = true;
+}
+
+bool Area::flushHot() {
+  if (!table_ || !table_->changed()) {
+    keysCaptured_ = false;
+    return true;
+  }
+  if (!orders_.empty() && !table_->atPhantom()) {
+    const bool isNew = table_->isNew();
+    const std::uint32_t rec = table_->recNo();
+    std::string k;
+    for (std::size_t i = 0; i < orders_.size(); ++i) {
+      Order& o = orders_[i];
+      if (!keyOf(o, k)) continue;
+      if (isNew) {
+        o.index->keys().insert(k, rec);
+        o.index->markChanged();
+      } else if (keysCaptured_ && k != oldKeys_[i]) {
+        o.index->keys().erase(oldKeys_[i], rec);
+        o.index->keys().insert(k, rec);
+        o.index->markChanged();
+      }
+    }
+  }
+  keysCaptured_ = false;
+  return table_->flushRecord();
+}
+
+// --- navigation ---
+
+bool Area::visible() { return !ws_.settings().deleted || !table_->deleted(); }
+
+void Area::toEof() {
+  table_->load(table_->lastRec() + 1);
+  eof_ = true;
+}
+
+void Area::settle(const KeyStore::Pos& p) {
+  const KeyStore& ks = orders_[static_cast<std::size_t>(controlling_ - 1)].index->keys();
+  pos_ = p;
+  posVersion_ = ks.version();
+  posRec_ = ks.recno(p);
+  eof_ = false;
+}
+
+KeyStore::Pos Area::currentPos() {
+  Order& o = orders_[static_cast<std::size_t>(controlling_ - 1)];
+  const KeyStore& ks = o.index->keys();
+  const std::uint32_t rec = table_->recNo();
+  if (posVersion_ == ks.version() && posRec_ == rec && !ks.atEnd(pos_) && ks.recno(pos_) == rec) return pos_;
+  std::string k;
+  if (!keyOf(o, k)) return ks.end();
+  KeyStore::Pos p = ks.find(k, rec);
+  if (ks.atEnd(p)) p = ks.lowerBound(k);
+  return p;
+}
+
+bool Area::stepNatural(bool forward) {
+  std::uint32_t r = table_->recNo();
+  for (;;) {
+    if (forward) {
+      if (r >= table_->lastRec()) return false;
+      ++r;
+    } else {
+      if (r <= 1) return false;
+      r = std::min(r - 1, table_->lastRec());
+    }
+    if (!table_->load(r)) return false;
+    if (visible()) {
+      eof_ = false;
+      return true;
+    }
+  }
+}
+
+bool Area::stepOrder(bool forward) {
+  const KeyStore& ks = orders_[static_cast<std::size_t>(controlling_ - 1)].index->keys();
+  KeyStore::Pos p = currentPos();
+  for (;;) {
+    if (forward) {
+      ks.next(p);
+      if (ks.atEnd(p)) return false;
+    } else if (!ks.prev(p)) {
+      return false;
+    }
+    if (!table_->load(ks.recno(p))) return false;
+    if (visible()) {
+      settle(p);
+      return true;
+    }
+  }
+}
+
+bool Area::goTop() {
+  if (!ready()) return false;
+  flushHot();
+  found_ = false;
+  bof_ = false;
+  if (controlling_) {
+    const KeyStore& ks = orders_[static_cast<std::size_t>(controlling_ - 1)].index->keys();
+    for (KeyStore::Pos p = ks.begin(); !ks.atEnd(p); ks.next(p)) {
+      if (!table_->load(ks.recno(p))) break;
+      if (visible()) {
+        settle(p);
+        return true;
+      }
+    }
+  } else {
+    for (std::uint32_t r = 1; r <= table_->lastRec(); ++r) {
+      if (!table_->load(r)) break;
+      if (visible()) {
+        eof_ = false;
+        return true;
+      }
+    }
+  }
+  toEof();
+  bof_ = true;
+  return true;
+}
+
+bool Area::goBottom() {
+  if (!ready()) return false;
+  flushHot();
+  found_ = false;
+  bof_ = false;
+  if (controlling_) {
+    const KeyStore& ks = orders_[static_cast<std::size_t>(controlling_ - 1)].index->keys();
+    KeyStore::Pos p = ks.end();
+    while (ks.prev(p)) {
+      if (!table_->load(ks.recno(p))) break;
+      if (visible()) {
+        settle(p);
+        return true;
+      }
+    }
+  } else {
+    for (std::uint32_t r = table_->lastRec(); r >= 1; --r) {
+      if (!table_->load(r)) break;
+      if (visible()) {
+        eof_ = false;
+        return true;
+      }
+    }
+  }
+  toEof();
+  bof_ = true;
+  return true;
+}
+
+bool Area::goTo(std::uint32_t recno) {
+  if (!ready()) return false;
+  flushHot();
+  found_ = false;
+  bof_ = false;
+  if (recno >= 1 && recno <= table_->lastRec() && table_->load(recno)) {
+    eof_ = false;
+    return true;
+  }
+  toEof();
+  return true;
+}
+
+bool Area::skip(long n) {
+  if (!ready()) return false;
+  flushHot();
+  found_ = false;
+  if (n > 0) {
+    bof_ = false;
+    for (long i = 0; i < n && !eof_; ++i)
+      if (!(controlling_ ? stepOrder(true) : stepNatural(true))) toEof();
+  } else {
+    for (long i = 0; i < -n; ++i) {
+      if (eof_) {
+        goBottom();
+        if (eof_) break;  // nothing visible: EOF and BOF
+        continue;
+      }
+      if (!(controlling_ ? stepOrder(false) : stepNatural(false))) {
+        goTop();
+        bof_ = true;
+        break;
+      }
+    }
+  }
+  return true;
+}
+
+bool Area::seek(const Value& v) { return seek(v, ws_.settings().softSeek); }
+
+bool Area::seek(const Value& v, bool soft) {
+  if (!ready()) return false;
+  flushHot();
+  found_ = false;
+  bof_ = false;
+  if (!controlling_) {
+    ws_.errors().raise(noOrder());
+    return false;
+  }
+  Order& o = orders_[static_cast<std::size_t>(controlling_ - 1)];
+  const KeyType& kt = o.index->keyType();
+  std::string want;
+  if (kt.type == 'C' && v.isString()) {
+    want.assign(v.string(), 0, std::min(v.string().size(), static_cast<std::size_t>(kt.size)));
+  } else if (!encodeKey(v, kt, want)) {
+    ws_.errors().raise(fail::dataType(o.index->expression(), "the value sought has another type than the key"));
+    toEof();
+    return false;
+  }
+  const KeyStore& ks = o.index->keys();
+  KeyStore::Pos p = ks.lowerBound(want);
+  for (; !ks.atEnd(p); ks.next(p)) {
+    if (!table_->load(ks.recno(p))) break;
+    if (visible()) break;
+  }
+  if (!ks.atEnd(p) && table_->recNo() == ks.recno(p)) {
+    found_ = ks.key(p).substr(0, want.size()) == want;
+    if (found_ || soft) {
+      settle(p);
+      return found_;
+    }
+  }
+  toEof();
+  return false;
+}
+
+// --- records ---
+
+bool Area::appendBlank() {
+  if (!ready()) return false;
+  flushHot();
+  found_ = false;
+  if (!table_->appendBlank()) return false;
+  eof_ = bof_ = false;
+  return true;
+}
+
+bool Area::deleteRecord() {
+  if (!ready()) return false;
+  table_->setDeleted(true);
+  return true;
+}
+
+bool Area::recall() {
+  if (!ready()) return false;
+  table_->setDeleted(false);
+  return true;
+}
+
+bool Area::commit() {
+  if (!ready()) return false;
+  bool ok = flushHot();
+  ok = table_->commit(true) && ok;
+  for (Order& o : orders_) ok = o.index->flush() && ok;
+  return ok;
+}
+
+bool Area::close() {
+  if (!table_) return true;
+  bool ok = flushHot();
+  for (Order& o : orders_) ok = o.index->close() && ok;
+  orders_.clear();
+  controlling_ = 0;
+  ok = table_->close() && ok;
+  table_.reset();
+  alias_.clear();
+  eof_ = bof_ = true;
+  found_ = false;
+  posVersion_ = ~0ull;
+  return ok;
+}
+
+bool Area::reindex() {
+  bool ok = true;
+  for (Order& o : orders_) {
+    std::string flat;
+    if (!buildEntries(o.key, o.index->keyType(), flat)) {
+      ok = false;
+      continue;
+    }
+    sortEntries(flat, static_cast<std::size_t>(o.index->keyType().size) + 4);
+    ok = o.index->replaceAll(std::move(flat)) && ok;
+  }
+  posVersion_ = ~0ull;
+  return ok;
+}
+
+bool Area::pack() {
+  if (!ready()) return false;
+  flushHot();
+  if (!table_->rewrite([](const char* rec) { return rec[0] != '*'; })) return false;
+  const bool ok = reindex();
+  goTop();
+  return ok;
+}
+
+bool Area::zap() {
+  if (!ready()) return false;
+  flushHot();
+  if (!table_->rewrite(nullptr)) return false;
+  const bool ok = reindex();
+  goTop();
+  return ok;
+}
+
+// --- orders ---
+
+KeyFn Area::compileKey(std::string_view keyText) {
+  std::optional<expr::Expr> e = expr::Expr::compile(keyText, ws_.errors());
+  if (!e) return {};
+  auto shared = std::make_shared<expr::Expr>(std::move(*e));
+  {
+    Workspace::Current g(ws_, number_);
+    shared->bind(ws_.env());
+  }
+  Workspace* ws = &ws_;
+  return [shared, ws]() { return shared->eval(ws->env()); };
+}
+
+bool Area::firstKeyType(const KeyFn& key, KeyType& kt) {
+  Value v;
+  {
+    Workspace::Current g(ws_, number_);
+    v = key();
+  }
+  if (keyTypeOf(v, kt)) return true;
+  ws_.errors().raise(fail::dataType("index key", "the key expression gives no valid key"));
+  return false;
+}
+
+bool Area::buildEntries(const KeyFn& key, const KeyType& kt, std::string& flat) {
+  const std::uint32_t n = table_->lastRec();
+  flat.clear();
+  flat.reserve(static_cast<std::size_t>(n) * (static_cast<std::size_t>(kt.size) + 4));
+  Workspace::Current g(ws_, number_);
+  std::string k;
+  for (std::uint32_t r = 1; r <= n; ++r) {
+    if (!table_->load(r)) return false;
+    if (!encodeKey(key(), kt, k)) {
+      ws_.errors().raise(fail::dataType("index key", "the key expression changed its type"));
+      return false;
+    }
+    appendEntry(flat, k, r);
+  }
+  return true;
+}
+
+bool Area::indexOn(std::string_view keyText, std::string_view file) {
+  if (!ready()) return false;
+  KeyFn key = compileKey(keyText);
+  if (!key) return false;
+  return indexOn(keyText, std::move(key), file);
+}
+
+bool Area::indexOn(std::string_view keyText, KeyFn key, std::string_view file) {
+  if (!ready()) return false;
+  std::optional<fs::path> p;
+  while (!(p = ws_.resolve(file, ".NTX"))) {
+    if (ws_.errors().raise(fail::create(std::string(file), ENXIO, 1006)).kind != err::Answer::Kind::Retry)
+      return false;
+  }
+  flushHot();
+  orderListClear();
+  if (table_->lastRec() > 0) table_->load(1);
+  KeyType kt;
+  if (!firstKeyType(key, kt)) return false;
+  std::string flat;
+  if (!buildEntries(key, kt, flat)) return false;
+  sortEntries(flat, static_cast<std::size_t>(kt.size) + 4);
+  std::unique_ptr<Index> ix = Index::create(*p, std::string(keyText), kt, std::move(flat), ws_.errors());
+  if (!ix) {
+    goTop();
+    return false;
+  }
+  orders_.push_back({std::move(ix), std::move(key)});
+  controlling_ = 1;
+  goTop();
+  return true;
+}
+
+bool Area::orderListAdd(std::string_view file) {
+  if (!ready()) return false;
+  std::optional<fs::path> p;
+  while (!(p = ws_.resolve(file, ".NTX"))) {
+    if (ws_.errors().raise(fail::open(std::string(file), ENXIO, 1003)).kind != err::Answer::Kind::Retry)
+      return false;
+  }
+  // The key text is in the file; read it there before compiling.
+  flushHot();
+  std::unique_ptr<Index> ix = Index::open(*p, table_->lastRec(), ws_.errors());
+  if (!ix) return false;
+  KeyFn key = compileKey(ix->expression());
+  if (!key) return false;
+  KeyType kt;
+  if (!firstKeyType(key, kt)) return false;
+  kt.size = ix->keyType().size;
+  kt.decimals = ix->keyType().decimals;
+  ix->setKeyType(kt);
+  orders_.push_back({std::move(ix), std::move(key)});
+  if (!controlling_) {
+    controlling_ = static_cast<int>(orders_.size());
+    goTop();
+  }
+  return true;
+}
+
+bool Area::orderListAdd(std::string_view file, KeyFn key) {
+  if (!ready()) return false;
+  std::optional<fs::path> p;
+  while (!(p = ws_.resolve(file, ".NTX"))) {
+    if (ws_.errors().raise(fail::open(std::string(file), ENXIO, 1003)).kind != err::Answer::Kind::Retry)
+      return false;
+  }
+  flushHot();
+  std::unique_ptr<Index> ix = Index::open(*p, table_->lastRec(), ws_.errors());
+  if (!ix) return false;
+  KeyType kt;
+  if (!firstKeyType(key, kt)) return false;
+  kt.size = ix->keyType().size;
+  kt.decimals = ix->keyType().decimals;
+  ix->setKeyType(kt);
+  orders_.push_back({std::move(ix), std::move(key)});
+  if (!controlling_) {
+    controlling_ = static_cast<int>(orders_.size());
+    goTop();
+  }
+  return true;
+}
+
+void Area::orderListClear() {
+  if (!table_) return;
+  flushHot();
+  for (Order& o : orders_) o.index->close();
+  orders_.clear();
+  controlling_ = 0;
+  posVersion_ = ~0ull;
+}
+
+bool Area::setOrder(int n) {
+  if (!ready()) return false;
+  if (n < 0 || n > orderCount()) return false;
+  flushHot();
+  controlling_ = n;
+  posVersion_ = ~0ull;
+  return true;
+}
+
+std::string Area::indexKey(int n) const {
+  if (n < 0) n = controlling_;
+  if (n < 1 || n > static_cast<int>(orders_.size())) return {};
+  return orders_[static_cast<std::size_t>(n - 1)].index->expression();
+}
+
+const Index* Area::index(int n) const {
+  if (n < 1 || n > static_cast<int>(orders_.size())) return nullptr;
+  return orders_[static_cast<std::size_t>(n - 1)].index.get();
+}
+
+// --- transfers ---
+
+bool Area::copyTo(std::string_view file) {
+  if (!ready()) return false;
+  std::optional<fs::path> p;
+  while (!(p = ws_.resolve(file, ".DBF"))) {
+    if (ws_.errors().raise(fail::create(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
+  }
+  flushHot();
+  const auto rl = static_cast<std::size_t>(table_->recordLength());
+  for (;;) {
+    Replacement r;
+    std::string hdr = Table::makeHeader(table_->structure(), 0);
+    bool began = r.begin(*p);
+    bool ok = began && r.write(hdr.data(), hdr.size());
+    std::uint32_t count = 0;
+    if (ok) {
+      for (goTop(); ok && !eof_; skip(1)) {
+        ok = r.write(table_->record(), rl);
+        ++count;
+      }
+    }
+    const char eof = 0x1A;
+    char cnt[4] = {static_cast<char>(count & 0xFF), static_cast<char>((count >> 8) & 0xFF),
+                   static_cast<char>((count >> 16) & 0xFF), static_cast<char>(count >> 24)};
+    ok = ok && r.write(&eof, 1) && r.writeAt(4, cnt, 4) && r.commit();
+    if (ok) return true;
+    const err::Error e = began ? fail::write(*p, r.error()) : fail::create(*p, r.error());
+    if (ws_.errors().raise(e).kind != err::Answer::Kind::Retry) return false;
+  }
+}
+
+bool Area::appendFrom(std::string_view file) {
+  if (!ready()) return false;
+  std::optional<fs::path> p;
+  while (!(p = ws_.resolve(file, ".DBF"))) {
+    if (ws_.errors().raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
+  }
+  flushHot();
+  std::unique_ptr<Table> src = Table::open(*p, ws_.errors(), Table::Access::SharedRead);
+  if (!src) return false;
+  const std::vector<Field>& tf = table_->fields();
+  const std::vector<Field>& sf = src->fields();
+  bool same = tf.size() == sf.size();
+  std::vector<int> from(tf.size(), -1);
+  for (std::size_t i = 0; i < tf.size(); ++i) {
+    from[i] = src->fieldIndex(tf[i].name);
+    if (same && !(sameNoCase(tf[i].name, sf[i].name) && tf[i].type == sf[i].type && tf[i].width == sf[i].width &&
+                  tf[i].decimals == sf[i].decimals))
+      same = false;
+  }
+  bool ok = true;
+  for (std::uint32_t r = 1; r <= src->lastRec(); ++r) {
+    if (!src->load(r)) {
+      ok = false;
+      break;
+    }
+    if (ws_.settings().deleted && src->deleted()) continue;
+    if (!appendBlank()) {
+      ok = false;
+      break;
+    }
+    if (same) {
+      table_->setRecord(src->record());
+    } else {
+      for (std::size_t i = 0; i < tf.size(); ++i) {
+        const int j = from[i];
+        if (j < 0) continue;
+        const Field& s = sf[static_cast<std::size_t>(j)];
+        if (tf[i].type == 'C' && s.type == 'C') {
+          table_->putRaw(static_cast<int>(i), src->raw(j));
+        } else if (standardType(tf[i].type) && standardType(s.type)) {
+          put(static_cast<int>(i), src->get(j));
+        } else if (tf[i].type == s.type) {
+          table_->putRaw(static_cast<int>(i), src->raw(j));
+        } else {
+          ws_.errors().raise(fail::dataType(tf[i].name));
+        }
+      }
+      if (src->deleted()) table_->setDeleted(true);
+    }
+    flushHot();
+  }
+  return ok;
+}
+
+bool Area::appendSdf(std::string_view file) {
+  if (!ready()) return false;
+  std::optional<fs::path> p;
+  while (!(p = ws_.resolve(file, ".TXT"))) {
+    if (ws_.errors().raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
+  }
+  flushHot();
+  File in;
+  while (!in.open(*p, File::Mode::Read, File::Lock::None)) {
+    if (ws_.errors().raise(fail::open(*p, in.error())).kind != err::Answer::Kind::Retry) return false;
+  }
+  const std::vector<Field>& fields = table_->fields();
+  const std::size_t width = static_cast<std::size_t>(table_->recordLength()) - 1;
+  std::string line;
+  line.reserve(width);
+  bool any = false, afterCR = false, ok = true;
+
+  auto emit = [&]() {
+    if (!appendBlank()) {
+      ok = false;
+      return;
+    }
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      const Field& f = fields[i];
+      const auto w = static_cast<std::size_t>(f.width);
+      const std::string_view slice =
+          at < line.size() ? std::string_view(line).substr(at, std::min(w, line.size() - at)) : std::string_view{};
+      at += w;
+      const int fi = static_cast<int>(i);
+      switch (f.type) {
+        case 'N':
+        case 'F':
+          put(fi, Value::number(parseNumber(slice), f.width, f.decimals));
+          break;
+        case 'D':
+          put(fi, Value(text::Date::fromDtos(slice)));
+          break;
+        case 'L':
+          put(fi, Value(!slice.empty() && (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')));
+          break;
+        default:
+          table_->putRaw(fi, slice);
+      }
+    }
+    flushHot();
+    line.clear();
+    any = false;
+  };
+
+  std::string buf(1 << 20, '\0');
+  std::uint64_t off = 0;
+  for (;;) {
+    std::size_t got = 0;
+    if (!in.readAt(off, buf.data(), buf.size(), got)) {
+      if (ws_.errors().raise(fail::read(*p, in.error())).kind == err::Answer::Kind::Retry) continue;
+      return false;
+    }
+    if (got == 0) break;
+    off += got;
+    for (std::size_t i = 0; i < got && ok; ++i) {
+      const char c = buf[i];
+      if (afterCR) {
+        afterCR = false;
+        if (c == '\n') continue;
+      }
+      if (c == 0x1A) continue;
+      if (c == '\r') {
+        emit();
+        afterCR = true;
+      } else if (c == '\n') {
+        emit();
+      } else {
+        any = true;
+        if (line.size() < width) line.push_back(c);
+      }
+    }
+    if (!ok) break;
+  }
+  if (ok && any) emit();
+  return ok;
+}
+
+// --- FieldEnv ---
+
+err::ErrorSystem& FieldEnv::errors() { return ws_.errors(); }
+
+bool FieldEnv::exact() const { return ws_.settings().exact; }
+
+std::optional<Value> FieldEnv::lookup(std::string_view alias, std::string_view name) {
+  if (sameNoCase(alias, "M") || sameNoCase(alias, "MEMVAR"))
+    return next_ ? next_->lookup(alias, name) : std::nullopt;
+  if (alias.empty() || sameNoCase(alias, "FIELD") || sameNoCase(alias, "_FIELD")) {
+    Area& a = ws_.current();
+    const int i = a.fieldPos(name);
+    if (i >= 0) return a.table()->get(i);
+    if (alias.empty() && next_) return next_->lookup(alias, name);
+    return std::nullopt;
+  }
+  Area* a = ws_.find(alias);
+  if (!a) {
+    const err::Answer ans = ws_.errors().raise(noAlias(alias));
+    if (ans.kind == err::Answer::Kind::Substitute) return Value::number(ans.value);
+    return Value();
+  }
+  const int i = a->fieldPos(name);
+  if (i < 0) return std::nullopt;
+  return a->table()->get(i);
+}
+
+int FieldEnv::bind(std::string_view alias, std::string_view name) {
+  Slot s;
+  s.alias = upper(alias);
+  s.name = upper(name);
+  if (s.alias == "M" || s.alias == "MEMVAR") return next_ ? -1 : -1;
+  if (s.alias == "FIELD" || s.alias == "_FIELD") s.alias.clear();
+  // Only names that are fields now get a slot; others keep the lookup.
+  Area* a = s.alias.empty() ? &ws_.current() : ws_.find(s.alias);
+  if (!a || !a->used() || a->fieldPos(s.name) < 0) return -1;
+  slots_.push_back(std::move(s));
+  return static_cast<int>(slots_.size() - 1);
+}
+
+Value FieldEnv::slot(int id) {
+  Slot& s = slots_[static_cast<std::size_t>(id)];
+  Area* a;
+  if (s.alias.empty()) {
+    a = &ws_.current();
+  } else if (s.area && ws_.area(s.area).used() && ws_.area(s.area).table()->serial() == s.serial) {
+    a = &ws_.area(s.area);
+  } else {
+    a = ws_.find(s.alias);
+  }
+  if (!a || !a->used()) {
+    std::optional<Value> v = lookup(s.alias, s.name);
+    return v ? *v : Value();
+  }
+  if (a->table()->serial() != s.serial || a->number() != s.area) {
+    s.area = a->number();
+    s.serial = a->table()->serial();
+    s.field = a->fieldPos(s.name);
+  }
+  if (s.field < 0) {
+    std::optional<Value> v = lookup(s.alias, s.name);
+    if (v) return *v;
+    ws_.errors().raise(noField(s.alias.empty() ? s.name : s.alias + "->" + s.name));
+    return Value();
+  }
+  return a->table()->get(s.field);
+}
+
+std::optional<Value> FieldEnv::call(std::string_view name, std::vector<Value>& args) {
+  return next_ ? next_->call(name, args) : std::nullopt;
+}
+
+// --- Workspace ---
+
+Workspace::Workspace(err::ErrorSystem& es, const dos::Platform* platform)
+    : es_(es), platform_(platform), env_(*this) {}
+
+Workspace::~Workspace() { closeAll(); }
+
+Area& Workspace::area(int n) {
+  n = std::clamp(n, 1, kAreas);
+  if (areas_.size() < static_cast<std::size_t>(n)) {
+    for (int i = static_cast<int>(areas_.size()) + 1; i <= n; ++i) areas_.push_back(std::make_unique<Area>(*this, i));
+  }
+  return *areas_[static_cast<std::size_t>(n - 1)];
+}
+
+Area* Workspace::find(std::string_view alias) {
+  for (auto& a : areas_)
+    if (a->used() && sameNoCase(a->alias(), alias)) return a.get();
+  return nullptr;
+}
+
+int Workspace::lowestFree() {
+  for (int n = 1; n <= kAreas; ++n)
+    if (!area(n).used()) return n;
+  return kAreas;
+}
+
+bool Workspace::select(std::string_view alias) {
+  if (Area* a = find(alias)) {
+    current_ = a->number();
+    return true;
+  }
+  es_.raise(noAlias(alias));
+  return false;
+}
+
+void Workspace::select(int n) { current_ = n == 0 ? lowestFree() : std::clamp(n, 1, kAreas); }
+
+void Workspace::closeAll() {
+  for (auto& a : areas_) a->close();
+  current_ = 1;
+}
+
+bool Workspace::commitAll() {
+  bool ok = true;
+  for (auto& a : areas_)
+    if (a->used()) ok = a->commit() && ok;
+  return ok;
+}
+
+std::optional<fs::path> Workspace::resolve(std::string_view name, std::string_view ext) const {
+  while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  std::string n(name);
+  const std::size_t cut = n.find_last_of("\\/:");
+  const std::string_view last = cut == std::string::npos ? std::string_view(n) : std::string_view(n).substr(cut + 1);
+  if (last.empty()) return std::nullopt;
+  if (last.find('.') == std::string_view::npos) n += ext;
+  if (platform_) return platform_->resolve(n);
+  return fs::path(n);
+}
+
+bool Workspace::use(std::string_view file, std::string_view alias, bool newArea) {
+  std::optional<fs::path> p;
+  while (!(p = resolve(file, ".DBF"))) {
+    if (es_.raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
+  }
+  const int n = newArea ? lowestFree() : current_;
+  current_ = n;
+  Area& a = area(n);
+  a.close();
+  std::string al = upper(alias);
+  if (al.empty()) {
+    al = upper(p->filename().string());
+    al = al.substr(0, al.find('.'));
+  }
+  if (find(al)) {
+    es_.raise(dupAlias(al));
+    return false;
+  }
+  std::unique_ptr<Table> t = Table::open(*p, es_);
+  if (!t) return false;
+  a.attach(std::move(t), std::move(al));
+  return true;
+}
+
+bool Workspace::create(std::string_view file, const std::vector<FieldSpec>& fields) {
+  std::optional<fs::path> p;
+  while (!(p = resolve(file, ".DBF"))) {
+    if (es_.raise(fail::create(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
+  }
+  return Table::create(*p, fields, es_);
+}
+
+}  // namespace rt::db

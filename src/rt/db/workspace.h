@@ -1,0 +1,235 @@
+// rt/db/workspace: work areas, their orders and the table commands.
+//
+// A Workspace holds the numbered work areas (1 to 250), the current one,
+// and the settings DELETED, SOFTSEEK and EXACT. An Area is a table open
+// under an alias with its NTX orders (one controlling or none), a position
+// (EOF on the phantom record, BOF, FOUND) and the commands on it:
+// navigation in the controlling order or in record order, seek with the
+// prefix rule, field reads and writes, append, delete and recall, pack, zap,
+// index creation, copy to a new table, append from a table (fields matched
+// by name) or from a fixed-width text file. Every index of an area is kept
+// current through appends and field writes; with DELETED on, rows marked
+// deleted are invisible to navigation, seek, copy and append-from but still
+// counted by lastRec().
+//
+// Names are DOS paths resolved through dos::Platform (or host paths when the
+// workspace has none), with the default extension .DBF, .NTX or .TXT when
+// the name has none. Failures go to the error system: an open that is
+// answered Default leaves the area unused and returns false; fields of an
+// unused area and unknown aliases raise errors.
+//
+// FieldEnv lets expressions read fields: ALIAS->FIELD and bare names in the
+// current area, without regard to case; other names go to a next Env.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rt/db/dbf.h"
+#include "rt/db/ntx.h"
+#include "rt/err/error.h"
+#include "rt/expr/expr.h"
+
+namespace rt::dos {
+class Platform;
+}
+
+namespace rt::db {
+
+struct Settings {
+  bool deleted = false;   // SET DELETED
+  bool softSeek = false;  // SET SOFTSEEK
+  bool exact = false;     // SET EXACT
+};
+
+// Gives the key of the current record of the area being indexed.
+using KeyFn = std::function<Value()>;
+
+class Workspace;
+
+class Area {
+ public:
+  Area(Workspace& ws, int number) : ws_(ws), number_(number) {}
+  ~Area();
+  Area(const Area&) = delete;
+  Area& operator=(const Area&) = delete;
+
+  int number() const { return number_; }
+  bool used() const { return table_ != nullptr; }
+  const std::string& alias() const { return alias_; }
+  Table* table() { return table_.get(); }
+
+  // Position.
+  bool goTop();
+  bool goBottom();
+  bool goTo(std::uint32_t recno);
+  bool skip(long n = 1);
+  bool seek(const Value& v);             // with the SOFTSEEK setting
+  bool seek(const Value& v, bool soft);  // true when found
+  bool eof() const { return eof_; }
+  bool bof() const { return bof_; }
+  bool found() const { return found_; }
+  std::uint32_t recNo() const;
+  std::uint32_t lastRec() const;
+  bool deleted() const;
+
+  // Fields (0-based positions).
+  int fieldCount() const;
+  int fieldPos(std::string_view name) const;  // -1 when absent
+  Value get(int field);
+  Value get(std::string_view name);
+  bool put(int field, const Value& v);
+  bool put(std::string_view name, const Value& v);
+
+  // Records.
+  bool appendBlank();
+  bool deleteRecord();
+  bool recall();
+  bool commit();
+  bool pack();
+  bool zap();
+  bool close();
+
+  // Orders. Creating an index replaces the file, closes the other orders,
+  // makes it the only and controlling order and goes to its first row.
+  bool indexOn(std::string_view keyText, std::string_view file);
+  bool indexOn(std::string_view keyText, KeyFn key, std::string_view file);
+  // Adds an index file to the order list; the first added to a list without
+  // a controlling order controls and the area goes to its first row.
+  bool orderListAdd(std::string_view file);
+  bool orderListAdd(std::string_view file, KeyFn key);
+  void orderListClear();
+  bool setOrder(int n);  // 0: record order
+  int order() const { return controlling_; }
+  int orderCount() const { return static_cast<int>(orders_.size()); }
+  std::string indexKey(int n = -1) const;  // -1: the controlling order
+  const Index* index(int n) const;         // 1-based
+
+  // Whole-table transfers.
+  bool copyTo(std::string_view file);
+  bool appendFrom(std::string_view file);
+  bool appendSdf(std::string_view file);
+
+ private:
+  friend class Workspace;
+  struct Order {
+    std::unique_ptr<Index> index;
+    KeyFn key;
+  };
+
+  bool ready();  // raises "work area not in use" when unused
+  void attach(std::unique_ptr<Table> t, std::string alias);
+  bool flushHot();
+  void captureKeys();
+  bool keyOf(Order& o, std::string& out);
+  bool visible();
+  void toEof();
+  void settle(const KeyStore::Pos& p);
+  KeyStore::Pos currentPos();
+  bool stepNatural(bool forward);
+  bool stepOrder(bool forward);
+  bool reindex();
+  bool buildEntries(const KeyFn& key, const KeyType& kt, std::string& flat);
+  bool firstKeyType(const KeyFn& key, KeyType& kt);
+  KeyFn compileKey(std::string_view keyText);
+
+  Workspace& ws_;
+  int number_;
+  std::unique_ptr<Table> table_;
+  std::string alias_;
+  std::vector<Order> orders_;
+  int controlling_ = 0;
+  bool eof_ = true, bof_ = true, found_ = false;
+  bool keysCaptured_ = false;
+  std::vector<std::string> oldKeys_;
+  KeyStore::Pos pos_;
+  std::uint64_t posVersion_ = ~0ull;
+  std::uint32_t posRec_ = 0;
+};
+
+class FieldEnv : public expr::Env {
+ public:
+  explicit FieldEnv(Workspace& ws, expr::Env* next = nullptr) : ws_(ws), next_(next) {}
+
+  err::ErrorSystem& errors() override;
+  bool exact() const override;
+  std::optional<Value> lookup(std::string_view alias, std::string_view name) override;
+  int bind(std::string_view alias, std::string_view name) override;
+  Value slot(int id) override;
+  std::optional<Value> call(std::string_view name, std::vector<Value>& args) override;
+
+ private:
+  struct Slot {
+    std::string alias, name;
+    int area = 0, field = -1;
+    std::uint64_t serial = 0;
+  };
+  Workspace& ws_;
+  expr::Env* next_;
+  std::vector<Slot> slots_;
+};
+
+class Workspace {
+ public:
+  static constexpr int kAreas = 250;
+
+  explicit Workspace(err::ErrorSystem& es, const dos::Platform* platform = nullptr);
+  ~Workspace();
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
+
+  err::ErrorSystem& errors() { return es_; }
+  Settings& settings() { return settings_; }
+  const Settings& settings() const { return settings_; }
+
+  // USE: opens a table exclusively under alias (default: the file's stem)
+  // in the lowest free area (newArea) or in the current one (closing what
+  // is open there); the area becomes current. False with the area unused.
+  bool use(std::string_view file, std::string_view alias = {}, bool newArea = true);
+  // DBCREATE: a new table without rows, replacing a file of that name.
+  bool create(std::string_view file, const std::vector<FieldSpec>& fields);
+
+  Area& current() { return area(current_); }
+  int currentNumber() const { return current_; }
+  bool select(std::string_view alias);  // raises "alias does not exist"
+  void select(int n);                   // 0: the lowest free area
+  Area& area(int n);
+  Area* find(std::string_view alias);  // a used area by alias, or nullptr
+  int lowestFree();
+  void closeAll();
+  bool commitAll();
+
+  FieldEnv& env() { return env_; }
+
+  // Host path of a name, with ext added when the name has no extension.
+  std::optional<std::filesystem::path> resolve(std::string_view name, std::string_view ext) const;
+
+  // Makes area n current while it lives (key evaluation).
+  class Current {
+   public:
+    Current(Workspace& ws, int n) : ws_(ws), saved_(ws.current_) { ws.current_ = n; }
+    ~Current() { ws_.current_ = saved_; }
+    Current(const Current&) = delete;
+    Current& operator=(const Current&) = delete;
+
+   private:
+    Workspace& ws_;
+    int saved_;
+  };
+
+ private:
+  err::ErrorSystem& es_;
+  const dos::Platform* platform_;
+  Settings settings_;
+  std::vector<std::unique_ptr<Area>> areas_;
+  int current_ = 1;
+  FieldEnv env_;
+};
+
+}  // namespace rt::db
