@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "rt/runtime.h"
+#include "rt/ui/get.h"
 
 namespace fpo {
 
@@ -25,6 +26,8 @@ struct Sistema {
   // Federal-complement percentage.
   std::optional<double> WVALCOM;
   bool IMPRESSORA = false;
+  // The active input fields.
+  rt::ui::GetList GETLIST;
 
   // The ERRO variables of the running actions, innermost last; the error
   // policy writes into the innermost one.

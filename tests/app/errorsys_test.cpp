@@ -24,13 +24,6 @@ Error makeError(int genCode, bool retry = false, bool dflt = false, int osCode =
   return e;
 }
 
-// Whether some row of the screen contains the text.
-bool shows(const rt::term::Screen& sc, const std::string& utf8) {
-  for (int r = 0; r < 25; ++r)
-    if (AppTest::text(sc, r).find(utf8) != std::string::npos) return true;
-  return false;
-}
-
 class Errorsys : public AppTest {
  protected:
   Errorsys() { ERRORSYS(s); }

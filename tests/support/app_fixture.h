@@ -1,9 +1,11 @@
-// A headless system for screen and scenario tests: keys from a script, and
-// the screen as it stood at every key read.
+// A headless system for screen and scenario tests: keys from a script, the
+// screen as it stood at every key read, and a \ZOZ folder of its own in a
+// temporary drive C: that is the current directory.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,7 +17,7 @@
 
 namespace fpo::test {
 
-// Keeps a copy of the screen each time a key is read.
+// Keeps a copy of the screen each time a key is waited for.
 class RecordingBackend : public rt::term::Headless {
  public:
   void present(const rt::term::Screen& screen, const rt::term::CursorState& cursor) override {
@@ -36,12 +38,30 @@ class RecordingBackend : public rt::term::Headless {
   std::vector<rt::term::CursorState> cursorsAtKeys;
 };
 
+// A temporary drive C: holding an empty ZOZ folder, made the current
+// directory while it lives.
+class TempDrive {
+ public:
+  TempDrive();
+  ~TempDrive();
+  TempDrive(const TempDrive&) = delete;
+  TempDrive& operator=(const TempDrive&) = delete;
+
+  const std::filesystem::path& root() const { return root_; }
+  std::filesystem::path zoz() const { return root_ / "ZOZ"; }
+
+ private:
+  std::filesystem::path root_, previous_;
+};
+
 class AppTest : public ::testing::Test {
  public:
   // Text of a screen row (or part of it) in UTF-8.
   static std::string text(const rt::term::Screen& sc, int row, int col = 0, int len = 80) {
     return rt::text::toUtf8(sc.text(row, col, len));
   }
+  // Whether some row of the screen holds the UTF-8 text.
+  static bool shows(const rt::term::Screen& sc, const std::string& utf8);
 
  protected:
   AppTest() : AppTest(std::make_unique<RecordingBackend>()) {}
@@ -49,13 +69,13 @@ class AppTest : public ::testing::Test {
   RecordingBackend& keys() { return *keys_; }
   rt::term::Terminal& term() { return runtime_.term; }
   const rt::term::Screen& screen() { return runtime_.term.screen(); }
-
   std::string text(int row, int col = 0, int len = 80) { return text(screen(), row, col, len); }
+  const TempDrive& drive() const { return drive_; }
 
  private:
-  explicit AppTest(std::unique_ptr<RecordingBackend> backend)
-      : keys_(backend.get()), runtime_(std::move(backend), rt::dos::Config{}), s(runtime_) {}
+  explicit AppTest(std::unique_ptr<RecordingBackend> backend);
 
+  TempDrive drive_;
   RecordingBackend* keys_;
   rt::Runtime runtime_;
 

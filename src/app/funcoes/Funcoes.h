@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/sistema.h"
+#include "rt/expr/value.h"
 
 namespace fpo {
 
@@ -33,8 +34,22 @@ void JANELAEDICAO(Sistema& s);
 std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO = {},
                             const std::vector<std::string>& BOTOES = {}, std::optional<std::string> CORALERT = {},
                             bool PASSA = false);
+// To alert: a tone of 200 Hz for 3 ticks, then NEWALERT with the text and no
+// buttons, which waits for any key.
+void ALERTAR(Sistema& s, const std::string& texto);
 // The lines NEWALERT shows for a text (";" breaks, at most 75 characters).
 std::vector<std::string> NEWALERT_LINHAS(std::string_view texto);
+
+// One-field input dialog: the message above the field and on the status
+// line, the field of type "C" (TAMANHO blanks, or VALOR), "N" (0, as wide as
+// MASCARA) or "D" (today), the VALID text over the name Variavel (" ": none).
+// Returns the edited value; after Esc the initial one (test LASTKEY).
+rt::Value EDITA(Sistema& s, std::string_view MENSAGEM, std::string_view TIPO, int TAMANHO, std::string_view MASCARA,
+                std::string_view VALIDACAO, std::optional<std::string> VALOR = {});
+
+// Reference-period dialog: asks the period, tests it against S_CTR.DBF and
+// sets ANO_REFERENCIA, MES_REFERENCIA and REF_ARQUIVO.
+void DATREF(Sistema& s);
 
 // Check digit of a unit number: only its six lowest digits count.
 int CALDIGUPS(long long num);

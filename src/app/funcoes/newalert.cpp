@@ -104,4 +104,9 @@ std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO, const 
   return resultado;
 }
 
+void ALERTAR(Sistema& s, const std::string& texto) {
+  s.term().tone(200, 3);
+  NEWALERT(s, texto);
+}
+
 }  // namespace fpo

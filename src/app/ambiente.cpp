@@ -1,0 +1,41 @@
+#include "app/ambiente.h"
+
+namespace fpo {
+
+std::string Ambiente::upper(std::string_view n) {
+  std::string out(n);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return out;
+}
+
+std::optional<rt::Value> Ambiente::lookup(std::string_view alias, std::string_view name) {
+  if (!alias.empty()) return std::nullopt;
+  auto it = vars_.find(upper(name));
+  if (it == vars_.end()) return std::nullopt;
+  return *it->second;
+}
+
+std::optional<rt::Value> Ambiente::call(std::string_view name, std::vector<rt::Value>& args) {
+  auto it = funcs_.find(upper(name));
+  if (it == funcs_.end()) return std::nullopt;
+  return it->second(args);
+}
+
+rt::Value Ambiente::avalia(std::string_view texto) {
+  auto e = rt::expr::Expr::compile(texto, s_.rt.errors);
+  if (!e) return {};
+  return e->eval(env());
+}
+
+rt::Value CAMPO(Sistema& s, std::string_view nome) {
+  Ambiente a(s);
+  return a.avalia(nome);
+}
+
+std::string CAMPOTEXTO(Sistema& s, std::string_view nome) {
+  rt::Value v = CAMPO(s, nome);
+  return v.isString() ? v.string() : std::string();
+}
+
+}  // namespace fpo

@@ -1,0 +1,34 @@
+// Builds small tables for tests with the run-time's own table layer.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "rt/db/dbf.h"
+#include "rt/expr/value.h"
+
+namespace fpo::test {
+
+using Row = std::vector<rt::Value>;
+
+// Creates the table at a host path with these fields and rows (values in
+// field order; nil leaves a field blank). deleted lists 1-based record
+// numbers to mark deleted.
+void makeTable(const std::filesystem::path& path, const std::vector<rt::db::FieldSpec>& fields,
+               const std::vector<Row>& rows, const std::vector<int>& deleted = {});
+
+// Every record (deleted ones included) as field texts, trailing blanks cut.
+struct Record {
+  bool deleted = false;
+  std::vector<std::string> fields;
+};
+std::vector<Record> readTable(const std::filesystem::path& path);
+std::vector<std::string> fieldNames(const std::filesystem::path& path);
+
+// A text value from a UTF-8 literal, a number, a date "YYYYMMDD".
+rt::Value C(const char* utf8);
+inline rt::Value N(double v) { return rt::Value::number(v); }
+rt::Value D(const char* yyyymmdd);
+
+}  // namespace fpo::test
