@@ -111,6 +111,7 @@ std::unique_ptr<Table> Table::open(const fs::path& p, err::ErrorSystem& es, Acce
     t->header_ = std::move(head);
     t->rec_.assign(static_cast<std::size_t>(t->recLen_), ' ');
     t->recNo_ = t->lastRec_ + 1;
+    t->remap();
     return t;
   }
 }
@@ -290,10 +291,37 @@ std::string_view Table::raw(int field) const {
 
 // --- reading ---
 
+void Table::remap() {
+  map_ = nullptr;
+  mappedRecs_ = 0;
+  if (fileRecs_ == 0) {
+    file_.unmap();
+    return;
+  }
+  map_ = file_.map(static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(fileRecs_) * recLen_);
+  if (map_) mappedRecs_ = fileRecs_;
+}
+
+const char* Table::peek(std::uint32_t recno) {
+  if (recno < 1 || recno > lastRec_) return nullptr;
+  const auto rl = static_cast<std::size_t>(recLen_);
+  if (recno == recNo_ && changed_) return rec_.data();
+  if (wCount_ && recno >= wFirst_ && recno < wFirst_ + wCount_) return wbuf_.data() + (recno - wFirst_) * rl;
+  if (map_ && recno <= mappedRecs_) return map_ + hdrLen_ + static_cast<std::size_t>(recno - 1) * rl;
+  scratch_.resize(rl);
+  const bool seq = recno == lastRead_ + 1;
+  lastRead_ = recno;
+  return readInto(recno, scratch_.data(), seq) ? scratch_.data() : nullptr;
+}
+
 bool Table::readInto(std::uint32_t recno, char* out, bool sequential) {
   const auto rl = static_cast<std::size_t>(recLen_);
   if (wCount_ && recno >= wFirst_ && recno < wFirst_ + wCount_) {
     std::memcpy(out, wbuf_.data() + (recno - wFirst_) * rl, rl);
+    return true;
+  }
+  if (map_ && recno <= mappedRecs_) {
+    std::memcpy(out, map_ + hdrLen_ + static_cast<std::size_t>(recno - 1) * rl, rl);
     return true;
   }
   if (cacheCount_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_) {
@@ -516,7 +544,10 @@ bool Table::writeHeader() {
       ok = file_.writeAt(static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(lastRec_) * recLen_, &eof, 1);
     }
     if (ok) {
-      fileRecs_ = lastRec_;
+      if (fileRecs_ != lastRec_) {
+        fileRecs_ = lastRec_;
+        remap();
+      }
       return true;
     }
     if (!failed(fail::write(path(), file_.error()))) return false;
@@ -545,6 +576,8 @@ bool Table::commit(bool sync) {
 bool Table::close() {
   if (!file_.isOpen()) return true;
   bool ok = commit(true);
+  map_ = nullptr;
+  mappedRecs_ = 0;
   file_.close();
   return ok;
 }
@@ -575,6 +608,7 @@ bool Table::rewrite(const std::function<bool(const char* rec)>& keep) {
       file_ = std::move(next);
       header_ = std::move(hdr);
       lastRec_ = fileRecs_ = kept;
+      remap();
       cacheCount_ = wCount_ = 0;
       lastRead_ = 0;
       recNo_ = lastRec_ + 1;

@@ -112,6 +112,9 @@ class Table {
 
   // Reads a record without touching the current one.
   bool readRecord(std::uint32_t recno, char* out);
+  // The bytes of a record without copying them where possible; valid until
+  // the next call on the table. nullptr when it cannot be read.
+  const char* peek(std::uint32_t recno);
 
   // Replaces the file by one with the same header and the rows keep()
   // accepts, in record order (pack); keep == nullptr keeps none (zap).
@@ -125,6 +128,7 @@ class Table {
   bool writeHeader();
   void bufferWrite(std::uint32_t recno, const char* rec);
   bool failed(const err::Error& e);  // raises; true when the handler asks to retry
+  void remap();
 
   File file_;
   err::ErrorSystem& es_;
@@ -141,6 +145,10 @@ class Table {
   bool changed_ = false, isNew_ = false;
   bool modified_ = false;  // something written since the last header write
 
+  // The records on disk as a read-only view, when the system maps files.
+  const char* map_ = nullptr;
+  std::uint32_t mappedRecs_ = 0;
+  std::string scratch_;
   // Read-ahead of consecutive records.
   std::string cache_;
   std::uint32_t cacheFirst_ = 0, cacheCount_ = 0, lastRead_ = 0;

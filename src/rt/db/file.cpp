@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,7 +36,12 @@ int dosCode(int e) {
 
 File::~File() { close(); }
 
-File::File(File&& o) noexcept : fd_(o.fd_), err_(o.err_), path_(std::move(o.path_)) { o.fd_ = -1; }
+File::File(File&& o) noexcept
+    : fd_(o.fd_), err_(o.err_), path_(std::move(o.path_)), map_(o.map_), mapLen_(o.mapLen_) {
+  o.fd_ = -1;
+  o.map_ = nullptr;
+  o.mapLen_ = 0;
+}
 
 File& File::operator=(File&& o) noexcept {
   if (this != &o) {
@@ -43,9 +49,29 @@ File& File::operator=(File&& o) noexcept {
     fd_ = o.fd_;
     err_ = o.err_;
     path_ = std::move(o.path_);
+    map_ = o.map_;
+    mapLen_ = o.mapLen_;
     o.fd_ = -1;
+    o.map_ = nullptr;
+    o.mapLen_ = 0;
   }
   return *this;
+}
+
+const char* File::map(std::uint64_t len) {
+  unmap();
+  if (fd_ < 0 || len == 0) return nullptr;
+  void* p = ::mmap(nullptr, static_cast<std::size_t>(len), PROT_READ, MAP_SHARED, fd_, 0);
+  if (p == MAP_FAILED) return nullptr;
+  map_ = p;
+  mapLen_ = len;
+  return static_cast<const char*>(p);
+}
+
+void File::unmap() {
+  if (map_) ::munmap(map_, static_cast<std::size_t>(mapLen_));
+  map_ = nullptr;
+  mapLen_ = 0;
 }
 
 bool File::open(const fs::path& p, Mode mode, Lock lock) {
@@ -154,6 +180,7 @@ bool File::truncate(std::uint64_t len) {
 bool File::sync() { return syncFd(fd_, err_); }
 
 void File::close() {
+  unmap();
   if (fd_ >= 0) ::close(fd_);  // the lock goes with the descriptor
   fd_ = -1;
 }

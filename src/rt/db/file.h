@@ -51,10 +51,18 @@ class File {
   // Takes over an open descriptor (from Replacement::commit).
   void adopt(int fd, std::filesystem::path p);
 
+  // A read-only view of the first len bytes (which must lie inside the
+  // file), kept coherent with writeAt by the page cache; nullptr when the
+  // system cannot map it. Replaced by the next map(), dropped by close().
+  const char* map(std::uint64_t len);
+  void unmap();
+
  private:
   int fd_ = -1;
   int err_ = 0;
   std::filesystem::path path_;
+  void* map_ = nullptr;
+  std::uint64_t mapLen_ = 0;
 };
 
 // A whole file written beside its target and renamed over it.

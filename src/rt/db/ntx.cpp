@@ -1,6 +1,8 @@
 #include "rt/db/ntx.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <cerrno>
 #include <cstring>
 
@@ -59,16 +61,19 @@ void insertionSort(char* a, std::size_t n, std::size_t stride, std::size_t depth
   }
 }
 
-void radixSort(char* a, char* tmp, std::size_t n, std::size_t stride, std::size_t depth, char* one) {
+// Sorts the n entries at in by their bytes from depth on. The result ends in
+// out when toOut, else in in; in and out are the same range of two buffers.
+void radixSort(char* in, char* out, std::size_t n, std::size_t stride, std::size_t depth, bool toOut, char* one,
+               bool parallel = false) {
   for (;;) {
-    if (depth >= stride || n < 2) return;
-    if (n < 48) {
-      insertionSort(a, n, stride, depth, one);
+    if (n < 48 || depth >= stride) {
+      if (depth < stride) insertionSort(in, n, stride, depth, one);
+      if (toOut) std::memcpy(out, in, n * stride);
       return;
     }
     std::size_t count[256] = {};
-    for (std::size_t i = 0; i < n; ++i) ++count[static_cast<unsigned char>(a[i * stride + depth])];
-    if (count[static_cast<unsigned char>(a[depth])] == n) {
+    for (std::size_t i = 0; i < n; ++i) ++count[static_cast<unsigned char>(in[i * stride + depth])];
+    if (count[static_cast<unsigned char>(in[depth])] == n) {
       ++depth;
       continue;
     }
@@ -81,12 +86,29 @@ void radixSort(char* a, char* tmp, std::size_t n, std::size_t stride, std::size_
     std::size_t fill[256];
     std::memcpy(fill, start, sizeof fill);
     for (std::size_t i = 0; i < n; ++i) {
-      const char* e = a + i * stride;
-      std::memcpy(tmp + fill[static_cast<unsigned char>(e[depth])]++ * stride, e, stride);
+      const char* e = in + i * stride;
+      std::memcpy(out + fill[static_cast<unsigned char>(e[depth])]++ * stride, e, stride);
     }
-    std::memcpy(a, tmp, n * stride);
+    if (parallel && n >= (1u << 16)) {
+      // The buckets are disjoint: sort them on several threads.
+      std::atomic<int> nextBucket{0};
+      auto work = [&] {
+        std::string own(stride, '\0');
+        for (int b; (b = nextBucket++) < 256;)
+          if (count[b])
+            radixSort(out + start[b] * stride, in + start[b] * stride, count[b], stride, depth + 1, !toOut,
+                      own.data());
+      };
+      const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+      std::vector<std::thread> pool;
+      for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
+      work();
+      for (std::thread& t : pool) t.join();
+      return;
+    }
     for (int b = 0; b < 256; ++b)
-      if (count[b] > 1) radixSort(a + start[b] * stride, tmp, count[b], stride, depth + 1, one);
+      if (count[b])
+        radixSort(out + start[b] * stride, in + start[b] * stride, count[b], stride, depth + 1, !toOut, one);
     return;
   }
 }
@@ -163,9 +185,18 @@ bool encodeKey(const Value& v, const KeyType& kt, std::string& out) {
 void sortEntries(std::string& flat, std::size_t stride) {
   const std::size_t n = flat.size() / stride;
   if (n < 2) return;
+  // Bytes that every entry shares need no pass of their own.
+  const char* a = flat.data();
+  std::size_t common = stride;
+  for (std::size_t i = 1; i < n && common > 0; ++i) {
+    const char* e = a + i * stride;
+    std::size_t k = 0;
+    while (k < common && e[k] == a[k]) ++k;
+    common = k;
+  }
   std::string tmp(flat.size(), '\0');
   std::string one(stride, '\0');
-  radixSort(flat.data(), tmp.data(), n, stride, 0, one.data());
+  radixSort(flat.data(), tmp.data(), n, stride, common, false, one.data(), true);
 }
 
 // --- KeyStore ---
@@ -371,14 +402,17 @@ std::uint32_t writeTree(Replacement& r, const char* flat, std::size_t n, std::si
   const std::size_t itemSize = keySize + 8;
   const unsigned m = maxItems(itemSize);
   const std::size_t itemsAt = 2 + (m + 1) * 2;
+  std::string blank(kPage, '\0');
+  for (unsigned k = 0; k <= m; ++k) le16(blank.data() + 2 + 2 * k, static_cast<unsigned>(itemsAt + k * itemSize));
   std::string page(kPage, '\0');
   std::uint32_t nextPage = 1;
 
-  // Level entries as pointers into flat (the leaves) or copies (above).
-  std::string level(flat, n * stride);
+  // The leaves are cut from flat; each level above from the separators below.
+  std::string above;
+  const char* level = flat;
+  std::size_t cnt = n;
   std::uint32_t childFirst = 0;  // first page of the level below; 0 for leaves
   for (bool leaf = true;; leaf = false) {
-    const std::size_t cnt = level.size() / stride;
     const std::size_t pages = (cnt + 1 + m) / (m + 1);  // ceil((cnt + 1) / (m + 1))
     const std::size_t items = cnt - (pages - 1);
     const std::size_t base = items / pages, extra = items % pages;
@@ -388,26 +422,27 @@ std::uint32_t writeTree(Replacement& r, const char* flat, std::size_t n, std::si
     const std::uint32_t levelFirst = nextPage;
     for (std::size_t p = 0; p < pages; ++p) {
       const std::size_t c = base + (p < extra ? 1 : 0);
-      std::fill(page.begin(), page.end(), '\0');
+      std::memcpy(page.data(), blank.data(), kPage);
       le16(page.data(), static_cast<unsigned>(c));
-      for (unsigned k = 0; k <= m; ++k) le16(page.data() + 2 + 2 * k, static_cast<unsigned>(itemsAt + k * itemSize));
       for (std::size_t k = 0; k < c; ++k, ++i) {
         char* it = page.data() + itemsAt + k * itemSize;
-        const char* e = level.data() + i * stride;
+        const char* e = level + i * stride;
         le32(it, leaf ? 0 : static_cast<std::uint32_t>(child++ * kPage));
         le32(it + 4, be32(e + keySize));
         std::memcpy(it + 8, e, keySize);
       }
       if (!leaf) le32(page.data() + itemsAt + c * itemSize, static_cast<std::uint32_t>(child++ * kPage));
       if (p + 1 < pages) {
-        up.append(level.data() + i * stride, stride);
+        up.append(level + i * stride, stride);
         ++i;
       }
       if (!r.write(page.data(), page.size())) return 0;
       ++nextPage;
     }
     if (pages == 1) return static_cast<std::uint32_t>(levelFirst * kPage);
-    level = std::move(up);
+    above = std::move(up);
+    level = above.data();
+    cnt = above.size() / stride;
     childFirst = levelFirst;
   }
 }
@@ -433,17 +468,22 @@ std::string headerPage(const std::string& expr, const KeyType& kt, bool unique, 
 
 }  // namespace
 
-bool Index::write(bool selfHeld) {
-  std::string flat;
-  flat.reserve(keys_.size() * keys_.stride());
-  for (KeyStore::Pos p = keys_.begin(); !keys_.atEnd(p); keys_.next(p)) flat.append(keys_.entry(p), keys_.stride());
+bool Index::write(bool selfHeld, const std::string* sorted) {
+  std::string own;
+  if (!sorted) {
+    own.reserve(keys_.size() * keys_.stride());
+    for (KeyStore::Pos p = keys_.begin(); !keys_.atEnd(p); keys_.next(p)) own.append(keys_.entry(p), keys_.stride());
+    sorted = &own;
+  }
+  const std::string& flat = *sorted;
+  const std::size_t count = flat.size() / (static_cast<std::size_t>(kt_.size) + 4);
   const fs::path target = file_.path();
   for (;;) {
     Replacement r;
     bool ok = r.begin(target, selfHeld);
     std::string hdr = headerPage(expression_, kt_, unique_, version_, 0);
     ok = ok && r.write(hdr.data(), hdr.size());
-    std::uint32_t root = ok ? writeTree(r, flat.data(), keys_.size(), static_cast<std::size_t>(kt_.size)) : 0;
+    std::uint32_t root = ok ? writeTree(r, flat.data(), count, static_cast<std::size_t>(kt_.size)) : 0;
     ok = ok && root != 0;
     if (ok) {
       le32(hdr.data() + 4, root);
@@ -464,9 +504,9 @@ std::unique_ptr<Index> Index::create(const fs::path& p, const std::string& expre
   ix->expression_ = expression;
   ix->kt_ = kt;
   ix->keys_ = KeyStore(kt.size);
-  ix->keys_.assignSorted(std::move(sortedEntries));
   ix->file_.adopt(-1, p);
-  if (!ix->write(false)) return nullptr;
+  if (!ix->write(false, &sortedEntries)) return nullptr;
+  ix->keys_.assignSorted(std::move(sortedEntries));
   return ix;
 }
 
@@ -614,13 +654,14 @@ std::unique_ptr<Index> Index::open(const fs::path& p, std::uint32_t lastRec, err
 
 bool Index::flush() {
   if (!dirty_) return true;
-  return write(true);
+  return write(true, nullptr);
 }
 
 bool Index::replaceAll(std::string sortedEntries) {
+  const bool ok = write(true, &sortedEntries);
   keys_.assignSorted(std::move(sortedEntries));
-  dirty_ = true;
-  return flush();
+  dirty_ = !ok;
+  return ok;
 }
 
 bool Index::close() {

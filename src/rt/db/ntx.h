@@ -126,7 +126,7 @@ class Index {
 
  private:
   Index(err::ErrorSystem& es) : es_(es) {}
-  bool write(bool selfHeld);
+  bool write(bool selfHeld, const std::string* sorted);
 
   err::ErrorSystem& es_;
   File file_;

@@ -160,6 +160,13 @@ bool Area::put(std::string_view name, const Value& v) {
 // --- keys of the current record ---
 
 bool Area::keyOf(Order& o, std::string& out) {
+  if (!o.raw.empty()) {
+    const char* rec = table_->record();
+    out.clear();
+    for (const auto& [off, w] : o.raw) out.append(rec + off, static_cast<std::size_t>(w));
+    out.resize(static_cast<std::size_t>(o.index->keyType().size), ' ');
+    return true;
+  }
   Workspace::Current g(ws_, number_);
   const Value v = o.key();
   if (encodeKey(v, o.index->keyType(), out)) return true;
@@ -447,7 +454,7 @@ bool Area::reindex() {
   bool ok = true;
   for (Order& o : orders_) {
     std::string flat;
-    if (!buildEntries(o.key, o.index->keyType(), flat)) {
+    if (!buildEntries(o.key, o.raw, o.index->keyType(), flat)) {
       ok = false;
       continue;
     }
@@ -501,10 +508,23 @@ bool Area::firstKeyType(const KeyFn& key, KeyType& kt) {
   return false;
 }
 
-bool Area::buildEntries(const KeyFn& key, const KeyType& kt, std::string& flat) {
+bool Area::buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, std::string& flat) {
   const std::uint32_t n = table_->lastRec();
+  const auto size = static_cast<std::size_t>(kt.size);
   flat.clear();
-  flat.reserve(static_cast<std::size_t>(n) * (static_cast<std::size_t>(kt.size) + 4));
+  flat.reserve(static_cast<std::size_t>(n) * (size + 4));
+  if (!raw.empty()) {
+    flushHot();
+    for (std::uint32_t r = 1; r <= n; ++r) {
+      const char* rec = table_->peek(r);
+      if (!rec) return false;
+      const std::size_t at = flat.size();
+      for (const auto& [off, w] : raw) flat.append(rec + off, static_cast<std::size_t>(w));
+      flat.resize(at + size, ' ');
+      appendEntry(flat, {}, r);
+    }
+    return true;
+  }
   Workspace::Current g(ws_, number_);
   std::string k;
   for (std::uint32_t r = 1; r <= n; ++r) {
@@ -518,15 +538,53 @@ bool Area::buildEntries(const KeyFn& key, const KeyType& kt, std::string& flat) 
   return true;
 }
 
+Area::RawKey Area::rawKey(std::string_view text) const {
+  RawKey parts;
+  auto trim = [](std::string_view v) {
+    while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
+    while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+    return v;
+  };
+  int total = 0;
+  while (true) {
+    const std::size_t plus = text.find('+');
+    std::string_view part = trim(text.substr(0, plus));
+    for (char c : part)
+      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+            c == '>' || c == ' '))
+        return {};
+    const std::size_t arrow = part.find("->");
+    if (arrow != std::string_view::npos) {
+      const std::string_view alias = trim(part.substr(0, arrow));
+      if (!sameNoCase(alias, alias_) && !sameNoCase(alias, "FIELD") && !sameNoCase(alias, "_FIELD")) return {};
+      part = trim(part.substr(arrow + 2));
+    }
+    const int i = table_->fieldIndex(part);
+    if (part.empty() || i < 0) return {};
+    const Field& f = table_->fields()[static_cast<std::size_t>(i)];
+    if (f.type != 'C') return {};
+    parts.emplace_back(f.offset, f.width);
+    total += f.width;
+    if (plus == std::string_view::npos) break;
+    text.remove_prefix(plus + 1);
+  }
+  if (total > 256) return {};
+  return parts;
+}
+
 bool Area::indexOn(std::string_view keyText, std::string_view file) {
   if (!ready()) return false;
   KeyFn key = compileKey(keyText);
   if (!key) return false;
-  return indexOn(keyText, std::move(key), file);
+  return createIndex(keyText, std::move(key), rawKey(keyText), file);
 }
 
 bool Area::indexOn(std::string_view keyText, KeyFn key, std::string_view file) {
   if (!ready()) return false;
+  return createIndex(keyText, std::move(key), {}, file);
+}
+
+bool Area::createIndex(std::string_view keyText, KeyFn key, RawKey raw, std::string_view file) {
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".NTX"))) {
     if (ws_.errors().raise(fail::create(std::string(file), ENXIO, 1006)).kind != err::Answer::Kind::Retry)
@@ -538,14 +596,14 @@ bool Area::indexOn(std::string_view keyText, KeyFn key, std::string_view file) {
   KeyType kt;
   if (!firstKeyType(key, kt)) return false;
   std::string flat;
-  if (!buildEntries(key, kt, flat)) return false;
+  if (!buildEntries(key, raw, kt, flat)) return false;
   sortEntries(flat, static_cast<std::size_t>(kt.size) + 4);
   std::unique_ptr<Index> ix = Index::create(*p, std::string(keyText), kt, std::move(flat), ws_.errors());
   if (!ix) {
     goTop();
     return false;
   }
-  orders_.push_back({std::move(ix), std::move(key)});
+  orders_.push_back({std::move(ix), std::move(key), std::move(raw)});
   controlling_ = 1;
   goTop();
   return true;
@@ -553,32 +611,15 @@ bool Area::indexOn(std::string_view keyText, KeyFn key, std::string_view file) {
 
 bool Area::orderListAdd(std::string_view file) {
   if (!ready()) return false;
-  std::optional<fs::path> p;
-  while (!(p = ws_.resolve(file, ".NTX"))) {
-    if (ws_.errors().raise(fail::open(std::string(file), ENXIO, 1003)).kind != err::Answer::Kind::Retry)
-      return false;
-  }
-  // The key text is in the file; read it there before compiling.
-  flushHot();
-  std::unique_ptr<Index> ix = Index::open(*p, table_->lastRec(), ws_.errors());
-  if (!ix) return false;
-  KeyFn key = compileKey(ix->expression());
-  if (!key) return false;
-  KeyType kt;
-  if (!firstKeyType(key, kt)) return false;
-  kt.size = ix->keyType().size;
-  kt.decimals = ix->keyType().decimals;
-  ix->setKeyType(kt);
-  orders_.push_back({std::move(ix), std::move(key)});
-  if (!controlling_) {
-    controlling_ = static_cast<int>(orders_.size());
-    goTop();
-  }
-  return true;
+  return addIndex(file, {}, true);
 }
 
 bool Area::orderListAdd(std::string_view file, KeyFn key) {
   if (!ready()) return false;
+  return addIndex(file, std::move(key), false);
+}
+
+bool Area::addIndex(std::string_view file, KeyFn key, bool compiled) {
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".NTX"))) {
     if (ws_.errors().raise(fail::open(std::string(file), ENXIO, 1003)).kind != err::Answer::Kind::Retry)
@@ -587,12 +628,19 @@ bool Area::orderListAdd(std::string_view file, KeyFn key) {
   flushHot();
   std::unique_ptr<Index> ix = Index::open(*p, table_->lastRec(), ws_.errors());
   if (!ix) return false;
+  RawKey raw;
+  if (compiled) {
+    // The key text is in the file.
+    key = compileKey(ix->expression());
+    if (!key) return false;
+    raw = rawKey(ix->expression());
+  }
   KeyType kt;
   if (!firstKeyType(key, kt)) return false;
   kt.size = ix->keyType().size;
   kt.decimals = ix->keyType().decimals;
   ix->setKeyType(kt);
-  orders_.push_back({std::move(ix), std::move(key)});
+  orders_.push_back({std::move(ix), std::move(key), std::move(raw)});
   if (!controlling_) {
     controlling_ = static_cast<int>(orders_.size());
     goTop();

@@ -118,9 +118,13 @@ class Area {
 
  private:
   friend class Workspace;
+  // A key made only of text fields of this table, joined by "+", is read
+  // straight from the record: (offset, width) of each field.
+  using RawKey = std::vector<std::pair<int, int>>;
   struct Order {
     std::unique_ptr<Index> index;
     KeyFn key;
+    RawKey raw;
   };
 
   bool ready();  // raises "work area not in use" when unused
@@ -135,7 +139,10 @@ class Area {
   bool stepNatural(bool forward);
   bool stepOrder(bool forward);
   bool reindex();
-  bool buildEntries(const KeyFn& key, const KeyType& kt, std::string& flat);
+  bool buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, std::string& flat);
+  RawKey rawKey(std::string_view keyText) const;
+  bool addIndex(std::string_view file, KeyFn key, bool compiled);
+  bool createIndex(std::string_view keyText, KeyFn key, RawKey raw, std::string_view file);
   bool firstKeyType(const KeyFn& key, KeyType& kt);
   KeyFn compileKey(std::string_view keyText);
 
