@@ -116,12 +116,14 @@ std::string display(const Layout& l, const Value& v, std::string_view picture) {
   return {};
 }
 
-// The value the buffer holds; nullopt for a date that is no calendar date.
-std::optional<Value> readBack(const Layout& l, const std::string& buf, const Value& old) {
+// Puts the value the buffer holds into var; false for a date that is no
+// calendar date.
+bool readBack(const Layout& l, const std::string& buf, Value& var) {
   switch (l.kind) {
     case Kind::Text: {
-      const std::string& s = old.string();
-      return Value(s.size() > buf.size() ? buf + s.substr(buf.size()) : buf);
+      std::string& s = var.string();
+      s = s.size() > buf.size() ? buf + s.substr(buf.size()) : buf;
+      return true;
     }
     case Kind::Number: {
       const std::size_t dot = l.mask.find('.');
@@ -130,16 +132,18 @@ std::optional<Value> readBack(const Layout& l, const std::string& buf, const Val
         if (l.isPlace(l.mask[i])) digits.push_back(buf[i]);
         else if (i == dot) digits.push_back('.');
       }
-      const Number& n = old.numberInfo();
-      return Value::number(text::val(text::lTrim(digits)).value, n.width, n.decimals);
+      const Number n = var.numberInfo();
+      var = Value::number(text::val(text::lTrim(digits)).value, n.width, n.decimals);
+      return true;
     }
     case Kind::Date: {
       const text::Date d = text::ctod(buf);
-      if (d.empty() && buf.find_first_of("0123456789") != std::string::npos) return std::nullopt;
-      return Value(d);
+      if (d.empty() && buf.find_first_of("0123456789") != std::string::npos) return false;
+      var = Value(d);
+      return true;
     }
   }
-  return std::nullopt;
+  return false;
 }
 
 void show(term::Terminal& term, const Get& g, const std::string& text, std::uint8_t attr) {
@@ -245,12 +249,10 @@ class Editor {
   // open.
   bool leave() {
     if (changed_) {
-      std::optional<Value> v = readBack(layout_, buf_, *g_.var);
-      if (!v) {
+      if (!readBack(layout_, buf_, *g_.var)) {
         pos_ = 0;
         return false;
       }
-      *g_.var = std::move(*v);
       changed_ = false;
     }
     if (g_.valid && !g_.valid(*g_.var)) {
