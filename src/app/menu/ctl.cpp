@@ -1,0 +1,42 @@
+// The control table \ZOZ\CTL.DBF: created at the first start, rebuilt at
+// every later one through \ZOZ\CTL1.DBF.
+#include "app/menu/Menu.h"
+#include "rt/db/dbf.h"
+
+namespace fpo {
+
+namespace {
+
+const std::vector<rt::db::FieldSpec> VT_BANCO = {
+    {"CODDER", 'N', 2, 0}, {"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}, {"DATATU", 'D', 8, 0},
+    {"DATSES", 'D', 8, 0}, {"DATVRS", 'D', 8, 0}, {"DATIMP", 'D', 8, 0}, {"STASES", 'C', 1, 0},
+    {"CODRMS", 'C', 1, 0}, {"CODGST", 'C', 2, 0},
+};
+
+}  // namespace
+
+void PREPARACTL(Sistema& s) {
+  FPO_ROUTINE(s, "PREPARACTL");
+  auto& db = s.rt.db;
+  if (!s.rt.dos.fileExists("\\ZOZ\\CTL.DBF")) {
+    db.create("\\ZOZ\\CTL.DBF", VT_BANCO);
+    return;
+  }
+  if (!db.create("\\ZOZ\\CTL1.DBF", VT_BANCO)) return;
+  if (!db.use("CTL1", "CTL1", true)) return;
+  auto& ctl1 = db.current();
+  // The old rows, fields matched by name. CTL.DBF is replaced only when all
+  // of them were read: a damaged or unreadable table stays as it is.
+  if (ctl1.appendFrom("CTL.DBF")) {
+    for (ctl1.goTop(); !ctl1.eof(); ctl1.skip()) {
+      rt::Value datref = ctl1.get("DATREF");
+      if (datref.isNumber() && datref.num() < 190000)
+        ctl1.put("DATREF", rt::Value::number(datref.num() + 190000, 6));
+    }
+    ctl1.commit();
+    ctl1.copyTo("CTL");
+  }
+  ctl1.close();
+}
+
+}  // namespace fpo
