@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "rt/db/workspace.h"
 #include "rt/dos/dos.h"
 #include "rt/err/error.h"
 #include "rt/term/term.h"
@@ -13,11 +14,12 @@ namespace rt {
 
 struct Runtime {
   Runtime(std::unique_ptr<term::Backend> backend, dos::Config cfg)
-      : dos(std::move(cfg), &errors), term(errors, std::move(backend)) {}
+      : dos(std::move(cfg), &errors), term(errors, std::move(backend)), db(errors, &dos) {}
 
   err::ErrorSystem errors;
   dos::Platform dos;
   term::Terminal term;
+  db::Workspace db;  // closed first, before the terminal is restored
 };
 
 }  // namespace rt
