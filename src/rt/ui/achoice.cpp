@@ -80,14 +80,18 @@ class List {
         if (cur_ == lastSel_) return 2;
         go(lastSel_);
         return 0;
-      case term::key::kCtrlHome:
+      case term::key::kCtrlHome: {
         if (cur_ == firstSel_) return 1;
-        go(nearBefore(first_));
+        const int i = after(first_);
+        if (i < cur_) go(i);
         return 0;
-      case term::key::kCtrlEnd:
+      }
+      case term::key::kCtrlEnd: {
         if (cur_ == lastSel_) return 2;
-        go(nearAfter(first_ + rows_ - 1));
+        const int i = before(first_ + rows_ - 1);
+        if (i > cur_) go(i);
         return 0;
+      }
       default: return -1;
     }
   }

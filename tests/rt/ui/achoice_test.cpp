@@ -55,6 +55,9 @@ TEST(ListSelection, CallbackModes) {
       {{kCtrlPgDn, kCtrlPgUp, kPgUp, kEsc}, {{0, 5, 2}, {0, 1, 0}, {1, 1, 0}, {3, 1, 0}}},
       {{kPgDn, kPgDn, kPgDn, kEsc}, {{0, 4, 1}, {0, 5, 2}, {2, 5, 2}, {3, 5, 2}}},
       {{kDown, kCtrlEnd, kCtrlHome, kEsc}, {{0, 2, 1}, {0, 3, 2}, {0, 1, 0}, {3, 1, 0}}},
+      // Ctrl-Home goes to the window's first item and stays there.
+      {{kDown, kDown, kDown, kCtrlHome, kCtrlHome, kEsc},
+       {{0, 2, 1}, {0, 3, 2}, {0, 4, 2}, {0, 2, 0}, {0, 2, 0}, {3, 2, 0}}},
       {{kHome, kEnd, kLeft, kRight, 'x', kF10, kEnter, kEsc},
        {{3, 1, 0}, {3, 1, 0}, {3, 1, 0}, {3, 1, 0}, {3, 1, 0}, {3, 1, 0}, {3, 1, 0}, {3, 1, 0}}},
   };
