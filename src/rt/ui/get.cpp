@@ -1,6 +1,9 @@
 #include "rt/ui/get.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "rt/term/keys.h"
 #include "rt/text/cp860.h"
