@@ -1,0 +1,532 @@
+// Tables: navigation under the settings, field bytes, headers on disk,
+// exclusive opens, damaged headers, failing writes and whole-file
+// replacement, copy and append-from rules.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstring>
+
+#include "rt/dos/dos.h"
+#include "support.h"
+
+using namespace dbtest;
+using rt::Value;
+using rt::db::Area;
+
+namespace {
+
+Value S(const char* s) { return Value(std::string(s)); }
+
+// Five rows K = "E", "B", "D", "A", "C"; rows 2 and 4 are deleted.
+void fiveRows(Fixture& fx, const char* name = "T") {
+  ASSERT_TRUE(fx.ws.create(fx.at(name), {{"K", 'C', 1, 0}, {"N", 'N', 3, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at(name)));
+  Area& a = fx.ws.current();
+  const char* keys[] = {"E", "B", "D", "A", "C"};
+  for (int i = 0; i < 5; ++i) {
+    a.appendBlank();
+    a.put("K", S(keys[i]));
+    a.put("N", Value::number(i + 1));
+    if (i == 1 || i == 3) a.deleteRecord();
+  }
+}
+
+std::string walk(Area& a, bool forward) {
+  std::string s;
+  if (forward) {
+    for (a.goTop(); !a.eof(); a.skip(1)) s += std::to_string(a.recNo());
+  } else {
+    for (a.goBottom(); !a.bof(); a.skip(-1)) s += std::to_string(a.recNo());
+  }
+  return s;
+}
+
+TEST(Navigation, OrdersAndDeletedRows) {
+  struct Case {
+    bool deleted, indexed;
+    const char *forward, *backward;
+  } cases[] = {
+      {false, false, "12345", "54321"},
+      {true, false, "135", "531"},
+      {false, true, "42531", "13524"},  // A B C D E
+      {true, true, "531", "135"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.deleted ? "deleted on " : "deleted off ") + (c.indexed ? "indexed" : "natural"));
+    Fixture fx;
+    fiveRows(fx);
+    Area& a = fx.ws.current();
+    if (c.indexed) {
+      ASSERT_TRUE(a.indexOn("K", fx.at("TK")));
+    }
+    fx.ws.settings().deleted = c.deleted;
+    EXPECT_EQ(walk(a, true), c.forward);
+    EXPECT_EQ(walk(a, false), c.backward);
+    EXPECT_EQ(a.lastRec(), 5u);  // deleted rows still counted
+
+    // Past the end: EOF on the phantom record; back from there: the last row.
+    a.goBottom();
+    a.skip(1);
+    EXPECT_TRUE(a.eof());
+    EXPECT_EQ(a.recNo(), 6u);
+    a.skip(-1);
+    EXPECT_FALSE(a.eof());
+    EXPECT_EQ(std::to_string(a.recNo()), std::string(1, c.forward[std::strlen(c.forward) - 1]));
+    // Before the start: BOF on the first row.
+    a.goTop();
+    a.skip(-1);
+    EXPECT_TRUE(a.bof());
+    EXPECT_EQ(std::to_string(a.recNo()), std::string(1, c.forward[0]));
+    EXPECT_TRUE(fx.rec.seen.empty());
+  }
+}
+
+TEST(Navigation, EmptyTableIsBothEnds) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("E"), {{"K", 'C', 2, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("E")));
+  Area& a = fx.ws.current();
+  for (bool indexed : {false, true}) {
+    if (indexed) {
+      ASSERT_TRUE(a.indexOn("K", fx.at("EK")));
+    }
+    a.goTop();
+    EXPECT_TRUE(a.eof() && a.bof());
+    EXPECT_EQ(a.recNo(), 1u);
+    a.skip(-1);
+    EXPECT_TRUE(a.eof() && a.bof());
+    EXPECT_FALSE(a.seek(S("A")));
+  }
+}
+
+TEST(Fields, ValuesAndBytes) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("F"), {{"C", 'C', 4, 0}, {"N", 'N', 6, 2}, {"D", 'D', 8, 0}, {"L", 'L', 1, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("F")));
+  Area& a = fx.ws.current();
+  ASSERT_TRUE(a.appendBlank());
+  struct Case {
+    const char* field;
+    Value v;
+    const char* bytes;
+    int errorClass;
+  } cases[] = {
+      {"C", S("ab"), "ab  ", 0},
+      {"C", S("abcdef"), "abcd", 0},
+      {"C", S(" x "), " x  ", 0},
+      {"N", Value::number(1.5), "  1.50", 0},
+      {"N", Value::number(-2.125), " -2.13", 0},
+      {"N", Value::number(999.994), "999.99", 0},
+      {"N", Value::number(1000), "******", rt::err::kDataWidth},
+      {"D", Value(rt::text::Date::fromYmd(2022, 11, 15)), "20221115", 0},
+      {"D", Value(rt::text::Date{}), "        ", 0},
+      {"L", Value(true), "T", 0},
+      {"L", Value(false), "F", 0},
+      {"C", Value::number(1), "    ", rt::err::kDataType},
+      {"N", S("1"), "  0.00", rt::err::kDataType},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.field) + " <- " + c.bytes);
+    fx.rec.seen.clear();
+    const int i = a.fieldPos(c.field);
+    // Start from a known content so that a refused write shows.
+    a.table()->putRaw(i, c.field[0] == 'N' ? "  0.00" : "");
+    a.put(c.field, c.v);
+    EXPECT_EQ(a.table()->raw(i), c.bytes);
+    if (c.errorClass) {
+      ASSERT_EQ(fx.rec.seen.size(), 1u);
+      EXPECT_EQ(fx.rec.seen[0].genCode, c.errorClass);
+      EXPECT_EQ(fx.rec.seen[0].subSystem, "DBFNTX");
+      EXPECT_TRUE(fx.rec.seen[0].canDefault);
+    } else {
+      EXPECT_TRUE(fx.rec.seen.empty());
+    }
+  }
+  // A number read back carries the field's width and decimals.
+  a.put("N", Value::number(3.25));
+  EXPECT_EQ(a.get("n").numberInfo().width, 6);
+  EXPECT_EQ(a.get("N").numberInfo().decimals, 2);
+  EXPECT_DOUBLE_EQ(a.get("N").num(), 3.25);
+  // Field names without regard to case; an unknown one is an error.
+  EXPECT_EQ(a.fieldPos("c"), 0);
+  fx.rec.seen.clear();
+  EXPECT_TRUE(a.get("NOPE").isNil());
+  EXPECT_TRUE(fx.rec.any(rt::err::kNoVariable));
+}
+
+TEST(Fields, PhantomReadsEmpty) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("F"), {{"C", 'C', 3, 0}, {"N", 'N', 5, 1}, {"D", 'D', 8, 0}, {"L", 'L', 1, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("F")));
+  Area& a = fx.ws.current();
+  a.appendBlank();
+  a.put("C", S("abc"));
+  a.put("N", Value::number(7));
+  a.put("L", Value(true));
+  ASSERT_TRUE(a.indexOn("C", fx.at("FC")));
+  EXPECT_FALSE(a.seek(S("zzz")));
+  EXPECT_TRUE(a.eof());
+  EXPECT_EQ(a.recNo(), 2u);
+  EXPECT_EQ(a.get("C").string(), "   ");
+  EXPECT_EQ(a.get("N").num(), 0);
+  EXPECT_EQ(a.get("N").numberInfo().width, 5);
+  EXPECT_TRUE(a.get("D").date().empty());
+  EXPECT_FALSE(a.get("L").logical());
+  a.put("C", S("x"));  // ignored at the end of file
+  EXPECT_EQ(a.lastRec(), 1u);
+}
+
+// A field of a type without a value here is carried byte for byte and
+// refused where its value is needed.
+TEST(Fields, OtherTypesAreCarried) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("M"), {{"K", 'C', 2, 0}, {"X", 'C', 10, 0}}));
+  std::string b = readFile(fx.at("M.DBF"));
+  b[32 + 32 + 11] = 'M';  // X becomes a memo field
+  b.insert(b.size() - 1, " ab0000000042");
+  b[4] = 1;
+  writeFile(fx.at("M.DBF"), b);
+  ASSERT_TRUE(fx.ws.use(fx.at("M")));
+  Area& a = fx.ws.current();
+  EXPECT_EQ(a.table()->raw(1), "0000000042");
+  EXPECT_TRUE(a.get("X").isNil());
+  EXPECT_TRUE(fx.rec.any(rt::err::kDataType));
+  ASSERT_TRUE(a.copyTo(fx.at("M2")));
+  ASSERT_TRUE(fx.ws.use(fx.at("M2")));
+  EXPECT_EQ(fx.ws.current().table()->raw(1), "0000000042");
+  EXPECT_EQ(fx.ws.current().table()->fields()[1].type, 'M');
+}
+
+TEST(Files, HeaderAndEndOnDisk) {
+  Fixture fx;
+  fiveRows(fx);
+  ASSERT_TRUE(fx.ws.current().commit());
+  // Committed bytes are on disk while the table stays open.
+  std::string b = readFile(fx.at("T.DBF"));
+  int y, m, d;
+  rt::text::Date::today().ymd(y, m, d);
+  EXPECT_EQ(b[0], 0x03);
+  EXPECT_EQ(static_cast<unsigned char>(b[1]), y - 1900);
+  EXPECT_EQ(b[2], m);
+  EXPECT_EQ(b[3], d);
+  EXPECT_EQ(b[4], 5);
+  const std::size_t hl = 32 + 2 * 32 + 2;
+  ASSERT_EQ(b.size(), hl + 5 * 5 + 1);
+  EXPECT_EQ(b.back(), 0x1A);
+  EXPECT_EQ(b.substr(hl, 5), " E  1");
+  EXPECT_EQ(b.substr(hl + 5, 5), "*B  2");
+  fx.ws.closeAll();
+  // No side files.
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(fx.dir.path())) names.push_back(e.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"T.DBF"});
+}
+
+TEST(Files, ExclusiveOpen) {
+  Fixture fx;
+  fiveRows(fx);
+  int tries = 0;
+  fx.rec.answer = [&](const rt::err::Error&) {
+    return ++tries == 1 ? rt::err::Answer::retry() : rt::err::Answer::byDefault();
+  };
+  EXPECT_FALSE(fx.ws.use(fx.at("T"), "SECOND"));
+  ASSERT_EQ(fx.rec.seen.size(), 2u);  // raised, retried, raised again
+  const rt::err::Error& e = fx.rec.seen[0];
+  EXPECT_EQ(e.genCode, rt::err::kOpen);
+  EXPECT_EQ(e.subSystem, "DBFNTX");
+  EXPECT_EQ(e.osCode, 32);
+  EXPECT_TRUE(e.canRetry && e.canDefault);
+  EXPECT_NE(e.filename.find("T.DBF"), std::string::npos);
+  EXPECT_FALSE(fx.ws.current().used());
+  EXPECT_EQ(fx.ws.currentNumber(), 2);
+  EXPECT_TRUE(fx.ws.area(1).used());
+  // Replacing a file that an area holds is refused as well.
+  fx.rec.seen.clear();
+  EXPECT_FALSE(fx.ws.create(fx.at("T"), {{"X", 'C', 1, 0}}));
+  EXPECT_TRUE(fx.rec.any(rt::err::kCreate));
+  // A missing file: open error, area unused.
+  fx.rec.seen.clear();
+  EXPECT_FALSE(fx.ws.use(fx.at("NOPE")));
+  ASSERT_FALSE(fx.rec.seen.empty());
+  EXPECT_EQ(fx.rec.seen[0].osCode, 2);
+}
+
+TEST(Files, CreateRefusesBadFieldLists) {
+  const std::vector<std::vector<rt::db::FieldSpec>> bad = {
+      {},
+      {{"", 'C', 1, 0}},
+      {{"TOOLONGNAME1", 'C', 1, 0}},
+      {{"A", 'C', 0, 0}},
+      {{"A", 'N', 5, 5}},
+      {{"A", 'X', 5, 0}},
+      {{"A", 'C', 1, 0}, {"a", 'C', 1, 0}},
+  };
+  for (const auto& fields : bad) {
+    Fixture fx;
+    EXPECT_FALSE(fx.ws.create(fx.at("B"), fields));
+    EXPECT_TRUE(fx.rec.any(rt::err::kCreate));
+    EXPECT_FALSE(fs::exists(fx.at("B.DBF")));
+  }
+}
+
+TEST(Files, DamagedHeadersAreRefused) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("G"), {{"A", 'C', 3, 0}, {"B", 'N', 4, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("G")));
+  for (int i = 0; i < 3; ++i) fx.ws.current().appendBlank();
+  fx.ws.closeAll();
+  const std::string good = readFile(fx.at("G.DBF"));
+  const std::size_t hl = 32 + 64 + 2;
+  struct Case {
+    const char* what;
+    std::function<void(std::string&)> damage;
+  } cases[] = {
+      {"count beyond the file", [](std::string& b) { b[4] = 9; }},
+      {"huge count", [](std::string& b) { b[4] = b[5] = b[6] = b[7] = '\xFF'; }},
+      {"header longer than the file", [](std::string& b) { b[9] = 0x40; }},
+      {"header too short", [](std::string& b) { b[8] = 10, b[9] = 0; }},
+      {"record length", [](std::string& b) { b[10] = 9; }},
+      {"field width", [](std::string& b) { b[32 + 16] = 0; }},
+      {"field name", [](std::string& b) { b[32] = '\x01'; }},
+      {"no terminator", [hl](std::string& b) { b[hl - 2] = 'X'; }},
+      {"truncated", [hl](std::string& b) { b.resize(hl + 4); }},
+      {"tiny", [](std::string& b) { b.resize(20); }},
+      {"empty", [](std::string& b) { b.clear(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string b = good;
+    c.damage(b);
+    writeFile(fx.at("G.DBF"), b);
+    fx.rec.seen.clear();
+    EXPECT_FALSE(fx.ws.use(fx.at("G")));
+    ASSERT_EQ(fx.rec.seen.size(), 1u);
+    EXPECT_EQ(fx.rec.seen[0].genCode, rt::err::kCorruption);
+    EXPECT_NE(fx.rec.seen[0].filename.find("G.DBF"), std::string::npos);
+    EXPECT_FALSE(fx.ws.current().used());
+  }
+}
+
+// Writes that fail (a file size limit stands in for a full disk) raise the
+// write error, and a file being replaced survives whole.
+TEST(Files, FailedWritesKeepTheOldFile) {
+  Fixture fx;
+  fiveRows(fx);
+  fx.ws.closeAll();
+  ASSERT_TRUE(fx.ws.create(fx.at("BIG"), {{"X", 'C', 200, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("BIG")));
+  for (int i = 0; i < 100; ++i) {
+    fx.ws.current().appendBlank();
+    fx.ws.current().put("X", S("row"));
+  }
+  fx.ws.closeAll();
+  const std::string before = readFile(fx.at("T.DBF"));
+  const std::string bigBefore = readFile(fx.at("BIG.DBF"));
+
+  struct sigaction ign {}, old {};
+  ign.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ign, &old);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  setrlimit(RLIMIT_FSIZE, &small);
+
+  ASSERT_TRUE(fx.ws.use(fx.at("BIG")));
+  fx.rec.seen.clear();
+  EXPECT_FALSE(fx.ws.current().copyTo(fx.at("T")));  // over an existing file
+  const bool copyFailed = fx.rec.any(rt::err::kWrite);
+  fx.rec.seen.clear();
+  EXPECT_FALSE(fx.ws.current().pack());
+  const bool packFailed = fx.rec.any(rt::err::kWrite);
+  fx.ws.closeAll();
+
+  setrlimit(RLIMIT_FSIZE, &saved);
+  sigaction(SIGXFSZ, &old, nullptr);
+
+  EXPECT_TRUE(copyFailed);
+  EXPECT_TRUE(packFailed);
+  EXPECT_EQ(readFile(fx.at("T.DBF")), before);
+  EXPECT_EQ(readFile(fx.at("BIG.DBF")), bigBefore);
+  for (const auto& e : fs::directory_iterator(fx.dir.path()))
+    EXPECT_EQ(e.path().extension(), ".DBF") << e.path();
+
+  // A folder that cannot hold the file: the create error.
+  fx.rec.seen.clear();
+  EXPECT_FALSE(fx.ws.create(fx.at("T.DBF/SUB"), {{"X", 'C', 1, 0}}));
+  EXPECT_TRUE(fx.rec.any(rt::err::kCreate));
+}
+
+TEST(Transfers, CopyAndAppendFollowTheSettings) {
+  struct Case {
+    bool deleted;
+    const char* copied;  // K of the rows copied, in order
+  } cases[] = {{false, "EBDAC"}, {true, "EDC"}};
+  for (const Case& c : cases) {
+    Fixture fx;
+    fiveRows(fx);
+    fx.ws.settings().deleted = c.deleted;
+    ASSERT_TRUE(fx.ws.current().copyTo(fx.at("COPY")));
+    fx.ws.closeAll();
+    ASSERT_TRUE(fx.ws.create(fx.at("APP"), {{"k", 'C', 2, 0}, {"EXTRA", 'N', 2, 0}}));
+    ASSERT_TRUE(fx.ws.use(fx.at("APP")));
+    ASSERT_TRUE(fx.ws.current().appendFrom(fx.at("T")));
+    fx.ws.closeAll();
+    for (const char* t : {"COPY", "APP"}) {
+      SCOPED_TRACE(std::string(t) + (c.deleted ? " deleted on" : " deleted off"));
+      fx.ws.settings().deleted = false;
+      ASSERT_TRUE(fx.ws.use(fx.at(t), std::string(t) + "2"));
+      Area& a = fx.ws.current();
+      std::string ks;
+      for (a.goTop(); !a.eof(); a.skip(1)) ks += a.get("K").string().substr(0, 1);
+      EXPECT_EQ(ks, c.copied);
+      a.goTo(2);
+      EXPECT_EQ(a.deleted(), !c.deleted);  // the flag travels with a carried row
+      fx.ws.settings().deleted = c.deleted;
+      fx.ws.closeAll();
+    }
+    EXPECT_TRUE(fx.rec.seen.empty());
+  }
+}
+
+TEST(Transfers, CopyFollowsTheControllingOrder) {
+  Fixture fx;
+  fiveRows(fx);
+  ASSERT_TRUE(fx.ws.current().indexOn("K", fx.at("TK")));
+  ASSERT_TRUE(fx.ws.current().copyTo(fx.at("SORTED")));
+  EXPECT_TRUE(fx.ws.current().eof());
+  ASSERT_TRUE(fx.ws.use(fx.at("SORTED")));
+  std::string ks;
+  for (Area& a = fx.ws.current(); !a.eof(); a.skip(1)) ks += a.get("K").string();
+  EXPECT_EQ(ks, "ABCDE");
+}
+
+TEST(Transfers, PackAndZap) {
+  Fixture fx;
+  fiveRows(fx);
+  Area& a = fx.ws.current();
+  ASSERT_TRUE(a.indexOn("K", fx.at("TK")));
+  ASSERT_TRUE(a.pack());
+  EXPECT_EQ(a.lastRec(), 3u);
+  EXPECT_EQ(a.get("K").string(), "C");  // top of the order
+  EXPECT_EQ(walk(a, true), "321");  // C D E after the rows 2 and 4 went
+  ASSERT_TRUE(a.seek(S("D")));
+  EXPECT_EQ(a.recNo(), 2u);
+  ASSERT_TRUE(a.zap());
+  EXPECT_EQ(a.lastRec(), 0u);
+  EXPECT_TRUE(a.eof());
+  a.appendBlank();
+  a.put("K", S("Q"));
+  EXPECT_TRUE(a.seek(S("Q")));
+  fx.ws.closeAll();
+  const std::string b = readFile(fx.at("T.DBF"));
+  EXPECT_EQ(b.size(), 32u + 64 + 2 + 5 + 1);
+  EXPECT_EQ(b[4], 1);
+  for (const auto& e : fs::directory_iterator(fx.dir.path()))
+    EXPECT_TRUE(e.path().extension() == ".DBF" || e.path().extension() == ".NTX") << e.path();
+}
+
+// --- work areas ---
+
+TEST(Workspace, AreasAndAliases) {
+  Fixture fx;
+  fiveRows(fx, "THREE");
+  fx.ws.closeAll();
+  fiveRows(fx, "ONE");
+  fiveRows(fx, "TWO");
+  auto& ws = fx.ws;
+  EXPECT_EQ(ws.currentNumber(), 2);
+  EXPECT_EQ(ws.area(1).alias(), "ONE");
+  EXPECT_TRUE(ws.select("two"));
+  EXPECT_EQ(ws.currentNumber(), 2);
+  ws.select(1);
+  EXPECT_EQ(ws.current().alias(), "ONE");
+  ws.select(0);
+  EXPECT_EQ(ws.currentNumber(), 3);
+
+  // An alias that is taken, one that does not exist.
+  ws.select(1);
+  fx.rec.seen.clear();
+  EXPECT_FALSE(ws.use(fx.at("ONE"), "TWO"));
+  EXPECT_TRUE(fx.rec.any(rt::err::kDupAlias));
+  fx.rec.seen.clear();
+  EXPECT_FALSE(ws.select("NOPE"));
+  ASSERT_EQ(fx.rec.seen.size(), 1u);
+  EXPECT_EQ(fx.rec.seen[0].genCode, rt::err::kNoAlias);
+  EXPECT_EQ(fx.rec.seen[0].description, "Alias does not exist");
+
+  // USE without a new area replaces the current one; closing frees it.
+  ws.select(2);
+  ASSERT_TRUE(ws.use(fx.at("THREE"), "AGAIN", false));
+  EXPECT_EQ(ws.currentNumber(), 2);
+  EXPECT_EQ(ws.current().alias(), "AGAIN");
+  EXPECT_EQ(ws.find("TWO"), nullptr);
+  ws.current().close();
+  EXPECT_FALSE(ws.area(2).used());
+  EXPECT_EQ(ws.lowestFree(), 2);
+
+  // A field of an unused area is an error.
+  fx.rec.seen.clear();
+  EXPECT_TRUE(ws.area(2).get("K").isNil());
+  EXPECT_TRUE(fx.rec.any(rt::err::kNoTable));
+  EXPECT_TRUE(ws.commitAll());
+  ws.closeAll();
+  EXPECT_FALSE(ws.area(1).used());
+}
+
+TEST(Workspace, FieldsInExpressions) {
+  Fixture fx;
+  fiveRows(fx, "ONE");
+  fiveRows(fx, "TWO");
+  auto& ws = fx.ws;
+  ws.area(1).goTo(3);
+  ws.area(2).goTo(5);
+  struct Case {
+    const char* text;
+    const char* want;
+  } cases[] = {
+      {"one->k + TWO->K", "DC"},
+      {"k + Str(n, 2)", "C 5"},  // bare names: the current area (2)
+      {"FIELD->K", "C"},
+      {"Str(One->N)", "  3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto e = rt::expr::Expr::compile(c.text);
+    Value v = e.eval(ws.env());
+    ASSERT_TRUE(v.isString());
+    EXPECT_EQ(v.string(), c.want);
+    e.bind(ws.env());  // the same through bound slots
+    EXPECT_EQ(e.eval(ws.env()).string(), c.want);
+  }
+  EXPECT_TRUE(fx.rec.seen.empty());
+  auto bad = rt::expr::Expr::compile("NOPE->K");
+  EXPECT_TRUE(bad.eval(ws.env()).isNil());
+  ASSERT_FALSE(fx.rec.seen.empty());
+  EXPECT_EQ(fx.rec.seen[0].genCode, rt::err::kNoAlias);
+}
+
+TEST(Workspace, DosNamesAndDefaultExtensions) {
+  TempDir root;
+  fs::create_directories(root.path() / "zoz");
+  rt::dos::Config cfg;
+  cfg.driveC = root.path();
+  rt::dos::Platform platform(cfg);
+  rt::err::ErrorSystem es;
+  Recorder rec;
+  rec.install(es);
+  rt::db::Workspace ws(es, &platform);
+  ASSERT_TRUE(ws.create("\\ZOZ\\CTL", ctlFields()));
+  EXPECT_TRUE(fs::exists(root.path() / "zoz" / "CTL.DBF"));
+  ASSERT_TRUE(ws.use("C:\\zoz\\ctl", "CTL"));
+  ASSERT_TRUE(ws.current().indexOn("Str(CTL->DATREF, 6) + Str(CTL->CODMNC, 4)", "\\ZOZ\\I01CTL"));
+  EXPECT_TRUE(fs::exists(root.path() / "zoz" / "I01CTL.NTX"));
+  ASSERT_TRUE(ws.create("\\ZOZ\\S_MNT.211", {{"A", 'C', 1, 0}}));
+  EXPECT_TRUE(fs::exists(root.path() / "zoz" / "S_MNT.211"));
+  ASSERT_TRUE(ws.use("\\ZOZ\\s_mnt.211"));
+  EXPECT_EQ(ws.current().alias(), "S_MNT");
+  EXPECT_TRUE(rec.seen.empty());
+}
+
+}  // namespace
