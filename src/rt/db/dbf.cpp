@@ -412,7 +412,7 @@ void Table::putRaw(int field, std::string_view bytes) {
   const auto w = static_cast<std::size_t>(f.width);
   char* dst = rec_.data() + f.offset;
   const std::size_t n = std::min(w, bytes.size());
-  std::memcpy(dst, bytes.data(), n);
+  if (n) std::memcpy(dst, bytes.data(), n);
   std::memset(dst + n, ' ', w - n);
   changed_ = true;
 }

@@ -208,7 +208,7 @@ KeyStore::KeyStore(int keySize)
 void KeyStore::makeEntry(std::string_view key, std::uint32_t recno, char* out) const {
   const auto ks = static_cast<std::size_t>(keySize_);
   const std::size_t n = std::min(ks, key.size());
-  std::memcpy(out, key.data(), n);
+  if (n) std::memcpy(out, key.data(), n);
   std::memset(out + n, ' ', ks - n);
   out[ks] = static_cast<char>(recno >> 24);
   out[ks + 1] = static_cast<char>((recno >> 16) & 0xFF);

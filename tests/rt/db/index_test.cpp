@@ -1,0 +1,364 @@
+// Indexes: the conventions the system leans on (an index made on an empty
+// table follows the appends, a rewritten key moves its record, equal keys in
+// record order, several orders at once), NTX files checked page by page by a
+// reader of this test's own, numeric keys, the ordered store against a
+// model, and damaged index files.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+#include "support.h"
+
+using namespace dbtest;
+using rt::Value;
+using rt::db::Area;
+
+namespace {
+
+Value S(const std::string& s) { return Value(s); }
+
+unsigned u16(const std::string& b, std::size_t at) {
+  return static_cast<unsigned char>(b[at]) | static_cast<unsigned>(static_cast<unsigned char>(b[at + 1])) << 8;
+}
+std::uint32_t u32(const std::string& b, std::size_t at) { return u16(b, at) | static_cast<std::uint32_t>(u16(b, at + 2)) << 16; }
+
+// Reads an NTX file the way the classic driver lays it out and checks it:
+// header fields, page fill, leaves at one depth, keys in order. Returns the
+// entries in order, or fails the test.
+std::vector<std::pair<std::string, std::uint32_t>> readNtx(const std::string& path, const std::string& expr) {
+  std::vector<std::pair<std::string, std::uint32_t>> out;
+  const std::string f = readFile(path);
+  EXPECT_EQ(f.size() % 1024, 0u);
+  EXPECT_EQ(u16(f, 0), 6u);
+  const unsigned keySize = u16(f, 14), itemSize = u16(f, 12), maxItems = u16(f, 18), half = u16(f, 20);
+  EXPECT_EQ(itemSize, keySize + 8);
+  EXPECT_LE(2 + (maxItems + 1) * (2 + itemSize), 1024u);
+  EXPECT_EQ(half, maxItems / 2);
+  EXPECT_EQ(f.substr(22, expr.size()), expr);
+  EXPECT_EQ(f[22 + expr.size()], '\0');
+  int leafDepth = -1;
+  std::function<void(std::uint32_t, int, bool)> page = [&](std::uint32_t off, int depth, bool root) {
+    ASSERT_EQ(off % 1024, 0u);
+    ASSERT_LT(off, f.size());
+    const unsigned count = u16(f, off);
+    ASSERT_LE(count, maxItems);
+    if (!root) {
+      EXPECT_GE(count, half);
+    }
+    const bool leaf = u32(f, off + u16(f, off + 2)) == 0;
+    for (unsigned k = 0; k <= count; ++k) {
+      const std::size_t item = off + u16(f, off + 2 + 2 * k);
+      const std::uint32_t child = u32(f, item);
+      EXPECT_EQ(child == 0, leaf);
+      if (child) page(child, depth + 1, false);
+      if (k < count) out.emplace_back(f.substr(item + 8, keySize), u32(f, item + 4));
+    }
+    if (leaf) {
+      if (leafDepth < 0) leafDepth = depth;
+      EXPECT_EQ(depth, leafDepth);
+    }
+  };
+  page(u32(f, 4), 0, true);
+  for (std::size_t i = 1; i < out.size(); ++i) EXPECT_LT(out[i - 1], out[i]);
+  return out;
+}
+
+// The entries an index on the text field K must hold, from the table itself.
+std::vector<std::pair<std::string, std::uint32_t>> expected(Area& a, int keySize) {
+  std::vector<std::pair<std::string, std::uint32_t>> v;
+  for (std::uint32_t r = 1; r <= a.lastRec(); ++r) {
+    a.goTo(r);
+    v.emplace_back(a.get("K").string().substr(0, static_cast<std::size_t>(keySize)), r);
+  }
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+std::string order(Area& a) {
+  std::string s;
+  for (a.goTop(); !a.eof(); a.skip(1)) s += a.get("K").string().substr(0, 1);
+  return s;
+}
+
+TEST(Index, EmptyTableIndexFollowsAppends) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("T"), {{"K", 'C', 3, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("T")));
+  Area& a = fx.ws.current();
+  ASSERT_TRUE(a.indexOn("K", fx.at("TK")));
+  EXPECT_TRUE(a.eof());
+  for (const char* k : {"C", "A", "B"}) {
+    ASSERT_TRUE(a.appendBlank());
+    a.put("K", S(k));
+  }
+  EXPECT_EQ(order(a), "ABC");
+  ASSERT_TRUE(a.seek(S("B")));
+  EXPECT_EQ(a.recNo(), 3u);
+  fx.ws.closeAll();
+  EXPECT_EQ(readNtx(fx.at("TK.NTX"), "K"),
+            (std::vector<std::pair<std::string, std::uint32_t>>{{"A  ", 2}, {"B  ", 3}, {"C  ", 1}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("T")));
+  ASSERT_TRUE(fx.ws.current().orderListAdd(fx.at("TK")));
+  EXPECT_EQ(order(fx.ws.current()), "ABC");
+}
+
+TEST(Index, RewrittenKeyMovesItsRecord) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("T"), {{"K", 'C', 2, 0}, {"V", 'N', 3, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("T")));
+  Area& a = fx.ws.current();
+  for (const char* k : {"D", "B", "E", "A", "C"}) {
+    a.appendBlank();
+    a.put("K", S(k));
+  }
+  ASSERT_TRUE(a.indexOn("K", fx.at("TK")));
+  EXPECT_EQ(a.get("K").string(), "A ");  // the new order's first row
+  ASSERT_TRUE(a.seek(S("B")));
+  a.put("K", S("Z"));
+  a.put("V", Value::number(1));
+  a.skip(1);
+  EXPECT_TRUE(a.eof());  // the moved record is last now
+  EXPECT_EQ(order(a), "ACDEZ");
+  EXPECT_FALSE(a.seek(S("B")));
+  // A write that leaves the key alone keeps the place.
+  ASSERT_TRUE(a.seek(S("C")));
+  a.put("V", Value::number(9));
+  a.skip(1);
+  EXPECT_EQ(a.get("K").string(), "D ");
+  fx.ws.closeAll();
+  const auto entries = readNtx(fx.at("TK.NTX"), "K");
+  ASSERT_EQ(entries.size(), 5u);
+  EXPECT_EQ(entries.back(), std::make_pair(std::string("Z "), 2u));
+}
+
+TEST(Index, PrefixRuleAndEqualKeysInRecordOrder) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("T"), {{"K", 'C', 3, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("T")));
+  Area& a = fx.ws.current();
+  const char* keys[] = {"AB", "A", "AB", "B", "AB", "ABC"};
+  for (const char* k : keys) {
+    a.appendBlank();
+    a.put("K", S(k));
+  }
+  ASSERT_TRUE(a.indexOn("K", fx.at("TK")));
+  struct Case {
+    const char* sought;
+    bool found;
+    std::uint32_t recno;
+  } cases[] = {{"A", true, 2}, {"AB", true, 1}, {"AB ", true, 1}, {"ABC", true, 6}, {"ABD", false, 7},
+               {"", true, 2},  {"B", true, 4},  {"C", false, 7},  {"ABCD", true, 6}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sought);
+    EXPECT_EQ(a.seek(S(c.sought), false), c.found);
+    EXPECT_EQ(a.recNo(), c.recno);
+  }
+  // Equal keys come in record order, also after one is written again.
+  a.goTo(5);
+  a.put("K", S("AB"));
+  a.goTo(1);
+  a.put("K", S("AB"));
+  std::string recs;
+  for (a.seek(S("AB ")); !a.eof() && a.get("K").string() == "AB "; a.skip(1)) recs += std::to_string(a.recNo());
+  EXPECT_EQ(recs, "135");
+}
+
+TEST(Index, SeveralOrders) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("T"), {{"K", 'C', 1, 0}, {"J", 'C', 1, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("T"), "T"));
+  Area& a = fx.ws.current();
+  const char* rows[][2] = {{"B", "x"}, {"A", "z"}, {"C", "y"}};
+  for (auto& r : rows) {
+    a.appendBlank();
+    a.put("K", S(r[0]));
+    a.put("J", S(r[1]));
+  }
+  ASSERT_TRUE(a.indexOn("T->K", fx.at("T1")));
+  ASSERT_TRUE(a.indexOn("j", fx.at("T2")));
+  EXPECT_EQ(a.orderCount(), 1);  // a new index is the only order
+  a.orderListClear();
+  EXPECT_EQ(a.order(), 0);
+  ASSERT_TRUE(a.orderListAdd(fx.at("T1")));
+  ASSERT_TRUE(a.orderListAdd(fx.at("T2")));
+  EXPECT_EQ(a.order(), 1);
+  EXPECT_EQ(a.get("K").string(), "A");  // the first row of order 1
+  EXPECT_EQ(a.indexKey(2), "j");
+  a.appendBlank();
+  a.put("K", S("D"));
+  a.put("J", S("w"));
+  a.goTo(2);
+  a.put("J", S("v"));
+  EXPECT_EQ(order(a), "ABCD");
+  ASSERT_TRUE(a.setOrder(2));
+  EXPECT_EQ(order(a), "ADBC");  // v w x y
+  ASSERT_TRUE(a.seek(S("y")));
+  EXPECT_EQ(a.get("K").string(), "C");
+  ASSERT_TRUE(a.setOrder(0));
+  EXPECT_EQ(order(a), "BACD");
+  fx.ws.closeAll();
+  EXPECT_EQ(readNtx(fx.at("T1.NTX"), "T->K").size(), 4u);
+  EXPECT_EQ(readNtx(fx.at("T2.NTX"), "j")[0], std::make_pair(std::string("v"), 2u));
+}
+
+// Many pages: the file written on creation and again after changes reads
+// back with every page in shape and exactly the table's keys.
+TEST(Index, ManyPagesStayValid) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("T"), {{"K", 'C', 8, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("T")));
+  Area& a = fx.ws.current();
+  std::mt19937 rng(11);
+  auto key = [&] { return std::to_string(rng() % 100000); };
+  for (int i = 0; i < 6000; ++i) {
+    a.appendBlank();
+    a.put("K", S(key()));
+  }
+  ASSERT_TRUE(a.indexOn("K", fx.at("TK")));
+  EXPECT_EQ(readNtx(fx.at("TK.NTX"), "K"), expected(a, 8));
+  for (int i = 0; i < 3000; ++i) {
+    if (i % 3 == 0) {
+      a.appendBlank();
+    } else {
+      a.goTo(static_cast<std::uint32_t>(1 + rng() % a.lastRec()));
+    }
+    a.put("K", S(key()));
+  }
+  ASSERT_TRUE(a.commit());
+  const auto want = expected(a, 8);
+  EXPECT_EQ(readNtx(fx.at("TK.NTX"), "K"), want);
+  std::string walked, sorted;
+  for (a.goTop(); !a.eof(); a.skip(1)) walked += std::to_string(a.recNo()) + ",";
+  for (const auto& e : want) sorted += std::to_string(e.second) + ",";
+  EXPECT_EQ(walked, sorted);
+  fx.ws.closeAll();
+  ASSERT_TRUE(fx.ws.use(fx.at("T")));
+  ASSERT_TRUE(fx.ws.current().orderListAdd(fx.at("TK")));
+  walked.clear();
+  for (Area& b = fx.ws.current(); !b.eof(); b.skip(1)) walked += std::to_string(b.recNo()) + ",";
+  EXPECT_EQ(walked, sorted);
+}
+
+TEST(Index, NumericKeys) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("T"), {{"N", 'N', 6, 2}, {"K", 'C', 1, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("T")));
+  Area& a = fx.ws.current();
+  const double values[] = {-5.5, 3, -10, 0, 12.25, -0.25};
+  for (double v : values) {
+    a.appendBlank();
+    a.put("N", Value::number(v));
+  }
+  ASSERT_TRUE(a.indexOn("N", fx.at("TN")));
+  std::vector<double> seen;
+  for (a.goTop(); !a.eof(); a.skip(1)) seen.push_back(a.get("N").num());
+  EXPECT_EQ(seen, (std::vector<double>{-10, -5.5, -0.25, 0, 3, 12.25}));
+  EXPECT_TRUE(a.seek(Value::number(-5.5)));
+  EXPECT_EQ(a.recNo(), 1u);
+  EXPECT_FALSE(a.seek(Value::number(4), true));
+  EXPECT_EQ(a.get("N").num(), 12.25);
+  fx.rec.seen.clear();
+  EXPECT_FALSE(a.seek(S("3")));  // a text sought in a numeric order
+  EXPECT_TRUE(fx.rec.any(rt::err::kDataType));
+  fx.ws.closeAll();
+  const auto entries = readNtx(fx.at("TN.NTX"), "N");
+  EXPECT_EQ(entries[3].first, "000.00");
+  EXPECT_EQ(entries[5].first, "012.25");
+  EXPECT_EQ(readFile(fx.at("TN.NTX"))[16], 2);  // the key's decimals
+}
+
+// The ordered store against a plain ordered set.
+TEST(Index, StoreAgreesWithAModel) {
+  rt::db::KeyStore ks(3);
+  std::set<std::pair<std::string, std::uint32_t>> model;
+  std::mt19937 rng(5);
+  auto key = [&] {
+    std::string k(3, ' ');
+    for (char& c : k) c = static_cast<char>('A' + rng() % 4);
+    return k;
+  };
+  for (int step = 0; step < 20000; ++step) {
+    const std::string k = key();
+    const auto r = static_cast<std::uint32_t>(1 + rng() % 500);
+    if (rng() % 3) {
+      if (model.insert({k, r}).second) ks.insert(k, r);
+    } else {
+      EXPECT_EQ(ks.erase(k, r), model.erase({k, r}) == 1);
+    }
+    if (step % 997 == 0) {
+      ASSERT_EQ(ks.size(), model.size());
+      auto it = model.begin();
+      for (auto p = ks.begin(); !ks.atEnd(p); ks.next(p), ++it) {
+        ASSERT_EQ(std::string(ks.key(p)), it->first);
+        ASSERT_EQ(ks.recno(p), it->second);
+      }
+      const std::string prefix = k.substr(0, 1 + rng() % 3);
+      auto m = model.lower_bound({prefix, 0});
+      auto p = ks.lowerBound(prefix);
+      EXPECT_EQ(ks.atEnd(p), m == model.end());
+      if (m != model.end() && !ks.atEnd(p)) {
+        EXPECT_EQ(ks.recno(p), m->second);
+      }
+      if (!model.empty()) {
+        auto last = ks.last();
+        EXPECT_EQ(ks.recno(last), model.rbegin()->second);
+      }
+    }
+  }
+}
+
+TEST(Index, DamagedFilesAreRefusedAndRebuilt) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("T"), {{"K", 'C', 3, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("T")));
+  Area& a = fx.ws.current();
+  for (const char* k : {"B", "A"}) {
+    a.appendBlank();
+    a.put("K", S(k));
+  }
+  ASSERT_TRUE(a.indexOn("K", fx.at("TK")));
+  a.orderListClear();
+  const std::string good = readFile(fx.at("TK.NTX"));
+  struct Case {
+    const char* what;
+    std::function<void(std::string&)> damage;
+  } cases[] = {
+      {"truncated", [](std::string& b) { b.resize(1500); }},
+      {"signature", [](std::string& b) { b[0] = 9; }},
+      {"key size", [](std::string& b) { b[14] = 0; }},
+      {"root", [](std::string& b) { b[5] = 0x40; }},
+      {"count", [](std::string& b) { b[1024] = 0x7F; }},
+      {"item offset", [](std::string& b) { b[1024 + 2] = '\xFF', b[1024 + 3] = 3; }},
+      {"record number", [](std::string& b) { b[1024 + 0x9c + 4] = 9; }},
+      {"order", [](std::string& b) { b[1024 + 0x9c + 8] = 'Z'; }},
+      {"loop", [](std::string& b) { b[1024 + 0x9c] = 0, b[1024 + 0x9c + 1] = 4; }},
+      {"no expression", [](std::string& b) { b[22] = 0; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string b = good;
+    c.damage(b);
+    writeFile(fx.at("TK.NTX"), b);
+    fx.rec.seen.clear();
+    EXPECT_FALSE(a.orderListAdd(fx.at("TK")));
+    ASSERT_FALSE(fx.rec.seen.empty());
+    EXPECT_EQ(fx.rec.seen[0].genCode, rt::err::kCorruption);
+    EXPECT_EQ(a.orderCount(), 0);
+    // The next creation simply writes it anew.
+    ASSERT_TRUE(a.indexOn("K", fx.at("TK")));
+    EXPECT_EQ(readFile(fx.at("TK.NTX")), good);
+    a.orderListClear();
+  }
+  // An index file held by another area is in use.
+  ASSERT_TRUE(a.orderListAdd(fx.at("TK")));
+  fx.rec.seen.clear();
+  ASSERT_TRUE(fx.ws.create(fx.at("U"), {{"K", 'C', 3, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("U")));
+  EXPECT_FALSE(fx.ws.current().indexOn("K", fx.at("TK")));
+  EXPECT_TRUE(fx.rec.any(rt::err::kCreate));
+  EXPECT_FALSE(fx.ws.current().orderListAdd(fx.at("TK")));
+  EXPECT_TRUE(fx.rec.any(rt::err::kOpen));
+}
+
+}  // namespace
