@@ -825,11 +825,11 @@ bool Area::appendSdf(std::string_view file) {
     off += got;
     for (std::size_t i = 0; i < got && ok; ++i) {
       const char c = buf[i];
+      if (c == 0x1A) continue;  // Ctrl-Z is no data, wherever it stands
       if (afterCR) {
         afterCR = false;
         if (c == '\n') continue;
       }
-      if (c == 0x1A) continue;
       if (c == '\r') {
         emit();
         afterCR = true;
