@@ -194,7 +194,7 @@ bool Table::parseHeader(const std::string& hdr, std::uint64_t fileSize, std::str
 bool Table::create(const fs::path& p, const std::vector<FieldSpec>& specs, err::ErrorSystem& es) {
   // The structure first: a bad field list is refused before any file is touched.
   std::string why;
-  std::vector<FieldSpec> fs;
+  std::vector<FieldSpec> list;
   int recLen = 1;
   for (const FieldSpec& s : specs) {
     FieldSpec f = s;
@@ -204,7 +204,7 @@ bool Table::create(const fs::path& p, const std::vector<FieldSpec>& specs, err::
     for (char c : f.name)
       if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) nameOk = false;
     if (!nameOk) why = "invalid field name \"" + s.name + "\"";
-    for (const FieldSpec& o : fs)
+    for (const FieldSpec& o : list)
       if (o.name == f.name) why = "field " + f.name + " given twice";
     switch (f.type) {
       case 'C':
@@ -229,10 +229,10 @@ bool Table::create(const fs::path& p, const std::vector<FieldSpec>& specs, err::
     }
     if (!why.empty()) break;
     recLen += f.width;
-    fs.push_back(std::move(f));
+    list.push_back(std::move(f));
   }
-  if (why.empty() && fs.empty()) why = "no fields";
-  if (why.empty() && (recLen > 65535 || 32 + 32 * fs.size() + 2 > 65535)) why = "record too long";
+  if (why.empty() && list.empty()) why = "no fields";
+  if (why.empty() && (recLen > 65535 || 32 + 32 * list.size() + 2 > 65535)) why = "record too long";
   if (!why.empty()) {
     err::Error e = fail::create(p, 0);
     e.description += " (" + why + ")";
@@ -241,7 +241,7 @@ bool Table::create(const fs::path& p, const std::vector<FieldSpec>& specs, err::
     return false;
   }
 
-  std::string hdr = makeHeader(fs, 0);
+  std::string hdr = makeHeader(list, 0);
   hdr.push_back(0x1A);
   for (;;) {
     Replacement r;
@@ -364,6 +364,11 @@ bool Table::readRecord(std::uint32_t recno, char* out) {
   return readInto(recno, out, seq);
 }
 
+bool Table::storedRecord(char* out) {
+  if (atPhantom() || isNew_) return false;
+  return readInto(recNo_, out, false);
+}
+
 bool Table::load(std::uint32_t recno) {
   if (changed_ && !flushRecord()) {
     // the record could not be written; it is dropped
@@ -422,7 +427,6 @@ bool Table::put(int field, const Value& v) {
   const Field& f = fields_[static_cast<std::size_t>(field)];
   char* dst = rec_.data() + f.offset;
   const auto w = static_cast<std::size_t>(f.width);
-  bool typeOk = false;
   switch (f.type) {
     case 'C':
       if (v.isString()) {
@@ -457,7 +461,6 @@ bool Table::put(int field, const Value& v) {
       es_.raise(fail::dataType(f.name, std::string("field type ") + f.type + " is not supported"));
       return false;
   }
-  (void)typeOk;
   es_.raise(fail::dataType(f.name));
   return false;
 }

@@ -112,6 +112,11 @@ class Table {
 
   // Reads a record without touching the current one.
   bool readRecord(std::uint32_t recno, char* out);
+  // The current record as stored, before the changes in the buffer.
+  bool storedRecord(char* out);
+  // Exchanges the record buffer with bytes of the same length (to evaluate
+  // something on the stored record); the change flags stay.
+  void swapRecord(std::string& bytes) { rec_.swap(bytes); }
   // The bytes of a record without copying them where possible; valid until
   // the next call on the table. nullptr when it cannot be read.
   const char* peek(std::uint32_t recno);

@@ -142,8 +142,6 @@ bool Area::put(int field, const Value& v) {
     ws_.errors().raise(noField(std::to_string(field + 1)));
     return false;
   }
-  if (table_->atPhantom()) return true;
-  if (!orders_.empty() && !table_->isNew() && !keysCaptured_) captureKeys();
   return table_->put(field, v);
 }
 
@@ -174,35 +172,39 @@ bool Area::keyOf(Order& o, std::string& out) {
   return false;
 }
 
-void Area::captureKeys() {
-  oldKeys_.assign(orders_.size(), std::string());
-  for (std::size_t i = 0; i < orders_.size(); ++i) keyOf(orders_[i], oldKeys_[i]);
-  keysCaptured_ = true;
-}
-
 bool Area::flushHot() {
-  if (!table_ || !table_->changed()) {
-    keysCaptured_ = false;
-    return true;
-  }
+  if (!table_ || !table_->changed()) return true;
   if (!orders_.empty() && !table_->atPhantom()) {
-    const bool isNew = table_->isNew();
+    // The keys of the record as written now and, unless it is new, as it is
+    // stored: where they differ, the record moves in that order.
     const std::uint32_t rec = table_->recNo();
-    std::string k;
+    std::vector<std::string> now(orders_.size()), before(orders_.size());
+    std::vector<bool> ok(orders_.size());
+    for (std::size_t i = 0; i < orders_.size(); ++i) ok[i] = keyOf(orders_[i], now[i]);
+    const bool isNew = table_->isNew();
+    bool stored = false;
+    if (!isNew) {
+      std::string old(static_cast<std::size_t>(table_->recordLength()), ' ');
+      if (table_->storedRecord(old.data())) {
+        stored = true;
+        table_->swapRecord(old);
+        for (std::size_t i = 0; i < orders_.size(); ++i) keyOf(orders_[i], before[i]);
+        table_->swapRecord(old);
+      }
+    }
     for (std::size_t i = 0; i < orders_.size(); ++i) {
       Order& o = orders_[i];
-      if (!keyOf(o, k)) continue;
+      if (!ok[i]) continue;
       if (isNew) {
-        o.index->keys().insert(k, rec);
+        o.index->keys().insert(now[i], rec);
         o.index->markChanged();
-      } else if (keysCaptured_ && k != oldKeys_[i]) {
-        o.index->keys().erase(oldKeys_[i], rec);
-        o.index->keys().insert(k, rec);
+      } else if (stored && now[i] != before[i]) {
+        o.index->keys().erase(before[i], rec);
+        o.index->keys().insert(now[i], rec);
         o.index->markChanged();
       }
     }
   }
-  keysCaptured_ = false;
   return table_->flushRecord();
 }
 
@@ -877,7 +879,7 @@ int FieldEnv::bind(std::string_view alias, std::string_view name) {
   Slot s;
   s.alias = upper(alias);
   s.name = upper(name);
-  if (s.alias == "M" || s.alias == "MEMVAR") return next_ ? -1 : -1;
+  if (s.alias == "M" || s.alias == "MEMVAR") return -1;
   if (s.alias == "FIELD" || s.alias == "_FIELD") s.alias.clear();
   // Only names that are fields now get a slot; others keep the lookup.
   Area* a = s.alias.empty() ? &ws_.current() : ws_.find(s.alias);

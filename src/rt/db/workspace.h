@@ -130,7 +130,6 @@ class Area {
   bool ready();  // raises "work area not in use" when unused
   void attach(std::unique_ptr<Table> t, std::string alias);
   bool flushHot();
-  void captureKeys();
   bool keyOf(Order& o, std::string& out);
   bool visible();
   void toEof();
@@ -153,8 +152,6 @@ class Area {
   std::vector<Order> orders_;
   int controlling_ = 0;
   bool eof_ = true, bof_ = true, found_ = false;
-  bool keysCaptured_ = false;
-  std::vector<std::string> oldKeys_;
   KeyStore::Pos pos_;
   std::uint64_t posVersion_ = ~0ull;
   std::uint32_t posRec_ = 0;

@@ -126,6 +126,13 @@ TEST(Index, RewrittenKeyMovesItsRecord) {
   a.put("V", Value::number(9));
   a.skip(1);
   EXPECT_EQ(a.get("K").string(), "D ");
+  // Bytes written straight into the record move it as well.
+  a.table()->putRaw(0, "B");
+  a.goTop();
+  EXPECT_EQ(order(a), "ABCEZ");
+  ASSERT_TRUE(a.seek(S("B")));
+  a.table()->putRaw(0, "D");
+  EXPECT_EQ(order(a), "ACDEZ");
   fx.ws.closeAll();
   const auto entries = readNtx(fx.at("TK.NTX"), "K");
   ASSERT_EQ(entries.size(), 5u);
