@@ -3,10 +3,11 @@
 // A Table is the file opened exclusively (or shared for reading) with a
 // current record held in a buffer: fields read and written as values or as
 // raw bytes (blanks kept), append blank, deletion flag, record count that
-// counts deleted rows. Writes go through a buffer and reach the file on
-// commit and close, with the header (version, date of the last write as
-// year - 1900, month, day; record count) and the end-of-file byte 0x1A, as
-// the classic driver writes them. Create and rewrite (pack, zap) build a new
+// counts deleted rows. Writes go through a buffer and reach the file at the
+// latest on commit and close, with the header (version, date of the last
+// write as year - 1900, month, day; record count) and the end-of-file byte
+// 0x1A, as the classic driver writes them; commit and close sync the file.
+// Reads come from a read-only view of the file where the system maps it. Create and rewrite (pack, zap) build a new
 // file beside the old one and rename it over. Opening checks the header
 // against the file (descriptors, lengths, record count) and refuses damage
 // with a corruption error naming the file; no read ever passes the end.
