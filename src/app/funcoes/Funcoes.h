@@ -51,6 +51,21 @@ rt::Value EDITA(Sistema& s, std::string_view MENSAGEM, std::string_view TIPO, in
 // sets ANO_REFERENCIA, MES_REFERENCIA and REF_ARQUIVO.
 void DATREF(Sistema& s);
 
+// Municipality picker over the month's list, open as CTRL with order 1 on
+// CODMNC and order 2 on NMEMNC: a browse in name order with searches by code
+// (Alt-O), by name (Alt-N) and by the first letters typed. Returns the
+// CODMNC chosen with Enter (which is also left in the keyboard buffer), or 0
+// after Esc. The screen rows 2-24, colour, cursor and CTRL's order and record
+// are as before.
+int MENU_MNC(Sistema& s);
+// The picker's variables, shared with its key handler while it is open.
+struct ESCOLHA_MNC {
+  int VL_RET = 0;
+  std::string DBCHAVE;  // the text of the incremental search
+};
+// The picker's browse handler: 0 ends the browse, 1 goes on.
+int PEGA_MNC(Sistema& s, ESCOLHA_MNC& v, int PAR_MODE, int PAR_COL);
+
 // Check digit of a unit number: only its six lowest digits count.
 int CALDIGUPS(long long num);
 // Check digit of a municipality code of the home state: only its four lowest

@@ -1,0 +1,151 @@
+// IMPORTAR: the import run, its folder tests and its two prompts.
+#include "app/funcoes/Funcoes.h"
+#include "app/importar/Importar.h"
+#include "app/importar/passos.h"
+#include "rt/term/keys.h"
+#include "rt/text/compare.h"
+#include "rt/text/cp860.h"
+#include "rt/text/number.h"
+#include "rt/text/picture.h"
+#include "rt/text/strings.h"
+
+namespace fpo {
+
+namespace {
+
+using importar::Importacao;
+namespace key = rt::term::key;
+
+enum class Fim { Inicio, Menu };
+
+std::string maiusculas(std::string_view s) { return rt::text::upperAscii(s); }
+
+// The municipality prompt; false: back to the menu.
+bool PERGUNTA_MUNICIPIO(Sistema& s, Importacao& r) {
+  FPO_ROUTINE(s, "PERGUNTA_MUNICIPIO");
+  auto& t = s.term();
+  for (;;) {
+    const rt::Value v = EDITA(s, "Entre com o Cod. Município (ENTER p/ Lista)"_cp, "N", 0, "9999", " ");
+    r.numero = v.isNumber() ? static_cast<int>(v.num()) : 0;
+    if (t.lastKey() == key::kEsc) return false;
+    if (r.numero == 0) {
+      r.numero = MENU_MNC(s);
+      if (r.numero == 0) continue;
+    }
+    const auto resposta = NEWALERT(s, "Confirma Cod. Município: "_cp + rt::text::strZero(r.numero, 4), {"Sim", "Não"_cp});
+    if (resposta == 2) continue;
+    if (t.lastKey() == key::kEsc) return false;
+    return true;
+  }
+}
+
+// The complement screen and percentage; ends the program after Esc.
+void PERGUNTA_COMPLEMENTO(Sistema& s) {
+  FPO_ROUTINE(s, "PERGUNTA_COMPLEMENTO");
+  auto& t = s.term();
+  const std::string cor = t.colorSpec();
+  t.setColor("w/b");
+  t.clear(10, 1, 21, 78);
+  const char* const linhas[] = {"Atencao !!!!!!", "Para os Municipio que forem fazer Complemento Federal, informar abaixo",
+                                "o percentual de Complemento de 0% ate 100%",
+                                "Caso o Municipio NAO faca Complemento Digitar 0%"};
+  for (int i = 0; i < 4; ++i) {
+    t.devPos(11 + 2 * i, 2);
+    t.devOut(linhas[i]);
+  }
+  for (;;) {
+    rt::Value WVALCOM = rt::Value::number(0);
+    s.WVALCOM = 0;
+    t.devPos(20, 2);
+    t.devOut("Complemento de:");
+    s.GETLIST.add(t, t.row(), t.col() + 1, WVALCOM, "@E 999%", [](const rt::Value& v) {
+      return v.isNumber() && v.num() >= 0 && v.num() <= 100;
+    });
+    rt::ui::readModal(t, s.GETLIST);
+    s.WVALCOM = WVALCOM.isNumber() ? WVALCOM.num() : 0;
+    if (t.lastKey() == key::kEsc) {
+      t.cls();
+      s.GETLIST.clear();
+      t.devPos(12, 12);
+      t.devOut("Acessar o KOVA Novamente");
+      throw rt::err::ProgramExit(0);
+    }
+    const auto resposta = NEWALERT(
+        s, "Confirma Percentual de Complemento: " + rt::text::transformNumber(*s.WVALCOM, "@E 999%"), {"Sim", "Nao"});
+    if (resposta == 1) break;
+  }
+  t.setColor(cor);
+  t.devPos(12, 1);
+  t.devOut(rt::text::padC("Realizando a  importacao  dos  arquivos", 78));
+  t.devPos(13, 1);
+  t.devOut(rt::text::padC("necessarios para o processamento do ZOZ", 78));
+}
+
+// One pass of the run, from its folder tests on.
+Fim PASSO(Sistema& s, Importacao& r) {
+  auto& dos = s.rt.dos;
+  auto& db = s.rt.db;
+  r.ERRO.value = 0;
+  r.UNIDADE = "\\ZOZ";
+
+  if (dos.listFiles(r.UNIDADE + "\\*.???").empty()) {
+    ALERTAR(s, "Disquete vazio.");
+    return Fim::Menu;
+  }
+  const std::string atual = dos.curDir();
+  if (!rt::text::equals(maiusculas(rt::text::allTrim(atual)), "ZOZ", db.settings().exact)) {
+    ALERTAR(s, "Voce esta posicionado no diretorio/pasta (" + atual +
+                   ").;P O S I C I O N E - S E    N A    P A S T A  \\ZOZ");
+    return Fim::Menu;
+  }
+  for (const char* nome : {"S_MNT", "S_UPS", "S_SRV", "S_EMU", "S_IPU", "ZOZ_CTRL"}) {
+    if (!dos.fileExists("\\ZOZ\\" + std::string(nome) + "." + r.extensao)) {
+      ALERTAR(s,
+              "Faltando arquivo(s);necessário(s) para importação.;Descompactar o KOVA do mes e ano correspondente no;"
+              "diretorio/pasta ZOZ"_cp);
+      return Fim::Menu;
+    }
+  }
+
+  db.closeAll();
+  db.use("\\ZOZ\\ZOZ_CTRL." + r.extensao, "CTRL", true);
+  rt::db::Area& ctrl = db.current();
+  ctrl.indexOn("CTRL->CODMNC", "\\ZOZ\\I01CTRL");
+  ctrl.indexOn("CTRL->NMEMNC", "\\ZOZ\\I02CTRL");
+  ctrl.orderListClear();
+  ctrl.orderListAdd("\\ZOZ\\I01CTRL");
+  ctrl.orderListAdd("\\ZOZ\\I02CTRL");
+
+  for (;;) {
+    if (!PERGUNTA_MUNICIPIO(s, r)) return Fim::Menu;
+    PERGUNTA_COMPLEMENTO(s);
+    db.select("CTRL");
+    ctrl.setOrder(1);
+    ctrl.goTop();
+    ctrl.seek(rt::Value::number(r.numero), false);
+    if (ctrl.found()) break;
+    ALERTAR(s, "Município não encontrado."_cp);
+  }
+  r.CODMNC = "23" + rt::text::strZero(r.numero, 4);
+
+  if (!importar::CONTROLE_ZOZ(s, r)) return Fim::Inicio;
+  if (!importar::INSTALA_TABELAS(s, r)) return Fim::Inicio;
+  importar::COMPLEMENTO_FEDERAL(s, r);
+
+  db.commitAll();
+  db.closeAll();
+  NEWALERT(s, "Processo Concluído"_cp, {"Ok!"});
+  return Fim::Menu;
+}
+
+}  // namespace
+
+void IMPORTAR(Sistema& s) {
+  FPO_ROUTINE(s, "IMPORTAR");
+  Importacao r(s);
+  r.extensao = s.REF_ARQUIVO.value_or("");
+  r.periodo = rt::text::strZero(s.ANO_REFERENCIA, 4) + rt::text::strZero(s.MES_REFERENCIA, 2);
+  while (PASSO(s, r) == Fim::Inicio) FPO_LINE(s);
+}
+
+}  // namespace fpo

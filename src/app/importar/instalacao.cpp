@@ -1,0 +1,170 @@
+// The installation of the package: S_UPS in its 44-field layout, the index
+// purge, the month's budget rows of S_IPU, S_CNESIA and the control-table row.
+#include "app/funcoes/Funcoes.h"
+#include "app/importar/passos.h"
+#include "rt/text/compare.h"
+#include "rt/text/cp860.h"
+#include "rt/text/number.h"
+
+namespace fpo::importar {
+
+namespace {
+
+const std::vector<rt::db::FieldSpec> kLayoutCnesia = {
+    {"COD_CNES", 'C', 7, 0},
+    {"COD_ZOZ", 'C', 7, 0},
+    {"GESTAO", 'C', 6, 0},
+};
+
+// The budget fields carried from the package to the installed table.
+const char* const kCamposIpu[] = {"IPU_UID",  "IPU_NAPU", "IPU_PA",   "IPU_TPFIN", "IPU_CMP",
+                                  "IPU_VU_O", "IPU_QT_O", "IPU_VL_O", "IPU_MVM",   "IPU_FPOMAG"};
+
+// S_UPS rebuilt in the 44-field layout through UPS1.DBF: fields carried by
+// name, rows marked deleted left out, the new file renamed over the old.
+void REESTRUTURA_UPS(Sistema& s) {
+  FPO_ROUTINE(s, "REESTRUTURA_UPS");
+  auto& db = s.rt.db;
+  db.create("\\ZOZ\\UPS1.DBF", LAYOUT_UPS());
+  db.use("ups1", "", true);
+  rt::db::Area& ups1 = db.current();
+  ups1.appendFrom("s_ups");
+  ups1.copyTo("s_ups");
+  db.closeAll();
+}
+
+// The month's rows of S_IPU replaced by the package's rows of the
+// municipality's units.
+void ATUALIZA_IPU(Sistema& s, Importacao& r, rt::db::Area& ctrl, rt::db::Area& ups, rt::db::Area& ipu,
+                  rt::db::Area& ipumnc) {
+  FPO_ROUTINE(s, "ATUALIZA_IPU");
+  const std::string mes = texto(ctrl, "DATREF");
+  const bool exato = s.rt.db.settings().exact;
+
+  const int cmpInstalado = campo(ipumnc, "IPU_CMP");
+  removeLinhas(ipumnc, [&](const char* reg) {
+    return cmpInstalado >= 0 && rt::text::equals(noRegistro(ipumnc, cmpInstalado, reg), mes, exato);
+  });
+
+  const int cmp = campo(ipu, "IPU_CMP");
+  const int uid = campo(ipu, "IPU_UID");
+  const int mn = campo(ups, "UPS_MN");
+  struct Par {
+    int de, para;
+  };
+  std::vector<Par> pares;
+  for (const char* nome : kCamposIpu) pares.push_back({campo(ipu, nome), campo(ipumnc, nome)});
+
+  ipu.goTop();
+  ipu.seek(rt::Value(mes), false);
+  while (!ipu.eof() && rt::text::equals(bruto(ipu, cmp), mes, exato)) {
+    ups.seek(rt::Value(std::string(bruto(ipu, uid))), false);
+    if (rt::text::equals(bruto(ups, mn), r.CODMNC, exato)) {
+      ipumnc.appendBlank();
+      for (const Par& p : pares)
+        if (p.de >= 0 && p.para >= 0) ipumnc.put(p.para, ipu.get(p.de));
+    }
+    if (!ipu.skip(1)) break;
+  }
+}
+
+// S_CNESIA: one row per unit of the installed S_UPS.
+void ESCREVE_CNESIA(Sistema& s) {
+  FPO_ROUTINE(s, "ESCREVE_CNESIA");
+  auto& db = s.rt.db;
+  MENSAGEM(s, 24, "Atualizando Codigo CNES");
+  db.create("\\ZOZ\\S_CNESIA.DBF", kLayoutCnesia);
+  db.use("s_cnesia", "CNESIA", true);
+  rt::db::Area& cnesia = db.current();
+  db.use("s_ups", "UPSMNC", true);
+  rt::db::Area& ups = db.current();
+  const int id = campo(ups, "UPS_ID"), idant = campo(ups, "UPS_IDANT"), mn = campo(ups, "UPS_MN");
+  for (ups.goTop(); !ups.eof(); ups.skip(1)) {
+    if (!cnesia.appendBlank()) break;
+    cnesia.put(0, rt::Value(std::string(bruto(ups, id))));
+    cnesia.put(1, rt::Value(std::string(bruto(ups, idant))));
+    cnesia.put(2, rt::Value(std::string(bruto(ups, mn))));
+  }
+  db.closeAll();
+}
+
+// The control-table row of the month and municipality.
+void REGISTRA_CTL(Sistema& s, Importacao& r) {
+  FPO_ROUTINE(s, "REGISTRA_CTL");
+  auto& db = s.rt.db;
+  db.use("\\ZOZ\\CTL", "CTL", true);
+  rt::db::Area& ctl = db.current();
+  ctl.indexOn("Str(CTL->DATREF, 6) + Str(CTL->CODMNC, 4)", "\\ZOZ\\I01CTL");
+  MENSAGEM(s, 24, "Atualizando CTL.DBF");
+  db.select("CTL");
+  ctl.setOrder(1);
+  ctl.goTop();
+  const double numero = rt::text::val(r.CODMNC.substr(2, 4)).value;
+  ctl.seek(rt::Value(r.periodo + rt::text::str(numero, 4)), false);
+  if (!ctl.found()) ctl.appendBlank();
+  ctl.put("DATREF", rt::Value::number(rt::text::val(r.periodo).value));
+  ctl.put("DATATU", rt::Value(rt::Date::today()));
+  ctl.put("CODMNC", rt::Value::number(numero));
+}
+
+}  // namespace
+
+bool INSTALA_TABELAS(Sistema& s, Importacao& r) {
+  FPO_ROUTINE(s, "INSTALA_TABELAS");
+  auto& dos = s.rt.dos;
+  auto& db = s.rt.db;
+  for (const char* nome : {"S_MNT", "S_UPS", "S_SRV", "S_EMU", "S_IPU"}) {
+    if (!dos.fileExists("\\ZOZ\\" + std::string(nome) + ".DBF")) {
+      ALERTAR(s, "Faltando arquivo(s) no Disco Rígido;necessário(s) para importação."_cp);
+      return false;
+    }
+  }
+  db.closeAll();
+  REESTRUTURA_UPS(s);
+
+  MENSAGEM(s, 24, "Aguarde atualização dos índices."_cp);
+  dos.run("DEL \\ZOZ\\*.NTX >nul");
+
+  db.use("\\ZOZ\\ZOZ_CTRL." + r.extensao, "CTRL", true);
+  rt::db::Area& ctrl = db.current();
+  db.use("\\ZOZ\\S_UPS." + r.extensao, "UPS", true);
+  rt::db::Area& ups = db.current();
+  ups.indexOn("UPS->UPS_ID", "\\ZOZ\\I01UPS");
+  db.use("\\ZOZ\\S_IPU." + r.extensao, "IPU", true);
+  rt::db::Area& ipu = db.current();
+  ipu.indexOn("IPU->IPU_CMP", "\\ZOZ\\I01IPU");
+  db.use("\\ZOZ\\S_UPS", "UPSMNC", true);
+  db.current().indexOn("UPSMNC->UPS_CGCCPF", "\\ZOZ\\I02UPS");
+  db.use("\\ZOZ\\S_IPU", "IPUMNC", true);
+  rt::db::Area& ipumnc = db.current();
+
+  for (const char* aviso :
+       {"Atualizando \\ZOZ\\S_UPS.DBF", "Atualizando \\ZOZ\\S_MNT.DBF", "Atualizando \\ZOZ\\S_SRV.DBF",
+        "Atualizando \\ZOZ\\S_EMU.DBF", "Atualizando S_IPU.DBF"})
+    MENSAGEM(s, 24, aviso);
+  ATUALIZA_IPU(s, r, ctrl, ups, ipu, ipumnc);
+  db.closeAll();
+
+  ESCREVE_CNESIA(s);
+  REGISTRA_CTL(s, r);
+  return true;
+}
+
+const std::vector<rt::db::FieldSpec>& LAYOUT_UPS() {
+  static const std::vector<rt::db::FieldSpec> layout = {
+      {"UPS_ID", 'C', 7, 0},      {"UPS_UF", 'C', 2, 0},     {"UPS_RZSC", 'C', 35, 0},   {"UPS_NMFN", 'C', 35, 0},
+      {"UPS_IN_ATV", 'C', 1, 0},  {"UPS_IN_FJ", 'C', 1, 0},  {"UPS_CGCCPF", 'C', 14, 0}, {"UPS_IR", 'C', 1, 0},
+      {"UPS_LOGR", 'C', 30, 0},   {"UPS_NUM", 'C', 10, 0},   {"UPS_COMPL", 'C', 15, 0},  {"UPS_BAIRRO", 'C', 15, 0},
+      {"UPS_DDD", 'C', 5, 0},     {"UPS_TELE", 'C', 7, 0},   {"UPS_CEP", 'C', 8, 0},     {"UPS_MN", 'C', 6, 0},
+      {"UPS_DS", 'C', 3, 0},      {"UPS_RS", 'C', 3, 0},     {"UPS_AB", 'C', 6, 0},      {"UPS_NU_CC", 'C', 14, 0},
+      {"UPS_IN_MN", 'C', 1, 0},   {"UPS_NU_CT", 'C', 8, 0},  {"UPS_DT_IN", 'D', 8, 0},   {"UPS_DT_CT", 'D', 8, 0},
+      {"UPS_DT_PR", 'D', 8, 0},   {"UPS_TUP", 'C', 2, 0},    {"UPS_TP", 'C', 2, 0},      {"UPS_QT_CM", 'N', 3, 0},
+      {"UPS_QT_EO", 'N', 3, 0},   {"UPS_QT_SG", 'N', 2, 0},  {"UPS_QT_SPC", 'N', 2, 0},  {"UPS_QT_SCA", 'N', 2, 0},
+      {"UPS_TA", 'C', 2, 0},      {"UPS_FC", 'C', 2, 0},     {"UPS_CNES", 'C', 7, 0},    {"UPS_IDANT", 'C', 7, 0},
+      {"UPS_NH", 'C', 2, 0},      {"UPSATUCNES", 'C', 1, 0}, {"UPS_BANCO", 'C', 3, 0},   {"UPS_MNT", 'C', 14, 0},
+      {"UPS_NATJUR", 'C', 4, 0},  {"UNIDADE_ID", 'C', 31, 0}, {"UPS_LOCNAC", 'C', 1, 0}, {"UPS_CHKSM", 'C', 6, 0},
+  };
+  return layout;
+}
+
+}  // namespace fpo::importar
