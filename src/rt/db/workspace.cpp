@@ -801,7 +801,8 @@ bool Area::appendSdf(std::string_view file) {
           put(fi, Value::number(parseNumber(slice), f.width, f.decimals));
           break;
         case 'D':
-          put(fi, Value(text::Date::fromDtos(slice)));
+          // A valid YYYYMMDD is stored as it stands; anything else is the empty date.
+          table_->putRaw(fi, text::Date::fromDtos(slice).empty() ? std::string_view{} : slice);
           break;
         case 'L':
           put(fi, Value(!slice.empty() && (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')));
@@ -825,22 +826,31 @@ bool Area::appendSdf(std::string_view file) {
     }
     if (got == 0) break;
     off += got;
-    for (std::size_t i = 0; i < got && ok; ++i) {
+    for (std::size_t i = 0; i < got && ok;) {
       const char c = buf[i];
-      if (c == 0x1A) continue;  // Ctrl-Z is no data, wherever it stands
+      if (c == 0x1A) {  // Ctrl-Z is no data, wherever it stands
+        ++i;
+        continue;
+      }
       if (afterCR) {
         afterCR = false;
-        if (c == '\n') continue;
+        if (c == '\n') {
+          ++i;
+          continue;
+        }
       }
-      if (c == '\r') {
+      if (c == '\r' || c == '\n') {
         emit();
-        afterCR = true;
-      } else if (c == '\n') {
-        emit();
-      } else {
-        any = true;
-        if (line.size() < width) line.push_back(c);
+        afterCR = c == '\r';
+        ++i;
+        continue;
       }
+      // A run of ordinary bytes: kept up to the record's width.
+      std::size_t j = i + 1;
+      while (j < got && buf[j] != '\r' && buf[j] != '\n' && buf[j] != 0x1A) ++j;
+      any = true;
+      if (line.size() < width) line.append(buf.data() + i, std::min(j - i, width - line.size()));
+      i = j;
     }
     if (!ok) break;
   }
