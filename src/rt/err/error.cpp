@@ -4,8 +4,9 @@ namespace rt::err {
 
 namespace {
 std::string describe(const Error& e) {
-  std::string s = e.subSystem.empty() ? "???" : e.subSystem;
-  s += "/" + std::to_string(e.subCode) + "  " + e.description;
+  std::string s;
+  s.append(e.subSystem.empty() ? std::string_view("???") : std::string_view(e.subSystem));
+  s.append("/").append(std::to_string(e.subCode)).append("  ").append(e.description);
   if (!e.filename.empty()) s += ": " + e.filename;
   else if (!e.operation.empty()) s += ": " + e.operation;
   return s;

@@ -58,7 +58,7 @@ std::string Date::dtos() const {
   if (empty()) return std::string(8, ' ');
   int y, m, d;
   ymd(y, m, d);
-  char buf[16];
+  char buf[48];
   std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d);
   return buf;
 }
@@ -67,7 +67,7 @@ std::string dtoc(Date d) {
   if (d.empty()) return "  /  /    ";
   int y, m, dd;
   d.ymd(y, m, dd);
-  char buf[16];
+  char buf[48];
   std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", dd, m, y);
   return buf;
 }
