@@ -45,6 +45,10 @@ void Terminal::put(int row, int col, std::uint8_t ch, std::uint8_t attr) {
 void Terminal::setColor(std::string_view spec) { colors_ = applyColorSpec(colors_, spec); }
 
 void Terminal::devPos(int row, int col) {
+  if (device_ == Device::Printer) {
+    printer_.pos(row, col);
+    return;
+  }
   row_ = row;
   col_ = col;
   changed();
@@ -58,6 +62,10 @@ void Terminal::devOut(std::string_view text, std::string_view color) {
 }
 
 void Terminal::devOutAttr(std::string_view text, std::uint8_t attr) {
+  if (device_ == Device::Printer) {
+    printer_.out(text);
+    return;
+  }
   const long long start = col_;
   const long long end = start + static_cast<long long>(text.size());
   if (row_ >= 0 && row_ < kRows) {

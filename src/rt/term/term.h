@@ -33,6 +33,7 @@
 #include "rt/err/error.h"
 #include "rt/term/color.h"
 #include "rt/term/keys.h"
+#include "rt/term/printer.h"
 #include "rt/term/screen.h"
 
 namespace rt::term {
@@ -51,6 +52,13 @@ class Terminal {
   void setColor(std::string_view spec);
   std::string colorSpec() const { return colorSpecText(colors_); }
   const ColorSet& colors() const { return colors_; }
+
+  // The output device of devPos/devOut (SET DEVICE): the screen or the
+  // printer (printer.h). Boxes, clearing and cells always go to the screen.
+  enum class Device { Screen, Printer };
+  void setDevice(Device d) { device_ = d; }
+  Device device() const { return device_; }
+  Printer& printer() { return printer_; }
 
   // Device position and output (DEVPOS, DEVOUT, ROW, COL). devOut writes at
   // the position and moves it right by the length of the text; what passes
@@ -124,6 +132,8 @@ class Terminal {
 
   err::ErrorSystem& errors_;
   std::unique_ptr<Backend> backend_;
+  Device device_ = Device::Screen;
+  Printer printer_{errors_};
   Screen screen_;
   ColorSet colors_;
   int row_ = 0, col_ = 0;
