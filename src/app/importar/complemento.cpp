@@ -65,7 +65,7 @@ void COMPLEMENTO_FEDERAL(Sistema& s, Importacao& r) {
       std::string procurada = std::string(cmp) + std::string(id) + "1";
       if (procurada.size() > tamanhoChave) procurada.resize(tamanhoChave);
       const auto achada = chaves.lower_bound(procurada);
-      if (achada != chaves.end() && rt::text::startsWith(*achada, procurada)) {
+      if (svpa.used() && achada != chaves.end() && rt::text::startsWith(*achada, procurada)) {
         NEWALERT(s, std::string("Problema na Geracao do Valor Complemento Federal - Cancelado. Tecle <ENTER>"));
         throw rt::err::ProgramExit(0);
       }

@@ -1,0 +1,176 @@
+// The import under failure: a run cut off while it replaces a table, damaged
+// tables, a table another program holds.
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "importar_fixture.h"
+#include "rt/db/file.h"
+
+namespace fpo {
+namespace {
+
+namespace fs = std::filesystem;
+namespace key = rt::term::key;
+
+class ImportarFalhas : public test::ImportarTest {
+ protected:
+  std::string bytes(const std::string& name) {
+    std::ifstream in(z(name), std::ios::binary);
+    std::ostringstream o;
+    o << in.rdbuf();
+    return o.str();
+  }
+  void poe(const std::string& name, std::size_t at, const std::string& b) {
+    std::fstream f(z(name), std::ios::binary | std::ios::in | std::ios::out);
+    f.seekp(static_cast<std::streamoff>(at));
+    f.write(b.data(), static_cast<std::streamsize>(b.size()));
+  }
+  // Drops the keys left in the script and what was recorded.
+  void esquece() {
+    while (keys().pending() > 0) keys().readKey(0);
+    keys().atKeys.clear();
+    s.rt.errors.takeErrOutput();
+  }
+  // The run of a child process cut off at a file size: killed by the
+  // signal of a write past it, unless it ignores that signal.
+  void cortada(rlim_t tamanho, bool ignora) {
+    const rlimit semCore{0, 0}, limite{tamanho, tamanho};
+    setrlimit(RLIMIT_CORE, &semCore);
+    if (ignora) signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limite);
+    passo("440", "37");
+    keys().add(key::kEnter);
+    const int code = importar();
+    const bool alerta = viu("Write error") || viu("Create error");
+    _exit(code == 1 && alerta && s.rt.errors.errOutput().find("S_VPA") != std::string::npos ? 3 : 4);
+  }
+  // Every table in \ZOZ opens and reads to its end.
+  void tabelasInteiras() {
+    for (const auto& e : fs::directory_iterator(drive().zoz())) {
+      const std::string n = e.path().filename().string();
+      if (n.size() > 4 && (n.substr(n.size() - 4) == ".DBF" || n.substr(n.size() - 4) == ".211")) {
+        EXPECT_NO_THROW(test::readTable(e.path())) << n;
+      }
+    }
+  }
+};
+
+// Files may grow only to a limit, and a write past it kills the run at once,
+// as a power cut would: the table being replaced is found whole, as before.
+TEST_F(ImportarFalhas, CutOffWhileReplacingATable) {
+  struct Caso {
+    const char* nome;
+    rlim_t limite;
+    const char* vitima;   // the table being replaced when the run dies
+    std::size_t camposUps;  // S_UPS's fields afterwards: 12 old, 44 new
+    bool ipuNovo;           // S_IPU packed and refreshed before
+  };
+  const Caso casos[] = {
+      {"copy of S_UPS", 2300, "S_UPS.DBF", 12, false},
+      {"pack of S_IPU", 100 * 1024, "S_IPU.DBF", 44, false},
+      {"pack of S_VPA", 300 * 1024, "S_VPA.DBF", 44, true},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    for (const auto& e : fs::directory_iterator(drive().zoz())) fs::remove_all(e.path());
+    test::zoz::build(drive().zoz(), {3000, 6000});
+    const auto antes = test::readTable(z(c.vitima));
+    EXPECT_EXIT(cortada(c.limite, false), ::testing::KilledBySignal(SIGXFSZ), "");
+    tabelasInteiras();
+    const auto depois = test::readTable(z(c.vitima));
+    ASSERT_EQ(depois.size(), antes.size());
+    for (std::size_t i = 0; i < antes.size(); ++i) {
+      EXPECT_EQ(depois[i].deleted, antes[i].deleted) << i;
+      EXPECT_EQ(depois[i].fields, antes[i].fields) << i;
+    }
+    EXPECT_EQ(test::fieldNames(z("S_UPS.DBF")).size(), c.camposUps);
+    EXPECT_EQ(linhas("S_IPU.DBF").size() == test::readTable(z("S_IPU.DBF")).size(), c.ipuNovo);
+  }
+
+  // The folder left behind takes a whole import.
+  passo("440", "37");
+  keys().add(key::kEnter);
+  EXPECT_EQ(importar(), -1);
+  EXPECT_TRUE(viu("Processo Concluído"));
+  EXPECT_EQ(linhas("S_VPA.DBF").size(), 6005u + 5u);
+}
+
+// A disk that fills up: the error policy's alert, and after "Quit" the
+// table being packed is still the old one.
+TEST_F(ImportarFalhas, DiskFullAtThePackOfPrices) {
+  for (const auto& e : fs::directory_iterator(drive().zoz())) fs::remove_all(e.path());
+  test::zoz::build(drive().zoz(), {3000, 6000});
+  const std::string antes = bytes("S_VPA.DBF");
+  EXPECT_EXIT(cortada(300 * 1024, true), ::testing::ExitedWithCode(3), "");
+  EXPECT_EQ(bytes("S_VPA.DBF"), antes);
+  tabelasInteiras();
+}
+
+// A damaged table is the error policy's alert naming the file; "Quit" ends
+// the program, "Default" goes on without the table, and nothing is written
+// into it either way.
+TEST_F(ImportarFalhas, DamagedTables) {
+  struct Caso {
+    const char* tabela;
+    std::size_t em;
+    std::string dano;
+  };
+  const Caso casos[] = {
+      {"S_UPS.211", 4, std::string("\xFF\xFF\x00\x00", 4)},  // more rows than the file holds
+      {"ZOZ_CTRL.211", 8, std::string("\x00\x7F", 2)},       // header longer than the file
+      {"S_VPA.DBF", 32 + 32 + 3, std::string("\x01", 1)},    // a damaged field name
+  };
+  for (const Caso& c : casos) {
+    for (bool sair : {true, false}) {
+      SCOPED_TRACE(std::string(c.tabela) + (sair ? " Quit" : " Default"));
+      for (const auto& e : fs::directory_iterator(drive().zoz())) fs::remove_all(e.path());
+      test::zoz::build(drive().zoz());
+      poe(c.tabela, c.em, c.dano);
+      const std::string antes = bytes(c.tabela);
+      esquece();
+      passo("440", "37");
+      keys().add(key::kEnter);  // "Quit"; the last box
+      if (sair) {
+        EXPECT_EQ(importar(), 1);
+        EXPECT_NE(s.rt.errors.errOutput().find(c.tabela), std::string::npos);
+        EXPECT_NE(s.rt.errors.errOutput().find("Corruption detected"), std::string::npos);
+        EXPECT_TRUE(viu("Corruption detected"));
+      } else {
+        // Every error that is not quiet answered with "Default".
+        std::vector<rt::err::Error> erros;
+        s.rt.errors.install([&](const rt::err::Error& e) {
+          erros.push_back(e);
+          return e.genCode == rt::err::kOpen ? DEFERROR(s, e) : rt::err::Answer::byDefault();
+        });
+        keys().add(key::kEsc);  // the prompt, when the list could not be read
+        EXPECT_EQ(importar(), -1);
+        ASSERT_FALSE(erros.empty());
+        EXPECT_EQ(erros.front().genCode, rt::err::kCorruption);
+        EXPECT_NE(erros.front().filename.find(c.tabela), std::string::npos);
+        ERRORSYS(s);
+      }
+      s.rt.db.closeAll();
+      EXPECT_EQ(bytes(c.tabela), antes);
+    }
+  }
+}
+
+// Another program holds S_PA: its open fails quietly, and the first use of
+// the table is the error policy's alert.
+TEST_F(ImportarFalhas, TableHeldByAnotherProgram) {
+  rt::db::File outro;
+  ASSERT_TRUE(outro.open(z("S_PA.DBF"), rt::db::File::Mode::ReadWrite, rt::db::File::Lock::Exclusive));
+  passo("440", "37");
+  keys().add(key::kEnter);  // "Quit"
+  EXPECT_EQ(importar(), 1);
+  EXPECT_FALSE(viu("Open error"));
+  EXPECT_TRUE(viu("PA_ID"));
+  EXPECT_NE(s.rt.errors.errOutput().find("Called from COMPLEMENTO_FEDERAL("), std::string::npos);
+}
+
+}  // namespace
+}  // namespace fpo
