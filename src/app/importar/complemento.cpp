@@ -21,6 +21,14 @@ std::string ajusta(std::string_view v, int largura) {
   return out;
 }
 
+// Whether a field of the given width holds the value as a write would leave it.
+bool comoGravado(std::string_view campo, std::string_view valor, int largura) {
+  const auto w = static_cast<std::size_t>(std::max(largura, 0));
+  if (campo.size() != w) return false;
+  const std::size_t n = std::min(w, valor.size());
+  return campo.substr(0, n) == valor.substr(0, n) && campo.find_first_not_of(' ', n) == std::string_view::npos;
+}
+
 int larguraDe(rt::db::Area& a, int pos) {
   return pos < 0 ? 0 : a.table()->fields()[static_cast<std::size_t>(pos)].width;
 }
@@ -85,11 +93,12 @@ void COMPLEMENTO_FEDERAL(Sistema& s, Importacao& r) {
   // before the index is made; the rows appended below get both as they are
   // written.
   const rt::Value municipio(r.CODMNC);
+  const std::string munGravado = ajusta(r.CODMNC, larguraDe(svpa, vMun));
+  const int larguraMvm = larguraDe(svpa, vMvm);
   for (svpa.goTop(); !svpa.eof(); svpa.skip(1)) {
     const std::string_view cmp = bruto(svpa, vCmp);
     if (rt::text::compare(cmp, "201208", exato) < 0) continue;
-    if (bruto(svpa, vMun) != ajusta(r.CODMNC, larguraDe(svpa, vMun)) ||
-        bruto(svpa, vMvm) != ajusta(cmp, larguraDe(svpa, vMvm))) {
+    if (bruto(svpa, vMun) != munGravado || !comoGravado(bruto(svpa, vMvm), cmp, larguraMvm)) {
       const rt::Value mes{std::string(cmp)};
       if (vMun >= 0) svpa.put(vMun, municipio);
       if (vMvm >= 0) svpa.put(vMvm, mes);
