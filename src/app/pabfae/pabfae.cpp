@@ -1,0 +1,229 @@
+// PABFAE: the production report "PABFAE.PRN" and its printing.
+#include "app/pabfae/Pabfae.h"
+
+#include <string>
+#include <string_view>
+
+#include "app/funcoes/Funcoes.h"
+#include "rt/text/compare.h"
+#include "rt/text/cp860.h"
+#include "rt/text/date.h"
+#include "rt/text/number.h"
+#include "rt/text/picture.h"
+#include "rt/text/strings.h"
+
+namespace fpo {
+
+namespace {
+
+using rt::db::Area;
+
+// The month names of the report header; a month outside 1 to 12 (a blank or
+// damaged CTR_MVM) gives no name.
+std::string MES_REFERENCIA(int MES) {
+  static const char* const kMeses[] = {"JANEIRO", "FEVEREIRO", "MARCO",    "ABRIL",   "MAIO",     "JUNHO",
+                                       "JULHO",   "AGOSTO",    "SETEMBRO", "OUTUBRO", "NOVEMBRO", "DEZEMBRO"};
+  return MES >= 1 && MES <= 12 ? kMeses[MES - 1] : std::string();
+}
+
+struct Tabela {
+  const char* arquivo;
+  const char* alias;
+  const char* indice;
+  const char* chave;
+  const char* banner;  // UTF-8
+};
+
+const Tabela kTabelas[] = {
+    {"\\ZOZ\\S_MN", "MN", "I01MN", "MN->MN_IBGE", "Indexando Municípios"},
+    {"\\ZOZ\\S_UPS", "UPS", "I01UPS", "UPS->UPS_ID", "Indexando Unidades Prestadoras de Serviços"},
+    {"\\ZOZ\\S_PA", "PA", "I01PA", "PA->pa_cmp + PA->PA_ID", "Indexando Procedimentos Ambulatoriais"},
+    {"\\ZOZ\\S_VPA", "VPA", "I01VPA", "VPA->VPA_CMP + VPA->VPA_PA", "Indexando Tabela de Preços"},
+    {"\\ZOZ\\S_PRD", "PRD", "I01PRD", "PRD->PRD_CMP + PRD->PRD_UID", "Indexando Produção Ambulatorial"},
+};
+
+const char* const kValor = "@EZ 9,999,999.99";
+const std::string kTracos(80, '-');
+
+// A field's stored text, blanks kept; control bytes become blanks so that
+// nothing from a table breaks the report's rows and pages. An unknown field
+// goes to the error policy and reads "".
+std::string texto(Area& a, std::string_view nome) {
+  const rt::Value v = a.get(nome);
+  if (!v.isString()) return {};
+  std::string t = v.string();
+  for (char& c : t)
+    if (static_cast<unsigned char>(c) < 32) c = ' ';
+  return t;
+}
+
+double numero(Area& a, std::string_view nome) {
+  const rt::Value v = a.get(nome);
+  return v.isNumber() ? v.num() : 0;
+}
+
+// Characters from..from+n-1 (1-based) of a text, as SubStr gives them.
+std::string parte(const std::string& t, std::size_t from, std::size_t n) {
+  return from - 1 < t.size() ? t.substr(from - 1, n) : std::string();
+}
+
+class Relatorio {
+ public:
+  explicit Relatorio(Sistema& s) : s_(s), t_(s.term()) {}
+
+  // Each line on the printer row after the current one.
+  void linha(int coluna, std::string_view texto) {
+    t_.devPos(t_.printer().prow() + 1, coluna);
+    t_.devOut(texto);
+  }
+
+  void cabecalho(Area& mn, const std::string& mvm) {
+    const std::string ibge = texto(mn, "MN_IBGE");
+    const auto codigo = static_cast<long long>(rt::text::val(ibge).value);
+    linha(0, "ESTADO DO LUMEA" + rt::text::space(56) + "PAG.: " + rt::text::strZero(pagina, 3));
+    linha(0, "KOVA/ZEB/GT-MORVEN" + rt::text::space(52) + rt::text::dtoc(rt::text::Date::today()));
+    linha(0, "RELATORIO DE PRODUCAO DOS MUNICIPIOS EM GESTAO" + rt::text::space(34));
+    linha(0, kTracos);
+    linha(0, rt::text::padC(parte(ibge, 3, 4) + "-" + std::to_string(CALDIGMNC(codigo)) + " " +
+                                std::string(rt::text::allTrim(texto(mn, "MN_NOME"))),
+                            80));
+    const int mes = static_cast<int>(rt::text::val(parte(mvm, 5, 2)).value);
+    linha(0, rt::text::padC("COMPETENCIA: " + MES_REFERENCIA(mes) + " / " +
+                                rt::text::transformText(parte(mvm, 1, 4), "@R 9.999"),
+                            80));
+    linha(0, kTracos);
+    linha(0, "|         UNIDADE DE SAUDE               |    PAB     |   OUTROS   |   TOTAL   |");
+    linha(0, kTracos);
+  }
+
+  void unidade(Area& ups, double pab, double outros) {
+    std::string id = texto(ups, "UPS_ID");
+    id.resize(7, ' ');
+    std::string nome = parte(texto(ups, "UPS_NMFN"), 1, 33);
+    nome.resize(33, ' ');
+    linha(1, id.substr(2, 4) + "-" + id.substr(6, 1) + " " + nome + " " + valores(pab, outros));
+  }
+
+  void totais(double pab, double outros) { linha(28, "TOTAIS -----> " + valores(pab, outros)); }
+
+  static std::string valores(double pab, double outros) {
+    return rt::text::transformNumber(pab, kValor) + " " + rt::text::transformNumber(outros, kValor) + " " +
+           rt::text::transformNumber(pab + outros, kValor);
+  }
+
+  int pagina = 1;
+
+ private:
+  Sistema& s_;
+  rt::term::Terminal& t_;
+};
+
+// Opens the tables and builds their indexes; false when one of them failed
+// (after the error policy has shown it).
+bool ABRE_TABELAS(Sistema& s) {
+  FPO_ROUTINE(s, "ABRE_TABELAS");
+  auto& t = s.term();
+  auto& db = s.rt.db;
+  const auto tela = t.saveRegion(0, 0, 24, 79);
+  for (const Tabela& tb : kTabelas) {
+    // A table that cannot be opened fails quietly; building its index on
+    // the empty work area is then the error that the policy shows.
+    db.use(tb.arquivo, tb.alias, true);
+    NEWALERT(s, rt::text::fromUtf8(tb.banner), {}, std::string("0/W"), true);
+    const bool ok = db.current().indexOn(tb.chave, tb.indice);
+    t.restoreRegion(tela);
+    if (!ok) return false;
+  }
+  db.use("\\ZOZ\\S_CTR", "CTR", true);
+  return true;
+}
+
+// The walk over S_PRD in competence and unit order, into the printer.
+void ESCREVE(Sistema& s, Relatorio& r) {
+  FPO_ROUTINE(s, "ESCREVE");
+  auto& t = s.term();
+  auto& db = s.rt.db;
+  Area& mn = *db.find("MN");
+  Area& ups = *db.find("UPS");
+  Area& pa = *db.find("PA");
+  Area& vpa = *db.find("VPA");
+  Area& prd = *db.find("PRD");
+  Area* ctr = db.find("CTR");
+  const std::string mvm = ctr ? texto(*ctr, "CTR_MVM") : std::string();
+  const bool exact = db.settings().exact;
+
+  double totalPab = 0, totalOutros = 0;
+  prd.goTop();
+  while (!prd.eof()) {
+    FPO_LINE(s);
+    const std::string uid = texto(prd, "PRD_UID");
+    double pab = 0, outros = 0;
+    ups.seek(rt::Value(uid), false);
+    mn.seek(rt::Value(texto(ups, "UPS_MN")), false);
+    while (!prd.eof() && rt::text::equals(texto(prd, "PRD_UID"), uid, exact)) {
+      const std::string chave = texto(prd, "PRD_CMP") + parte(texto(prd, "PRD_PA"), 1, 7);
+      pa.seek(rt::Value(chave), false);
+      vpa.seek(rt::Value(chave), false);
+      const double valor = numero(prd, "PRD_QT_A") * numero(vpa, "VPA_TOTAL");
+      if (rt::text::equals(texto(pa, "PA_PAB"), "S", exact)) {
+        pab += valor;
+        totalPab += valor;
+      } else {
+        outros += valor;
+        totalOutros += valor;
+      }
+      prd.skip(1);
+    }
+    if (t.printer().prow() == 0) r.cabecalho(mn, mvm);
+    r.unidade(ups, pab, outros);
+    if (t.printer().prow() > 59) {
+      r.linha(0, kTracos);
+      t.printer().eject();
+      ++r.pagina;
+    }
+  }
+  r.linha(0, kTracos);
+  r.totais(totalPab, totalOutros);
+  r.linha(0, kTracos);
+  t.printer().eject();
+}
+
+}  // namespace
+
+void PABFAE(Sistema& s) {
+  FPO_ROUTINE(s, "PABFAE");
+  auto& t = s.term();
+  auto& db = s.rt.db;
+  auto& dos = s.rt.dos;
+
+  if (!ABRE_TABELAS(s)) {
+    db.closeAll();
+    return;
+  }
+  const auto arquivo = dos.resolve("PABFAE.PRN");
+  if (!arquivo) {
+    db.closeAll();
+    return;
+  }
+  t.setDevice(rt::term::Terminal::Device::Printer);
+  if (!t.printer().open(*arquivo, false)) {
+    t.setDevice(rt::term::Terminal::Device::Screen);
+    db.closeAll();
+    return;
+  }
+  Relatorio r(s);
+  ESCREVE(s, r);
+  t.setDevice(rt::term::Terminal::Device::Screen);
+  // A report that did not reach the file whole is not offered for printing.
+  const bool inteiro = t.printer().close();
+
+  while (inteiro) {
+    const auto resposta = NEWALERT(s, "Relatório concluído.;Imprimir?"_cp, {"Sim", "Não"_cp});
+    if (resposta != 1) break;
+    if (dos.printerReady() && dos.copyToPrinter(*arquivo)) break;
+    NEWALERT(s, "Impressora sem papel;ou destivada.");
+  }
+  db.closeAll();
+}
+
+}  // namespace fpo

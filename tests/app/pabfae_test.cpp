@@ -1,0 +1,262 @@
+// The production report: its bytes for a small folder, the page breaks, an
+// empty production table and the printing question.
+#include <fstream>
+#include <sstream>
+
+#include "app/errorsys/Errorsys.h"
+#include "app/funcoes/Funcoes.h"
+#include "app/pabfae/Pabfae.h"
+#include "rt/term/keys.h"
+#include "rt/text/date.h"
+#include "rt/text/number.h"
+#include "rt/text/strings.h"
+#include "support/app_fixture.h"
+#include "support/tables.h"
+
+namespace fpo {
+namespace {
+
+namespace fs = std::filesystem;
+namespace key = rt::term::key;
+using test::C;
+using test::N;
+using test::Row;
+
+const std::vector<rt::db::FieldSpec> kMn = {{"MN_IBGE", 'C', 6, 0}, {"MN_NOME", 'C', 30, 0}};
+const std::vector<rt::db::FieldSpec> kUps = {
+    {"UPS_ID", 'C', 7, 0}, {"UPS_RZSC", 'C', 35, 0}, {"UPS_NMFN", 'C', 35, 0}, {"UPS_MN", 'C', 6, 0}};
+const std::vector<rt::db::FieldSpec> kPa = {{"PA_ID", 'C', 10, 0}, {"PA_CMP", 'C', 6, 0}, {"PA_PAB", 'C', 1, 0}};
+const std::vector<rt::db::FieldSpec> kVpa = {
+    {"VPA_CMP", 'C', 6, 0}, {"VPA_PA", 'C', 10, 0}, {"VPA_TOTAL", 'N', 12, 2}};
+const std::vector<rt::db::FieldSpec> kPrd = {
+    {"PRD_UID", 'C', 7, 0}, {"PRD_CMP", 'C', 6, 0}, {"PRD_PA", 'C', 10, 0}, {"PRD_QT_A", 'N', 8, 0}};
+
+std::string id(int n) { return rt::text::strZero(n, 6) + std::to_string(CALDIGUPS(n)); }
+rt::Value V(const std::string& s) { return rt::Value(s); }
+
+const std::string kTracos(80, '-');
+const std::string kTitulo = "|         UNIDADE DE SAUDE               |    PAB     |   OUTROS   |   TOTAL   |";
+
+// A value as the report prints it: right-aligned in 12 columns.
+std::string v12(const char* t) { return rt::text::padL(t, 12); }
+
+std::string cabecalho(int pagina, const std::string& municipio) {
+  return std::string("ESTADO DO LUMEA") + std::string(56, ' ') + "PAG.: " + rt::text::strZero(pagina, 3) +
+         "\r\nKOVA/ZEB/GT-MORVEN" + std::string(52, ' ') + rt::text::dtoc(rt::text::Date::today()) +
+         "\r\nRELATORIO DE PRODUCAO DOS MUNICIPIOS EM GESTAO" + std::string(34, ' ') + "\r\n" + kTracos + "\r\n" +
+         rt::text::padC(municipio, 80) + "\r\n" + rt::text::padC("COMPETENCIA: NOVEMBRO / 2.022", 80) + "\r\n" +
+         kTracos + "\r\n" + kTitulo + "\r\n" + kTracos;
+}
+
+std::string totais(const char* pab, const char* outros, const char* total) {
+  return std::string(28, ' ') + "TOTAIS -----> " + v12(pab) + " " + v12(outros) + " " + v12(total);
+}
+
+class Pabfae : public test::AppTest {
+ protected:
+  Pabfae() {
+    ERRORSYS(s);
+    s.rt.db.settings().deleted = true;
+    test::makeTable(z("S_CTR.DBF"), {{"CTR_MVM", 'C', 6, 0}}, {{C("202211")}});
+    test::makeTable(z("S_MN.DBF"), kMn, {{C("230440"), C("FORTALEZA")}, {C("230270"), C("CAUCAIA")}});
+    test::makeTable(z("S_PA.DBF"), kPa,
+                    {{C("0101010010"), C("202211"), C("S")},
+                     {C("0301010072"), C("202211"), C("N")},
+                     {C("0101010010"), C("202210"), C("S")}});
+    test::makeTable(z("S_VPA.DBF"), kVpa,
+                    {{C("202211"), C("0101010010"), N(10)},
+                     {C("202211"), C("0301010072"), N(1234.5)},
+                     {C("202210"), C("0101010010"), N(7)}});
+  }
+
+  fs::path z(const std::string& name) const { return drive().zoz() / name; }
+
+  static std::string bytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream o;
+    o << in.rdbuf();
+    return o.str();
+  }
+
+  // Units 1..n of FORTALEZA with one PAB row of 10,00 each; unit `falta`
+  // is missing from S_UPS.
+  void unidades(int n, int falta = 0) {
+    std::vector<Row> ups, prd;
+    for (int i = 1; i <= n; ++i) {
+      if (i != falta) ups.push_back({V(id(i)), C(""), V("UNIDADE " + std::to_string(i)), C("230440")});
+      prd.push_back({V(id(i)), C("202211"), C("0101010010"), N(1)});
+    }
+    test::makeTable(z("S_UPS.DBF"), kUps, ups);
+    test::makeTable(z("S_PRD.DBF"), kPrd, prd);
+  }
+
+  // Runs the report and answers the printing question with Esc.
+  std::string relatorio() {
+    keys().add(key::kEsc);
+    PABFAE(s);
+    EXPECT_EQ(keys().pending(), 0u);
+    return bytes(z("PABFAE.PRN"));
+  }
+
+  static std::vector<std::string> paginas(const std::string& b) {
+    std::vector<std::string> out;
+    std::size_t at = 0, ff;
+    while ((ff = b.find("\f\r", at)) != std::string::npos) {
+      out.push_back(b.substr(at, ff - at));
+      at = ff + 2;
+    }
+    EXPECT_EQ(at, b.size()) << "the report ends with an eject";
+    return out;
+  }
+  static std::vector<std::string> linhas(const std::string& pagina) {
+    std::vector<std::string> out;
+    std::size_t at = 0, nl;
+    while ((nl = pagina.find("\r\n", at)) != std::string::npos) {
+      out.push_back(pagina.substr(at, nl - at));
+      at = nl + 2;
+    }
+    out.push_back(pagina.substr(at));
+    return out;
+  }
+};
+
+TEST_F(Pabfae, ValuesGroupsAndTotals) {
+  test::makeTable(z("S_UPS.DBF"), kUps,
+                  {{V(id(1)), C("HGF"), C("HOSPITAL GERAL DE FORTALEZA DR CESAR CALS"), C("230440")},
+                   {V(id(2)), C("PC"), C("POSTO CENTRO"), C("230440")},
+                   {V(id(3)), C("PN"), C("POSTO NORTE"), C("230270")}});
+  test::makeTable(z("S_PRD.DBF"), kPrd,
+                  {
+                      {V(id(1)), C("202211"), C("0101010999"), N(3)},  // only 7 characters of the code count
+                      {V(id(2)), C("202211"), C("0301010072"), N(2)},  // PA_PAB "N": other
+                      {V(id(1)), C("202211"), C("0301010072"), N(1)},
+                      {V(id(1)), C("202210"), C("0101010010"), N(2)},  // the month before: one group with 2022/11
+                      {V(id(2)), C("202211"), C("0909090909"), N(5)},  // neither procedure nor price: 0
+                      {V(id(3)), C("202211"), C("0101010010"), N(0)},  // zero values: blanks
+                      {V(id(999999)), C("202211"), C("0101010010"), N(1)},  // no such unit
+                  });
+
+  const std::string d1 = std::to_string(CALDIGUPS(1)), d2 = std::to_string(CALDIGUPS(2)),
+                    d3 = std::to_string(CALDIGUPS(3));
+  const std::string esperado =
+      "\r\n" + cabecalho(1, "0440-" + std::to_string(CALDIGMNC(440)) + " FORTALEZA") + "\r\n" +
+      " 0001-" + d1 + " HOSPITAL GERAL DE FORTALEZA DR CE " + v12("44,00") + " " + v12("1.234,50") + " " +
+      v12("1.278,50") + "\r\n" +
+      " 0002-" + d2 + " " + rt::text::padR("POSTO CENTRO", 33) + " " + v12("") + " " + v12("2.469,00") + " " +
+      v12("2.469,00") + "\r\n" +
+      " 0003-" + d3 + " " + rt::text::padR("POSTO NORTE", 33) + " " + v12("") + " " + v12("") + " " + v12("") + "\r\n" +
+      "     -  " + std::string(33, ' ') + " " + v12("10,00") + " " + v12("") + " " + v12("10,00") + "\r\n" +
+      kTracos + "\r\n" + totais("54,00", "3.703,50", "3.757,50") + "\r\n" + kTracos + "\f\r";
+  EXPECT_EQ(relatorio(), esperado);
+
+  // Indexes rebuilt in the current directory; every table closed.
+  for (const char* ntx : {"I01MN.NTX", "I01UPS.NTX", "I01PA.NTX", "I01VPA.NTX", "I01PRD.NTX"})
+    EXPECT_TRUE(fs::exists(z(ntx))) << ntx;
+  EXPECT_EQ(s.rt.db.find("PRD"), nullptr);
+  EXPECT_EQ(s.rt.db.find("CTR"), nullptr);
+  EXPECT_EQ(term().device(), rt::term::Terminal::Device::Screen);
+  EXPECT_FALSE(term().printer().isOpen());
+}
+
+TEST_F(Pabfae, EmptyProduction) {
+  unidades(0);
+  EXPECT_EQ(relatorio(), "\r\n" + kTracos + "\r\n" + totais("", "", "") + "\r\n" + kTracos + "\f\r");
+}
+
+TEST_F(Pabfae, PageBreaks) {
+  const std::string fortaleza = "0440-" + std::to_string(CALDIGMNC(440)) + " FORTALEZA";
+  const auto unidade = [](int n) {
+    return " " + id(n).substr(2, 4) + "-" + id(n).substr(6) + " " + rt::text::padR("UNIDADE " + std::to_string(n), 33) +
+           " " + v12("10,00") + " " + v12("") + " " + v12("10,00");
+  };
+  // 51 units fill rows 10 to 60; the dash line on row 61 closes the page.
+  unidades(51);
+  auto p = paginas(relatorio());
+  ASSERT_EQ(p.size(), 2u);
+  auto l = linhas(p[0]);
+  ASSERT_EQ(l.size(), 62u);
+  EXPECT_EQ(l[0], "");
+  EXPECT_EQ(p[0].substr(2, 80 * 9 + 2 * 8), cabecalho(1, fortaleza));
+  EXPECT_EQ(l[10], unidade(1));
+  EXPECT_EQ(l[60], unidade(51));
+  EXPECT_EQ(l[61], kTracos);
+  // The totals then open the next page on row 1, without a header.
+  EXPECT_EQ(linhas(p[1]), (std::vector<std::string>{"", kTracos, totais("510,00", "", "510,00"), kTracos}));
+
+  // A 52nd unit, missing from S_UPS, opens page 2 with its own header.
+  s.rt.db.closeAll();
+  unidades(52, 52);
+  p = paginas(relatorio());
+  ASSERT_EQ(p.size(), 2u);
+  l = linhas(p[1]);
+  ASSERT_EQ(l.size(), 14u);
+  EXPECT_EQ(p[1].substr(2, 80 * 9 + 2 * 8), cabecalho(2, "    -2 "));
+  EXPECT_EQ(l[10], "     -  " + std::string(33, ' ') + " " + v12("10,00") + " " + v12("") + " " + v12("10,00"));
+  EXPECT_EQ(l[11], kTracos);
+  EXPECT_EQ(l[12], totais("520,00", "", "520,00"));
+}
+
+// A system whose printer Lpt1 is a file.
+struct ComImpressora {
+  explicit ComImpressora(const fs::path& root, const fs::path& lpt1)
+      : backend(new test::RecordingBackend),
+        runtime(std::unique_ptr<rt::term::Backend>(backend), rt::dos::Config{root, {}, {}, lpt1.string()}),
+        s(runtime) {
+    ERRORSYS(s);
+  }
+  test::RecordingBackend* backend;
+  rt::Runtime runtime;
+  Sistema s;
+};
+
+TEST_F(Pabfae, Printing) {
+  unidades(3);
+  struct Caso {
+    const char* nome;
+    bool pronta;  // Lpt1 can be opened
+    std::vector<int> teclas;
+    bool impresso;
+    bool aviso;  // "Impressora sem papel;ou destivada." shown
+  };
+  const Caso casos[] = {
+      {"Sim", true, {key::kEnter}, true, false},
+      {"Não", true, {key::kRight, key::kEnter}, false, false},
+      {"Esc", true, {key::kEsc}, false, false},
+      {"printer not ready, then Não", false, {key::kEnter, ' ', 'N'}, false, true},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    const fs::path lpt1 = c.pronta ? drive().root() / "lpt1.out" : drive().root() / "missing" / "lpt1.out";
+    fs::remove(lpt1);
+    ComImpressora p(drive().root(), lpt1);
+    p.backend->add(c.teclas);
+    PABFAE(p.s);
+    EXPECT_EQ(p.backend->pending(), 0u);
+    EXPECT_TRUE(shows(p.backend->atKeys.at(0), "Relatório concluído."));
+    EXPECT_TRUE(shows(p.backend->atKeys.at(0), "Imprimir?"));
+    bool aviso = false;
+    for (const auto& sc : p.backend->atKeys) aviso = aviso || shows(sc, "Impressora sem papel");
+    EXPECT_EQ(aviso, c.aviso);
+    EXPECT_EQ(fs::exists(lpt1), c.impresso);
+    if (c.impresso) {
+      EXPECT_EQ(bytes(lpt1), bytes(z("PABFAE.PRN")));
+    }
+    EXPECT_TRUE(p.backend->tones().empty());
+  }
+}
+
+TEST_F(Pabfae, MissingTableGoesToTheErrorPolicy) {
+  unidades(1);
+  fs::remove(z("S_PRD.DBF"));
+  keys().add(key::kEnter);  // Quit in the error policy's alert
+  try {
+    PABFAE(s);
+    ADD_FAILURE() << "the report went on without S_PRD";
+  } catch (const rt::err::ProgramExit& e) {
+    EXPECT_EQ(e.code(), 1);
+  }
+  EXPECT_FALSE(fs::exists(z("PABFAE.PRN")));
+}
+
+}  // namespace
+}  // namespace fpo
