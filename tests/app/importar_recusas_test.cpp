@@ -143,6 +143,11 @@ TEST_F(ImportarRecusas, ControlRecordFixUps) {
     ASSERT_EQ(ctr.size(), 1u);
     EXPECT_EQ(campo("S_CTR.DBF", ctr[0], "CTR_MVM"), mvm);
     EXPECT_EQ(campo("S_CTR.DBF", ctr[0], "CTR_CNES"), c.cnes);
+    const auto ctl = linhas("CTL.DBF");  // a new control row for the month
+    ASSERT_EQ(ctl.size(), 3u);
+    EXPECT_EQ(campo("CTL.DBF", ctl[2], "DATREF"), mvm);
+    EXPECT_EQ(campo("CTL.DBF", ctl[2], "CODMNC"), " 440");
+    EXPECT_EQ(campo("CTL.DBF", ctl[2], "DATSES"), "");
     const auto nomes = test::fieldNames(z("S_CTR.DBF"));
     if (std::string(c.versao) == "-") {
       EXPECT_EQ(nomes.size(), 7u);
