@@ -10,10 +10,7 @@
 #include "rt/db/dbf.h"
 #include "rt/err/error.h"
 
-#if __has_include("package.h")
 #include "package.h"
-#define FPO_DEMO_PACKAGE 1
-#endif
 
 namespace fs = std::filesystem;
 
@@ -71,9 +68,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "fpo_demo: cannot write the tables in %s\n", zoz.c_str());
       return 1;
     }
-#ifdef FPO_DEMO_PACKAGE
     makeDemoPackage(zoz);
-#endif
   } catch (const std::exception& e) {
     std::fprintf(stderr, "fpo_demo: %s\n", e.what());
     return 1;
