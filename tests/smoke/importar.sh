@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# A whole import from the menu on the demo folder: municipality 0440 and a
+# complement of 37%, then the exit; every table the import wrote is read by
+# an independent dBASE reader.
+fpo=$(realpath "$1")
+build=$(realpath "$2")
+source "$(dirname "$0")/lib.bash"
+
+"$build/fpo_demo" "$SMOKE_DIR/drive" >/dev/null
+zoz="$SMOKE_DIR/drive/ZOZ"
+tmux_start "cd '$zoz' && FPO_DRIVE_C='$SMOKE_DIR/drive' '$fpo' 2>'$SMOKE_DIR/stderr'"
+
+tmux_wait_for "Data de Referência (AAAAMM)"
+tmux_type "202211"
+tmux_wait_for "Confirma Data: 202211"
+tmux_keys Enter
+for notice in "Novidade" "Atencao !! Informe" "Etapas para Processamento"; do
+  tmux_wait_for "$notice"
+  tmux_keys Enter
+done
+tmux_wait_for "Pressione F10"
+tmux_keys M-i
+tmux_wait_for "Atualizar Cadastros e Programação"
+tmux_keys Enter
+tmux_wait_for "Entre com o Cod. Município (ENTER p/ Lista)"
+tmux_type "0440"
+tmux_wait_for "Confirma Cod. Município: 0440"
+tmux_keys Enter
+tmux_wait_for "Complemento de:"
+tmux_type "37"
+tmux_keys Enter
+tmux_wait_for "Confirma Percentual de Complemento:  37%"
+tmux_keys Enter
+tmux_wait_for "Processo Concluído"
+tmux_keys Enter
+tmux_wait_gone "Processo Concluído"
+tmux_wait_for "Atualizar unidades, mantenedoras"
+tmux_keys Escape
+tmux_wait_for "Confirma encerramento?"
+tmux_keys Enter
+code=$(tmux_wait_exit)
+[[ $code == 0 ]] || fail "exit code $code"
+[[ ! -s $SMOKE_DIR/stderr ]] || fail "error output: $(cat "$SMOKE_DIR/stderr")"
+
+if /usr/bin/python3 -c 'import dbfread' 2>/dev/null; then
+  /usr/bin/python3 - "$zoz" <<'PY' || fail "dbfread could not read the tables"
+import sys, os, dbfread
+zoz = sys.argv[1]
+for name in ("S_UPS.DBF", "S_IPU.DBF", "S_CNESIA.DBF", "CTL.DBF", "S_VPA.DBF", "S_CTR.DBF", "S_SS.DBF"):
+    rows = list(dbfread.DBF(os.path.join(zoz, name), encoding="cp860", char_decode_errors="strict"))
+    assert rows, name
+ctl = list(dbfread.DBF(os.path.join(zoz, "CTL.DBF")))
+assert any(r["DATREF"] == 202211 and r["CODMNC"] == 440 for r in ctl), ctl
+PY
+fi
+echo "import smoke test passed"
