@@ -32,6 +32,11 @@ struct Sistema {
   // The ERRO variables of the running actions, innermost last; the error
   // policy writes into the innermost one.
   std::vector<int*> ERRO;
+
+  // The progress gauge between calls (PERCENT): the screen rows 2 to 24 and
+  // the colour saved when it last opened.
+  rt::term::Region TELAPERC;
+  std::optional<std::string> COR;
 };
 
 // Opens the ERRO variable of an action for as long as the action runs.

@@ -47,6 +47,11 @@ std::vector<std::string> NEWALERT_LINHAS(std::string_view texto);
 rt::Value EDITA(Sistema& s, std::string_view MENSAGEM, std::string_view TIPO, int TAMANHO, std::string_view MASCARA,
                 std::string_view VALIDACAO, std::optional<std::string> VALOR = {});
 
+// Progress gauge for a pass over VALOR = 1 .. TOTAL: opens at 1, fills its
+// 50-cell bar, closes (restoring rows 2-24) at TOTAL; TEXTO goes on its
+// bottom border. Nothing happens for a TOTAL of 0. Always returns "".
+std::string PERCENT(Sistema& s, double VALOR, double TOTAL, std::optional<std::string> TEXTO = {});
+
 // Reference-period dialog: asks the period, tests it against S_CTR.DBF and
 // sets ANO_REFERENCIA, MES_REFERENCIA and REF_ARQUIVO.
 void DATREF(Sistema& s);

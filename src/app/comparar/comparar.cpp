@@ -1,0 +1,230 @@
+// COMPARAR: the critique run. Drive choice and probe, file checks, the
+// municipality, the probe of the national units file, the five sections,
+// then the control-table row and the printing question.
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "app/comparar/Comparar.h"
+#include "app/comparar/critica.h"
+#include "app/funcoes/Funcoes.h"
+#include "rt/term/keys.h"
+#include "rt/text/cp860.h"
+#include "rt/text/date.h"
+#include "rt/text/number.h"
+
+namespace fpo {
+
+namespace {
+
+using comparar::Critica;
+namespace key = rt::term::key;
+
+enum class Fim { Inicio, Menu, Secoes };
+
+// Only a month of two digits names national files.
+bool mesValido(const std::string& m) {
+  return m.size() == 2 && std::isdigit(static_cast<unsigned char>(m[0])) &&
+         std::isdigit(static_cast<unsigned char>(m[1]));
+}
+
+// The report's name: "CRI", the municipality, "." and characters 4 to 6 of
+// the list's DATREF; a character that cannot stand in a file name becomes "_".
+std::string NOME_RELATORIO(Critica& c, const std::string& datref) {
+  std::string ext = comparar::sub(datref, 3, 3);
+  for (char& ch : ext)
+    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  return "CRI" + comparar::zeros(c.CODMNC, 4) + "." + ext;
+}
+
+void fecha(Sistema& s, std::string_view alias) {
+  if (rt::db::Area* a = s.rt.db.find(alias)) a->close();
+}
+
+// The municipality prompt; false: back to the menu.
+bool PERGUNTA_MUNICIPIO(Sistema& s, Critica& c) {
+  FPO_ROUTINE(s, "PERGUNTA_MUNICIPIO");
+  auto& t = s.term();
+  for (;;) {
+    const rt::Value v = EDITA(s, "Entre com o Cod. Município (ENTER p/ Lista)"_cp, "N", 0, "9999", " ");
+    c.CODMNC = v.isNumber() ? static_cast<int>(v.num()) : 0;
+    if (t.lastKey() == key::kEsc) return false;
+    if (c.CODMNC == 0) {
+      c.CODMNC = MENU_MNC(s);
+      if (c.CODMNC == 0) continue;
+    }
+    const auto resposta =
+        NEWALERT(s, "Confirma Cod. Município: "_cp + rt::text::strZero(c.CODMNC, 4), {"Sim", "Não"_cp});
+    if (resposta == 2) continue;
+    if (t.lastKey() == key::kEsc) return false;
+    return true;
+  }
+}
+
+// One pass of the set-up, from the drive choice to the probe.
+Fim PASSO(Sistema& s, Critica& c) {
+  FPO_ROUTINE(s, "PASSO");
+  auto& t = s.term();
+  auto& dos = s.rt.dos;
+  auto& db = s.rt.db;
+
+  const auto botao = NEWALERT(s, "Escolha a unidade;e tecle <Enter>;quando estiver pronto.", {"A:", "B:", "\\ZOZ"});
+  if (t.lastKey() == key::kEsc) return Fim::Menu;
+  c.ERRO.value = 0;
+  dos.diskSpace(botao == 1 ? 'A' : botao == 2 ? 'B' : 'C');
+  c.UNIDADE = botao == 1 ? "A:" : botao == 2 ? "B:" : "\\ZOZ";
+  if (c.ERRO.value == 21) {
+    ALERTAR(s, "Não foi encontrado;disquete na unidade."_cp);
+    return Fim::Inicio;
+  }
+  if (dos.listFiles(c.UNIDADE + "\\*.???").empty()) {
+    ALERTAR(s, "Disquete vazio.");
+    return Fim::Inicio;
+  }
+  for (const char* nome : {"S_MNT.", "S_UPS.", "S_SRV.", "S_EMU.", "S_IPU.", "ZOZ_CTRL."}) {
+    if (!dos.fileExists("\\ZOZ\\" + std::string(nome) + c.REF_ARQUIVO)) {
+      ALERTAR(s, "Faltando arquivo(s) no disco rígido;necessário(s) para comparação."_cp);
+      return Fim::Inicio;
+    }
+  }
+
+  db.use("\\ZOZ\\ZOZ_CTRL." + c.REF_ARQUIVO, "CTRL", true);
+  rt::db::Area& ctrl = db.current();
+  ctrl.indexOn("CTRL->CODMNC", "\\ZOZ\\I01CTRL");
+  ctrl.indexOn("CTRL->NMEMNC", "\\ZOZ\\I02CTRL");
+  ctrl.orderListClear();
+  ctrl.orderListAdd("\\ZOZ\\I01CTRL");
+  ctrl.orderListAdd("\\ZOZ\\I02CTRL");
+  comparar::Tabela lista(s, "CTRL");
+  c.REF_ARQ = comparar::sub(lista.c("DATREF"), 4, 2);
+
+  for (const char* stem : {"\\FMANLM", "\\FUPSLM", "\\FSRVLM", "\\FESPLM", "\\FAFOLM"}) {
+    if (!mesValido(c.REF_ARQ) || !dos.fileExists(c.nacional(stem))) {
+      ALERTAR(s,
+              "Faltando arquivo(s) no disquete;necessário(s) para comparação ou;arquivos de Cadastro e "
+              "Programação;estão com Data de Referência; diferentes dos arquivos do disquete."_cp);
+      fecha(s, "CTRL");
+      return Fim::Inicio;
+    }
+  }
+
+  for (;;) {
+    if (!PERGUNTA_MUNICIPIO(s, c)) return Fim::Menu;
+    db.select("CTRL");
+    ctrl.setOrder(1);
+    ctrl.goTop();
+    ctrl.seek(rt::Value::number(c.CODMNC), false);
+    if (ctrl.found()) break;
+    ALERTAR(s, "Código do Município Inválido ou Inexistente."_cp);
+  }
+
+  c.ARQUIVO = "\\ZOZ\\UPS";
+  db.create(c.ARQUIVO, {{"CODEST", 'C', 2, 0}, {"CODDER", 'C', 3, 0}, {"CODDIS", 'N', 3, 0}, {"CODMNC", 'C', 4, 0}});
+  db.use(c.ARQUIVO, "MUNICIPIO", true);
+  rt::db::Area& probe = db.current();
+  probe.appendSdf(c.nacional("\\FUPSLM"));
+  if (probe.used() && probe.lastRec() > 0) probe.goTo(probe.lastRec());
+  comparar::Tabela municipio(s, "MUNICIPIO");
+  if (comparar::val(municipio.c("CODMNC")) != c.CODMNC) {
+    ALERTAR(s, "Código do município incompatível;com os arquivos encontrados."_cp);
+    fecha(s, "MUNICIPIO");
+    fecha(s, "CTRL");
+    return Fim::Inicio;
+  }
+  c.relatorio = NOME_RELATORIO(c, lista.c("DATREF"));
+  return Fim::Secoes;
+}
+
+// The critique's date and outcome in the control table; true without errors.
+bool REGISTRA_CTL(Sistema& s, Critica& c) {
+  FPO_ROUTINE(s, "REGISTRA_CTL");
+  auto& db = s.rt.db;
+  db.use("\\ZOZ\\CTL", "CTL", true);
+  rt::db::Area& ctl = db.current();
+  ctl.indexOn("Str(DATREF, 6) + Str(CODMNC, 4)", "\\ZOZ\\I01CTL");
+  ctl.setOrder(1);
+  ctl.goTop();
+  const std::string periodo = rt::text::strZero(s.ANO_REFERENCIA, 4) + rt::text::strZero(s.MES_REFERENCIA, 2);
+  ctl.seek(rt::Value(periodo + rt::text::str(c.CODMNC, 4)), false);
+  if (!ctl.found()) ctl.appendBlank();
+  ctl.put("DATREF", rt::Value::number(rt::text::val(periodo).value));
+  ctl.put("CODMNC", rt::Value::number(c.CODMNC));
+  ctl.put("DATSES", rt::Value(rt::Date::today()));
+  bool semErros = true;
+  for (const auto& e : c.ERROS)
+    if (e.value_or(false)) semErros = false;
+  if (semErros) MENSAGEM(s, 24, "Atualizando CTL.DBF");
+  ctl.put("STASES", rt::Value(std::string(semErros ? "C" : "E")));
+  ctl.commit();
+  return semErros;
+}
+
+// One copy of the finished report to Lpt1.
+void IMPRIME_RELATORIO(Sistema& s, Critica& c) {
+  FPO_ROUTINE(s, "IMPRIME_RELATORIO");
+  auto& es = s.rt.errors;
+  const auto arquivo = s.rt.dos.resolve(c.relatorio);
+  std::error_code ec;
+  if (!arquivo || !std::filesystem::is_regular_file(*arquivo, ec)) {
+    rt::err::Error e;
+    e.genCode = rt::err::kOpen;
+    e.subSystem = "BASE";
+    e.subCode = 2011;
+    e.description = "Open error";
+    e.filename = c.relatorio;
+    e.canDefault = true;
+    es.raise(e);
+    return;
+  }
+  for (;;) {
+    if (s.rt.dos.copyToPrinter(*arquivo)) return;
+    rt::err::Error e;
+    e.genCode = rt::err::kWrite;
+    e.subSystem = "BASE";
+    e.subCode = 2012;
+    e.description = "Write error";
+    e.filename = "LPT1";
+    e.canRetry = true;
+    e.canDefault = true;
+    if (es.raise(e).kind != rt::err::Answer::Kind::Retry) return;
+  }
+}
+
+}  // namespace
+
+void COMPARAR(Sistema& s) {
+  FPO_ROUTINE(s, "COMPARAR");
+  auto& t = s.term();
+  Critica c(s);
+  c.REF_ARQUIVO = s.REF_ARQUIVO.value_or("");
+  for (;;) {
+    const Fim fim = PASSO(s, c);
+    if (fim == Fim::Menu) return;
+    if (fim == Fim::Secoes) break;
+  }
+
+  using Fabrica = std::unique_ptr<comparar::Secao> (*)(Sistema&, Critica&);
+  for (Fabrica f : {comparar::MANTENEDORAS, comparar::UNIDADES, comparar::SERVICOS, comparar::ESPECIALIDADES,
+                    comparar::ORCAMENTO}) {
+    auto secao = f(s, c);
+    comparar::SECAO(s, c, *secao);
+  }
+
+  t.setDevice(rt::term::Terminal::Device::Screen);
+  t.printer().close();
+
+  const bool semErros = REGISTRA_CTL(s, c);
+  const std::string fim = semErros ? "Crítica sem erros.;"_cp : "Crítica com erros.;"_cp;
+  for (;;) {
+    const auto resposta = NEWALERT(s, fim + "Imprimir?", {"Sim", "Não"_cp});
+    if (resposta != 1) break;
+    if (!s.rt.dos.printerReady()) {
+      NEWALERT(s, "Impressora sem papel;ou destivada.");
+      continue;
+    }
+    IMPRIME_RELATORIO(s, c);
+  }
+  s.rt.db.closeAll();
+}
+
+}  // namespace fpo

@@ -1,0 +1,139 @@
+// The critique's run variables, the section engine and what the five
+// sections share.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/sistema.h"
+#include "rt/db/workspace.h"
+
+namespace fpo::comparar {
+
+// One entry of a section's error list.
+struct Entrada {
+  std::uint32_t registro = 0;  // national record for "A" and "I", local for "D"
+  std::string alias;           // the work area holding it
+  char tipo = ' ';             // 'A' differs, 'I' missing locally, 'D' missing nationally
+  double chave = 0;            // sort key
+};
+
+// The run's variables, alive from the start of COMPARAR to its end.
+struct Critica {
+  explicit Critica(Sistema& s) : ERRO(s) {}
+  ErroScope ERRO;
+  std::string UNIDADE;      // folder of the national files: "A:", "B:" or "\ZOZ"
+  std::string REF_ARQ;      // the month in the national files' names, "01" to "12"
+  std::string REF_ARQUIVO;  // extension of the month's package tables
+  int CODMNC = 0;           // the municipality, without state code or check digit
+  std::string DIRETORIO = "\\ZOZ\\";
+  std::string ARQUIVO;                     // the work table being created
+  std::vector<rt::db::FieldSpec> VT_BANCO;  // its fields
+  std::vector<bool> VT_VERIFICADOS;         // national records matched, by number
+  std::vector<Entrada> VT_BANCOS;           // the section's error list
+  long REGISTRO = 0;
+  std::size_t CONTADOR = 1;
+  int PAG = 0;
+  std::array<std::optional<bool>, 5> ERROS;
+  std::string relatorio;  // the report file's name in the current directory
+
+  // "23" and the municipality in four digits, as ZOZ's tables hold it.
+  std::string municipio() const;
+  // UNIDADE + stem + REF_ARQ + ".TXT".
+  std::string nacional(std::string_view stem) const;
+};
+
+// The fields of an open work area read by name. A name the table lacks is
+// told to the error policy once and then reads as blank or 0.
+class Tabela {
+ public:
+  Tabela(Sistema& s, std::string alias) : s_(s), alias_(std::move(alias)) {}
+
+  const std::string& alias() const { return alias_; }
+  rt::db::Area* area();  // nullptr when the alias is not open (after its error)
+  void seleciona();  // makes it the current area
+
+  std::string c(std::string_view nome);  // a text field as stored
+  double n(std::string_view nome);       // a number field (a text one by Val)
+  std::uint32_t recno() {
+    rt::db::Area* a = area();
+    return a ? a->recNo() : 0;
+  }
+
+ private:
+  int pos(std::string_view nome);
+
+  Sistema& s_;
+  std::string alias_;
+  rt::db::Area* area_ = nullptr;
+  std::vector<std::pair<std::string, int>> pos_;
+};
+
+// What sets one section apart; the engine (SECAO) runs the rest.
+class Secao {
+ public:
+  virtual ~Secao() = default;
+
+  int k = 0;               // its flag in ERROS, 1 to 5
+  std::string status;      // status line while it runs
+  int tracos = 0;          // dashes of its rule row
+  std::string cabecalho;   // its column header
+  std::string titulo;      // its title
+  std::string nacional;    // alias of the national work table
+  std::string local;       // alias of the local table
+
+  // The national work tables loaded and indexed, the local table open and
+  // indexed.
+  virtual void prepara() = 0;
+  // Whether the current local record takes part.
+  virtual bool considera() = 0;
+  // The key of the current local record sought in the national index.
+  virtual std::string chave() = 0;
+  // Whether a compared pair differs between the current national and local records.
+  virtual bool difere() = 0;
+  virtual double ordemNacional() = 0;
+  virtual double ordemLocal() = 0;
+  // Positions the local table on the record shown beside an "A" entry's
+  // national record (the current one).
+  virtual void localDoA() = 0;
+  // The entry lines of the current national and local records.
+  virtual std::string linhaNacional(char tipo) = 0;
+  virtual std::string linhaLocal(char tipo) = 0;
+};
+
+std::unique_ptr<Secao> MANTENEDORAS(Sistema& s, Critica& c);
+std::unique_ptr<Secao> UNIDADES(Sistema& s, Critica& c);
+std::unique_ptr<Secao> SERVICOS(Sistema& s, Critica& c);
+std::unique_ptr<Secao> ESPECIALIDADES(Sistema& s, Critica& c);
+std::unique_ptr<Secao> ORCAMENTO(Sistema& s, Critica& c);
+
+// Runs one section: national and local sides, the two phases, the sort and
+// its pages of the report.
+void SECAO(Sistema& s, Critica& c, Secao& secao);
+
+// Creates the work table ARQUIVO from VT_BANCO, opens it under alias in a
+// new work area and empties it.
+rt::db::Area& CRIA_TRABALHO(Sistema& s, Critica& c, std::string_view nome, std::string_view alias,
+                            std::vector<rt::db::FieldSpec> campos);
+
+// The month's name in capitals without accents; "" outside 1 to 12.
+std::string MES_REFERENCIA(int mes);
+
+// The page header of the report (rows 1 to 12 of a page).
+void CABECALHO(Sistema& s, Critica& c, const Secao& secao);
+
+// Small text helpers.
+bool igual(Sistema& s, std::string_view a, std::string_view b);  // the system's "="
+std::string sub(std::string_view t, std::size_t from, std::size_t n);  // SubStr, 0-based
+std::string digito(std::string_view codups);  // check digit of Val(codups), one character
+double val(std::string_view t);
+std::string zeros(double n, int width);  // StrZero
+std::string brancos(int n);
+
+}  // namespace fpo::comparar

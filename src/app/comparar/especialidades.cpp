@@ -1,0 +1,121 @@
+// Section 4: the specialities of the municipality's units (S_EMU against
+// the national FESPLM file, whose lines pack a unit's items of 10
+// characters: speciality, quantity, hours).
+#include "app/comparar/critica.h"
+#include "rt/text/number.h"
+#include "rt/text/picture.h"
+#include "rt/text/strings.h"
+
+namespace fpo::comparar {
+
+namespace {
+
+const std::vector<rt::db::FieldSpec> kEsp = {{"CODEST", 'C', 2, 0},
+                                             {"CODUPS", 'C', 6, 0},
+                                             {"CODESP", 'C', 2, 0},
+                                             {"QTDESP", 'N', 3, 0},
+                                             {"QTDHOR", 'N', 5, 0}};
+const std::vector<rt::db::FieldSpec> kEsp2 = {{"CODEST", 'C', 2, 0},    {"CODUPS", 'C', 6, 0},
+                                              {"CODESM1", 'C', 200, 0}, {"CODESM2", 'C', 200, 0},
+                                              {"CODESM3", 'C', 200, 0}, {"CODESM4", 'C', 200, 0},
+                                              {"CODESM5", 'C', 180, 0}};
+
+class Especialidades : public Secao {
+ public:
+  Especialidades(Sistema& s, Critica& c) : s_(s), c_(c) {
+    k = 4;
+    status = "Criticando Especialidades.";
+    tracos = 53;
+    cabecalho = "        | REG.| UNIDADE | ESPECIALIDADE | QTDE | QTDE HORAS |";
+    titulo = "*** ESPECIALIDADES ***";
+    nacional = "ESP";
+    local = "EMUZEB";
+  }
+
+  void prepara() override {
+    const std::string& d = c_.DIRETORIO;
+    rt::db::Area& esp = CRIA_TRABALHO(s_, c_, "ESP_COMP", "ESP", kEsp);
+    esp.indexOn("ESP->CODUPS + ESP->CODESP", d + "I08KOVA");
+    rt::db::Area& esp2 = CRIA_TRABALHO(s_, c_, "ESP2_COMP", "ESP2", kEsp2);
+    esp2.appendSdf(c_.nacional("\\FESPLM"));
+    EXPANDE(esp, esp2);
+
+    s_.rt.db.use(d + "S_EMU." + c_.REF_ARQUIVO, "EMUZEB", true);
+    s_.rt.db.current().indexOn("SubStr(EMUZEB->EMU_UID, 1, 6) + EMUZEB->EMU_EMA", d + "I09KOVA");
+  }
+
+  bool considera() override {
+    rt::db::Area* ups = ups_.area();
+    if (!ups) return false;
+    ups_.seleciona();
+    ups->goTop();
+    ups->seek(rt::Value(sub(zeb_.c("EMU_UID"), 0, 6)), false);
+    return igual(s_, ups_.c("UPS_MN"), c_.municipio());
+  }
+
+  std::string chave() override { return sub(zeb_.c("EMU_UID"), 0, 6) + zeb_.c("EMU_EMA"); }
+
+  bool difere() override {
+    return !igual(s_, esp_.c("CODUPS") + digito(esp_.c("CODUPS")), zeb_.c("EMU_UID")) ||
+           !igual(s_, esp_.c("CODESP"), zeb_.c("EMU_EMA")) || esp_.n("QTDESP") != zeb_.n("EMU_QT_PR") ||
+           esp_.n("QTDHOR") != zeb_.n("EMU_QT_HR");
+  }
+
+  double ordemNacional() override { return val(esp_.c("CODUPS")); }
+  double ordemLocal() override { return val(sub(zeb_.c("EMU_UID"), 0, 6)); }
+
+  void localDoA() override {
+    rt::db::Area* zeb = zeb_.area();
+    if (!zeb) return;
+    zeb_.seleciona();
+    zeb->goTop();
+    zeb->seek(rt::Value(esp_.c("CODUPS") + esp_.c("CODESP")), false);
+  }
+
+  std::string linhaNacional(char) override {
+    return "ENCONT.: " + zeros(esp_.recno(), 5) + "  " + esp_.c("CODUPS") + "-" + digito(esp_.c("CODUPS")) +
+           brancos(9) + esp_.c("CODESP") + brancos(10) + rt::text::str(esp_.n("QTDESP"), 3) + brancos(5) +
+           rt::text::transformNumber(esp_.n("QTDHOR"), "@E 99,999");
+  }
+
+  std::string linhaLocal(char) override {
+    return "CORRETO: " + zeros(zeb_.recno(), 5) + "  " +
+           rt::text::transformText(sub(zeb_.c("EMU_UID"), 0, 7), "@R 999999-9") + brancos(9) + zeb_.c("EMU_EMA") +
+           brancos(10) + rt::text::str(zeb_.n("EMU_QT_PR"), 3) + brancos(5) +
+           rt::text::transformNumber(zeb_.n("EMU_QT_HR"), "@E 99,999");
+  }
+
+ private:
+  // One item record of 10 characters per item of a line's item list, the
+  // five fields joined and then trimmed at both ends.
+  void EXPANDE(rt::db::Area& esp, rt::db::Area& esp2) {
+    FPO_ROUTINE(s_, "EXPANDE");
+    if (!esp.used() || !esp2.used()) return;
+    Tabela linha(s_, "ESP2");
+    const std::string estado = "23";
+    for (esp2.goTop(); !esp2.eof(); esp2.skip(1)) {
+      const std::string SOMCAM(rt::text::allTrim(linha.c("CODESM1") + linha.c("CODESM2") + linha.c("CODESM3") +
+                                                 linha.c("CODESM4") + linha.c("CODESM5")));
+      const rt::Value codups(linha.c("CODUPS"));
+      for (std::size_t VFOR = 0; VFOR < SOMCAM.size(); VFOR += 10) {
+        const std::string DIVREG = sub(SOMCAM, VFOR, 10);
+        if (!esp.appendBlank()) return;
+        esp.put(0, rt::Value(estado));
+        esp.put(1, codups);
+        esp.put(2, rt::Value(sub(DIVREG, 0, 2)));
+        esp.put(3, rt::Value::number(val(sub(DIVREG, 2, 3))));
+        esp.put(4, rt::Value::number(val(sub(DIVREG, 5, 5))));
+      }
+    }
+  }
+
+  Sistema& s_;
+  Critica& c_;
+  Tabela esp_{s_, "ESP"}, zeb_{s_, "EMUZEB"}, ups_{s_, "UPSZEB"};
+};
+
+}  // namespace
+
+std::unique_ptr<Secao> ESPECIALIDADES(Sistema& s, Critica& c) { return std::make_unique<Especialidades>(s, c); }
+
+}  // namespace fpo::comparar

@@ -1,0 +1,113 @@
+// Section 5: the budget follow-up of the municipality's units (S_IPU
+// against the national FAFOLM file), whole items only: rows with a
+// sub-code other than 0 take no part on either side.
+#include "app/comparar/critica.h"
+#include "rt/text/compare.h"
+#include "rt/text/cp860.h"
+#include "rt/text/picture.h"
+
+namespace fpo::comparar {
+
+namespace {
+
+using rt::text::transformNumber;
+
+const std::vector<rt::db::FieldSpec> kAfo = {
+    {"CODEST", 'C', 2, 0},  {"CODUPS", 'C', 6, 0},  {"DATREF", 'C', 6, 0},  {"CODIPR", 'C', 2, 0},
+    {"IPRAUX", 'C', 5, 0},  {"QTDPRG", 'C', 7, 0},  {"QTDPRD", 'C', 7, 0},  {"QTDAPR", 'C', 7, 0},
+    {"VCTPRG", 'C', 15, 0}, {"VCTPRD", 'C', 15, 0}, {"VCTAPR", 'C', 15, 0}, {"CODBLQ", 'C', 1, 0},
+    {"VCTDPG", 'C', 15, 0}, {"CODIDC", 'C', 1, 0},  {"CODMNC", 'C', 6, 0}};
+
+class Orcamento : public Secao {
+ public:
+  Orcamento(Sistema& s, Critica& c) : s_(s), c_(c) {
+    k = 5;
+    status = "Criticando Acompanhamento Físico Orçamentário."_cp;
+    tracos = 59;
+    cabecalho = "        | REG.| DATREF | UNIDADE | ITEM | QTDE PRG. |  VALOR PRG. |";
+    titulo = "*** ORCAMENTO ***";
+    nacional = "AFO";
+    local = "IPUZEB";
+  }
+
+  void prepara() override {
+    auto& db = s_.rt.db;
+    const std::string& d = c_.DIRETORIO;
+    rt::db::Area& afo = CRIA_TRABALHO(s_, c_, "AFO_COMP", "AFO", kAfo);
+    afo.appendSdf(c_.nacional("\\FAFOLM"));
+    if (afo.used()) {
+      const int aux = afo.fieldPos("IPRAUX");
+      for (afo.goTop(); !afo.eof(); afo.skip(1))
+        if (val(afo.table()->raw(aux)) != 0) afo.deleteRecord();
+      afo.pack();
+    }
+    afo.indexOn("AFO->DATREF + AFO->CODUPS + AFO->CODIPR", d + "I10KOVA");
+
+    db.use(d + "S_IPU." + c_.REF_ARQUIVO, "IPUZEB", true);
+    db.current().indexOn("IPUZEB->IPU_CMP + IPUZEB->IPU_UID + left(IPUZEB->IPU_PA,2)", d + "I11KOVA");
+  }
+
+  bool considera() override {
+    const std::string pa = zeb_.c("IPU_PA");
+    if (val(pa.size() > 5 ? pa.substr(pa.size() - 5) : pa) != 0) return false;
+    rt::db::Area* ups = ups_.area();
+    if (!ups) return false;
+    ups_.seleciona();
+    ups->goTop();
+    ups->seek(rt::Value(sub(zeb_.c("IPU_UID"), 0, 6)), false);
+    return igual(s_, ups_.c("UPS_MN"), c_.municipio());
+  }
+
+  std::string chave() override {
+    return zeb_.c("IPU_CMP") + sub(zeb_.c("IPU_UID"), 0, 6) + sub(zeb_.c("IPU_PA"), 0, 2);
+  }
+
+  bool difere() override {
+    return !igual(s_, afo_.c("CODUPS") + digito(afo_.c("CODUPS")), zeb_.c("IPU_UID")) ||
+           val(afo_.c("QTDPRG")) != zeb_.n("IPU_QT_O") || val(afo_.c("VCTPRG")) / 100 != zeb_.n("IPU_VL_O");
+  }
+
+  double ordemNacional() override { return val(afo_.c("DATREF") + afo_.c("CODUPS")); }
+  double ordemLocal() override { return val(zeb_.c("IPU_CMP") + sub(zeb_.c("IPU_UID"), 2, 4)); }
+
+  // The first local row in index order of the national row's competence,
+  // unit number (whatever its check digit) and item code, sub-coded or not.
+  void localDoA() override {
+    rt::db::Area* zeb = zeb_.area();
+    if (!zeb) return;
+    zeb_.seleciona();
+    const std::string datref = afo_.c("DATREF"), codups = afo_.c("CODUPS"), item = afo_.c("CODIPR");
+    zeb->goTop();
+    zeb->seek(rt::Value(datref + codups), false);
+    for (; !zeb->eof(); zeb->skip(1)) {
+      if (!igual(s_, zeb_.c("IPU_CMP"), datref) || !rt::text::startsWith(zeb_.c("IPU_UID"), codups)) break;
+      if (rt::text::startsWith(zeb_.c("IPU_PA"), item)) return;
+    }
+    zeb->goTo(zeb->lastRec() + 1);
+  }
+
+  std::string linhaNacional(char tipo) override {
+    return "ENCONT.: " + zeros(afo_.recno(), 6) + "  " + afo_.c("DATREF") + brancos(tipo == 'A' ? 2 : 5) +
+           afo_.c("CODUPS") + "-" + digito(afo_.c("CODUPS")) + brancos(5) + afo_.c("CODIPR") + brancos(5) +
+           transformNumber(val(afo_.c("QTDPRG")), "@E 999,999") + brancos(3) +
+           transformNumber(val(afo_.c("VCTPRG")) / 100, "@E 9,999,999.99");
+  }
+
+  std::string linhaLocal(char tipo) override {
+    return "CORRETO: " + zeros(zeb_.recno(), 6) + "  " + sub(zeb_.c("IPU_CMP"), 0, 6) + brancos(tipo == 'A' ? 2 : 5) +
+           rt::text::transformText(sub(zeb_.c("IPU_UID"), 0, 7), "@R 999999-9") + brancos(5) +
+           sub(zeb_.c("IPU_PA"), 0, 2) + brancos(5) + transformNumber(zeb_.n("IPU_QT_O"), "@E 999,999") + brancos(3) +
+           transformNumber(zeb_.n("IPU_VL_O"), "@E 9,999,999.99");
+  }
+
+ private:
+  Sistema& s_;
+  Critica& c_;
+  Tabela afo_{s_, "AFO"}, zeb_{s_, "IPUZEB"}, ups_{s_, "UPSZEB"};
+};
+
+}  // namespace
+
+std::unique_ptr<Secao> ORCAMENTO(Sistema& s, Critica& c) { return std::make_unique<Orcamento>(s, c); }
+
+}  // namespace fpo::comparar

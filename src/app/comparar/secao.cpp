@@ -1,0 +1,188 @@
+// The section engine: phase 1 over the local table, phase 2 over the
+// national work table, the sort of the error list and its report pages.
+#include <algorithm>
+
+#include "app/comparar/critica.h"
+#include "app/funcoes/Funcoes.h"
+#include "rt/text/date.h"
+#include "rt/text/number.h"
+#include "rt/text/picture.h"
+#include "rt/text/strings.h"
+
+namespace fpo::comparar {
+
+namespace {
+
+using Device = rt::term::Terminal::Device;
+
+// A report row at column 0 of the printer row `salto` rows further down.
+void linha(Sistema& s, std::string_view texto, int salto = 1) {
+  auto& t = s.term();
+  t.devPos(t.printer().prow() + salto, 0);
+  t.devOut(texto);
+}
+
+rt::db::Area* seleciona(Sistema& s, const std::string& alias) {
+  if (!s.rt.db.select(alias)) return nullptr;
+  return &s.rt.db.current();
+}
+
+// The counter on the gauge's bottom row.
+void CONTADOR_TELA(Sistema& s, long registro, std::uint32_t total) {
+  const std::string de = std::string(rt::text::allTrim(rt::text::str(total)));
+  const std::string texto = " Registro Corrente: " + zeros(static_cast<double>(registro), static_cast<int>(de.size())) +
+                            " de " + de + " ";
+  auto& t = s.term();
+  t.devPos(14, 18);
+  t.devOut(rt::text::padC(texto, 43), "0/W");
+}
+
+void FASE1(Sistema& s, Critica& c, Secao& secao) {
+  FPO_ROUTINE(s, "FASE1");
+  rt::db::Area* local = seleciona(s, secao.local);
+  if (!local) return;
+  local->goTop();
+  const std::uint32_t total = local->lastRec();
+  c.REGISTRO = 1;
+  // A table in index order shows each record at most once; the bound only
+  // guards against a damaged index.
+  for (std::uint64_t passos = 0; !local->eof() && passos <= total; ++passos) {
+    PERCENT(s, static_cast<double>(c.REGISTRO), total);
+    if (c.REGISTRO != static_cast<long>(total)) {
+      CONTADOR_TELA(s, c.REGISTRO, total);
+      ++c.REGISTRO;
+    }
+    if (secao.considera()) {
+      const std::string chave = secao.chave();
+      if (rt::db::Area* nac = seleciona(s, secao.nacional)) {
+        nac->setOrder(1);
+        nac->goTop();
+        nac->seek(rt::Value(chave), false);
+        if (!nac->found()) {
+          c.VT_BANCOS.push_back({local->recNo(), secao.local, 'D', secao.ordemLocal()});
+        } else {
+          if (secao.difere()) c.VT_BANCOS.push_back({nac->recNo(), secao.nacional, 'A', secao.ordemNacional()});
+          const std::uint32_t r = nac->recNo();
+          if (c.VT_VERIFICADOS.size() <= r) c.VT_VERIFICADOS.resize(r + 1, false);
+          c.VT_VERIFICADOS[r] = true;
+        }
+      }
+    }
+    s.rt.db.select(local->number());
+    local->skip(1);
+  }
+}
+
+void FASE2(Sistema& s, Critica& c, Secao& secao) {
+  FPO_ROUTINE(s, "FASE2");
+  rt::db::Area* nac = seleciona(s, secao.nacional);
+  if (!nac) return;
+  const std::uint32_t total = nac->lastRec();
+  nac->goTop();
+  for (std::uint64_t passos = 0; !nac->eof() && passos <= total; ++passos) {
+    const std::uint32_t r = nac->recNo();
+    if (r >= c.VT_VERIFICADOS.size() || !c.VT_VERIFICADOS[r])
+      c.VT_BANCOS.push_back({r, secao.nacional, 'I', secao.ordemNacional()});
+    nac->skip(1);
+  }
+}
+
+// The section's pages: its header on every page, three rows per entry,
+// 16 entries a page; a section without entries prints one page saying so.
+void IMPRIME(Sistema& s, Critica& c, Secao& secao) {
+  FPO_ROUTINE(s, "IMPRIME");
+  auto& p = s.term().printer();
+  auto& flag = c.ERROS[static_cast<std::size_t>(secao.k - 1)];
+  const std::size_t total = c.VT_BANCOS.size();
+  if (total == 0) {
+    if (p.prow() != 0) p.eject();
+    flag = false;
+    CABECALHO(s, c, secao);
+    linha(s, "");
+    linha(s, rt::text::padC("# CRITICA SEM ERROS #", 78));
+    p.eject();
+    return;
+  }
+  while (c.CONTADOR <= total) {
+    if (p.prow() == 0) {
+      flag = true;
+      CABECALHO(s, c, secao);
+    }
+    const Entrada& e = c.VT_BANCOS[c.CONTADOR - 1];
+    if (rt::db::Area* a = seleciona(s, e.alias)) a->goTo(e.registro);
+    switch (e.tipo) {
+      case 'A':
+        linha(s, secao.linhaNacional('A'));
+        if (seleciona(s, secao.local)) {
+          s.rt.db.current().goTop();
+          secao.localDoA();
+        }
+        linha(s, secao.linhaLocal('A'));
+        break;
+      case 'I':
+        linha(s, secao.linhaNacional('I'));
+        linha(s, "CORRETO: Registro inexistente.");
+        break;
+      default:
+        linha(s, "ENCONT.: Registro deletado.");
+        linha(s, secao.linhaLocal('D'));
+        break;
+    }
+    linha(s, "");
+    ++c.CONTADOR;
+    if (p.prow() > 59 || c.CONTADOR > total) p.eject();
+  }
+}
+
+}  // namespace
+
+void CABECALHO(Sistema& s, Critica& c, const Secao& secao) {
+  FPO_ROUTINE(s, "CABECALHO");
+  Tabela ctrl(s, "CTRL");
+  ++c.PAG;
+  const std::string datref = ctrl.c("DATREF");
+  const double codmnc = ctrl.n("CODMNC");
+  const std::string regra = brancos(8) + std::string(static_cast<std::size_t>(secao.tracos), '-');
+  linha(s, "ESTADO DO LUMEA" + brancos(54) + "PAG.: " + zeros(c.PAG, 3));
+  linha(s, "KOVA/ZEB/GT-MORVEN" + brancos(52) + rt::text::dtoc(rt::Date::today()));
+  linha(s, "RELATORIO DE ERROS DE CADASTROS E PROGRAMACAO DE MUNICIPIOS EM GESTAO");
+  linha(s, std::string(78, '-'));
+  linha(s, rt::text::padC("DERES: " + zeros(ctrl.n("CODDER"), 2) + "  MUNICIPIO: " + zeros(codmnc, 4) + "-" +
+                              rt::text::str(CALDIGMNC(static_cast<long long>(codmnc)), 1) + " " +
+                              std::string(rt::text::allTrim(ctrl.c("NMEMNC"))),
+                          78));
+  linha(s, rt::text::padC("COMPETENCIA: " + MES_REFERENCIA(static_cast<int>(val(sub(datref, 4, 2)))) + " / " +
+                              rt::text::transformText(sub(datref, 0, 4), "@R 9.999"),
+                          78));
+  linha(s, regra);
+  linha(s, secao.cabecalho);
+  linha(s, regra);
+  linha(s, rt::text::padC(secao.titulo, 78), 2);
+  linha(s, "");
+}
+
+void SECAO(Sistema& s, Critica& c, Secao& secao) {
+  FPO_ROUTINE(s, "SECAO");
+  auto& t = s.term();
+  c.VT_VERIFICADOS.clear();
+  c.VT_BANCOS.clear();
+  c.CONTADOR = 1;
+  t.setDevice(Device::Screen);
+  MENSAGEM(s, 24, secao.status);
+
+  secao.prepara();
+  FASE1(s, c, secao);
+  FASE2(s, c, secao);
+  std::stable_sort(c.VT_BANCOS.begin(), c.VT_BANCOS.end(),
+                   [](const Entrada& a, const Entrada& b) { return a.chave < b.chave; });
+
+  if (secao.k == 1) {
+    t.printer().close();
+    if (auto p = s.rt.dos.resolve(c.relatorio)) t.printer().open(*p, false);
+    c.PAG = 0;
+  }
+  t.setDevice(Device::Printer);
+  IMPRIME(s, c, secao);
+}
+
+}  // namespace fpo::comparar

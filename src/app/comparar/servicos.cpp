@@ -1,0 +1,115 @@
+// Section 3: the services of the municipality's units (S_SRV against the
+// national FSRVLM file, whose lines pack a unit's items of 6 characters).
+#include "app/comparar/critica.h"
+#include "rt/text/cp860.h"
+#include "rt/text/picture.h"
+#include "rt/text/strings.h"
+
+namespace fpo::comparar {
+
+namespace {
+
+const std::vector<rt::db::FieldSpec> kSrv = {
+    {"CODEST", 'C', 2, 0}, {"CODUPS", 'C', 6, 0}, {"CODSRV", 'C', 3, 0}, {"CODCLS", 'C', 3, 0}};
+const std::vector<rt::db::FieldSpec> kSrv2 = {{"CODEST", 'C', 2, 0},
+                                              {"CODUPS", 'C', 6, 0},
+                                              {"CODSRM1", 'C', 200, 0},
+                                              {"CODSRM2", 'C', 200, 0},
+                                              {"CODSRM3", 'C', 95, 0}};
+
+class Servicos : public Secao {
+ public:
+  Servicos(Sistema& s, Critica& c) : s_(s), c_(c) {
+    k = 3;
+    status = "Criticando Serviços."_cp;
+    tracos = 43;
+    cabecalho = "        | REG.| UNIDADE | SERVICO | CLASSIFICACAO |";
+    titulo = "*** SERVICOS ***";
+    nacional = "SRV";
+    local = "SRVZEB";
+  }
+
+  void prepara() override {
+    const std::string& d = c_.DIRETORIO;
+    rt::db::Area& srv = CRIA_TRABALHO(s_, c_, "SRV_COMP", "SRV", kSrv);
+    srv.indexOn("SRV->CODUPS + SRV->CODSRV + SRV->CODCLS", d + "I06KOVA");
+    rt::db::Area& srv2 = CRIA_TRABALHO(s_, c_, "SRV2_COMP", "SRV2", kSrv2);
+    srv2.appendSdf(c_.nacional("\\FSRVLM"));
+    EXPANDE(srv, srv2);
+
+    s_.rt.db.use(d + "S_SRV." + c_.REF_ARQUIVO, "SRVZEB", true);
+    s_.rt.db.current().indexOn("SubStr(SRVZEB->SRV_UID, 1, 6) + SRVZEB->SRV_SR + SRVZEB->SRV_CSF", d + "I07KOVA");
+  }
+
+  bool considera() override {
+    rt::db::Area* ups = ups_.area();
+    if (!ups) return false;
+    ups_.seleciona();
+    ups->goTop();
+    ups->seek(rt::Value(sub(zeb_.c("SRV_UID"), 0, 6)), false);
+    return igual(s_, ups_.c("UPS_MN"), c_.municipio());
+  }
+
+  std::string chave() override { return sub(zeb_.c("SRV_UID"), 0, 6) + zeb_.c("SRV_SR") + zeb_.c("SRV_CSF"); }
+
+  bool difere() override {
+    return !igual(s_, srv_.c("CODUPS") + digito(srv_.c("CODUPS")), zeb_.c("SRV_UID")) ||
+           !igual(s_, srv_.c("CODSRV"), zeb_.c("SRV_SR")) || !igual(s_, srv_.c("CODCLS"), zeb_.c("SRV_CSF"));
+  }
+
+  double ordemNacional() override { return val(srv_.c("CODUPS")); }
+  double ordemLocal() override { return val(sub(zeb_.c("SRV_UID"), 0, 6)); }
+
+  void localDoA() override {
+    rt::db::Area* zeb = zeb_.area();
+    if (!zeb) return;
+    zeb_.seleciona();
+    zeb->goTop();
+    zeb->seek(rt::Value(srv_.c("CODUPS") + srv_.c("CODSRV") + srv_.c("CODCLS")), false);
+  }
+
+  std::string linhaNacional(char) override {
+    return "ENCONT.: " + zeros(srv_.recno(), 5) + "   " + srv_.c("CODUPS") + "-" + digito(srv_.c("CODUPS")) +
+           brancos(5) + srv_.c("CODSRV") + brancos(11) + srv_.c("CODCLS");
+  }
+
+  std::string linhaLocal(char) override {
+    return "CORRETO: " + zeros(zeb_.recno(), 5) + "   " +
+           rt::text::transformText(sub(zeb_.c("SRV_UID"), 0, 7), "@R 999999-9") + brancos(5) + zeb_.c("SRV_SR") +
+           brancos(11) + zeb_.c("SRV_CSF");
+  }
+
+ private:
+  // One item record of 6 characters (service, class) per item of a line's
+  // joined item fields, each field first trimmed at both ends.
+  void EXPANDE(rt::db::Area& srv, rt::db::Area& srv2) {
+    FPO_ROUTINE(s_, "EXPANDE");
+    if (!srv.used() || !srv2.used()) return;
+    Tabela linha(s_, "SRV2");
+    const std::string estado = "23";
+    for (srv2.goTop(); !srv2.eof(); srv2.skip(1)) {
+      const std::string SOMCAM = std::string(rt::text::allTrim(linha.c("CODSRM1"))) +
+                                 std::string(rt::text::allTrim(linha.c("CODSRM2"))) +
+                                 std::string(rt::text::allTrim(linha.c("CODSRM3")));
+      const rt::Value codups(linha.c("CODUPS"));
+      for (std::size_t VFOR = 0; VFOR < SOMCAM.size(); VFOR += 6) {
+        const std::string DIVREG = sub(SOMCAM, VFOR, 6);
+        if (!srv.appendBlank()) return;
+        srv.put(0, rt::Value(estado));
+        srv.put(1, codups);
+        srv.put(2, rt::Value(sub(DIVREG, 0, 3)));
+        srv.put(3, rt::Value(sub(DIVREG, 3, 3)));
+      }
+    }
+  }
+
+  Sistema& s_;
+  Critica& c_;
+  Tabela srv_{s_, "SRV"}, zeb_{s_, "SRVZEB"}, ups_{s_, "UPSZEB"};
+};
+
+}  // namespace
+
+std::unique_ptr<Secao> SERVICOS(Sistema& s, Critica& c) { return std::make_unique<Servicos>(s, c); }
+
+}  // namespace fpo::comparar

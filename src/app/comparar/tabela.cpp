@@ -1,0 +1,99 @@
+// The critique's helpers: field reads by name, work tables, texts.
+#include "app/comparar/critica.h"
+#include "app/funcoes/Funcoes.h"
+#include "rt/text/compare.h"
+#include "rt/text/number.h"
+#include "rt/text/strings.h"
+
+namespace fpo::comparar {
+
+std::string Critica::municipio() const { return "23" + zeros(CODMNC, 4); }
+
+std::string Critica::nacional(std::string_view stem) const {
+  return UNIDADE + std::string(stem) + REF_ARQ + ".TXT";
+}
+
+rt::db::Area* Tabela::area() {
+  if (area_ && area_->used() && area_->alias() == alias_) return area_;
+  pos_.clear();
+  area_ = s_.rt.db.find(alias_);
+  if (!area_) s_.rt.db.select(alias_);  // the error of an alias that does not exist
+  return area_;
+}
+
+void Tabela::seleciona() {
+  if (rt::db::Area* a = area()) s_.rt.db.select(a->number());
+}
+
+int Tabela::pos(std::string_view nome) {
+  for (const auto& [n, p] : pos_)
+    if (n == nome) return p;
+  rt::db::Area* a = area();
+  if (!a) return -1;
+  const int p = a->fieldPos(nome);
+  if (p < 0) a->get(nome);  // told once: the error of a read of an unknown field
+  pos_.emplace_back(std::string(nome), p);
+  return p;
+}
+
+std::string Tabela::c(std::string_view nome) {
+  const int p = pos(nome);
+  if (p < 0) return {};
+  const rt::Value v = area_->get(p);
+  if (v.isString()) return v.string();
+  if (v.isNumber()) return rt::text::str(v.num(), v.numberInfo().width, v.numberInfo().decimals);
+  if (v.isDate()) return v.date().dtos();
+  return {};
+}
+
+double Tabela::n(std::string_view nome) {
+  const int p = pos(nome);
+  if (p < 0) return 0;
+  const rt::Value v = area_->get(p);
+  if (v.isNumber()) return v.num();
+  if (v.isString()) return val(v.string());
+  return 0;
+}
+
+rt::db::Area& CRIA_TRABALHO(Sistema& s, Critica& c, std::string_view nome, std::string_view alias,
+                            std::vector<rt::db::FieldSpec> campos) {
+  FPO_ROUTINE(s, "CRIA_TRABALHO");
+  auto& db = s.rt.db;
+  c.ARQUIVO = c.DIRETORIO + std::string(nome);
+  c.VT_BANCO = std::move(campos);
+  db.create(c.ARQUIVO, c.VT_BANCO);
+  db.use(c.ARQUIVO, alias, true);
+  rt::db::Area& a = db.current();
+  if (a.used()) a.zap();
+  return a;
+}
+
+std::string MES_REFERENCIA(int mes) {
+  static const char* const kMeses[] = {"JANEIRO", "FEVEREIRO", "MARCO",    "ABRIL",   "MAIO",     "JUNHO",
+                                       "JULHO",   "AGOSTO",    "SETEMBRO", "OUTUBRO", "NOVEMBRO", "DEZEMBRO"};
+  if (mes < 1 || mes > 12) return {};
+  return kMeses[mes - 1];
+}
+
+bool igual(Sistema& s, std::string_view a, std::string_view b) {
+  return rt::text::equals(a, b, s.rt.db.settings().exact);
+}
+
+std::string sub(std::string_view t, std::size_t from, std::size_t n) {
+  if (from >= t.size()) return {};
+  return std::string(t.substr(from, n));
+}
+
+std::string digito(std::string_view codups) {
+  double v = val(codups);
+  if (!(v > -1e15 && v < 1e15)) v = 0;  // only the six lowest digits count anyway
+  return rt::text::str(CALDIGUPS(static_cast<long long>(v)), 1);
+}
+
+double val(std::string_view t) { return rt::text::val(t).value; }
+
+std::string zeros(double n, int width) { return rt::text::strZero(n, width); }
+
+std::string brancos(int n) { return rt::text::space(n); }
+
+}  // namespace fpo::comparar
