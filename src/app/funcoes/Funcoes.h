@@ -2,9 +2,11 @@
 // dialog) and the period, municipality and check-digit routines.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/sistema.h"
@@ -76,5 +78,72 @@ int CALDIGUPS(long long num);
 // Check digit of a municipality code of the home state: only its four lowest
 // digits count, so 440 and 230440 give the same digit.
 int CALDIGMNC(long long num);
+
+// Spare toolkit routines.
+
+// Cuts a progress call ("+ Percent" and what follows) off the key
+// expression stored in an NTX file's header (256 bytes from offset 22),
+// keeping what stands before it. A key without one, a file too short for
+// the header, or one that cannot be opened (another opener holds it) is
+// left as it is, without a message. The file is replaced whole.
+void FECHAINDICE(Sistema& s, std::string_view INDICE);
+
+// Asks what to do with the finished report VL_ARQ + ".PRN" in the current
+// directory (VL_ARQ: the report's name without extension, which the caller
+// gives): "Salva/Imprime" copies it to Lpt1, "Apenas Imprime" copies it and
+// then deletes it, "Apenas Salva" keeps it, Esc deletes it. A printer that is
+// not ready, or a copy that failed, is alerted and the question asked again.
+void IMPRIME(Sistema& s, std::string_view VL_ARQ);
+
+// The spinner's state, which its caller keeps from call to call: the time
+// the previous call ended, the time the last frame was drawn and the next
+// frame (1 to 8). SEGUNDOS gives the time of day in seconds; empty: the
+// clock.
+struct RELOGIO_ESTADO {
+  double FIM = 0;
+  double QUADRO = 0;
+  int PROXIMO = 1;
+  std::function<double()> SEGUNDOS;
+};
+// The spinner for loops that print: TIPO "Inicial" opens its window; each
+// call draws the next frame when at least a hundredth of a second lay
+// between the last frame and the end of the previous call. Ends with the
+// colour "W+/GB" and the output device on the printer.
+void RELOGIO(Sistema& s, RELOGIO_ESTADO& r, std::string_view TIPO);
+
+// A boxed list at LI, CI (at most to row 20) starting on item INICIAL: the
+// item chosen with Enter, 0 after Esc (or with no items). Screen rows 2-24
+// and the colour are as before.
+int MENUACHOICE(Sistema& s, int LI, int CI, const std::vector<std::string>& ELEMENTOS, int INICIAL);
+// A boxed list of items and whether each can be chosen (the highlight skips
+// those that cannot); the list ends at row 18 with more than 15 items.
+int RELATACHOICE(Sistema& s, int LI, int CI, const std::vector<std::pair<std::string, bool>>& ELEMENTOS);
+
+// Spare period and code routines. The values that REFERENCIA, ID_MENS and
+// INTFUN2 read and that nothing in the system defines come from their
+// caller: WCON and WANO (texts of digits: month, two-digit year), VT_MENS
+// (at least four messages) and INT1 (a YYMM text) as arguments; ID_MENS
+// reads the fields DATSMP and DATPSF of the work area MNC and CODIPR and
+// CODCPC of PID, which the caller opens under those aliases (a missing one
+// goes to the error policy).
+
+// Scrambles ("C") or unscrambles ("D") the first 7 characters of EXPRESSAO,
+// padded with blanks; no value for any other ACAO.
+std::optional<std::string> CODIGO(std::string_view EXPRESSAO, std::string_view ACAO);
+// A number below 4000 written out with "00" appended and read back (a whole
+// number times 100; one with decimals unchanged); others unchanged.
+rt::Value ORDELEM(const rt::Value& VALOR);
+// A period YYMM as "NOVEMBRO / 1.997" (no month name outside 1 to 12).
+std::string PERIODO(double REFERENCIA);
+// The same text from the month WCON and the year WANO (+ 1900).
+std::string REFERENCIA(std::string_view WCON, std::string_view WANO);
+// One of the four messages of VT_MENS chosen from MNC and PID and the year
+// WANO; none where the rules choose none (or VT_MENS lacks that entry).
+std::optional<std::string> ID_MENS(Sistema& s, const std::vector<std::string>& VT_MENS, std::string_view WANO);
+// VALID tests of a period typed as YYMM: from 9401 on (INTFUN1) or from INT1
+// on (INTFUN2), month 1 to 12, or the last key Esc; else "Referência
+// Inválida" and false.
+bool INTFUN1(Sistema& s, std::string_view VAR);
+bool INTFUN2(Sistema& s, std::string_view VAR, std::string_view INT1);
 
 }  // namespace fpo
