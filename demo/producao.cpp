@@ -1,0 +1,114 @@
+#include "producao.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "rt/db/dbf.h"
+#include "rt/err/error.h"
+#include "rt/expr/value.h"
+#include "rt/text/number.h"
+#include "rt/text/strings.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using rt::db::FieldSpec;
+using Row = std::vector<rt::Value>;
+
+rt::Value C(std::string s) { return rt::Value(std::move(s)); }
+rt::Value N(double v) { return rt::Value::number(v); }
+rt::Value D(const char* yyyymmdd) { return rt::Value(rt::Date::fromDtos(yyyymmdd)); }
+
+void tabela(const fs::path& path, const std::vector<FieldSpec>& fields, const std::vector<Row>& rows) {
+  rt::err::ErrorSystem es;  // no handler: a failure throws
+  if (!rt::db::Table::create(path, fields, es)) throw std::runtime_error("cannot create " + path.string());
+  auto t = rt::db::Table::open(path, es);
+  if (!t) throw std::runtime_error("cannot open " + path.string());
+  for (const Row& r : rows) {
+    t->appendBlank();
+    for (std::size_t f = 0; f < r.size() && f < fields.size(); ++f)
+      if (!r[f].isNil()) t->put(static_cast<int>(f), r[f]);
+  }
+  if (!t->close()) throw std::runtime_error("cannot write " + path.string());
+}
+
+// The rows of a table that are not marked deleted, as the texts of the
+// fields named, trailing blanks cut.
+std::vector<std::vector<std::string>> linhas(const fs::path& path, const std::vector<const char*>& campos) {
+  rt::err::ErrorSystem es;
+  if (!fs::exists(path)) throw std::runtime_error(path.string() + " is missing: make the package first");
+  auto t = rt::db::Table::open(path, es, rt::db::Table::Access::SharedRead);
+  if (!t) throw std::runtime_error("cannot open " + path.string());
+  std::vector<int> pos;
+  for (const char* c : campos) {
+    pos.push_back(t->fieldIndex(c));
+    if (pos.back() < 0) throw std::runtime_error(path.string() + " has no field " + c);
+  }
+  std::vector<std::vector<std::string>> out;
+  for (std::uint32_t r = 1; r <= t->lastRec(); ++r) {
+    if (!t->load(r)) throw std::runtime_error("cannot read " + path.string());
+    if (t->deleted()) continue;
+    std::vector<std::string> linha;
+    for (int p : pos) linha.emplace_back(rt::text::rTrim(t->raw(p)));
+    out.push_back(std::move(linha));
+  }
+  return out;
+}
+
+const std::vector<FieldSpec> kPrd = {{"PRD_UID", 'C', 7, 0}, {"PRD_CMP", 'C', 6, 0}, {"PRD_FLH", 'C', 3, 0},
+                                     {"PRD_SEQ", 'C', 2, 0}, {"PRD_PA", 'C', 10, 0}, {"PRD_QT_P", 'N', 6, 0},
+                                     {"PRD_QT_A", 'N', 6, 0}, {"PRD_MVM", 'C', 6, 0}};
+const std::vector<FieldSpec> kMn = {{"MN_IBGE", 'C', 6, 0}, {"MN_NOME", 'C', 30, 0}, {"MN_UF", 'C', 2, 0}};
+const std::vector<FieldSpec> kCtl = {{"CODDER", 'N', 2, 0}, {"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0},
+                                     {"DATATU", 'D', 8, 0}, {"DATSES", 'D', 8, 0}, {"DATVRS", 'D', 8, 0},
+                                     {"DATIMP", 'D', 8, 0}, {"STASES", 'C', 1, 0}, {"CODRMS", 'C', 1, 0},
+                                     {"CODGST", 'C', 2, 0}};
+
+}  // namespace
+
+void makeDemoProduction(const fs::path& zoz) {
+  // The municipalities of the month's list.
+  std::vector<Row> mn;
+  for (const auto& m : linhas(zoz / "ZOZ_CTRL.211", {"CODMNC", "NMEMNC"}))
+    mn.push_back({C("23" + rt::text::strZero(rt::text::val(m[0]).value, 4)), C(m[1]), C("LM")});
+  tabela(zoz / "S_MN.DBF", kMn, mn);
+
+  // Each unit's production over the procedures of each month: approved a
+  // little below what was presented, some procedures left out.
+  const auto unidades = linhas(zoz / "S_UPS.DBF", {"UPS_ID"});
+  const auto procedimentos = linhas(zoz / "S_PA.DBF", {"PA_ID", "PA_CMP"});
+  std::vector<Row> prd;
+  int u = 0;
+  for (const auto& unidade : unidades) {
+    int folha = 1, seq = 0;
+    int p = 0;
+    for (const auto& pa : procedimentos) {
+      ++p;
+      const bool mes = pa[1] == "202211";
+      if (!mes && u >= 2) continue;  // last month's rows of the first two units only
+      if ((u + p) % 3 == 0) continue;
+      const int apresentada = 5 + (u * 7 + p * 11) % 60;
+      const int aprovada = apresentada - (u + p) % 4;
+      if (++seq > 20) {
+        seq = 1;
+        ++folha;
+      }
+      prd.push_back({C(unidade[0]), C(pa[1]), C(rt::text::strZero(folha, 3)), C(rt::text::strZero(seq, 2)),
+                     C(pa[0]), N(apresentada), N(aprovada), C("202211")});
+    }
+    ++u;
+  }
+  tabela(zoz / "S_PRD.DBF", kPrd, prd);
+
+  // A few imports and critiques recorded earlier, for the listings; the
+  // start-up keeps them when it rebuilds the table.
+  if (!fs::exists(zoz / "CTL.DBF")) {
+    tabela(zoz / "CTL.DBF", kCtl,
+           {{{}, N(440), N(202210), D("20221004"), D("20221006"), {}, {}, C("C")},
+            {{}, N(270), N(202210), D("20221005"), D("20221006"), {}, {}, C("E")},
+            {{}, N(1280), N(202210), D("20221011")},
+            {{}, N(1030), N(202209), {}, D("20220920"), {}, {}, C("C")}});
+  }
+}
