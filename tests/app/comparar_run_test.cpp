@@ -1,13 +1,17 @@
 // Whole critiques of FORTALEZA (0440) for 2022/11: the report of a month
 // without differences byte for byte, the control-table row, a second run,
 // the national files on drive A:, the printing question.
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include "rt/term/keys.h"
 #include "rt/text/cp860.h"
 #include "rt/text/date.h"
 #include "rt/text/strings.h"
 #include "support/cri_fixture.h"
+#include "support/zoz_fixture.h"
 
 namespace fpo {
 namespace {
@@ -68,6 +72,120 @@ TEST_F(CompararRun, MonthWithoutDifferences) {
     const std::string ntx = "I" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "KOVA.NTX";
     EXPECT_TRUE(fs::exists(zoz() / ntx)) << ntx;
   }
+}
+
+// The national files on drive A:, none in \ZOZ.
+TEST_F(CompararRun, NationalFilesOnDriveA) {
+  test::cri::grava(zoz(), disquete(), Mes::limpo());
+  roteiro('A');
+  ASSERT_EQ(comparar(), -1);
+  EXPECT_EQ(paginas().size(), 5u);
+  ASSERT_EQ(ctl().size(), 1u);
+  EXPECT_EQ(ctl()[0].STASES, "C");
+  EXPECT_TRUE(fs::exists(disquete() / "FUPSLM11.TXT"));
+  EXPECT_FALSE(fs::exists(zoz() / "FUPSLM11.TXT"));
+}
+
+// A row the import wrote keeps its import date; a second critique of the
+// same month and municipality overwrites the first one's date, status and
+// report.
+TEST_F(CompararRun, SecondCritiqueUpdatesTheSameRow) {
+  test::makeTable(zoz() / "CTL.DBF", test::zoz::kCtl,
+                  {{rt::Value(), test::N(270), test::N(202211), test::D("20221120")},
+                   {rt::Value(), test::N(440), test::N(202211), test::D("20221121")}});
+  Mes m = Mes::limpo();
+  m.fman.clear();  // every local maintainer of 0440 becomes "D"
+  critica(m);
+  const std::string primeiro = relatorio();
+  auto linhas = ctl();
+  ASSERT_EQ(linhas.size(), 2u);
+  EXPECT_EQ(linhas[1].STASES, "E");
+  EXPECT_EQ(linhas[1].DATATU, "20221121");
+  EXPECT_EQ(linhas[1].DATSES, rt::Date::today().dtos());
+  EXPECT_EQ(linhas[0].STASES, "");
+  EXPECT_TRUE(shows(keys().atKeys.back(), "Crítica com erros."));
+  EXPECT_NE(texto(keys().atKeys.back(), 24), rt::text::toUtf8(rt::text::padC("Atualizando CTL.DBF", 80)));
+
+  critica(Mes::limpo());
+  linhas = ctl();
+  ASSERT_EQ(linhas.size(), 2u);
+  EXPECT_EQ(linhas[1].STASES, "C");
+  EXPECT_EQ(linhas[1].DATATU, "20221121");
+  EXPECT_EQ(paginas().size(), 5u);
+  EXPECT_NE(relatorio(), primeiro);
+}
+
+// "Sim" copies the report to Lpt1 and asks again; a printer that is not
+// ready is told and the question comes again.
+TEST_F(CompararRun, PrintingQuestion) {
+  test::cri::grava(zoz(), zoz(), Mes::limpo());
+  keys().add({'\\', '4', '4', '0', key::kEnter, key::kEnter});
+  keys().add({'S', key::kEnter, 'N'});  // not ready: the notice, then "Não"
+  ASSERT_EQ(comparar(), -1);
+  EXPECT_TRUE(viu("Impressora sem papel"));
+  EXPECT_TRUE(viu("ou destivada."));
+  EXPECT_FALSE(fs::exists(impressora()));
+
+  fs::create_directories(impressora().parent_path());
+  keys().add({'\\', '4', '4', '0', key::kEnter, key::kEnter});
+  keys().add({'S', 'S', 'N'});  // two copies
+  ASSERT_EQ(comparar(), -1);
+  EXPECT_EQ(keys().pending(), 0u);
+  std::ifstream in(impressora(), std::ios::binary);
+  const std::string impresso((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(impresso, relatorio() + relatorio());
+}
+
+// The work tables, read back by Debian's python3-dbfread.
+TEST_F(CompararRun, IndependentReaderReadsTheWorkTables) {
+  if (std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") != 0) GTEST_SKIP() << "python3-dbfread missing";
+  critica(Mes::limpo());
+  const std::vector<std::string> tabelas = {"MAN_COMP.DBF", "UPS_COMP.DBF", "SRV_COMP.DBF", "SRV2_COMP.DBF",
+                                            "ESP_COMP.DBF", "ESP2_COMP.DBF", "AFO_COMP.DBF", "UPS.DBF", "CTL.DBF"};
+  std::string cmd =
+      "/usr/bin/python3 -c '\n"
+      "import sys\n"
+      "from dbfread import DBF\n"
+      "for p in sys.argv[1:]:\n"
+      "    t = DBF(p, encoding=\"cp860\", char_decode_errors=\"strict\", load=True)\n"
+      "    print(\"#\", len(t.records), \" \".join(t.field_names))\n"
+      "    for r in t.records:\n"
+      "        print(\"|\".join(\"\" if v is None else (\"%.4f\" % v if isinstance(v, (int, float)) else "
+      "(v.strftime(\"%Y%m%d\") if hasattr(v, \"strftime\") else str(v).rstrip())) for v in r.values()))\n"
+      "'";
+  for (const auto& t : tabelas) cmd += " " + (zoz() / t).string();
+  FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_TRUE(p);
+  std::string lido;
+  char buf[4096];
+  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) lido.append(buf, n);
+  ASSERT_EQ(pclose(p), 0) << lido;
+
+  std::string nosso;
+  for (const auto& t : tabelas) {
+    auto tab = rt::db::Table::open(zoz() / t, s.rt.errors);
+    ASSERT_TRUE(tab) << t;
+    nosso += "# " + std::to_string(tab->lastRec());
+    for (const auto& f : tab->fields()) nosso += " " + f.name;
+    nosso += "\n";
+    for (std::uint32_t r = 1; r <= tab->lastRec(); ++r) {
+      tab->load(r);
+      std::string linha;
+      for (std::size_t i = 0; i < tab->fields().size(); ++i) {
+        const auto& f = tab->fields()[i];
+        std::string v(rt::text::rTrim(tab->raw(static_cast<int>(i))));
+        if (f.type == 'N') {
+          char num[64];
+          std::snprintf(num, sizeof num, "%.4f", tab->get(static_cast<int>(i)).num());
+          v = rt::text::blank(v) ? "" : num;
+        }
+        linha += (i ? "|" : "") + rt::text::toUtf8(v);
+      }
+      nosso += linha + "\n";
+    }
+  }
+  EXPECT_EQ(lido, nosso);
+  EXPECT_NE(lido.find("# 3 CODEST CODUPS CODSRV CODCLS"), std::string::npos);  // three service items
 }
 
 }  // namespace
