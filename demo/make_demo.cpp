@@ -11,6 +11,7 @@
 #include "rt/err/error.h"
 
 #include "package.h"
+#include "producao.h"
 
 namespace fs = std::filesystem;
 
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     makeDemoPackage(zoz);
+    makeDemoProduction(zoz);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "fpo_demo: %s\n", e.what());
     return 1;

@@ -138,7 +138,9 @@ TEST_F(Menu, MovesBetweenBarItems) {
 TEST_F(Menu, ActionsReturnToTheirItem) {
   periodo();
   avisos();
+  test::makeTable(drive().zoz() / "S_MN.DBF", {{"MN_IBGE", 'C', 6, 0}, {"MN_NOME", 'C', 30, 0}}, {});
   keys().add(key::kF10).add(key::kDown).add(key::kEnter);  // " Verificar Atualizações"
+  keys().add(key::kEsc);                                    // ... left at once
   keys().add(key::kRight);                                  // bar 2 opens on item 2
   keys().add(key::kRight);                                  // bar 3 on its only item
   keys().add(key::kRight).add(key::kEnter);                 // bar 4: the period again
@@ -147,6 +149,7 @@ TEST_F(Menu, ActionsReturnToTheirItem) {
   keys().add(key::kEnter);
   keys().add(key::kEsc).add(key::kEnter);
   EXPECT_EQ(roda(), 0);
+  // (The browse takes its Esc with a peek, which the recording does not see.)
   EXPECT_EQ(keys().atKeys.at(13).attr(5, 1), 0x4F);   // bar 1 again on item 2
   EXPECT_EQ(keys().atKeys.at(14).attr(5, 14), 0x4F);  // bar 2 opens on item 2
   EXPECT_EQ(keys().atKeys.at(15).attr(4, 25), 0x4F);  // bar 3 on its only item

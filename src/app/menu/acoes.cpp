@@ -1,7 +1,10 @@
 // The actions behind the pull-down items.
 #include "app/funcoes/Funcoes.h"
 #include "app/importar/Importar.h"
+#include "app/listings/Ver_Atu.h"
+#include "app/listings/Ver_Cri.h"
 #include "app/menu/Menu.h"
+#include "app/pabfae/Pabfae.h"
 
 namespace fpo {
 
@@ -9,12 +12,18 @@ void ACAO(Sistema& s, int bar, int item) {
   switch (bar) {
     case 1:
       if (item == 1) IMPORTAR(s);
+      else VER_ATU(s);
+      break;
+    case 2:
+      if (item == 2) VER_CRI(s);
+      break;
+    case 3:
+      PABFAE(s);
       break;
     case 4:
       DATREF(s);
       break;
     default:
-      // Listings, critique and production report.
       break;
   }
 }
