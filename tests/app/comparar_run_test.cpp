@@ -74,6 +74,24 @@ TEST_F(CompararRun, MonthWithoutDifferences) {
   }
 }
 
+// A local table with deleted records ends its pass before the count, so
+// its gauge stays on the screen with the last counter text; a table
+// without them leaves nothing.
+TEST_F(CompararRun, GaugeLeftByDeletedLocalRecords) {
+  Mes m = Mes::limpo();
+  critica(m);
+  EXPECT_FALSE(shows(s.term().screen(), "Aguarde Processo"));
+
+  m.emuApagados = {2};  // S_EMU: records 1 and 3 of 3 are seen
+  critica(m);
+  const auto& tela = s.term().screen();
+  EXPECT_EQ(texto(tela, 9, 30, 18), " Aguarde Processo ");
+  EXPECT_EQ(texto(tela, 14, 18, 43), rt::text::padC(" Registro Corrente: 2 de 3 ", 43));
+  int cheias = 0;
+  for (int c = 14; c <= 63; ++c) cheias += tela.attr(12, c) == 0x00;
+  EXPECT_EQ(cheias, 33);  // 50 x 2 / 3
+}
+
 // The national files on drive A:, none in \ZOZ.
 TEST_F(CompararRun, NationalFilesOnDriveA) {
   test::cri::grava(zoz(), disquete(), Mes::limpo());
