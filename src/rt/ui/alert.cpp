@@ -49,6 +49,9 @@ int alert(term::Terminal& term, std::string_view text, std::span<const std::stri
   const std::string colors = term.colorSpec();
   const term::CursorShape shape = term.cursor();
   term.setCursor(term::CursorShape::None);
+  // The box is for the operator even while a report is the output device.
+  const term::Terminal::Device device = term.device();
+  term.setDevice(term::Terminal::Device::Screen);
 
   const std::vector<std::string> lines = splitLines(text);
   int buttons = -2;  // each label framed by blanks, two blanks between
@@ -82,6 +85,7 @@ int alert(term::Terminal& term, std::string_view text, std::span<const std::stri
   term.restoreRegion(saved);
   term.setColor(colors);
   term.setCursor(shape);
+  term.setDevice(device);
   return choice;
 }
 
