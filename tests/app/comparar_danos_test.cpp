@@ -3,6 +3,7 @@
 // its end and reads each line by the fixed-width rules.
 #include <fstream>
 
+#include "rt/term/keys.h"
 #include "rt/text/strings.h"
 #include "support/cri_fixture.h"
 
@@ -86,6 +87,27 @@ TEST_F(CompararDanos, EveryFileDamaged) {
   EXPECT_EQ(afo1[0].substr(0, 15), "ENCONT.: 000002");
   EXPECT_EQ(afo1[2], "ENCONT.: Registro deletado.");
   EXPECT_NE(relatorio().find("ENCONT.: 000002  " + alto.substr(8, 6)), std::string::npos);
+}
+
+// A month list without CODDER: the error policy's box once, and "Default"
+// goes on with the department as 00 on every page.
+TEST_F(CompararDanos, MonthListWithoutItsDepartment) {
+  Mes m = Mes::limpo();
+  cri::grava(zoz(), zoz(), m);
+  std::vector<rt::db::FieldSpec> semDer = cri::kCtrl;
+  semDer.erase(semDer.begin() + 2);
+  for (auto& r : m.ctrl) r.erase(r.begin() + 2);
+  test::makeTable(zoz() / "ZOZ_CTRL.211", semDer, m.ctrl);
+  keys().add({'\\', '4', '4', '0', rt::term::key::kEnter, rt::term::key::kEnter, 'D', 'N'});
+  ASSERT_EQ(comparar(), -1);
+  EXPECT_EQ(keys().pending(), 0u);
+  // On the screen, not in the report, though the report is the device.
+  EXPECT_TRUE(viu("Variable does not exist: CODDER"));
+  EXPECT_EQ(relatorio().find("CODDER"), std::string::npos);
+  const auto p = paginas();
+  ASSERT_EQ(p.size(), 5u);
+  for (const auto& pagina : p) EXPECT_NE(pagina[5].find("DERES: 00  MUNICIPIO: 0440-0 FORTALEZA"), std::string::npos);
+  EXPECT_EQ(ctl()[0].STASES, "C");
 }
 
 }  // namespace

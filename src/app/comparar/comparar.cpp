@@ -95,8 +95,7 @@ Fim PASSO(Sistema& s, Critica& c) {
   ctrl.orderListClear();
   ctrl.orderListAdd("\\ZOZ\\I01CTRL");
   ctrl.orderListAdd("\\ZOZ\\I02CTRL");
-  comparar::Tabela lista(s, "CTRL");
-  c.REF_ARQ = comparar::sub(lista.c("DATREF"), 4, 2);
+  c.REF_ARQ = comparar::sub(c.lista.c("DATREF"), 4, 2);
 
   for (const char* stem : {"\\FMANLM", "\\FUPSLM", "\\FSRVLM", "\\FESPLM", "\\FAFOLM"}) {
     if (!mesValido(c.REF_ARQ) || !dos.fileExists(c.nacional(stem))) {
@@ -131,7 +130,7 @@ Fim PASSO(Sistema& s, Critica& c) {
     fecha(s, "CTRL");
     return Fim::Inicio;
   }
-  c.relatorio = NOME_RELATORIO(c, lista.c("DATREF"));
+  c.relatorio = NOME_RELATORIO(c, c.lista.c("DATREF"));
   return Fim::Secoes;
 }
 

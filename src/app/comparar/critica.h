@@ -24,31 +24,6 @@ struct Entrada {
   double chave = 0;            // sort key
 };
 
-// The run's variables, alive from the start of COMPARAR to its end.
-struct Critica {
-  explicit Critica(Sistema& s) : ERRO(s) {}
-  ErroScope ERRO;
-  std::string UNIDADE;      // folder of the national files: "A:", "B:" or "\ZOZ"
-  std::string REF_ARQ;      // the month in the national files' names, "01" to "12"
-  std::string REF_ARQUIVO;  // extension of the month's package tables
-  int CODMNC = 0;           // the municipality, without state code or check digit
-  std::string DIRETORIO = "\\ZOZ\\";
-  std::string ARQUIVO;                     // the work table being created
-  std::vector<rt::db::FieldSpec> VT_BANCO;  // its fields
-  std::vector<bool> VT_VERIFICADOS;         // national records matched, by number
-  std::vector<Entrada> VT_BANCOS;           // the section's error list
-  long REGISTRO = 0;
-  std::size_t CONTADOR = 1;
-  int PAG = 0;
-  std::array<std::optional<bool>, 5> ERROS;
-  std::string relatorio;  // the report file's name in the current directory
-
-  // "23" and the municipality in four digits, as ZOZ's tables hold it.
-  std::string municipio() const;
-  // UNIDADE + stem + REF_ARQ + ".TXT".
-  std::string nacional(std::string_view stem) const;
-};
-
 // The fields of an open work area read by name. A name the table lacks is
 // told to the error policy once and then reads as blank or 0.
 class Tabela {
@@ -72,7 +47,34 @@ class Tabela {
   Sistema& s_;
   std::string alias_;
   rt::db::Area* area_ = nullptr;
+  std::uint64_t serial_ = 0;  // the opened table the positions below belong to
   std::vector<std::pair<std::string, int>> pos_;
+};
+
+// The run's variables, alive from the start of COMPARAR to its end.
+struct Critica {
+  explicit Critica(Sistema& s) : ERRO(s), lista(s, "CTRL") {}
+  ErroScope ERRO;
+  Tabela lista;             // the month's municipality list, CTRL
+  std::string UNIDADE;      // folder of the national files: "A:", "B:" or "\ZOZ"
+  std::string REF_ARQ;      // the month in the national files' names, "01" to "12"
+  std::string REF_ARQUIVO;  // extension of the month's package tables
+  int CODMNC = 0;           // the municipality, without state code or check digit
+  std::string DIRETORIO = "\\ZOZ\\";
+  std::string ARQUIVO;                     // the work table being created
+  std::vector<rt::db::FieldSpec> VT_BANCO;  // its fields
+  std::vector<bool> VT_VERIFICADOS;         // national records matched, by number
+  std::vector<Entrada> VT_BANCOS;           // the section's error list
+  long REGISTRO = 0;
+  std::size_t CONTADOR = 1;
+  int PAG = 0;
+  std::array<std::optional<bool>, 5> ERROS;
+  std::string relatorio;  // the report file's name in the current directory
+
+  // "23" and the municipality in four digits, as ZOZ's tables hold it.
+  std::string municipio() const;
+  // UNIDADE + stem + REF_ARQ + ".TXT".
+  std::string nacional(std::string_view stem) const;
 };
 
 // What sets one section apart; the engine (SECAO) runs the rest.

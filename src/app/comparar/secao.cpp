@@ -138,7 +138,7 @@ void IMPRIME(Sistema& s, Critica& c, Secao& secao) {
 
 void CABECALHO(Sistema& s, Critica& c, const Secao& secao) {
   FPO_ROUTINE(s, "CABECALHO");
-  Tabela ctrl(s, "CTRL");
+  Tabela& ctrl = c.lista;
   ++c.PAG;
   const std::string datref = ctrl.c("DATREF");
   const double codmnc = ctrl.n("CODMNC");

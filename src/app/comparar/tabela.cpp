@@ -14,10 +14,16 @@ std::string Critica::nacional(std::string_view stem) const {
 }
 
 rt::db::Area* Tabela::area() {
-  if (area_ && area_->used() && area_->alias() == alias_) return area_;
-  pos_.clear();
-  area_ = s_.rt.db.find(alias_);
-  if (!area_) s_.rt.db.select(alias_);  // the error of an alias that does not exist
+  if (!area_ || !area_->used() || area_->alias() != alias_) {
+    area_ = s_.rt.db.find(alias_);
+    if (!area_) s_.rt.db.select(alias_);  // the error of an alias that does not exist
+  }
+  rt::db::Table* t = area_ ? area_->table() : nullptr;
+  const std::uint64_t serial = t ? t->serial() : 0;
+  if (serial != serial_) {
+    pos_.clear();
+    serial_ = serial;
+  }
   return area_;
 }
 
