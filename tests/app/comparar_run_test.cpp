@@ -92,6 +92,24 @@ TEST_F(CompararRun, GaugeLeftByDeletedLocalRecords) {
   EXPECT_EQ(cheias, 33);  // 50 x 2 / 3
 }
 
+// The national files' month and the report's extension come from the
+// month list, whatever the package's extension: a list of 2002/03 names
+// FMANLM03.TXT ... and CRI0440.203, and its header reads MARCO / 2.002.
+TEST_F(CompararRun, NamesFromTheMonthList) {
+  Mes m = Mes::limpo();
+  for (auto& r : m.ctrl) r[4] = test::C("200203");
+  test::cri::grava(zoz(), zoz(), m);
+  for (const char* stem : {"FMANLM", "FUPSLM", "FSRVLM", "FESPLM", "FAFOLM"})
+    fs::rename(zoz() / (std::string(stem) + "11.TXT"), zoz() / (std::string(stem) + "03.TXT"));
+  roteiro();
+  ASSERT_EQ(comparar(), -1);
+  EXPECT_FALSE(fs::exists(zoz() / "CRI0440.211"));
+  const auto p = paginas("CRI0440.203");
+  ASSERT_EQ(p.size(), 5u);
+  EXPECT_EQ(p[0][6], rt::text::padC("COMPETENCIA: MARCO / 2.002", 78));
+  EXPECT_EQ(ctl()[0].DATREF, "202211");  // the row is the reference period's
+}
+
 // The national files on drive A:, none in \ZOZ.
 TEST_F(CompararRun, NationalFilesOnDriveA) {
   test::cri::grava(zoz(), disquete(), Mes::limpo());

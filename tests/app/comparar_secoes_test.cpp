@@ -146,6 +146,24 @@ TEST_F(CompararSecoes, BudgetFollowUp) {
   EXPECT_EQ(test::readTable(zoz() / "AFO_COMP.DBF").size(), 4u);
 }
 
+// The local line of an "A" entry shows the local record that differs, even
+// when another one with the same key comes first in the local order: a
+// duplicate unit, a sub-coded budget row.
+TEST_F(CompararSecoes, LocalLineOfTheRecordThatDiffers) {
+  Mes m = Mes::limpo();
+  m.ups.push_back(cri::ups(uid(1), "07954571000104", "230440", "777777"));  // unit 1 again, another branch
+  m.ipu[0] = cri::ipu(uid(1), "0100010", "202211", 1, 5);                  // sub-coded, first
+  m.ipu[2] = cri::ipu(uid(1), "0100000", "202211", 10, 151);               // whole item, value differs
+  critica(m);
+  const std::string u1 = num(1) + "-" + dv(1);
+  EXPECT_EQ(de("*** UNIDADES ***"),
+            (Entradas{{"ENCONT.: 00001 01  230440 " + u1 + " 07954571/0001-04 01 05 12345-6 0000001234567-8",
+                       "CORRETO: 00005 01  230440 " + u1 + " 07954571/0001-04 01 05 77777-7 0000001234567-8"}}));
+  EXPECT_EQ(de("*** ORCAMENTO ***"),
+            (Entradas{{"ENCONT.: 000001  202211  " + u1 + "     01          10         150,00",
+                       "CORRETO: 000003  202211  " + u1 + "     01          10         151,00"}}));
+}
+
 // 17 entries fill one page and one entry of the next; the next section's
 // page number follows on.
 TEST_F(CompararSecoes, SeventeenEntriesTwoPages) {

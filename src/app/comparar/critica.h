@@ -22,6 +22,7 @@ struct Entrada {
   std::string alias;           // the work area holding it
   char tipo = ' ';             // 'A' differs, 'I' missing locally, 'D' missing nationally
   double chave = 0;            // sort key
+  std::uint32_t local = 0;     // for "A": the local record that differs
 };
 
 // The fields of an open work area read by name. A name the table lacks is
@@ -101,9 +102,6 @@ class Secao {
   virtual bool difere() = 0;
   virtual double ordemNacional() = 0;
   virtual double ordemLocal() = 0;
-  // Positions the local table on the record shown beside an "A" entry's
-  // national record (the current one).
-  virtual void localDoA() = 0;
   // The entry lines of the current national and local records.
   virtual std::string linhaNacional(char tipo) = 0;
   virtual std::string linhaLocal(char tipo) = 0;

@@ -64,14 +64,6 @@ class Especialidades : public Secao {
   double ordemNacional() override { return val(esp_.c("CODUPS")); }
   double ordemLocal() override { return val(sub(zeb_.c("EMU_UID"), 0, 6)); }
 
-  void localDoA() override {
-    rt::db::Area* zeb = zeb_.area();
-    if (!zeb) return;
-    zeb_.seleciona();
-    zeb->goTop();
-    zeb->seek(rt::Value(esp_.c("CODUPS") + esp_.c("CODESP")), false);
-  }
-
   std::string linhaNacional(char) override {
     return "ENCONT.: " + zeros(esp_.recno(), 5) + "  " + esp_.c("CODUPS") + "-" + digito(esp_.c("CODUPS")) +
            brancos(9) + esp_.c("CODESP") + brancos(10) + rt::text::str(esp_.n("QTDESP"), 3) + brancos(5) +

@@ -64,14 +64,6 @@ class Mantenedoras : public Secao {
   double ordemNacional() override { return val(sub(man_.c("CODMNC"), 0, 4)); }
   double ordemLocal() override { return val(sub(mnt_.c("MNT_MN"), 2, 4)); }
 
-  void localDoA() override {
-    rt::db::Area* mnt = mnt_.area();
-    if (!mnt) return;
-    mnt_.seleciona();
-    mnt->goTop();
-    mnt->seek(rt::Value(man_.c("NMRCGC")), false);
-  }
-
   std::string linhaNacional(char) override {
     return "ENCONT.: " + zeros(man_.recno(), 5) + "   " + man_.c("CODDER") + "  " + man_.c("CODEST") +
            sub(man_.c("CODMNC"), 0, 4) + "  " + transformText(man_.c("NMRCGC"), "@R 99999999/9999-99") + "   " +

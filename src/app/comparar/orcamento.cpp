@@ -2,7 +2,6 @@
 // against the national FAFOLM file), whole items only: rows with a
 // sub-code other than 0 take no part on either side.
 #include "app/comparar/critica.h"
-#include "rt/text/compare.h"
 #include "rt/text/cp860.h"
 #include "rt/text/picture.h"
 
@@ -69,22 +68,6 @@ class Orcamento : public Secao {
 
   double ordemNacional() override { return val(afo_.c("DATREF") + afo_.c("CODUPS")); }
   double ordemLocal() override { return val(zeb_.c("IPU_CMP") + sub(zeb_.c("IPU_UID"), 2, 4)); }
-
-  // The first local row in index order of the national row's competence,
-  // unit number (whatever its check digit) and item code, sub-coded or not.
-  void localDoA() override {
-    rt::db::Area* zeb = zeb_.area();
-    if (!zeb) return;
-    zeb_.seleciona();
-    const std::string datref = afo_.c("DATREF"), codups = afo_.c("CODUPS"), item = afo_.c("CODIPR");
-    zeb->goTop();
-    zeb->seek(rt::Value(datref + codups), false);
-    for (; !zeb->eof(); zeb->skip(1)) {
-      if (!igual(s_, zeb_.c("IPU_CMP"), datref) || !rt::text::startsWith(zeb_.c("IPU_UID"), codups)) break;
-      if (rt::text::startsWith(zeb_.c("IPU_PA"), item)) return;
-    }
-    zeb->goTo(zeb->lastRec() + 1);
-  }
 
   std::string linhaNacional(char tipo) override {
     return "ENCONT.: " + zeros(afo_.recno(), 6) + "  " + afo_.c("DATREF") + brancos(tipo == 'A' ? 2 : 5) +

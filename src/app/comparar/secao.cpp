@@ -61,7 +61,8 @@ void FASE1(Sistema& s, Critica& c, Secao& secao) {
         if (!nac->found()) {
           c.VT_BANCOS.push_back({local->recNo(), secao.local, 'D', secao.ordemLocal()});
         } else {
-          if (secao.difere()) c.VT_BANCOS.push_back({nac->recNo(), secao.nacional, 'A', secao.ordemNacional()});
+          if (secao.difere())
+            c.VT_BANCOS.push_back({nac->recNo(), secao.nacional, 'A', secao.ordemNacional(), local->recNo()});
           const std::uint32_t r = nac->recNo();
           if (c.VT_VERIFICADOS.size() <= r) c.VT_VERIFICADOS.resize(r + 1, false);
           c.VT_VERIFICADOS[r] = true;
@@ -113,10 +114,9 @@ void IMPRIME(Sistema& s, Critica& c, Secao& secao) {
     switch (e.tipo) {
       case 'A':
         linha(s, secao.linhaNacional('A'));
-        if (seleciona(s, secao.local)) {
-          s.rt.db.current().goTop();
-          secao.localDoA();
-        }
+        // The local record that gave the entry, not merely the first one
+        // with its key (a duplicate or a sub-coded row would show instead).
+        if (rt::db::Area* a = seleciona(s, secao.local)) a->goTo(e.local);
         linha(s, secao.linhaLocal('A'));
         break;
       case 'I':

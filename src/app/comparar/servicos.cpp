@@ -60,14 +60,6 @@ class Servicos : public Secao {
   double ordemNacional() override { return val(srv_.c("CODUPS")); }
   double ordemLocal() override { return val(sub(zeb_.c("SRV_UID"), 0, 6)); }
 
-  void localDoA() override {
-    rt::db::Area* zeb = zeb_.area();
-    if (!zeb) return;
-    zeb_.seleciona();
-    zeb->goTop();
-    zeb->seek(rt::Value(srv_.c("CODUPS") + srv_.c("CODSRV") + srv_.c("CODCLS")), false);
-  }
-
   std::string linhaNacional(char) override {
     return "ENCONT.: " + zeros(srv_.recno(), 5) + "   " + srv_.c("CODUPS") + "-" + digito(srv_.c("CODUPS")) +
            brancos(5) + srv_.c("CODSRV") + brancos(11) + srv_.c("CODCLS");

@@ -61,14 +61,6 @@ class Unidades : public Secao {
   double ordemNacional() override { return val(ups_.c("CODUPS")); }
   double ordemLocal() override { return val(sub(zeb_.c("UPS_MN"), 0, 6)); }
 
-  void localDoA() override {
-    rt::db::Area* zeb = zeb_.area();
-    if (!zeb) return;
-    zeb_.seleciona();
-    zeb->goTop();
-    zeb->seek(rt::Value(ups_.c("CODUPS")), false);
-  }
-
   std::string linhaNacional(char) override {
     return "ENCONT.: " + zeros(ups_.recno(), 5) + " " + sub(ups_.c("CODDER"), 1, 2) + "  " + ups_.c("CODEST") +
            ups_.c("CODMNC") + " " + ups_.c("CODUPS") + "-" + digito(ups_.c("CODUPS")) + " " +
