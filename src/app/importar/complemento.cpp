@@ -1,6 +1,7 @@
 // The federal-complement price rows of S_VPA: the month's earlier
 // complement rows replaced by one per elective procedure of the month, and
 // the municipality written into every price row from 2012/08 on.
+#include <cstring>
 #include <set>
 
 #include "app/funcoes/Funcoes.h"
@@ -83,29 +84,50 @@ void COMPLEMENTO_FEDERAL(Sistema& s, Importacao& r) {
     }
   }
 
-  removeLinhas(svpa, [&](const char* reg) {
+  // The month's complement rows go, and every row from 2012/08 on takes the
+  // municipality and its own month. Neither field is in the key of insvpa,
+  // so the marks are written in record order as the table is rewritten;
+  // the rows appended below get both as they are written.
+  const auto remover = [&](const char* reg) {
     return vCmp >= 0 && vTipo >= 0 && rt::text::equals(noRegistro(svpa, vCmp, reg), r.periodo, exato) &&
            rt::text::equals(noRegistro(svpa, vTipo, reg), "1", exato);
-  });
-
-  // Every row from 2012/08 on takes the municipality and its own month.
-  // Neither field is in the key of insvpa, so the pass runs in record order
-  // before the index is made; the rows appended below get both as they are
-  // written.
+  };
   const rt::Value municipio(r.CODMNC);
   const std::string munGravado = ajusta(r.CODMNC, larguraDe(svpa, vMun));
   const int larguraMvm = larguraDe(svpa, vMvm);
-  for (svpa.goTop(); !svpa.eof(); svpa.skip(1)) {
-    const std::string_view cmp = bruto(svpa, vCmp);
-    if (rt::text::compare(cmp, "201208", exato) < 0) continue;
-    if (bruto(svpa, vMun) != munGravado || !comoGravado(bruto(svpa, vMvm), cmp, larguraMvm)) {
-      const rt::Value mes{std::string(cmp)};
-      if (vMun >= 0) svpa.put(vMun, municipio);
-      if (vMvm >= 0) svpa.put(vMvm, mes);
+  const auto campoDe = [&](int pos) -> const rt::db::Field* {
+    return pos < 0 ? nullptr : &svpa.table()->fields()[static_cast<std::size_t>(pos)];
+  };
+  const auto texto = [&](int pos) { return pos < 0 || campoDe(pos)->type == 'C'; };
+  if (svpa.used() && svpa.orderCount() == 0 && vCmp >= 0 && texto(vMun) && texto(vMvm)) {
+    const rt::db::Field* mun = campoDe(vMun);
+    const rt::db::Field* mvm = campoDe(vMvm);
+    if (svpa.commit()) {
+      svpa.table()->rewriteEdited([&](char* reg) {
+        if (reg[0] == '*' || remover(reg)) return false;
+        const std::string_view cmp = noRegistro(svpa, vCmp, reg);
+        if (rt::text::compare(cmp, "201208", exato) < 0) return true;
+        if (mun) std::memcpy(reg + mun->offset, munGravado.data(), munGravado.size());
+        if (mvm) {
+          const std::string mes = ajusta(cmp, larguraMvm);
+          std::memcpy(reg + mvm->offset, mes.data(), mes.size());
+        }
+        return true;
+      });
+    }
+    svpa.goTop();
+  } else {
+    removeLinhas(svpa, remover);
+    for (svpa.goTop(); !svpa.eof(); svpa.skip(1)) {
+      const std::string_view cmp = bruto(svpa, vCmp);
+      if (rt::text::compare(cmp, "201208", exato) < 0) continue;
+      if (bruto(svpa, vMun) != munGravado || !comoGravado(bruto(svpa, vMvm), cmp, larguraMvm)) {
+        const rt::Value mes{std::string(cmp)};
+        if (vMun >= 0) svpa.put(vMun, municipio);
+        if (vMvm >= 0) svpa.put(vMvm, mes);
+      }
     }
   }
-
-  svpa.indexOn("vpa_cmp + vpa_pa + vpa_tipo", "insvpa");
 
   for (const std::uint32_t registro : procedimentos) {
     spa.goTo(registro);
@@ -128,6 +150,10 @@ void COMPLEMENTO_FEDERAL(Sistema& s, Importacao& r) {
     grava(vMvm, rt::Value(cmp));
     if (rt::text::compare(bruto(svpa, vCmp), "201208", exato) >= 0) grava(vMun, municipio);
   }
+
+  // The index is made over the finished rows: the same file as one made
+  // before the appends and kept current through them.
+  svpa.indexOn("vpa_cmp + vpa_pa + vpa_tipo", "insvpa");
 }
 
 }  // namespace fpo::importar

@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::size_t kReadAhead = 64 * 1024;
 constexpr std::size_t kWriteBehind = 256 * 1024;
+constexpr std::size_t kScanRun = 1024 * 1024;  // bytes read at once by scans and rewrites
 
 std::atomic<std::uint64_t> gSerial{0};
 
@@ -585,21 +586,66 @@ bool Table::close() {
   return ok;
 }
 
+bool Table::readRun(std::uint32_t first, std::uint32_t count, char* out) {
+  const auto rl = static_cast<std::size_t>(recLen_);
+  const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(first - 1) * rl;
+  for (;;) {
+    std::size_t got = 0;
+    const bool ok = file_.readAt(off, out, count * rl, got);
+    if (ok && got == count * rl) return true;
+    if (!failed(fail::read(path(), ok ? EIO : file_.error()))) return false;
+  }
+}
+
+bool Table::scan(std::uint32_t first, std::uint32_t last,
+                 const std::function<bool(std::uint32_t recno, std::uint32_t count, const char* recs)>& fn) {
+  if (first < 1) first = 1;
+  if (last > lastRec_) last = lastRec_;
+  if (first > last) return true;
+  flushRecord();
+  if (!flushWrites()) return false;
+  const auto rl = static_cast<std::size_t>(recLen_);
+  const auto per = static_cast<std::uint32_t>(std::max<std::size_t>(1, kScanRun / rl));
+  std::string run(std::min<std::uint64_t>(per, last - first + 1) * rl, '\0');
+  for (std::uint32_t n = first; n <= last;) {
+    const std::uint32_t c = std::min(per, last - n + 1);
+    if (!readRun(n, c, run.data())) return false;
+    if (!fn(n, c, run.data())) return false;
+    n += c;
+  }
+  return true;
+}
+
 bool Table::rewrite(const std::function<bool(const char* rec)>& keep) {
+  if (!keep) return rewriteEdited(nullptr);
+  return rewriteEdited([&keep](char* rec) { return keep(rec); });
+}
+
+bool Table::rewriteEdited(const std::function<bool(char* rec)>& edit) {
   if (readOnly_) return false;
   if (!commit(false)) return false;
-  std::string rec(static_cast<std::size_t>(recLen_), ' ');
+  const auto rl = static_cast<std::size_t>(recLen_);
+  const auto per = static_cast<std::uint32_t>(std::max<std::size_t>(1, kScanRun / rl));
+  std::string run;
   for (;;) {
     Replacement r;
     bool ok = r.begin(path(), true) && r.write(header_.data(), header_.size());
     std::uint32_t kept = 0;
-    for (std::uint32_t n = 1; ok && keep && n <= lastRec_; ++n) {
-      lastRead_ = n;
-      if (!readInto(n, rec.data(), true)) return false;
-      if (keep(rec.data())) {
-        ok = r.write(rec.data(), rec.size());
+    for (std::uint32_t n = 1; ok && edit && n <= lastRec_;) {
+      // A run of records read whole, the kept ones moved together in place.
+      const std::uint32_t c = std::min(per, lastRec_ - n + 1);
+      run.resize(c * rl);
+      if (!readRun(n, c, run.data())) return false;
+      char* out = run.data();
+      for (std::uint32_t k = 0; k < c; ++k) {
+        char* rec = run.data() + k * rl;
+        if (!edit(rec)) continue;
+        if (out != rec) std::memmove(out, rec, rl);
+        out += rl;
         ++kept;
       }
+      ok = r.write(run.data(), static_cast<std::size_t>(out - run.data()));
+      n += c;
     }
     const char eof = 0x1A;
     std::string hdr = header_;

@@ -125,12 +125,25 @@ class Table {
   // Replaces the file by one with the same header and the rows keep()
   // accepts, in record order (pack); keep == nullptr keeps none (zap).
   bool rewrite(const std::function<bool(const char* rec)>& keep);
+  // The same, with each row handed over as bytes that edit() may change in
+  // place (deletion flag included) before it answers whether the row stays.
+  // The rows are read again and edit() called again when a failed write is
+  // retried, so it must give the same answer for the same bytes.
+  bool rewriteEdited(const std::function<bool(char* rec)>& edit);
+
+  // Hands the records first..last (clamped to the table) to fn in runs of
+  // consecutive records read from the file, after the pending writes went
+  // to it; the table's pages are not kept. False when a read failed (the
+  // error was raised) or fn answered false.
+  bool scan(std::uint32_t first, std::uint32_t last,
+            const std::function<bool(std::uint32_t recno, std::uint32_t count, const char* recs)>& fn);
 
  private:
   Table(File f, err::ErrorSystem& es);
   bool parseHeader(const std::string& hdr, std::uint64_t fileSize, std::string& why);
   bool readInto(std::uint32_t recno, char* out, bool sequential);
   bool flushWrites();
+  bool readRun(std::uint32_t first, std::uint32_t count, char* out);
   bool writeHeader();
   void bufferWrite(std::uint32_t recno, const char* rec);
   bool failed(const err::Error& e);  // raises; true when the handler asks to retry

@@ -14,6 +14,10 @@ namespace fs = std::filesystem;
 
 namespace rt::db {
 
+namespace {
+constexpr std::size_t kBuffer = 1u << 20;
+}  // namespace
+
 int dosCode(int e) {
   switch (e) {
     case 0: return 0;
@@ -200,8 +204,9 @@ bool Replacement::begin(const fs::path& target, bool selfHeld) {
   abandon();
   target_ = target;
   err_ = 0;
-  pos_ = 0;
+  pos_ = started_ = 0;
   buf_.clear();
+  buf_.reserve(kBuffer);
   if (!selfHeld) {
     // A file held by another opener (any area of this process included) is
     // in use and must not be replaced under it.
@@ -243,16 +248,48 @@ bool Replacement::begin(const fs::path& target, bool selfHeld) {
 
 bool Replacement::write(const void* data, std::size_t n) {
   if (fd_ < 0) return false;
-  buf_.append(static_cast<const char*>(data), n);
-  if (buf_.size() >= (1u << 20)) return flush();
+  const char* p = static_cast<const char*>(data);
+  if (buf_.size() + n < kBuffer) {
+    buf_.append(p, n);
+    return true;
+  }
+  if (n < kBuffer / 2) {
+    buf_.append(p, n);
+    return flush();
+  }
+  return flush() && put(p, n);  // a large run needs no copy
+}
+
+char* Replacement::append(std::size_t n) {
+  if (fd_ < 0) return nullptr;
+  if (buf_.size() + n > kBuffer && !flush()) return nullptr;
+  const std::size_t at = buf_.size();
+  buf_.resize(at + n);
+  return buf_.data() + at;
+}
+
+bool Replacement::put(const char* p, std::size_t n) {
+  if (!writeAll(fd_, pos_, p, n, err_)) return false;
+  pos_ += n;
+  startWriteback(pos_);
   return true;
+}
+
+void Replacement::startWriteback(std::uint64_t upTo) {
+#ifdef __linux__
+  // Only a hint: the sync of commit() is what makes the bytes durable.
+  if (upTo - started_ < kBuffer) return;
+  ::sync_file_range(fd_, static_cast<off_t>(started_), static_cast<off_t>(upTo - started_), SYNC_FILE_RANGE_WRITE);
+  started_ = upTo;
+#else
+  (void)upTo;
+#endif
 }
 
 bool Replacement::flush() {
   if (fd_ < 0) return false;
   if (buf_.empty()) return true;
-  if (!writeAll(fd_, pos_, buf_.data(), buf_.size(), err_)) return false;
-  pos_ += buf_.size();
+  if (!put(buf_.data(), buf_.size())) return false;
   buf_.clear();
   return true;
 }
@@ -289,6 +326,7 @@ void Replacement::abandon() {
     temp_.clear();
   }
   buf_.clear();
+  buf_.shrink_to_fit();
 }
 
 // --- error objects ---

@@ -78,8 +78,13 @@ class Replacement {
   // caller holds that lock and is replacing its own file).
   bool begin(const std::filesystem::path& target, bool selfHeld = false);
 
-  // Appends bytes through a buffer.
+  // Appends bytes through a buffer; a large run goes to the file as it is.
+  // The system starts writing each megabyte out as soon as it is complete,
+  // so that the sync of commit() has little left to wait for.
   bool write(const void* data, std::size_t n);
+  // n bytes appended to the buffer, for the caller to fill before the next
+  // call; nullptr when a flush of the buffer failed.
+  char* append(std::size_t n);
   bool writeAt(std::uint64_t off, const void* data, std::size_t n);  // after flush()
   bool flush();
   std::uint64_t written() const { return pos_ + buf_.size(); }
@@ -96,8 +101,12 @@ class Replacement {
   int fd_ = -1;
   int err_ = 0;
   std::filesystem::path target_, temp_;
+  bool put(const char* p, std::size_t n);  // straight to the file at pos_
+  void startWriteback(std::uint64_t upTo);
+
   std::string buf_;
   std::uint64_t pos_ = 0;
+  std::uint64_t started_ = 0;  // bytes handed to the system's write-back
 };
 
 // Error objects of the table driver (subsystem DBFNTX).

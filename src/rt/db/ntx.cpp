@@ -1,10 +1,10 @@
 #include "rt/db/ntx.h"
 
 #include <algorithm>
-#include <atomic>
-#include <thread>
 #include <cerrno>
 #include <cstring>
+#include <thread>
+#include <utility>
 
 #include "rt/db/numtext.h"
 
@@ -63,8 +63,7 @@ void insertionSort(char* a, std::size_t n, std::size_t stride, std::size_t depth
 
 // Sorts the n entries at in by their bytes from depth on. The result ends in
 // out when toOut, else in in; in and out are the same range of two buffers.
-void radixSort(char* in, char* out, std::size_t n, std::size_t stride, std::size_t depth, bool toOut, char* one,
-               bool parallel = false) {
+void radixSort(char* in, char* out, std::size_t n, std::size_t stride, std::size_t depth, bool toOut, char* one) {
   for (;;) {
     if (n < 48 || depth >= stride) {
       if (depth < stride) insertionSort(in, n, stride, depth, one);
@@ -89,28 +88,138 @@ void radixSort(char* in, char* out, std::size_t n, std::size_t stride, std::size
       const char* e = in + i * stride;
       std::memcpy(out + fill[static_cast<unsigned char>(e[depth])]++ * stride, e, stride);
     }
-    if (parallel && n >= (1u << 16)) {
-      // The buckets are disjoint: sort them on several threads.
-      std::atomic<int> nextBucket{0};
-      auto work = [&] {
-        std::string own(stride, '\0');
-        for (int b; (b = nextBucket++) < 256;)
-          if (count[b])
-            radixSort(out + start[b] * stride, in + start[b] * stride, count[b], stride, depth + 1, !toOut,
-                      own.data());
-      };
-      const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-      std::vector<std::thread> pool;
-      for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-      work();
-      for (std::thread& t : pool) t.join();
-      return;
-    }
     for (int b = 0; b < 256; ++b)
       if (count[b])
         radixSort(out + start[b] * stride, in + start[b] * stride, count[b], stride, depth + 1, !toOut, one);
     return;
   }
+}
+
+bool ascending(const char* a, std::size_t n, std::size_t stride) {
+  for (std::size_t i = 1; i < n; ++i)
+    if (std::memcmp(a + (i - 1) * stride, a + i * stride, stride) > 0) return false;
+  return true;
+}
+
+// Merges sorted runs of distinct entries into out.
+struct Run {
+  const char* p;
+  const char* end;
+};
+
+void mergeRuns(std::vector<Run> runs, char* out, std::size_t stride) {
+  std::erase_if(runs, [](const Run& r) { return r.p == r.end; });
+  const auto less = [stride](const Run& a, const Run& b) { return std::memcmp(a.p, b.p, stride) < 0; };
+  auto siftDown = [&](std::size_t i) {
+    const std::size_t n = runs.size();
+    for (;;) {
+      std::size_t m = i;
+      const std::size_t l = 2 * i + 1, r = l + 1;
+      if (l < n && less(runs[l], runs[m])) m = l;
+      if (r < n && less(runs[r], runs[m])) m = r;
+      if (m == i) return;
+      std::swap(runs[i], runs[m]);
+      i = m;
+    }
+  };
+  for (std::size_t i = runs.size() / 2; i-- > 0;) siftDown(i);
+  while (runs.size() > 1) {
+    Run& top = runs[0];
+    const char* next = runs.size() == 2 || less(runs[1], runs[2]) ? runs[1].p : runs[2].p;
+    // The entries of the smallest run below the next run's head go at once:
+    // a gallop, then a binary search in the last step.
+    const std::size_t left = static_cast<std::size_t>(top.end - top.p) / stride;
+    std::size_t lo = 1, step = 1;
+    while (lo < left && std::memcmp(top.p + lo * stride, next, stride) < 0) {
+      lo += step;
+      step *= 2;
+    }
+    std::size_t hi = std::min(lo, left);
+    lo = step == 1 ? 1 : lo - step / 2 + 1;  // the entry before lo is below next
+    while (lo < hi) {
+      const std::size_t mid = (lo + hi) / 2;
+      if (std::memcmp(top.p + mid * stride, next, stride) < 0)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    std::memcpy(out, top.p, lo * stride);
+    out += lo * stride;
+    top.p += lo * stride;
+    if (top.p == top.end) {
+      runs[0] = runs.back();
+      runs.pop_back();
+    }
+    siftDown(0);
+  }
+  if (!runs.empty()) std::memcpy(out, runs[0].p, static_cast<std::size_t>(runs[0].end - runs[0].p));
+}
+
+template <class F>
+void onThreads(unsigned threads, F work) {
+  std::vector<std::thread> pool;
+  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work, t);
+  work(0u);
+  for (std::thread& t : pool) t.join();
+}
+
+// Large sets: a part on each thread sorted into tmp, then the parts merged
+// back into a, each thread writing one range of the result.
+void parallelSort(char* a, char* tmp, std::size_t n, std::size_t stride, std::size_t depth, unsigned threads) {
+  std::vector<std::size_t> from(threads + 1);
+  for (unsigned t = 0; t <= threads; ++t) from[t] = n * t / threads;
+  onThreads(threads, [&](unsigned t) {
+    const std::size_t c = from[t + 1] - from[t];
+    char* in = a + from[t] * stride;
+    char* out = tmp + from[t] * stride;
+    if (ascending(in, c, stride)) {
+      std::memcpy(out, in, c * stride);
+    } else {
+      std::string one(stride, '\0');
+      radixSort(in, out, c, stride, depth, true, one.data());
+    }
+  });
+
+  // Cut points: a sample of each sorted part, evenly spaced, sorted; the
+  // result is cut at its quantiles.
+  constexpr std::size_t kSamples = 256;
+  std::vector<const char*> sample;
+  for (unsigned t = 0; t < threads; ++t) {
+    const std::size_t c = from[t + 1] - from[t];
+    for (std::size_t k = 0; k < kSamples && c > 0; ++k)
+      sample.push_back(tmp + (from[t] + k * c / kSamples) * stride);
+  }
+  std::sort(sample.begin(), sample.end(),
+            [stride](const char* x, const char* y) { return std::memcmp(x, y, stride) < 0; });
+  // cut[j][t]: where range j starts in part t.
+  std::vector<std::vector<std::size_t>> cut(threads + 1, std::vector<std::size_t>(threads));
+  for (unsigned t = 0; t < threads; ++t) {
+    cut[0][t] = from[t];
+    cut[threads][t] = from[t + 1];
+  }
+  for (unsigned j = 1; j < threads; ++j) {
+    const char* split = sample[j * sample.size() / threads];
+    for (unsigned t = 0; t < threads; ++t) {
+      std::size_t lo = cut[j - 1][t], hi = from[t + 1];
+      while (lo < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        if (std::memcmp(tmp + mid * stride, split, stride) < 0)
+          lo = mid + 1;
+        else
+          hi = mid;
+      }
+      cut[j][t] = lo;
+    }
+  }
+  onThreads(threads, [&](unsigned j) {
+    std::size_t at = 0;
+    std::vector<Run> runs;
+    for (unsigned t = 0; t < threads; ++t) {
+      at += cut[j][t] - from[t];
+      runs.push_back({tmp + cut[j][t] * stride, tmp + cut[j + 1][t] * stride});
+    }
+    mergeRuns(std::move(runs), a + at * stride, stride);
+  });
 }
 
 }  // namespace
@@ -195,8 +304,14 @@ void sortEntries(std::string& flat, std::size_t stride) {
     common = k;
   }
   std::string tmp(flat.size(), '\0');
+  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+  if (n >= (1u << 16) && threads > 1) {
+    parallelSort(flat.data(), tmp.data(), n, stride, common, threads);
+    return;
+  }
+  if (ascending(flat.data(), n, stride)) return;
   std::string one(stride, '\0');
-  radixSort(flat.data(), tmp.data(), n, stride, common, false, one.data(), true);
+  radixSort(flat.data(), tmp.data(), n, stride, common, false, one.data());
 }
 
 // --- KeyStore ---
@@ -219,6 +334,8 @@ void KeyStore::makeEntry(std::string_view key, std::uint32_t recno, char* out) c
 void KeyStore::clear() {
   blocks_.clear();
   firsts_.clear();
+  base_.reset();
+  views_ = 0;
   size_ = 0;
   ++version_;
 }
@@ -226,17 +343,36 @@ void KeyStore::clear() {
 void KeyStore::assignSorted(std::string flat) {
   clear();
   const std::size_t n = flat.size() / stride_;
-  const std::size_t fill = std::max<std::size_t>(1, cap_ * 3 / 4);
-  for (std::size_t i = 0; i < n; i += fill) {
-    const std::size_t c = std::min(fill, n - i);
+  if (n == 0) return;
+  base_ = std::make_unique<std::string>(std::move(flat));
+  blocks_.reserve((n + cap_ - 1) / cap_);
+  firsts_.reserve((n + cap_ - 1) / cap_ * stride_);
+  for (std::size_t i = 0; i < n; i += cap_) {
     Block b;
-    b.data.assign(cap_ * stride_, '\0');
-    std::memcpy(b.data.data(), flat.data() + i * stride_, c * stride_);
-    b.count = static_cast<std::uint32_t>(c);
-    firsts_.append(flat.data() + i * stride_, stride_);
+    b.view = base_->data() + i * stride_;
+    b.count = static_cast<std::uint32_t>(std::min(cap_, n - i));
+    firsts_.append(b.view, stride_);
     blocks_.push_back(std::move(b));
   }
+  views_ = blocks_.size();
   size_ = n;
+}
+
+char* KeyStore::owned(std::size_t b) {
+  Block& blk = blocks_[b];
+  if (blk.view) {
+    blk.own.assign(cap_ * stride_, '\0');
+    std::memcpy(blk.own.data(), blk.view, blk.count * stride_);
+    blk.view = nullptr;
+    if (--views_ == 0) base_.reset();
+  }
+  return blk.own.data();
+}
+
+void KeyStore::dropBlock(std::size_t b) {
+  if (blocks_[b].view && --views_ == 0) base_.reset();
+  blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
+  firsts_.erase(b * stride_, stride_);
 }
 
 std::size_t KeyStore::blockFor(const char* e) const {
@@ -253,7 +389,7 @@ std::size_t KeyStore::blockFor(const char* e) const {
 }
 
 void KeyStore::refreshFirst(std::size_t b) {
-  std::memcpy(firsts_.data() + b * stride_, blocks_[b].data.data(), stride_);
+  std::memcpy(firsts_.data() + b * stride_, blocks_[b].data(), stride_);
 }
 
 namespace {
@@ -277,31 +413,31 @@ void KeyStore::insert(std::string_view key, std::uint32_t recno) {
   ++size_;
   if (blocks_.empty()) {
     Block b;
-    b.data.assign(cap_ * stride_, '\0');
-    std::memcpy(b.data.data(), e, stride_);
+    b.own.assign(cap_ * stride_, '\0');
+    std::memcpy(b.own.data(), e, stride_);
     b.count = 1;
     blocks_.push_back(std::move(b));
     firsts_.assign(e, stride_);
     return;
   }
   std::size_t b = blockFor(e);
-  std::uint32_t idx = lowerIn(blocks_[b].data.data(), blocks_[b].count, stride_, e, stride_);
+  std::uint32_t idx = lowerIn(blocks_[b].data(), blocks_[b].count, stride_, e, stride_);
   if (blocks_[b].count == cap_) {
     const auto half = static_cast<std::uint32_t>(cap_ / 2);
     Block nb;
-    nb.data.assign(cap_ * stride_, '\0');
+    nb.own.assign(cap_ * stride_, '\0');
     nb.count = blocks_[b].count - half;
-    std::memcpy(nb.data.data(), blocks_[b].data.data() + half * stride_, nb.count * stride_);
+    std::memcpy(nb.own.data(), blocks_[b].data() + half * stride_, nb.count * stride_);
     blocks_[b].count = half;
     blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(b + 1), std::move(nb));
-    firsts_.insert((b + 1) * stride_, blocks_[b + 1].data.data(), stride_);
+    firsts_.insert((b + 1) * stride_, blocks_[b + 1].data(), stride_);
     if (idx > half) {
       ++b;
       idx -= half;
     }
   }
+  char* at = owned(b) + idx * stride_;
   Block& blk = blocks_[b];
-  char* at = blk.data.data() + idx * stride_;
   std::memmove(at + stride_, at, (blk.count - idx) * stride_);
   std::memcpy(at, e, stride_);
   ++blk.count;
@@ -311,15 +447,14 @@ void KeyStore::insert(std::string_view key, std::uint32_t recno) {
 bool KeyStore::erase(std::string_view key, std::uint32_t recno) {
   Pos p = find(key, recno);
   if (atEnd(p)) return false;
-  Block& blk = blocks_[p.block];
-  char* at = blk.data.data() + p.idx * stride_;
-  std::memmove(at, at + stride_, (blk.count - p.idx - 1) * stride_);
-  --blk.count;
-  if (blk.count == 0) {
-    blocks_.erase(blocks_.begin() + p.block);
-    firsts_.erase(p.block * stride_, stride_);
-  } else if (p.idx == 0) {
-    refreshFirst(p.block);
+  if (blocks_[p.block].count == 1) {
+    dropBlock(p.block);
+  } else {
+    char* at = owned(p.block) + p.idx * stride_;
+    Block& blk = blocks_[p.block];
+    std::memmove(at, at + stride_, (blk.count - p.idx - 1) * stride_);
+    --blk.count;
+    if (p.idx == 0) refreshFirst(p.block);
   }
   --size_;
   ++version_;
@@ -332,8 +467,8 @@ KeyStore::Pos KeyStore::find(std::string_view key, std::uint32_t recno) const {
   makeEntry(key, recno, e);
   const std::size_t b = blockFor(e);
   const Block& blk = blocks_[b];
-  const std::uint32_t idx = lowerIn(blk.data.data(), blk.count, stride_, e, stride_);
-  if (idx < blk.count && std::memcmp(blk.data.data() + idx * stride_, e, stride_) == 0)
+  const std::uint32_t idx = lowerIn(blk.data(), blk.count, stride_, e, stride_);
+  if (idx < blk.count && std::memcmp(blk.data() + idx * stride_, e, stride_) == 0)
     return {static_cast<std::uint32_t>(b), idx};
   return end();
 }
@@ -351,7 +486,7 @@ KeyStore::Pos KeyStore::lowerBound(std::string_view prefix) const {
   }
   if (lo == 0) return {0, 0};
   const Block& blk = blocks_[lo - 1];
-  const std::uint32_t idx = lowerIn(blk.data.data(), blk.count, stride_, prefix.data(), len);
+  const std::uint32_t idx = lowerIn(blk.data(), blk.count, stride_, prefix.data(), len);
   if (idx < blk.count) return {static_cast<std::uint32_t>(lo - 1), idx};
   return {static_cast<std::uint32_t>(lo), 0};
 }
@@ -385,7 +520,7 @@ bool KeyStore::prev(Pos& p) const {
   return true;
 }
 
-const char* KeyStore::entry(Pos p) const { return blocks_[p.block].data.data() + p.idx * stride_; }
+const char* KeyStore::entry(Pos p) const { return blocks_[p.block].data() + p.idx * stride_; }
 
 std::string_view KeyStore::key(Pos p) const { return {entry(p), static_cast<std::size_t>(keySize_)}; }
 
@@ -395,56 +530,76 @@ std::uint32_t KeyStore::recno(Pos p) const { return be32(entry(p) + keySize_); }
 
 namespace {
 
-// Writes the B-tree of n sorted entries after the header page, leaves first
-// and the root last. Returns the root's offset, or 0 on a write failure.
-std::uint32_t writeTree(Replacement& r, const char* flat, std::size_t n, std::size_t keySize) {
-  const std::size_t stride = keySize + 4;
-  const std::size_t itemSize = keySize + 8;
-  const unsigned m = maxItems(itemSize);
-  const std::size_t itemsAt = 2 + (m + 1) * 2;
-  std::string blank(kPage, '\0');
-  for (unsigned k = 0; k <= m; ++k) le16(blank.data() + 2 + 2 * k, static_cast<unsigned>(itemsAt + k * itemSize));
-  std::string page(kPage, '\0');
-  std::uint32_t nextPage = 1;
+struct TreeShape {
+  std::size_t keySize, stride, itemSize, itemsAt;
+  unsigned m;
+  std::string blank;  // a page without items: the offset table filled in
 
-  // The leaves are cut from flat; each level above from the separators below.
-  std::string above;
-  const char* level = flat;
-  std::size_t cnt = n;
-  std::uint32_t childFirst = 0;  // first page of the level below; 0 for leaves
-  for (bool leaf = true;; leaf = false) {
-    const std::size_t pages = (cnt + 1 + m) / (m + 1);  // ceil((cnt + 1) / (m + 1))
-    const std::size_t items = cnt - (pages - 1);
-    const std::size_t base = items / pages, extra = items % pages;
-    std::string up;
-    std::size_t i = 0;
-    std::uint32_t child = childFirst;
-    const std::uint32_t levelFirst = nextPage;
-    for (std::size_t p = 0; p < pages; ++p) {
-      const std::size_t c = base + (p < extra ? 1 : 0);
-      std::memcpy(page.data(), blank.data(), kPage);
-      le16(page.data(), static_cast<unsigned>(c));
-      for (std::size_t k = 0; k < c; ++k, ++i) {
-        char* it = page.data() + itemsAt + k * itemSize;
-        const char* e = level + i * stride;
-        le32(it, leaf ? 0 : static_cast<std::uint32_t>(child++ * kPage));
-        le32(it + 4, be32(e + keySize));
-        std::memcpy(it + 8, e, keySize);
-      }
-      if (!leaf) le32(page.data() + itemsAt + c * itemSize, static_cast<std::uint32_t>(child++ * kPage));
-      if (p + 1 < pages) {
-        up.append(level + i * stride, stride);
-        ++i;
-      }
-      if (!r.write(page.data(), page.size())) return 0;
-      ++nextPage;
-    }
-    if (pages == 1) return static_cast<std::uint32_t>(levelFirst * kPage);
-    above = std::move(up);
-    level = above.data();
-    cnt = above.size() / stride;
-    childFirst = levelFirst;
+  explicit TreeShape(std::size_t ks)
+      : keySize(ks), stride(ks + 4), itemSize(ks + 8), m(maxItems(ks + 8)), blank(kPage, '\0') {
+    itemsAt = 2 + (m + 1) * 2;
+    for (unsigned k = 0; k <= m; ++k) le16(blank.data() + 2 + 2 * k, static_cast<unsigned>(itemsAt + k * itemSize));
   }
+};
+
+// Writes one level of cnt entries (taken in order from next()) as pages;
+// their children are the pages from childFirst on, 0 for leaves. The
+// separators between the pages go to up. False on a write failure.
+template <class Next>
+bool writeLevel(Replacement& r, const TreeShape& t, Next& next, std::size_t cnt, std::uint32_t childFirst,
+                std::size_t& pages, std::string& up) {
+  const std::size_t m = t.m;
+  pages = (cnt + 1 + m) / (m + 1);  // ceil((cnt + 1) / (m + 1))
+  const std::size_t items = cnt - (pages - 1);
+  const std::size_t base = items / pages, extra = items % pages;
+  const bool leaf = childFirst == 0;
+  std::uint32_t child = childFirst;
+  up.clear();
+  up.reserve((pages - 1) * t.stride);
+  for (std::size_t p = 0; p < pages; ++p) {
+    const std::size_t c = base + (p < extra ? 1 : 0);
+    char* page = r.append(kPage);
+    if (!page) return false;
+    std::memcpy(page, t.blank.data(), kPage);
+    le16(page, static_cast<unsigned>(c));
+    char* it = page + t.itemsAt;
+    for (std::size_t k = 0; k < c; ++k, it += t.itemSize) {
+      const char* e = next();
+      le32(it, leaf ? 0 : static_cast<std::uint32_t>(child++ * kPage));
+      le32(it + 4, be32(e + t.keySize));
+      std::memcpy(it + 8, e, t.keySize);
+    }
+    if (!leaf) le32(it, static_cast<std::uint32_t>(child++ * kPage));
+    if (p + 1 < pages) up.append(next(), t.stride);
+  }
+  return true;
+}
+
+// Writes the B-tree of n sorted entries (taken in order from next()) after
+// the header page, leaves first and the root last. Returns the root's
+// offset, or 0 on a write failure.
+template <class Next>
+std::uint32_t writeTree(Replacement& r, Next next, std::size_t n, std::size_t keySize) {
+  const TreeShape t(keySize);
+  std::string up, above;
+  std::size_t pages = 0;
+  std::uint32_t first = 1;
+  if (!writeLevel(r, t, next, n, 0, pages, up)) return 0;
+  // Each level above is made of the separators of the level below.
+  while (pages > 1) {
+    above.swap(up);
+    const char* p = above.data();
+    const std::size_t cnt = above.size() / t.stride;
+    const std::uint32_t below = first;
+    first += static_cast<std::uint32_t>(pages);
+    auto walk = [&p, &t] {
+      const char* e = p;
+      p += t.stride;
+      return e;
+    };
+    if (!writeLevel(r, t, walk, cnt, below, pages, up)) return 0;
+  }
+  return static_cast<std::uint32_t>(first * kPage);
 }
 
 std::string headerPage(const std::string& expr, const KeyType& kt, bool unique, unsigned version,
@@ -469,21 +624,27 @@ std::string headerPage(const std::string& expr, const KeyType& kt, bool unique, 
 }  // namespace
 
 bool Index::write(bool selfHeld, const std::string* sorted) {
-  std::string own;
-  if (!sorted) {
-    own.reserve(keys_.size() * keys_.stride());
-    for (KeyStore::Pos p = keys_.begin(); !keys_.atEnd(p); keys_.next(p)) own.append(keys_.entry(p), keys_.stride());
-    sorted = &own;
-  }
-  const std::string& flat = *sorted;
-  const std::size_t count = flat.size() / (static_cast<std::size_t>(kt_.size) + 4);
+  const std::size_t stride = static_cast<std::size_t>(kt_.size) + 4;
+  const std::size_t count = sorted ? sorted->size() / stride : keys_.size();
   const fs::path target = file_.path();
   for (;;) {
     Replacement r;
     bool ok = r.begin(target, selfHeld);
     std::string hdr = headerPage(expression_, kt_, unique_, version_, 0);
     ok = ok && r.write(hdr.data(), hdr.size());
-    std::uint32_t root = ok ? writeTree(r, flat.data(), count, static_cast<std::size_t>(kt_.size)) : 0;
+    std::uint32_t root = 0;
+    if (ok && sorted) {
+      const char* e = sorted->data();
+      root = writeTree(r, [&e, stride] { return std::exchange(e, e + stride); }, count,
+                       static_cast<std::size_t>(kt_.size));
+    } else if (ok) {
+      KeyStore::Pos at = keys_.begin();
+      root = writeTree(r, [&at, this] {
+        const char* e = keys_.entry(at);
+        keys_.next(at);
+        return e;
+      }, count, static_cast<std::size_t>(kt_.size));
+    }
     ok = ok && root != 0;
     if (ok) {
       le32(hdr.data() + 4, root);

@@ -60,7 +60,8 @@ class KeyStore {
   std::size_t size() const { return size_; }
   std::uint64_t version() const { return version_; }
 
-  // Takes sorted entries (see sortEntries).
+  // Takes sorted entries (see sortEntries); they are kept as they are, and
+  // a part of them is copied only when an insert or erase changes it.
   void assignSorted(std::string flat);
   void clear();
   void insert(std::string_view key, std::uint32_t recno);
@@ -82,12 +83,16 @@ class KeyStore {
 
  private:
   struct Block {
-    std::string data;
+    std::string own;             // the entries, once the block was changed
+    const char* view = nullptr;  // or: the entries inside base_
     std::uint32_t count = 0;
+    const char* data() const { return view ? view : own.data(); }
   };
   std::size_t blockFor(const char* e) const;
   void refreshFirst(std::size_t b);
   void makeEntry(std::string_view key, std::uint32_t recno, char* out) const;
+  char* owned(std::size_t b);  // the block's entries, made its own to change
+  void dropBlock(std::size_t b);
 
   int keySize_ = 0;
   std::size_t stride_ = 4;
@@ -96,6 +101,8 @@ class KeyStore {
   std::uint64_t version_ = 0;
   std::vector<Block> blocks_;
   std::string firsts_;  // first entry of each block, for the block search
+  std::unique_ptr<std::string> base_;  // the sorted entries taken over
+  std::size_t views_ = 0;              // blocks still inside base_
 };
 
 // One open index file.

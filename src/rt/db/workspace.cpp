@@ -516,16 +516,30 @@ bool Area::buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, 
   flat.clear();
   flat.reserve(static_cast<std::size_t>(n) * (size + 4));
   if (!raw.empty()) {
+    // Read from the file in runs; each entry is written in its place.
     flushHot();
-    for (std::uint32_t r = 1; r <= n; ++r) {
-      const char* rec = table_->peek(r);
-      if (!rec) return false;
-      const std::size_t at = flat.size();
-      for (const auto& [off, w] : raw) flat.append(rec + off, static_cast<std::size_t>(w));
-      flat.resize(at + size, ' ');
-      appendEntry(flat, {}, r);
-    }
-    return true;
+    const std::size_t stride = size + 4;
+    const auto rl = static_cast<std::size_t>(table_->recordLength());
+    flat.resize(static_cast<std::size_t>(n) * stride);
+    char* const base = flat.data();
+    return table_->scan(1, n, [&](std::uint32_t first, std::uint32_t count, const char* recs) {
+      char* e = base + static_cast<std::size_t>(first - 1) * stride;
+      for (std::uint32_t k = 0; k < count; ++k, e += stride, recs += rl) {
+        std::size_t at = 0;
+        for (const auto& [off, w] : raw) {
+          const std::size_t take = std::min(static_cast<std::size_t>(w), size - at);
+          std::memcpy(e + at, recs + off, take);
+          at += take;
+        }
+        std::memset(e + at, ' ', size - at);
+        const std::uint32_t r = first + k;
+        e[size] = static_cast<char>(r >> 24);
+        e[size + 1] = static_cast<char>((r >> 16) & 0xFF);
+        e[size + 2] = static_cast<char>((r >> 8) & 0xFF);
+        e[size + 3] = static_cast<char>(r & 0xFF);
+      }
+      return true;
+    });
   }
   Workspace::Current g(ws_, number_);
   std::string k;

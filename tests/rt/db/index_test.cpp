@@ -5,6 +5,8 @@
 // model, and damaged index files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <random>
 #include <set>
 
@@ -275,8 +277,17 @@ TEST(Index, NumericKeys) {
   EXPECT_EQ(readFile(fx.at("TN.NTX"))[16], 2);  // the key's decimals
 }
 
-// The ordered store against a plain ordered set.
+std::string entry(const std::string& key, std::uint32_t r) {
+  std::string e = key;
+  for (int s = 24; s >= 0; s -= 8) e.push_back(static_cast<char>((r >> s) & 0xFF));
+  return e;
+}
+
+// The ordered store against a plain ordered set, from empty and from a
+// sorted set taken over whole.
 TEST(Index, StoreAgreesWithAModel) {
+  for (const int taken : {0, 4000}) {
+  SCOPED_TRACE(taken);
   rt::db::KeyStore ks(3);
   std::set<std::pair<std::string, std::uint32_t>> model;
   std::mt19937 rng(5);
@@ -285,6 +296,11 @@ TEST(Index, StoreAgreesWithAModel) {
     for (char& c : k) c = static_cast<char>('A' + rng() % 4);
     return k;
   };
+  for (int i = 0; i < taken; ++i) model.insert({key(), static_cast<std::uint32_t>(1 + rng() % 500)});
+  std::string flat;
+  for (const auto& [k, r] : model) flat += entry(k, r);
+  ks.assignSorted(flat);
+  ASSERT_EQ(ks.size(), model.size());
   for (int step = 0; step < 20000; ++step) {
     const std::string k = key();
     const auto r = static_cast<std::uint32_t>(1 + rng() % 500);
@@ -312,6 +328,48 @@ TEST(Index, StoreAgreesWithAModel) {
         EXPECT_EQ(ks.recno(last), model.rbegin()->second);
       }
     }
+  }
+  }
+}
+
+// Sorting entries, on one thread and on several: the order of their bytes,
+// whatever order they come in.
+TEST(Index, SortedEntriesFromAnyOrder) {
+  struct Caso {
+    const char* nome;
+    std::uint32_t n;
+    std::function<std::string(std::uint32_t i, std::mt19937& rng)> key;  // 5 bytes
+  };
+  auto digits = [](std::uint32_t v) {
+    std::string k(5, '0');
+    for (int i = 4; i >= 0 && v; --i, v /= 10) k[static_cast<std::size_t>(i)] = static_cast<char>('0' + v % 10);
+    return k;
+  };
+  const Caso casos[] = {
+      {"random, few", 500, [&](std::uint32_t, std::mt19937& g) { return digits(static_cast<std::uint32_t>(g() % 100000)); }},
+      {"random, many", 200000, [&](std::uint32_t, std::mt19937& g) { return digits(static_cast<std::uint32_t>(g() % 100000)); }},
+      {"equal keys", 100000, [&](std::uint32_t, std::mt19937&) { return std::string("KKKKK"); }},
+      {"few distinct", 150000, [&](std::uint32_t, std::mt19937& g) { return digits(static_cast<std::uint32_t>(g() % 3)); }},
+      {"ascending", 120000, [&](std::uint32_t i, std::mt19937&) { return digits(i); }},
+      {"descending", 120000, [&](std::uint32_t i, std::mt19937&) { return digits(99999 - i % 100000); }},
+      // Months of sorted rows, the latest month first.
+      {"sorted blocks, last first", 300000,
+       [&](std::uint32_t i, std::mt19937&) { return digits(299 - i / 1000).substr(2) + digits(i % 1000 / 10).substr(3); }},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    std::mt19937 rng(3);
+    std::vector<std::string> want;
+    std::string flat;
+    for (std::uint32_t i = 0; i < c.n; ++i) {
+      // Record numbers that do not follow the rows, so that equal keys test the tie.
+      want.push_back(entry(c.key(i, rng), (i * 2654435761u) % 0x7FFFFFFFu + 1));
+      flat += want.back();
+    }
+    std::sort(want.begin(), want.end());
+    rt::db::sortEntries(flat, 9);
+    ASSERT_EQ(flat.size(), want.size() * 9);
+    for (std::size_t i = 0; i < want.size(); ++i) ASSERT_EQ(flat.substr(i * 9, 9), want[i]) << i;
   }
 }
 

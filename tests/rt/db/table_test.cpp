@@ -358,6 +358,127 @@ TEST(Files, FailedWritesKeepTheOldFile) {
   EXPECT_TRUE(fx.rec.any(rt::err::kCreate));
 }
 
+// A rewrite that edits the rows it keeps: the changes still in the buffers
+// go with it, and the file is the one a table of those rows written row by
+// row would be.
+TEST(Files, RewriteEditsTheKeptRows) {
+  Fixture fx;
+  fiveRows(fx);
+  Area& a = fx.ws.current();
+  a.goTo(1);
+  a.put("N", Value::number(7));  // not yet written
+  ASSERT_TRUE(a.table()->rewriteEdited([](char* rec) {
+    if (rec[0] == '*') return false;
+    rec[1] = static_cast<char>(rec[1] - 'A' + 'a');
+    return rec[1] != 'd';
+  }));
+  EXPECT_EQ(a.lastRec(), 2u);
+  a.goTop();
+  EXPECT_EQ(a.get("K").string(), "e");
+  EXPECT_EQ(a.get("N").num(), 7);
+  fx.ws.closeAll();
+
+  ASSERT_TRUE(fx.ws.create(fx.at("W"), {{"K", 'C', 1, 0}, {"N", 'N', 3, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("W")));
+  for (const auto& [k, n] : {std::pair{"e", 7}, std::pair{"c", 5}}) {
+    fx.ws.current().appendBlank();
+    fx.ws.current().put("K", S(k));
+    fx.ws.current().put("N", Value::number(n));
+  }
+  fx.ws.closeAll();
+  EXPECT_EQ(masked(readFile(fx.at("T.DBF"))), masked(readFile(fx.at("W.DBF"))));
+}
+
+// An edit-while-rewriting that cannot be written leaves the old file whole
+// and the table as it was; a retry reads and edits every row again.
+TEST(Files, FailedRewriteKeepsTheOldFile) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("BIG"), {{"X", 'C', 200, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("BIG")));
+  for (int i = 0; i < 100; ++i) {
+    fx.ws.current().appendBlank();
+    fx.ws.current().put("X", S("row"));
+  }
+  ASSERT_TRUE(fx.ws.current().commit());
+  const std::string before = readFile(fx.at("BIG.DBF"));
+  rt::db::Table& t = *fx.ws.current().table();
+  int edits = 0;
+  const auto edit = [&](char* rec) {
+    ++edits;
+    rec[1] = 'R';
+    return true;
+  };
+
+  struct sigaction ign {}, old {};
+  ign.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ign, &old);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  setrlimit(RLIMIT_FSIZE, &small);
+
+  fx.rec.seen.clear();
+  EXPECT_FALSE(t.rewriteEdited(edit));
+  EXPECT_TRUE(fx.rec.any(rt::err::kWrite));
+  EXPECT_EQ(readFile(fx.at("BIG.DBF")), before);
+  for (const auto& e : fs::directory_iterator(fx.dir.path())) EXPECT_EQ(e.path().extension(), ".DBF") << e.path();
+  EXPECT_EQ(t.lastRec(), 100u);
+  fx.ws.current().goTo(100);
+  EXPECT_EQ(fx.ws.current().get("X").string().substr(0, 3), "row");
+
+  // The handler makes room and retries.
+  edits = 0;
+  fx.rec.answer = [&](const rt::err::Error&) {
+    setrlimit(RLIMIT_FSIZE, &saved);
+    return rt::err::Answer::retry();
+  };
+  EXPECT_TRUE(t.rewriteEdited(edit));
+  fx.rec.answer = nullptr;
+  setrlimit(RLIMIT_FSIZE, &saved);
+  sigaction(SIGXFSZ, &old, nullptr);
+  EXPECT_EQ(edits, 200);
+  EXPECT_EQ(t.lastRec(), 100u);
+  fx.ws.current().goTo(100);
+  EXPECT_EQ(fx.ws.current().get("X").string().substr(0, 3), "Row");
+  fx.ws.closeAll();
+  const std::string after = readFile(fx.at("BIG.DBF"));
+  ASSERT_EQ(after.size(), before.size());
+  EXPECT_EQ(after[before.size() - 1], 0x1A);
+}
+
+// A scan hands over every record once, in runs, with the writes not yet on
+// disk (a changed row, rows appended) included.
+TEST(Files, ScanSeesEveryRecord) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("S"), {{"X", 'C', 300, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("S")));
+  Area& a = fx.ws.current();
+  for (int i = 0; i < 5000; ++i) {
+    a.appendBlank();
+    a.put("X", S(std::to_string(i).c_str()));
+    if (i == 3999) {
+      ASSERT_TRUE(a.commit());
+    }
+  }
+  a.goTo(7);
+  a.put("X", S("changed"));
+  std::vector<std::string> seen;
+  int runs = 0;
+  ASSERT_TRUE(a.table()->scan(3, 9999, [&](std::uint32_t first, std::uint32_t count, const char* recs) {
+    EXPECT_EQ(first, 3u + seen.size());
+    for (std::uint32_t k = 0; k < count; ++k) seen.emplace_back(recs + 1 + k * 301, 7);
+    ++runs;
+    return true;
+  }));
+  EXPECT_GT(runs, 1);
+  ASSERT_EQ(seen.size(), 4998u);
+  EXPECT_EQ(seen[0], "2      ");
+  EXPECT_EQ(seen[4], "changed");
+  EXPECT_EQ(seen[4997], "4999   ");
+  EXPECT_FALSE(a.table()->scan(1, 10, [](std::uint32_t, std::uint32_t, const char*) { return false; }));
+}
+
 TEST(Transfers, CopyAndAppendFollowTheSettings) {
   struct Case {
     bool deleted;
