@@ -10,6 +10,7 @@
 #include "rt/db/dbf.h"
 #include "rt/err/error.h"
 
+#include "critica.h"
 #include "package.h"
 #include "producao.h"
 
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     makeDemoPackage(zoz);
+    makeDemoCritique(zoz);
     makeDemoProduction(zoz);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "fpo_demo: %s\n", e.what());

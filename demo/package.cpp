@@ -103,8 +103,11 @@ const std::vector<FieldSpec> kPa = {{"PA_ID", 'C', 10, 0},     {"PA_DC", 'C', 40
 const std::vector<FieldSpec> kVpa = {{"VPA_CMP", 'C', 6, 0},    {"VPA_PA", 'C', 10, 0}, {"VPA_TIPO", 'C', 1, 0},
                                      {"VPA_TOTAL", 'N', 12, 2}, {"VPA_SA", 'N', 12, 2}, {"VPA_CTF", 'C', 2, 0},
                                      {"VPA_RUB", 'C', 6, 0},    {"VPA_MVM", 'C', 6, 0}, {"VPA_MUN", 'C', 6, 0}};
-const std::vector<FieldSpec> kCtrl = {
-    {"CODMNC", 'N', 4, 0}, {"NMEMNC", 'C', 30, 0}, {"CODGES", 'C', 2, 0}, {"DATREF", 'C', 6, 0}};
+const std::vector<FieldSpec> kCtrl = {{"CODMNC", 'N', 4, 0},
+                                      {"NMEMNC", 'C', 30, 0},
+                                      {"CODDER", 'N', 2, 0},
+                                      {"CODGES", 'C', 2, 0},
+                                      {"DATREF", 'C', 6, 0}};
 
 struct Procedimento {
   const char* id;
@@ -167,7 +170,7 @@ Row ipu(const char* uid, const char* pa, const char* cmp, double qt, double vu) 
 void makeDemoPackage(const fs::path& zoz) {
   // The month's municipality list.
   std::vector<Row> ctrl;
-  for (const Municipio& m : kMunicipios) ctrl.push_back({N(m.codigo), C(m.nome), C(m.gestao), C(kMes)});
+  for (const Municipio& m : kMunicipios) ctrl.push_back({N(m.codigo), C(m.nome), N(1), C(m.gestao), C(kMes)});
   tabela(zoz / "ZOZ_CTRL.211", kCtrl, ctrl);
 
   // Maintainers, units, services and specialities of the month.

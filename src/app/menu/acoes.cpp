@@ -1,4 +1,5 @@
 // The actions behind the pull-down items.
+#include "app/comparar/Comparar.h"
 #include "app/funcoes/Funcoes.h"
 #include "app/importar/Importar.h"
 #include "app/listings/Ver_Atu.h"
@@ -15,7 +16,8 @@ void ACAO(Sistema& s, int bar, int item) {
       else VER_ATU(s);
       break;
     case 2:
-      if (item == 2) VER_CRI(s);
+      if (item == 1) COMPARAR(s);
+      else VER_CRI(s);
       break;
     case 3:
       PABFAE(s);

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# A critique from the menu on the demo folder, with the national files in
+# \ZOZ: the report file, two copies to Lpt1 and the status in CTL.DBF.
+fpo=$(realpath "$1")
+build=$(realpath "$2")
+source "$(dirname "$0")/lib.bash"
+
+"$build/fpo_demo" "$SMOKE_DIR/drive" >/dev/null
+zoz="$SMOKE_DIR/drive/ZOZ"
+tmux_start "cd '$zoz' && FPO_DRIVE_C='$SMOKE_DIR/drive' FPO_LPT1='$SMOKE_DIR/lpt1' '$fpo' 2>'$SMOKE_DIR/stderr'"
+
+tmux_wait_for "Data de Referência (AAAAMM)"
+tmux_type "202211"
+tmux_wait_for "Confirma Data: 202211"
+tmux_keys Enter
+for notice in "Novidade" "Atencao !! Informe" "Etapas para Processamento"; do
+  tmux_wait_for "$notice"
+  tmux_keys Enter
+done
+tmux_wait_for "Pressione F10"
+tmux_keys M-t
+tmux_wait_for "Criticar Cadastros e Programação"
+tmux_keys Enter
+tmux_wait_for "Escolha a unidade"
+tmux_type '\'
+tmux_wait_for "Entre com o Cod. Município (ENTER p/ Lista)"
+tmux_type "0440"
+tmux_wait_for "Confirma Cod. Município: 0440"
+tmux_keys Enter
+tmux_wait_for "Imprimir?"
+tmux_keys Enter
+sleep 0.3
+tmux_wait_for "Imprimir?"
+tmux_keys Enter
+sleep 0.3
+tmux_wait_for "Imprimir?"
+tmux_keys Right Enter
+tmux_wait_gone "Imprimir?"
+tmux_keys Escape
+tmux_wait_for "Confirma encerramento?"
+tmux_keys Enter
+code=$(tmux_wait_exit)
+[[ $code == 0 ]] || fail "exit code $code"
+[[ ! -s $SMOKE_DIR/stderr ]] || fail "error output: $(cat "$SMOKE_DIR/stderr")"
+
+report="$zoz/CRI0440.211"
+[[ -s $report ]] || fail "no report file"
+grep -qa "MANTENEDORAS" "$report" || fail "no maintainers section"
+cat "$report" "$report" | cmp -s - "$SMOKE_DIR/lpt1" || fail "Lpt1 did not get two copies of the report"
+if /usr/bin/python3 -c 'import dbfread' 2>/dev/null; then
+  /usr/bin/python3 - "$zoz" <<'PY' || fail "the critique status is not in CTL.DBF"
+import sys, os, dbfread
+rows = [r for r in dbfread.DBF(os.path.join(sys.argv[1], "CTL.DBF")) if r["DATREF"] == 202211 and r["CODMNC"] == 440]
+assert len(rows) == 1 and rows[0]["STASES"] == "E" and rows[0]["DATSES"] is not None, rows
+PY
+fi
+echo "critique smoke test passed"
