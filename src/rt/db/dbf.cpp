@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <thread>
 
 #include "rt/db/numtext.h"
 #include "rt/text/date.h"
@@ -616,6 +618,49 @@ bool Table::scan(std::uint32_t first, std::uint32_t last,
   return true;
 }
 
+bool Table::scanParallel(std::uint32_t first, std::uint32_t last,
+                         const std::function<bool(std::uint32_t recno, std::uint32_t count, const char* recs)>& fn) {
+  if (first < 1) first = 1;
+  if (last > lastRec_) last = lastRec_;
+  if (first > last) return true;
+  const auto rl = static_cast<std::size_t>(recLen_);
+  const std::uint64_t total = static_cast<std::uint64_t>(last - first + 1) * rl;
+  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+  if (threads < 2 || total < 4 * kScanRun) return scan(first, last, fn);
+  flushRecord();
+  if (!flushWrites()) return false;
+  const auto per = static_cast<std::uint32_t>(std::max<std::size_t>(1, kScanRun / rl));
+  const std::uint32_t n = last - first + 1;
+  std::vector<std::uint32_t> from(threads + 1), failedAt(threads, 0);
+  for (unsigned t = 0; t <= threads; ++t)
+    from[t] = first + static_cast<std::uint32_t>(static_cast<std::uint64_t>(n) * t / threads);
+  std::atomic<bool> stop{false};
+  auto work = [&](unsigned t) {
+    std::unique_ptr<char[]> run(new char[static_cast<std::size_t>(per) * rl]);
+    for (std::uint32_t r = from[t]; r < from[t + 1] && !stop;) {
+      const std::uint32_t c = std::min(per, from[t + 1] - r);
+      const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(r - 1) * rl;
+      if (!file_.readAll(off, run.get(), c * rl)) {
+        failedAt[t] = r;
+        return;
+      }
+      if (!fn(r, c, run.get())) {
+        stop = true;
+        return;
+      }
+      r += c;
+    }
+  };
+  std::vector<std::thread> pool;
+  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work, t);
+  work(0);
+  for (std::thread& th : pool) th.join();
+  if (stop) return false;
+  for (unsigned t = 0; t < threads; ++t)
+    if (failedAt[t] && !scan(failedAt[t], from[t + 1] - 1, fn)) return false;
+  return true;
+}
+
 bool Table::rewrite(const std::function<bool(const char* rec)>& keep) {
   if (!keep) return rewriteEdited(nullptr);
   return rewriteEdited([&keep](char* rec) { return keep(rec); });
@@ -626,7 +671,6 @@ bool Table::rewriteEdited(const std::function<bool(char* rec)>& edit) {
   if (!commit(false)) return false;
   const auto rl = static_cast<std::size_t>(recLen_);
   const auto per = static_cast<std::uint32_t>(std::max<std::size_t>(1, kScanRun / rl));
-  std::string run;
   for (;;) {
     Replacement r;
     bool ok = r.begin(path(), true) && r.write(header_.data(), header_.size());
@@ -634,17 +678,21 @@ bool Table::rewriteEdited(const std::function<bool(char* rec)>& edit) {
     for (std::uint32_t n = 1; ok && edit && n <= lastRec_;) {
       // A run of records read whole, the kept ones moved together in place.
       const std::uint32_t c = std::min(per, lastRec_ - n + 1);
-      run.resize(c * rl);
-      if (!readRun(n, c, run.data())) return false;
-      char* out = run.data();
+      char* run = r.append(c * rl);
+      if (!run) {
+        ok = false;
+        break;
+      }
+      if (!readRun(n, c, run)) return false;
+      char* out = run;
       for (std::uint32_t k = 0; k < c; ++k) {
-        char* rec = run.data() + k * rl;
+        char* rec = run + k * rl;
         if (!edit(rec)) continue;
         if (out != rec) std::memmove(out, rec, rl);
         out += rl;
         ++kept;
       }
-      ok = r.write(run.data(), static_cast<std::size_t>(out - run.data()));
+      r.drop(c * rl - static_cast<std::size_t>(out - run));
       n += c;
     }
     const char eof = 0x1A;
@@ -652,9 +700,7 @@ bool Table::rewriteEdited(const std::function<bool(char* rec)>& edit) {
     stampDate(hdr);
     put32(hdr, 4, kept);
     ok = ok && r.write(&eof, 1) && r.writeAt(0, hdr.data(), 12);
-    File next;
-    if (ok && r.commit(&next)) {
-      file_ = std::move(next);
+    if (ok && r.commit(&file_)) {
       header_ = std::move(hdr);
       lastRec_ = fileRecs_ = kept;
       remap();

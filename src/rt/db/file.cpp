@@ -8,7 +8,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -36,6 +39,18 @@ int dosCode(int e) {
     case EFBIG: return 112;
     default: return 31;  // general failure
   }
+}
+
+void adviseLarge(void* p, std::size_t n) {
+#ifdef MADV_HUGEPAGE
+  constexpr std::uintptr_t kLarge = 2u << 20;
+  const auto from = (reinterpret_cast<std::uintptr_t>(p) + kLarge - 1) & ~(kLarge - 1);
+  const auto to = (reinterpret_cast<std::uintptr_t>(p) + n) & ~(kLarge - 1);
+  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+  (void)p;
+  (void)n;
+#endif
 }
 
 File::~File() { close(); }
@@ -122,6 +137,18 @@ bool File::readAt(std::uint64_t off, void* buf, std::size_t n, std::size_t& got)
   return true;
 }
 
+bool File::readAll(std::uint64_t off, void* buf, std::size_t n) const {
+  auto* p = static_cast<char*>(buf);
+  std::size_t got = 0;
+  while (got < n) {
+    ssize_t r = ::pread(fd_, p + got, n - got, static_cast<off_t>(off + got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    got += static_cast<std::size_t>(r);
+  }
+  return true;
+}
+
 namespace {
 bool writeAll(int fd, std::uint64_t off, const void* buf, std::size_t n, int& err) {
   auto* p = static_cast<const char*>(buf);
@@ -190,6 +217,22 @@ void File::close() {
 }
 
 void File::adopt(int fd, fs::path p) {
+  if (fd_ >= 0) {
+    const int old = fd_;
+    void* map = map_;
+    const std::uint64_t len = mapLen_;
+    try {
+      std::thread([old, map, len] {
+        if (map) ::munmap(map, static_cast<std::size_t>(len));
+        ::close(old);
+      }).detach();
+      fd_ = -1;
+      map_ = nullptr;
+      mapLen_ = 0;
+    } catch (const std::system_error&) {
+      // no thread to be had: closed here
+    }
+  }
   close();
   fd_ = fd;
   path_ = std::move(p);
@@ -198,7 +241,103 @@ void File::adopt(int fd, fs::path p) {
 
 // --- Replacement ---
 
+namespace {
+// Starts the system's write-back of the bytes from *started up to upTo.
+void startWriteback(int fd, std::uint64_t& started, std::uint64_t upTo) {
+#ifdef __linux__
+  // Only a hint: the sync of commit() is what makes the bytes durable.
+  if (upTo - started < kBuffer) return;
+  ::sync_file_range(fd, static_cast<off_t>(started), static_cast<off_t>(upTo - started), SYNC_FILE_RANGE_WRITE);
+  started = upTo;
+#else
+  (void)fd;
+  (void)started;
+  (void)upTo;
+#endif
+}
+}  // namespace
+
+// The thread that writes full buffers, one at a time.
+struct Replacement::Writer {
+  std::mutex m;
+  std::condition_variable cv;
+  std::string job;
+  std::uint64_t at = 0;
+  bool pending = false, quit = false;
+  int err = 0;
+  int fd = -1;
+  std::uint64_t* started = nullptr;
+  std::thread thread;
+
+  void run() {
+    std::unique_lock<std::mutex> lk(m);
+    for (;;) {
+      cv.wait(lk, [this] { return pending || quit; });
+      if (!pending) return;
+      lk.unlock();
+      int e = 0;
+      const bool ok = writeAll(fd, at, job.data(), job.size(), e);
+      if (ok) startWriteback(fd, *started, at + job.size());
+      lk.lock();
+      if (!ok && err == 0) err = e;
+      pending = false;
+      cv.notify_all();
+    }
+  }
+};
+
+Replacement::Replacement() = default;
 Replacement::~Replacement() { abandon(); }
+
+bool Replacement::settle() {
+  if (!writer_) return true;
+  std::unique_lock<std::mutex> lk(writer_->m);
+  writer_->cv.wait(lk, [this] { return !writer_->pending; });
+  if (writer_->err == 0) return true;
+  err_ = writer_->err;
+  return false;
+}
+
+void Replacement::stopWriter() {
+  if (!writer_) return;
+  {
+    std::lock_guard<std::mutex> lk(writer_->m);
+    writer_->quit = true;
+  }
+  writer_->cv.notify_all();
+  writer_->thread.join();
+  writer_.reset();
+}
+
+bool Replacement::handOff() {
+  if (!writer_) {
+    auto w = std::make_unique<Writer>();
+    w->fd = fd_;
+    w->started = &started_;
+    try {
+      w->thread = std::thread([p = w.get()] { p->run(); });
+      writer_ = std::move(w);
+    } catch (const std::system_error&) {
+      // no thread to be had: written here
+      if (!writeAll(fd_, pos_, buf_.data(), buf_.size(), err_)) return false;
+      pos_ += buf_.size();
+      startWriteback(fd_, started_, pos_);
+      buf_.clear();
+      return true;
+    }
+  }
+  if (!settle()) return false;
+  {
+    std::lock_guard<std::mutex> lk(writer_->m);
+    writer_->job.swap(buf_);
+    writer_->at = pos_;
+    writer_->pending = true;
+  }
+  writer_->cv.notify_all();
+  pos_ += writer_->job.size();
+  buf_.clear();
+  return true;
+}
 
 bool Replacement::begin(const fs::path& target, bool selfHeld) {
   abandon();
@@ -248,48 +387,24 @@ bool Replacement::begin(const fs::path& target, bool selfHeld) {
 
 bool Replacement::write(const void* data, std::size_t n) {
   if (fd_ < 0) return false;
-  const char* p = static_cast<const char*>(data);
-  if (buf_.size() + n < kBuffer) {
-    buf_.append(p, n);
-    return true;
-  }
-  if (n < kBuffer / 2) {
-    buf_.append(p, n);
-    return flush();
-  }
-  return flush() && put(p, n);  // a large run needs no copy
+  buf_.append(static_cast<const char*>(data), n);
+  return buf_.size() < kBuffer || handOff();
 }
 
 char* Replacement::append(std::size_t n) {
   if (fd_ < 0) return nullptr;
-  if (buf_.size() + n > kBuffer && !flush()) return nullptr;
+  if (buf_.size() + n > kBuffer && !buf_.empty() && !handOff()) return nullptr;
   const std::size_t at = buf_.size();
   buf_.resize(at + n);
   return buf_.data() + at;
 }
 
-bool Replacement::put(const char* p, std::size_t n) {
-  if (!writeAll(fd_, pos_, p, n, err_)) return false;
-  pos_ += n;
-  startWriteback(pos_);
-  return true;
-}
-
-void Replacement::startWriteback(std::uint64_t upTo) {
-#ifdef __linux__
-  // Only a hint: the sync of commit() is what makes the bytes durable.
-  if (upTo - started_ < kBuffer) return;
-  ::sync_file_range(fd_, static_cast<off_t>(started_), static_cast<off_t>(upTo - started_), SYNC_FILE_RANGE_WRITE);
-  started_ = upTo;
-#else
-  (void)upTo;
-#endif
-}
-
 bool Replacement::flush() {
   if (fd_ < 0) return false;
+  if (!settle()) return false;
   if (buf_.empty()) return true;
-  if (!put(buf_.data(), buf_.size())) return false;
+  if (!writeAll(fd_, pos_, buf_.data(), buf_.size(), err_)) return false;
+  pos_ += buf_.size();
   buf_.clear();
   return true;
 }
@@ -301,7 +416,9 @@ bool Replacement::writeAt(std::uint64_t off, const void* data, std::size_t n) {
 
 bool Replacement::commit(File* keep) {
   if (fd_ < 0) return false;
-  if (!flush() || !syncFd(fd_, err_)) return false;
+  if (!flush()) return false;
+  stopWriter();
+  if (!syncFd(fd_, err_)) return false;
   if (::rename(temp_.c_str(), target_.c_str()) != 0) {
     err_ = errno;
     return false;
@@ -318,6 +435,7 @@ bool Replacement::commit(File* keep) {
 }
 
 void Replacement::abandon() {
+  stopWriter();
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   if (!temp_.empty()) {

@@ -9,9 +9,11 @@
 // number that the error object reports (32 for a file in use).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "rt/err/error.h"
@@ -19,6 +21,10 @@
 namespace rt::db {
 
 int dosCode(int errnoValue);
+
+// A hint that the memory range will be filled whole soon (a large buffer of
+// index entries): the system may back it with large pages.
+void adviseLarge(void* p, std::size_t n);
 
 class File {
  public:
@@ -43,12 +49,17 @@ class File {
   // Reads up to n bytes at off; got is the count read (less at end of file).
   bool readAt(std::uint64_t off, void* buf, std::size_t n, std::size_t& got);
   bool writeAt(std::uint64_t off, const void* buf, std::size_t n);
+  // Reads exactly n bytes at off; safe from several threads at once, and
+  // records no error.
+  bool readAll(std::uint64_t off, void* buf, std::size_t n) const;
   bool size(std::uint64_t& out);
   bool truncate(std::uint64_t len);
   bool sync();
   void close();
 
-  // Takes over an open descriptor (from Replacement::commit).
+  // Takes over an open descriptor (from Replacement::commit). A descriptor
+  // held before is closed on another thread: its file was just replaced,
+  // and freeing a large one takes a while.
   void adopt(int fd, std::filesystem::path p);
 
   // A read-only view of the first len bytes (which must lie inside the
@@ -68,7 +79,7 @@ class File {
 // A whole file written beside its target and renamed over it.
 class Replacement {
  public:
-  Replacement() = default;
+  Replacement();
   ~Replacement();  // abandons (removes the temporary) unless committed
   Replacement(const Replacement&) = delete;
   Replacement& operator=(const Replacement&) = delete;
@@ -78,13 +89,17 @@ class Replacement {
   // caller holds that lock and is replacing its own file).
   bool begin(const std::filesystem::path& target, bool selfHeld = false);
 
-  // Appends bytes through a buffer; a large run goes to the file as it is.
-  // The system starts writing each megabyte out as soon as it is complete,
-  // so that the sync of commit() has little left to wait for.
+  // Appends bytes through a buffer. Once the file grows past a megabyte,
+  // each full buffer is written by a thread of its own while the next one
+  // fills, and the system starts writing it out to the disk at once, so
+  // that the sync of commit() has little left to wait for. A failed write
+  // is answered by a later call.
   bool write(const void* data, std::size_t n);
   // n bytes appended to the buffer, for the caller to fill before the next
-  // call; nullptr when a flush of the buffer failed.
+  // call; nullptr when a flush of the buffer failed. drop() takes back the
+  // last n bytes appended.
   char* append(std::size_t n);
+  void drop(std::size_t n) { buf_.resize(buf_.size() - std::min(n, buf_.size())); }
   bool writeAt(std::uint64_t off, const void* data, std::size_t n);  // after flush()
   bool flush();
   std::uint64_t written() const { return pos_ + buf_.size(); }
@@ -101,12 +116,15 @@ class Replacement {
   int fd_ = -1;
   int err_ = 0;
   std::filesystem::path target_, temp_;
-  bool put(const char* p, std::size_t n);  // straight to the file at pos_
-  void startWriteback(std::uint64_t upTo);
+  struct Writer;
+  bool handOff();  // the full buffer to the writer thread
+  bool settle();   // waits for the writer; false when its write failed
+  void stopWriter();
 
   std::string buf_;
   std::uint64_t pos_ = 0;
   std::uint64_t started_ = 0;  // bytes handed to the system's write-back
+  std::unique_ptr<Writer> writer_;
 };
 
 // Error objects of the table driver (subsystem DBFNTX).

@@ -303,15 +303,16 @@ void sortEntries(std::string& flat, std::size_t stride) {
     while (k < common && e[k] == a[k]) ++k;
     common = k;
   }
-  std::string tmp(flat.size(), '\0');
+  std::unique_ptr<char[]> tmp(new char[flat.size()]);
+  adviseLarge(tmp.get(), flat.size());
   const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
   if (n >= (1u << 16) && threads > 1) {
-    parallelSort(flat.data(), tmp.data(), n, stride, common, threads);
+    parallelSort(flat.data(), tmp.get(), n, stride, common, threads);
     return;
   }
   if (ascending(flat.data(), n, stride)) return;
   std::string one(stride, '\0');
-  radixSort(flat.data(), tmp.data(), n, stride, common, false, one.data());
+  radixSort(flat.data(), tmp.get(), n, stride, common, false, one.data());
 }
 
 // --- KeyStore ---

@@ -520,9 +520,11 @@ bool Area::buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, 
     flushHot();
     const std::size_t stride = size + 4;
     const auto rl = static_cast<std::size_t>(table_->recordLength());
+    flat.reserve(static_cast<std::size_t>(n) * stride);
+    adviseLarge(flat.data(), flat.capacity());
     flat.resize(static_cast<std::size_t>(n) * stride);
     char* const base = flat.data();
-    return table_->scan(1, n, [&](std::uint32_t first, std::uint32_t count, const char* recs) {
+    return table_->scanParallel(1, n, [&](std::uint32_t first, std::uint32_t count, const char* recs) {
       char* e = base + static_cast<std::size_t>(first - 1) * stride;
       for (std::uint32_t k = 0; k < count; ++k, e += stride, recs += rl) {
         std::size_t at = 0;
