@@ -629,22 +629,25 @@ bool Table::scanParallel(std::uint32_t first, std::uint32_t last,
   if (threads < 2 || total < 4 * kScanRun) return scan(first, last, fn);
   flushRecord();
   if (!flushWrites()) return false;
-  const auto per = static_cast<std::uint32_t>(std::max<std::size_t>(1, kScanRun / rl));
+  // Smaller runs than a scan's: the buffers of all threads are alive at once.
+  const auto per = static_cast<std::uint32_t>(std::max<std::size_t>(1, kScanRun / 4 / rl));
+  const std::size_t runBytes = static_cast<std::size_t>(per) * rl;
+  std::unique_ptr<char[]> runs(new char[runBytes * threads]);
   const std::uint32_t n = last - first + 1;
   std::vector<std::uint32_t> from(threads + 1), failedAt(threads, 0);
   for (unsigned t = 0; t <= threads; ++t)
     from[t] = first + static_cast<std::uint32_t>(static_cast<std::uint64_t>(n) * t / threads);
   std::atomic<bool> stop{false};
   auto work = [&](unsigned t) {
-    std::unique_ptr<char[]> run(new char[static_cast<std::size_t>(per) * rl]);
+    char* const run = runs.get() + runBytes * t;
     for (std::uint32_t r = from[t]; r < from[t + 1] && !stop;) {
       const std::uint32_t c = std::min(per, from[t + 1] - r);
       const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(r - 1) * rl;
-      if (!file_.readAll(off, run.get(), c * rl)) {
+      if (!file_.readAll(off, run, c * rl)) {
         failedAt[t] = r;
         return;
       }
-      if (!fn(r, c, run.get())) {
+      if (!fn(r, c, run)) {
         stop = true;
         return;
       }
