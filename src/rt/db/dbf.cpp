@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 #include "rt/db/numtext.h"
@@ -655,7 +656,13 @@ bool Table::scanParallel(std::uint32_t first, std::uint32_t last,
     }
   };
   std::vector<std::thread> pool;
-  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work, t);
+  unsigned spawned = 1;
+  try {
+    for (; spawned < threads; ++spawned) pool.emplace_back(work, spawned);
+  } catch (const std::system_error&) {
+    // the parts without a thread are read here
+  }
+  for (unsigned u = spawned; u < threads; ++u) work(u);
   work(0);
   for (std::thread& th : pool) th.join();
   if (stop) return false;

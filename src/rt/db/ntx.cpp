@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -155,12 +156,19 @@ void mergeRuns(std::vector<Run> runs, char* out, std::size_t stride) {
   if (!runs.empty()) std::memcpy(out, runs[0].p, static_cast<std::size_t>(runs[0].end - runs[0].p));
 }
 
+// Runs work(0) to work(threads - 1), each on a thread of its own where the
+// system gives one.
 template <class F>
 void onThreads(unsigned threads, F work) {
   std::vector<std::thread> pool;
-  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work, t);
+  unsigned t = 1;
+  try {
+    for (; t < threads; ++t) pool.emplace_back(work, t);
+  } catch (const std::system_error&) {
+  }
+  for (unsigned u = t; u < threads; ++u) work(u);
   work(0u);
-  for (std::thread& t : pool) t.join();
+  for (std::thread& th : pool) th.join();
 }
 
 // Large sets: a part on each thread sorted into tmp, then the parts merged
