@@ -41,26 +41,6 @@ void fecha(Sistema& s, std::string_view alias) {
   if (rt::db::Area* a = s.rt.db.find(alias)) a->close();
 }
 
-// The municipality prompt; false: back to the menu.
-bool PERGUNTA_MUNICIPIO(Sistema& s, Critica& c) {
-  FPO_ROUTINE(s, "PERGUNTA_MUNICIPIO");
-  auto& t = s.term();
-  for (;;) {
-    const rt::Value v = EDITA(s, "Entre com o Cod. Município (ENTER p/ Lista)"_cp, "N", 0, "9999", " ");
-    c.CODMNC = v.isNumber() ? static_cast<int>(v.num()) : 0;
-    if (t.lastKey() == key::kEsc) return false;
-    if (c.CODMNC == 0) {
-      c.CODMNC = MENU_MNC(s);
-      if (c.CODMNC == 0) continue;
-    }
-    const auto resposta =
-        NEWALERT(s, "Confirma Cod. Município: "_cp + rt::text::strZero(c.CODMNC, 4), {"Sim", "Não"_cp});
-    if (resposta == 2) continue;
-    if (t.lastKey() == key::kEsc) return false;
-    return true;
-  }
-}
-
 // One pass of the set-up, from the drive choice to the probe.
 Fim PASSO(Sistema& s, Critica& c) {
   FPO_ROUTINE(s, "PASSO");
@@ -108,7 +88,7 @@ Fim PASSO(Sistema& s, Critica& c) {
   }
 
   for (;;) {
-    if (!PERGUNTA_MUNICIPIO(s, c)) return Fim::Menu;
+    if (!PERGUNTA_MUNICIPIO(s, c.CODMNC)) return Fim::Menu;
     db.select("CTRL");
     ctrl.setOrder(1);
     ctrl.goTop();

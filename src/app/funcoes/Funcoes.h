@@ -73,6 +73,11 @@ struct ESCOLHA_MNC {
 // The picker's browse handler: 0 ends the browse, 1 goes on.
 int PEGA_MNC(Sistema& s, ESCOLHA_MNC& v, int PAR_MODE, int PAR_COL);
 
+// The municipality prompt of the import and the critique: a code typed, or
+// picked from the month's list (open as CTRL) when left empty, then
+// confirmed. False when the operator goes back to the menu (Esc).
+bool PERGUNTA_MUNICIPIO(Sistema& s, int& CODMNC);
+
 // Check digit of a unit number: only its six lowest digits count.
 int CALDIGUPS(long long num);
 // Check digit of a municipality code of the home state: only its four lowest

@@ -20,25 +20,6 @@ enum class Fim { Inicio, Menu };
 
 std::string maiusculas(std::string_view s) { return rt::text::upperAscii(s); }
 
-// The municipality prompt; false: back to the menu.
-bool PERGUNTA_MUNICIPIO(Sistema& s, Importacao& r) {
-  FPO_ROUTINE(s, "PERGUNTA_MUNICIPIO");
-  auto& t = s.term();
-  for (;;) {
-    const rt::Value v = EDITA(s, "Entre com o Cod. Município (ENTER p/ Lista)"_cp, "N", 0, "9999", " ");
-    r.numero = v.isNumber() ? static_cast<int>(v.num()) : 0;
-    if (t.lastKey() == key::kEsc) return false;
-    if (r.numero == 0) {
-      r.numero = MENU_MNC(s);
-      if (r.numero == 0) continue;
-    }
-    const auto resposta = NEWALERT(s, "Confirma Cod. Município: "_cp + rt::text::strZero(r.numero, 4), {"Sim", "Não"_cp});
-    if (resposta == 2) continue;
-    if (t.lastKey() == key::kEsc) return false;
-    return true;
-  }
-}
-
 // The complement screen and percentage; ends the program after Esc.
 void PERGUNTA_COMPLEMENTO(Sistema& s) {
   FPO_ROUTINE(s, "PERGUNTA_COMPLEMENTO");
@@ -117,7 +98,7 @@ Fim PASSO(Sistema& s, Importacao& r) {
   ctrl.orderListAdd("\\ZOZ\\I02CTRL");
 
   for (;;) {
-    if (!PERGUNTA_MUNICIPIO(s, r)) return Fim::Menu;
+    if (!PERGUNTA_MUNICIPIO(s, r.numero)) return Fim::Menu;
     PERGUNTA_COMPLEMENTO(s);
     db.select("CTRL");
     ctrl.setOrder(1);
