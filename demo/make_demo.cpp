@@ -7,32 +7,12 @@
 #include <filesystem>
 #include <string>
 
-#include "rt/db/dbf.h"
-#include "rt/err/error.h"
-
 #include "critica.h"
 #include "package.h"
 #include "producao.h"
+#include "tabela.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-using rt::db::FieldSpec;
-
-bool table(rt::err::ErrorSystem& es, const fs::path& path, const std::vector<FieldSpec>& fields,
-           const std::vector<std::vector<std::string>>& rows) {
-  if (!rt::db::Table::create(path, fields, es)) return false;
-  auto t = rt::db::Table::open(path, es);
-  if (!t) return false;
-  for (const auto& row : rows) {
-    if (!t->appendBlank()) return false;
-    for (std::size_t f = 0; f < row.size(); ++f) t->put(static_cast<int>(f), rt::Value(row[f]));
-  }
-  return t->close();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -47,29 +27,25 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  rt::err::ErrorSystem es;
   try {
-    bool ok = table(es, zoz / "S_CTR.DBF",
-                    {{"CTR_MVM", 'C', 6, 0},
-                     {"CTR_CAD", 'C', 1, 0},
-                     {"CTR_FPO", 'C', 1, 0},
-                     {"CTR_BDP", 'C', 1, 0},
-                     {"CTR_PRD", 'C', 1, 0},
-                     {"CTR_CRD", 'C', 1, 0},
-                     {"CTR_CNES", 'C', 3, 0},
-                     {"CTR_VERSAO", 'C', 10, 0}},
-                    {{"202211", "A", "A", "A", "A", "A", "", "3.10"}});
-    ok = ok && table(es, zoz / "S_SS.DBF",
-                     {{"SS_GESTAO", 'C', 6, 0},
-                      {"SS_CONDIC", 'C', 2, 0},
-                      {"SS_UFIBGE", 'C', 2, 0},
-                      {"SS_UFSIGL", 'C', 2, 0},
-                      {"SS_DPCNES", 'C', 5, 0}},
-                     {{"230440", "PM", "23", "LM", ""}});
-    if (!ok) {
-      std::fprintf(stderr, "fpo_demo: cannot write the tables in %s\n", zoz.c_str());
-      return 1;
-    }
+    using demo::T;
+    demo::tabela(zoz / "S_CTR.DBF",
+                 {{"CTR_MVM", 'C', 6, 0},
+                  {"CTR_CAD", 'C', 1, 0},
+                  {"CTR_FPO", 'C', 1, 0},
+                  {"CTR_BDP", 'C', 1, 0},
+                  {"CTR_PRD", 'C', 1, 0},
+                  {"CTR_CRD", 'C', 1, 0},
+                  {"CTR_CNES", 'C', 3, 0},
+                  {"CTR_VERSAO", 'C', 10, 0}},
+                 {{T("202211"), T("A"), T("A"), T("A"), T("A"), T("A"), T(""), T("3.10")}});
+    demo::tabela(zoz / "S_SS.DBF",
+                 {{"SS_GESTAO", 'C', 6, 0},
+                  {"SS_CONDIC", 'C', 2, 0},
+                  {"SS_UFIBGE", 'C', 2, 0},
+                  {"SS_UFSIGL", 'C', 2, 0},
+                  {"SS_DPCNES", 'C', 5, 0}},
+                 {{T("230440"), T("PM"), T("23"), T("LM"), T("")}});
     makeDemoPackage(zoz);
     makeDemoCritique(zoz);
     makeDemoProduction(zoz);

@@ -8,30 +8,13 @@
 #include "rt/err/error.h"
 #include "rt/expr/value.h"
 #include "rt/text/cp860.h"
+#include "tabela.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using rt::db::FieldSpec;
-using Row = std::vector<rt::Value>;
-
-rt::Value C(const char* utf8) { return rt::Value(rt::text::fromUtf8(utf8)); }
-rt::Value N(double v) { return rt::Value::number(v); }
-rt::Value D(const char* yyyymmdd) { return rt::Value(rt::Date::fromDtos(yyyymmdd)); }
-
-void tabela(const fs::path& path, const std::vector<FieldSpec>& fields, const std::vector<Row>& rows) {
-  rt::err::ErrorSystem es;  // no handler: a failure throws
-  if (!rt::db::Table::create(path, fields, es)) throw std::runtime_error("cannot create " + path.string());
-  auto t = rt::db::Table::open(path, es);
-  if (!t) throw std::runtime_error("cannot open " + path.string());
-  for (const Row& r : rows) {
-    t->appendBlank();
-    for (std::size_t f = 0; f < r.size() && f < fields.size(); ++f)
-      if (!r[f].isNil()) t->put(static_cast<int>(f), r[f]);
-  }
-  if (!t->close()) throw std::runtime_error("cannot write " + path.string());
-}
+using namespace demo;  // NOLINT(google-build-using-namespace)
 
 const char* const kMes = "202211";
 const char* const kAnterior = "202210";
@@ -42,9 +25,10 @@ struct Municipio {
   const char* gestao;
 };
 const Municipio kMunicipios[] = {
-    {440, "FORTALEZA", "PM"}, {270, "CAUCAIA", "PE"},    {10, "ABAIARA", "PE"},      {445, "FORQUILHA", "PE"},
-    {1280, "SOBRAL", "PM"},   {20, "ACARAPE", "PE"},     {450, "FRECHEIRINHA", "PE"}, {1030, "MARACANAU", "PM"},
-    {80, "AQUIRAZ", "PE"},    {1120, "PACATUBA", "PE"},
+    {440, "FORTALEZA", "PM"},    {270, "CAUCAIA", "PE"},    {10, "ABAIARA", "PE"},
+    {445, "FORQUILHA", "PE"},    {1280, "SOBRAL", "PM"},    {20, "ACARAPE", "PE"},
+    {450, "FRECHEIRINHA", "PE"}, {1030, "MARACANAU", "PM"}, {80, "AQUIRAZ", "PE"},
+    {1120, "PACATUBA", "PE"},
 };
 
 // Units: the identifier (six digits and the check digit), the municipality,
@@ -69,40 +53,46 @@ const Unidade kUnidades[] = {
 };
 
 const std::vector<FieldSpec> kUps44 = {
-    {"UPS_ID", 'C', 7, 0},      {"UPS_UF", 'C', 2, 0},     {"UPS_RZSC", 'C', 35, 0},   {"UPS_NMFN", 'C', 35, 0},
-    {"UPS_IN_ATV", 'C', 1, 0},  {"UPS_IN_FJ", 'C', 1, 0},  {"UPS_CGCCPF", 'C', 14, 0}, {"UPS_IR", 'C', 1, 0},
-    {"UPS_LOGR", 'C', 30, 0},   {"UPS_NUM", 'C', 10, 0},   {"UPS_COMPL", 'C', 15, 0},  {"UPS_BAIRRO", 'C', 15, 0},
-    {"UPS_DDD", 'C', 5, 0},     {"UPS_TELE", 'C', 7, 0},   {"UPS_CEP", 'C', 8, 0},     {"UPS_MN", 'C', 6, 0},
-    {"UPS_DS", 'C', 3, 0},      {"UPS_RS", 'C', 3, 0},     {"UPS_AB", 'C', 6, 0},      {"UPS_NU_CC", 'C', 14, 0},
-    {"UPS_IN_MN", 'C', 1, 0},   {"UPS_NU_CT", 'C', 8, 0},  {"UPS_DT_IN", 'D', 8, 0},   {"UPS_DT_CT", 'D', 8, 0},
-    {"UPS_DT_PR", 'D', 8, 0},   {"UPS_TUP", 'C', 2, 0},    {"UPS_TP", 'C', 2, 0},      {"UPS_QT_CM", 'N', 3, 0},
-    {"UPS_QT_EO", 'N', 3, 0},   {"UPS_QT_SG", 'N', 2, 0},  {"UPS_QT_SPC", 'N', 2, 0},  {"UPS_QT_SCA", 'N', 2, 0},
-    {"UPS_TA", 'C', 2, 0},      {"UPS_FC", 'C', 2, 0},     {"UPS_CNES", 'C', 7, 0},    {"UPS_IDANT", 'C', 7, 0},
-    {"UPS_NH", 'C', 2, 0},      {"UPSATUCNES", 'C', 1, 0}, {"UPS_BANCO", 'C', 3, 0},   {"UPS_MNT", 'C', 14, 0},
-    {"UPS_NATJUR", 'C', 4, 0},  {"UNIDADE_ID", 'C', 31, 0}, {"UPS_LOCNAC", 'C', 1, 0}, {"UPS_CHKSM", 'C', 6, 0},
+    {"UPS_ID", 'C', 7, 0},      {"UPS_UF", 'C', 2, 0},     {"UPS_RZSC", 'C', 35, 0},
+    {"UPS_NMFN", 'C', 35, 0},   {"UPS_IN_ATV", 'C', 1, 0}, {"UPS_IN_FJ", 'C', 1, 0},
+    {"UPS_CGCCPF", 'C', 14, 0}, {"UPS_IR", 'C', 1, 0},     {"UPS_LOGR", 'C', 30, 0},
+    {"UPS_NUM", 'C', 10, 0},    {"UPS_COMPL", 'C', 15, 0}, {"UPS_BAIRRO", 'C', 15, 0},
+    {"UPS_DDD", 'C', 5, 0},     {"UPS_TELE", 'C', 7, 0},   {"UPS_CEP", 'C', 8, 0},
+    {"UPS_MN", 'C', 6, 0},      {"UPS_DS", 'C', 3, 0},     {"UPS_RS", 'C', 3, 0},
+    {"UPS_AB", 'C', 6, 0},      {"UPS_NU_CC", 'C', 14, 0}, {"UPS_IN_MN", 'C', 1, 0},
+    {"UPS_NU_CT", 'C', 8, 0},   {"UPS_DT_IN", 'D', 8, 0},  {"UPS_DT_CT", 'D', 8, 0},
+    {"UPS_DT_PR", 'D', 8, 0},   {"UPS_TUP", 'C', 2, 0},    {"UPS_TP", 'C', 2, 0},
+    {"UPS_QT_CM", 'N', 3, 0},   {"UPS_QT_EO", 'N', 3, 0},  {"UPS_QT_SG", 'N', 2, 0},
+    {"UPS_QT_SPC", 'N', 2, 0},  {"UPS_QT_SCA", 'N', 2, 0}, {"UPS_TA", 'C', 2, 0},
+    {"UPS_FC", 'C', 2, 0},      {"UPS_CNES", 'C', 7, 0},   {"UPS_IDANT", 'C', 7, 0},
+    {"UPS_NH", 'C', 2, 0},      {"UPSATUCNES", 'C', 1, 0}, {"UPS_BANCO", 'C', 3, 0},
+    {"UPS_MNT", 'C', 14, 0},    {"UPS_NATJUR", 'C', 4, 0}, {"UNIDADE_ID", 'C', 31, 0},
+    {"UPS_LOCNAC", 'C', 1, 0},  {"UPS_CHKSM", 'C', 6, 0},
 };
 // The installed table as an older ZOZ left it: fewer fields.
 const std::vector<FieldSpec> kUpsAntigo = {
-    {"UPS_ID", 'C', 7, 0},     {"UPS_UF", 'C', 2, 0},    {"UPS_RZSC", 'C', 35, 0}, {"UPS_NMFN", 'C', 35, 0},
-    {"UPS_IN_ATV", 'C', 1, 0}, {"UPS_CGCCPF", 'C', 14, 0}, {"UPS_MN", 'C', 6, 0},  {"UPS_RS", 'C', 3, 0},
-    {"UPS_AB", 'C', 6, 0},     {"UPS_NU_CC", 'C', 14, 0}, {"UPS_DT_IN", 'D', 8, 0}, {"UPS_TUP", 'C', 2, 0},
-    {"UPS_TP", 'C', 2, 0},     {"UPS_CNES", 'C', 7, 0},   {"UPS_IDANT", 'C', 7, 0}};
+    {"UPS_ID", 'C', 7, 0},     {"UPS_UF", 'C', 2, 0},      {"UPS_RZSC", 'C', 35, 0}, {"UPS_NMFN", 'C', 35, 0},
+    {"UPS_IN_ATV", 'C', 1, 0}, {"UPS_CGCCPF", 'C', 14, 0}, {"UPS_MN", 'C', 6, 0},    {"UPS_RS", 'C', 3, 0},
+    {"UPS_AB", 'C', 6, 0},     {"UPS_NU_CC", 'C', 14, 0},  {"UPS_DT_IN", 'D', 8, 0}, {"UPS_TUP", 'C', 2, 0},
+    {"UPS_TP", 'C', 2, 0},     {"UPS_CNES", 'C', 7, 0},    {"UPS_IDANT", 'C', 7, 0}};
 const std::vector<FieldSpec> kIpu = {
-    {"IPU_UID", 'C', 7, 0},  {"IPU_NAPU", 'C', 3, 0},  {"IPU_PA", 'C', 7, 0},   {"IPU_TPFIN", 'C', 2, 0},
-    {"IPU_CMP", 'C', 6, 0},  {"IPU_VU_O", 'N', 12, 2}, {"IPU_QT_O", 'N', 8, 0}, {"IPU_VL_O", 'N', 14, 2},
-    {"IPU_MVM", 'C', 6, 0},  {"IPU_FPOMAG", 'C', 1, 0}};
-const std::vector<FieldSpec> kMnt = {{"MNT_ID", 'C', 8, 0},  {"MNT_CGCFI", 'C', 4, 0}, {"MNT_CGCDV", 'C', 2, 0},
-                                     {"MNT_RZSC", 'C', 35, 0}, {"MNT_MN", 'C', 6, 0},  {"MNT_RS", 'C', 3, 0},
-                                     {"MNT_AB", 'C', 6, 0},  {"MNT_NU_CC", 'C', 14, 0}};
+    {"IPU_UID", 'C', 7, 0}, {"IPU_NAPU", 'C', 3, 0},  {"IPU_PA", 'C', 7, 0},   {"IPU_TPFIN", 'C', 2, 0},
+    {"IPU_CMP", 'C', 6, 0}, {"IPU_VU_O", 'N', 12, 2}, {"IPU_QT_O", 'N', 8, 0}, {"IPU_VL_O", 'N', 14, 2},
+    {"IPU_MVM", 'C', 6, 0}, {"IPU_FPOMAG", 'C', 1, 0}};
+const std::vector<FieldSpec> kMnt = {
+    {"MNT_ID", 'C', 8, 0}, {"MNT_CGCFI", 'C', 4, 0}, {"MNT_CGCDV", 'C', 2, 0}, {"MNT_RZSC", 'C', 35, 0},
+    {"MNT_MN", 'C', 6, 0}, {"MNT_RS", 'C', 3, 0},    {"MNT_AB", 'C', 6, 0},    {"MNT_NU_CC", 'C', 14, 0}};
 const std::vector<FieldSpec> kSrv = {
     {"SRV_UID", 'C', 7, 0}, {"SRV_SR", 'C', 3, 0}, {"SRV_CSF", 'C', 3, 0}, {"SRV_CMP", 'C', 6, 0}};
 const std::vector<FieldSpec> kEmu = {
     {"EMU_UID", 'C', 7, 0}, {"EMU_EMA", 'C', 2, 0}, {"EMU_QT_PR", 'N', 3, 0}, {"EMU_QT_HR", 'N', 4, 0}};
-const std::vector<FieldSpec> kPa = {{"PA_ID", 'C', 10, 0},     {"PA_DC", 'C', 40, 0},    {"PA_CMP", 'C', 6, 0},
-                                    {"PA_ELETIVA", 'C', 1, 0}, {"PA_TOTAL", 'N', 12, 2}, {"PA_PAB", 'C', 1, 0}};
-const std::vector<FieldSpec> kVpa = {{"VPA_CMP", 'C', 6, 0},    {"VPA_PA", 'C', 10, 0}, {"VPA_TIPO", 'C', 1, 0},
-                                     {"VPA_TOTAL", 'N', 12, 2}, {"VPA_SA", 'N', 12, 2}, {"VPA_CTF", 'C', 2, 0},
-                                     {"VPA_RUB", 'C', 6, 0},    {"VPA_MVM", 'C', 6, 0}, {"VPA_MUN", 'C', 6, 0}};
+const std::vector<FieldSpec> kPa = {{"PA_ID", 'C', 10, 0},    {"PA_DC", 'C', 40, 0},
+                                    {"PA_CMP", 'C', 6, 0},    {"PA_ELETIVA", 'C', 1, 0},
+                                    {"PA_TOTAL", 'N', 12, 2}, {"PA_PAB", 'C', 1, 0}};
+const std::vector<FieldSpec> kVpa = {
+    {"VPA_CMP", 'C', 6, 0},    {"VPA_PA", 'C', 10, 0}, {"VPA_TIPO", 'C', 1, 0},
+    {"VPA_TOTAL", 'N', 12, 2}, {"VPA_SA", 'N', 12, 2}, {"VPA_CTF", 'C', 2, 0},
+    {"VPA_RUB", 'C', 6, 0},    {"VPA_MVM", 'C', 6, 0}, {"VPA_MUN", 'C', 6, 0}};
 const std::vector<FieldSpec> kCtrl = {{"CODMNC", 'N', 4, 0},
                                       {"NMEMNC", 'C', 30, 0},
                                       {"CODDER", 'N', 2, 0},
@@ -157,8 +147,9 @@ Row ups44(const Unidade& u) {
 }
 
 Row upsAntigo(const Unidade& u) {
-  return {C(u.id), C("23"), C(u.razao), C(u.fantasia), C("S"), C(u.cgc), C(u.mn), C("001"), C("000019"),
-          C("00000123456789"), D("20010302"), C("05"), C("01"), C(u.id), C(u.antigo)};
+  return {C(u.id),       C("23"), C(u.razao), C(u.fantasia), C("S"),
+          C(u.cgc),      C(u.mn), C("001"),   C("000019"),   C("00000123456789"),
+          D("20010302"), C("05"), C("01"),    C(u.id),       C(u.antigo)};
 }
 
 Row ipu(const char* uid, const char* pa, const char* cmp, double qt, double vu) {
@@ -174,11 +165,10 @@ void makeDemoPackage(const fs::path& zoz) {
   tabela(zoz / "ZOZ_CTRL.211", kCtrl, ctrl);
 
   // Maintainers, units, services and specialities of the month.
-  const std::vector<Row> mnt = {
-      {C("07954571"), C("0001"), C("04"), C("SECRETARIA MUNICIPAL DA CAPITAL"), C("230440"), C("001"), C("000019"),
-       C("00000123456789")},
-      {C("07533995"), C("0001"), C("29"), C("PREFEITURA DE CAUCAIA"), C("230270"), C("001"), C("000027"),
-       C("00000987654321")}};
+  const std::vector<Row> mnt = {{C("07954571"), C("0001"), C("04"), C("SECRETARIA MUNICIPAL DA CAPITAL"),
+                                 C("230440"), C("001"), C("000019"), C("00000123456789")},
+                                {C("07533995"), C("0001"), C("29"), C("PREFEITURA DE CAUCAIA"), C("230270"),
+                                 C("001"), C("000027"), C("00000987654321")}};
   std::vector<Row> upsPacote, upsInstalado, srv, emu;
   for (const Unidade& u : kUnidades) {
     upsPacote.push_back(ups44(u));
@@ -223,7 +213,8 @@ void makeDemoPackage(const fs::path& zoz) {
       vpa.push_back({C(cmp), C(p.id), C("0"), N(p.total), N(0), C(""), C(""), C(cmp), C("")});
     }
   }
-  vpa.push_back({C(kMes), C("0301010072"), C("1"), N(10.00), N(1.00), C("04"), C("040066"), C(kMes), C("230440")});
+  vpa.push_back(
+      {C(kMes), C("0301010072"), C("1"), N(10.00), N(1.00), C("04"), C("040066"), C(kMes), C("230440")});
   vpa.push_back({C("201207"), C("0301010072"), C("0"), N(10.00), N(0), C(""), C(""), C("201207"), C("")});
   tabela(zoz / "S_PA.DBF", kPa, pa);
   tabela(zoz / "S_VPA.DBF", kVpa, vpa);

@@ -9,30 +9,13 @@
 #include "rt/expr/value.h"
 #include "rt/text/number.h"
 #include "rt/text/strings.h"
+#include "tabela.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using rt::db::FieldSpec;
-using Row = std::vector<rt::Value>;
-
-rt::Value C(std::string s) { return rt::Value(std::move(s)); }
-rt::Value N(double v) { return rt::Value::number(v); }
-rt::Value D(const char* yyyymmdd) { return rt::Value(rt::Date::fromDtos(yyyymmdd)); }
-
-void tabela(const fs::path& path, const std::vector<FieldSpec>& fields, const std::vector<Row>& rows) {
-  rt::err::ErrorSystem es;  // no handler: a failure throws
-  if (!rt::db::Table::create(path, fields, es)) throw std::runtime_error("cannot create " + path.string());
-  auto t = rt::db::Table::open(path, es);
-  if (!t) throw std::runtime_error("cannot open " + path.string());
-  for (const Row& r : rows) {
-    t->appendBlank();
-    for (std::size_t f = 0; f < r.size() && f < fields.size(); ++f)
-      if (!r[f].isNil()) t->put(static_cast<int>(f), r[f]);
-  }
-  if (!t->close()) throw std::runtime_error("cannot write " + path.string());
-}
+using namespace demo;  // NOLINT(google-build-using-namespace)
 
 // The rows of a table that are not marked deleted, as the texts of the
 // fields named, trailing blanks cut.
@@ -57,8 +40,8 @@ std::vector<std::vector<std::string>> linhas(const fs::path& path, const std::ve
   return out;
 }
 
-const std::vector<FieldSpec> kPrd = {{"PRD_UID", 'C', 7, 0}, {"PRD_CMP", 'C', 6, 0}, {"PRD_FLH", 'C', 3, 0},
-                                     {"PRD_SEQ", 'C', 2, 0}, {"PRD_PA", 'C', 10, 0}, {"PRD_QT_P", 'N', 6, 0},
+const std::vector<FieldSpec> kPrd = {{"PRD_UID", 'C', 7, 0},  {"PRD_CMP", 'C', 6, 0}, {"PRD_FLH", 'C', 3, 0},
+                                     {"PRD_SEQ", 'C', 2, 0},  {"PRD_PA", 'C', 10, 0}, {"PRD_QT_P", 'N', 6, 0},
                                      {"PRD_QT_A", 'N', 6, 0}, {"PRD_MVM", 'C', 6, 0}};
 const std::vector<FieldSpec> kMn = {{"MN_IBGE", 'C', 6, 0}, {"MN_NOME", 'C', 30, 0}, {"MN_UF", 'C', 2, 0}};
 const std::vector<FieldSpec> kCtl = {{"CODDER", 'N', 2, 0}, {"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0},
@@ -72,7 +55,7 @@ void makeDemoProduction(const fs::path& zoz) {
   // The municipalities of the month's list.
   std::vector<Row> mn;
   for (const auto& m : linhas(zoz / "ZOZ_CTRL.211", {"CODMNC", "NMEMNC"}))
-    mn.push_back({C("23" + rt::text::strZero(rt::text::val(m[0]).value, 4)), C(m[1]), C("LM")});
+    mn.push_back({T("23" + rt::text::strZero(rt::text::val(m[0]).value, 4)), T(m[1]), C("LM")});
   tabela(zoz / "S_MN.DBF", kMn, mn);
 
   // Each unit's production over the procedures of each month: approved a
@@ -95,8 +78,8 @@ void makeDemoProduction(const fs::path& zoz) {
         seq = 1;
         ++folha;
       }
-      prd.push_back({C(unidade[0]), C(pa[1]), C(rt::text::strZero(folha, 3)), C(rt::text::strZero(seq, 2)),
-                     C(pa[0]), N(apresentada), N(aprovada), C("202211")});
+      prd.push_back({T(unidade[0]), T(pa[1]), T(rt::text::strZero(folha, 3)), T(rt::text::strZero(seq, 2)),
+                     T(pa[0]), N(apresentada), N(aprovada), C("202211")});
     }
     ++u;
   }
