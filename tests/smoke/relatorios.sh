@@ -4,20 +4,10 @@
 fpo=$(realpath "$1")
 build=$(realpath "$2")
 source "$(dirname "$0")/lib.bash"
+source "$(dirname "$0")/fpo.bash"
 
-"$build/fpo_demo" "$SMOKE_DIR/drive" >/dev/null
-zoz="$SMOKE_DIR/drive/ZOZ"
-tmux_start "cd '$zoz' && FPO_DRIVE_C='$SMOKE_DIR/drive' FPO_LPT1='$SMOKE_DIR/lpt1' '$fpo' 2>'$SMOKE_DIR/stderr'"
-
-tmux_wait_for "Data de Referência (AAAAMM)"
-tmux_type "202211"
-tmux_wait_for "Confirma Data: 202211"
-tmux_keys Enter
-for notice in "Novidade" "Atencao !! Informe" "Etapas para Processamento"; do
-  tmux_wait_for "$notice"
-  tmux_keys Enter
-done
-tmux_wait_for "Pressione F10"
+fpo_start
+fpo_to_menu
 tmux_keys M-r
 tmux_wait_for "Produção das Unidades"
 tmux_keys Enter
@@ -41,10 +31,5 @@ tmux_wait_for "Data Atualizacao"
 tmux_wait_for "Pesquisa:"
 tmux_keys Escape
 tmux_wait_gone "Data Atualizacao"
-tmux_keys Escape
-tmux_wait_for "Confirma encerramento?"
-tmux_keys Enter
-code=$(tmux_wait_exit)
-[[ $code == 0 ]] || fail "exit code $code"
-[[ ! -s $SMOKE_DIR/stderr ]] || fail "error output: $(cat "$SMOKE_DIR/stderr")"
+fpo_quit
 echo "reports smoke test passed"

@@ -4,11 +4,9 @@
 fpo=$(realpath "$1")
 build=$(realpath "$2")
 source "$(dirname "$0")/lib.bash"
+source "$(dirname "$0")/fpo.bash"
 
-"$build/fpo_demo" "$SMOKE_DIR/drive" >/dev/null
-cd "$SMOKE_DIR/drive/ZOZ"
-tmux_start "cd '$SMOKE_DIR/drive/ZOZ' && FPO_DRIVE_C='$SMOKE_DIR/drive' '$fpo' 2>'$SMOKE_DIR/stderr'"
-
+fpo_start
 tmux_wait_for "Data de Referência (AAAAMM)"
 tmux_capture | head -1 | grep -qF "· Atualização da Ficha de Programação Orçamentaria-FPO dos Municípios em Gestão" \
   || fail "title row"
@@ -30,11 +28,6 @@ tmux_keys F10
 tmux_wait_for "Atualizar Cadastros e Programação"
 tmux_keys Right
 tmux_wait_for "Criticar Cadastros e Programação"
-tmux_keys Escape
-tmux_wait_for "Confirma encerramento?"
-tmux_keys Enter
-code=$(tmux_wait_exit)
-[[ $code == 0 ]] || fail "exit code $code"
-[[ ! -s $SMOKE_DIR/stderr ]] || fail "error output: $(cat "$SMOKE_DIR/stderr")"
-[[ -f CTL.DBF ]] || fail "no CTL.DBF"
+fpo_quit
+[[ -f $zoz/CTL.DBF ]] || fail "no CTL.DBF"
 echo "startup smoke test passed"

@@ -1,0 +1,36 @@
+# The program on a fresh demo \ZOZ folder, for the smoke tests. Source after
+# lib.bash, with fpo and build set to the program and the build folder.
+#
+#   fpo_start [ENV...]   builds the demo folder and starts the program in it;
+#                        $zoz is the folder, $SMOKE_DIR/lpt1 stands for Lpt1
+#   fpo_to_menu          the period 2022/11 and the three notices
+#   fpo_quit             Esc and "Sim" at the menu; exit code 0, no error output
+
+fpo_start() {
+  "$build/fpo_demo" "$SMOKE_DIR/drive" >/dev/null
+  zoz="$SMOKE_DIR/drive/ZOZ"
+  tmux_start "cd '$zoz' && FPO_DRIVE_C='$SMOKE_DIR/drive' FPO_LPT1='$SMOKE_DIR/lpt1' $* '$fpo' 2>'$SMOKE_DIR/stderr'"
+}
+
+fpo_to_menu() {
+  tmux_wait_for "Data de Referência (AAAAMM)"
+  tmux_type "202211"
+  tmux_wait_for "Confirma Data: 202211"
+  tmux_keys Enter
+  local notice
+  for notice in "Novidade" "Atencao !! Informe" "Etapas para Processamento"; do
+    tmux_wait_for "$notice"
+    tmux_keys Enter
+  done
+  tmux_wait_for "Pressione F10"
+}
+
+fpo_quit() {
+  tmux_keys Escape
+  tmux_wait_for "Confirma encerramento?"
+  tmux_keys Enter
+  local code
+  code=$(tmux_wait_exit)
+  [[ $code == 0 ]] || fail "exit code $code"
+  [[ ! -s $SMOKE_DIR/stderr ]] || fail "error output: $(cat "$SMOKE_DIR/stderr")"
+}
