@@ -25,6 +25,7 @@
 
 #include "app/errorsys/Errorsys.h"
 #include "app/importar/Importar.h"
+#include "app/importar/passos.h"
 #include "app/sistema.h"
 #include "rt/db/dbf.h"
 #include "rt/runtime.h"
@@ -48,19 +49,6 @@ constexpr int kProcedimentos = 5000;  // per month
 constexpr int kMesesPa = 10;          // S_PA: 50,000 rows
 constexpr int kLinhasVpa = 1000000;
 
-const std::vector<FieldSpec> kUps44 = {
-    {"UPS_ID", 'C', 7, 0},      {"UPS_UF", 'C', 2, 0},     {"UPS_RZSC", 'C', 35, 0},   {"UPS_NMFN", 'C', 35, 0},
-    {"UPS_IN_ATV", 'C', 1, 0},  {"UPS_IN_FJ", 'C', 1, 0},  {"UPS_CGCCPF", 'C', 14, 0}, {"UPS_IR", 'C', 1, 0},
-    {"UPS_LOGR", 'C', 30, 0},   {"UPS_NUM", 'C', 10, 0},   {"UPS_COMPL", 'C', 15, 0},  {"UPS_BAIRRO", 'C', 15, 0},
-    {"UPS_DDD", 'C', 5, 0},     {"UPS_TELE", 'C', 7, 0},   {"UPS_CEP", 'C', 8, 0},     {"UPS_MN", 'C', 6, 0},
-    {"UPS_DS", 'C', 3, 0},      {"UPS_RS", 'C', 3, 0},     {"UPS_AB", 'C', 6, 0},      {"UPS_NU_CC", 'C', 14, 0},
-    {"UPS_IN_MN", 'C', 1, 0},   {"UPS_NU_CT", 'C', 8, 0},  {"UPS_DT_IN", 'D', 8, 0},   {"UPS_DT_CT", 'D', 8, 0},
-    {"UPS_DT_PR", 'D', 8, 0},   {"UPS_TUP", 'C', 2, 0},    {"UPS_TP", 'C', 2, 0},      {"UPS_QT_CM", 'N', 3, 0},
-    {"UPS_QT_EO", 'N', 3, 0},   {"UPS_QT_SG", 'N', 2, 0},  {"UPS_QT_SPC", 'N', 2, 0},  {"UPS_QT_SCA", 'N', 2, 0},
-    {"UPS_TA", 'C', 2, 0},      {"UPS_FC", 'C', 2, 0},     {"UPS_CNES", 'C', 7, 0},    {"UPS_IDANT", 'C', 7, 0},
-    {"UPS_NH", 'C', 2, 0},      {"UPSATUCNES", 'C', 1, 0}, {"UPS_BANCO", 'C', 3, 0},   {"UPS_MNT", 'C', 14, 0},
-    {"UPS_NATJUR", 'C', 4, 0},  {"UNIDADE_ID", 'C', 31, 0}, {"UPS_LOCNAC", 'C', 1, 0}, {"UPS_CHKSM", 'C', 6, 0},
-};
 const std::vector<FieldSpec> kUpsAntigo = {
     {"UPS_ID", 'C', 7, 0},     {"UPS_UF", 'C', 2, 0},      {"UPS_RZSC", 'C', 35, 0}, {"UPS_NMFN", 'C', 35, 0},
     {"UPS_IN_ATV", 'C', 1, 0}, {"UPS_CGCCPF", 'C', 14, 0}, {"UPS_MN", 'C', 6, 0},    {"UPS_DT_IN", 'D', 8, 0},
@@ -117,7 +105,7 @@ void gera(const fs::path& zoz) {
   // A tenth of the units belong to 230440, the rest spread over the state.
   auto mnDe = [](int u) { return u % 10 == 0 ? municipio(0) : municipio(1 + u % (kMunicipios - 1)); };
   for (const char* nome : {"S_UPS.211"})
-    tabela(zoz / nome, kUps44, kUnidades, [&](rt::db::Table& t, int i) {
+    tabela(zoz / nome, fpo::importar::LAYOUT_UPS(), kUnidades, [&](rt::db::Table& t, int i) {
       put(t, 0, unidade(i));
       put(t, 1, "23");
       put(t, 2, "UNIDADE DE SAUDE " + std::to_string(i));
