@@ -161,6 +161,8 @@ TEST_F(SpareToolkit, Relogio) {
       {"", {100.14}, "/"},  {"", {100.16}, "─"},  {"", {100.18}, "\\"},
       {"", {0.01}, "|"},  // the ninth frame is the first again
       {"", {0.02}, "/"},  // past midnight the spinner goes on
+      // A hundredth exactly, which 10.01 - 10.00 in doubles falls just short of.
+      {"Inicial", {10.00, 10.00}, " "}, {"", {10.01}, " "}, {"", {10.02}, "|"},
   };
   for (std::size_t i = 0; i < passos.size(); ++i) {
     SCOPED_TRACE(i);

@@ -136,9 +136,11 @@ void RELOGIO(Sistema& s, RELOGIO_ESTADO& r, std::string_view TIPO) {
   }
   t.setColor("R/W");
   // Past midnight the time of day starts again from 0; that counts as time
-  // gone by, so the spinner does not stop until the times catch up.
+  // gone by, so the spinner does not stop until the times catch up. The
+  // times are hundredths, which a double holds only nearly: 10.01 - 10.00
+  // falls just short of 0.01 and still counts as a hundredth.
   const double passado = r.FIM - r.QUADRO;
-  if (passado >= 0.01 || passado < 0) {
+  if (passado >= 0.01 - 1e-9 || passado < 0) {
     if (r.PROXIMO < 1 || r.PROXIMO > 8) r.PROXIMO = 1;
     t.devPos(20, 16);
     t.devOut(rt::text::fromUtf8(kQuadros[r.PROXIMO - 1]));
