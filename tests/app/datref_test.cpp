@@ -58,13 +58,19 @@ TEST_F(Datref, RefusalsAskAgain) {
   EXPECT_EQ(s.REF_ARQUIVO, "211");  // kept from an earlier run
 }
 
+// Each of the four stage flags closes the month on its own.
 TEST_F(Datref, ClosedStageIsRefused) {
-  ctr("202211", "AFAA");
-  period("202211");
-  keys().add(key::kEnter).add(key::kEsc);
-  DATREF(s);
-  EXPECT_TRUE(shows(keys().atKeys.at(7), "ZOZ Fechado - Cancelado. Tecle <ENTER>"));
-  EXPECT_EQ(s.ANO_REFERENCIA, 0);
+  for (const char* flags : {"FAAA", "AFAA", "AAFA", "AAAF", "AAA "}) {
+    SCOPED_TRACE(flags);
+    keys().atKeys.clear();
+    ctr("202211", flags);
+    period("202211");
+    keys().add(key::kEnter).add(key::kEsc);
+    DATREF(s);
+    EXPECT_TRUE(shows(keys().atKeys.at(7), "ZOZ Fechado - Cancelado. Tecle <ENTER>"));
+    EXPECT_EQ(s.ANO_REFERENCIA, 0);
+    EXPECT_FALSE(s.rt.db.find("S_CTR"));
+  }
 }
 
 TEST_F(Datref, NoAtTheConfirmationAsksBlankAgain) {

@@ -1,5 +1,7 @@
+#include "app/errorsys/Errorsys.h"
 #include "app/funcoes/Funcoes.h"
 #include "rt/term/keys.h"
+#include "rt/text/date.h"
 #include "support/app_fixture.h"
 
 namespace fpo {
@@ -74,6 +76,61 @@ TEST_F(Edita, MunicipalityCodeEndsAfterTheFourthDigit) {
   keys().addText("44").add(key::kEsc);  // Esc undoes
   EXPECT_EQ(municipio().num(), 0);
   EXPECT_EQ(term().lastKey(), key::kEsc);
+}
+
+// The initial value and the field width by type, and where the width puts
+// the field under the message "Mensagem" (columns 35 to 42).
+TEST_F(Edita, InitialValueAndFieldByType) {
+  const std::string hoje = rt::text::dtoc(rt::Date::today());
+  struct Caso {
+    const char* tipo;
+    int tamanho;
+    const char* mascara;
+    std::optional<std::string> valor;
+    int coluna;           // the field's first column
+    std::string mostrado;  // what the field shows
+  };
+  const Caso casos[] = {
+      {"C", 3, "", "ab12", 37, "ab12"},  // VALOR sets the value and the width
+      {"C", 5, "", std::nullopt, 36, "     "},
+      {"N", 0, "999", std::nullopt, 37, "  0"},
+      {"D", 0, "", std::nullopt, 35, hoje},  // as wide as 8 for the placing
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.tipo);
+    keys().atKeys.clear();
+    keys().cursorsAtKeys.clear();
+    keys().add(key::kEsc);
+    const rt::Value v = EDITA(s, "Mensagem", c.tipo, c.tamanho, c.mascara, " ", c.valor);
+    EXPECT_EQ(term().lastKey(), key::kEsc);
+    EXPECT_EQ(text(keys().atKeys.at(0), 12, c.coluna, static_cast<int>(c.mostrado.size())), c.mostrado);
+    EXPECT_EQ(keys().cursorsAtKeys.at(0).col, c.coluna);
+    if (*c.tipo == 'C') {
+      EXPECT_EQ(v.string(), c.valor.value_or(std::string(static_cast<std::size_t>(c.tamanho), ' ')));
+    } else if (*c.tipo == 'N') {
+      EXPECT_EQ(v.num(), 0);
+    } else {
+      EXPECT_EQ(v.date(), rt::Date::today());
+    }
+  }
+}
+
+// A rule that does not compile goes to the error policy before the field is
+// shown; its "Quit" ends the program.
+TEST_F(Edita, RuleThatDoesNotCompile) {
+  ERRORSYS(s);
+  keys().add(key::kEnter);  // "Quit"
+  try {
+    EDITA(s, "Teste", "C", 3, "999", "Val(");
+    FAIL() << "Quit must end the program";
+  } catch (const rt::err::ProgramExit& e) {
+    EXPECT_EQ(e.code(), 1);
+  }
+  EXPECT_TRUE(shows(keys().atKeys.at(0), "Quit"));
+  // The alert has put back what it covered: the message, and no field yet.
+  EXPECT_EQ(text(11, 37, 5), "Teste");
+  EXPECT_EQ(screen().attr(12, 38), 0x78);
+  EXPECT_NE(s.rt.errors.errOutput().find("Called from EDITA("), std::string::npos);
 }
 
 TEST_F(Edita, BlankRuleMeansNone) {
