@@ -18,12 +18,6 @@ namespace key = rt::term::key;
 
 class ImportarFalhas : public test::ImportarTest {
  protected:
-  std::string bytes(const std::string& name) {
-    std::ifstream in(z(name), std::ios::binary);
-    std::ostringstream o;
-    o << in.rdbuf();
-    return o.str();
-  }
   void poe(const std::string& name, std::size_t at, const std::string& b) {
     std::fstream f(z(name), std::ios::binary | std::ios::in | std::ios::out);
     f.seekp(static_cast<std::streamoff>(at));
@@ -157,6 +151,29 @@ TEST_F(ImportarFalhas, DamagedTables) {
       EXPECT_EQ(bytes(c.tabela), antes);
     }
   }
+}
+
+// A month list without DATREF: after "Default" to the error of the missing
+// field the import goes on, and the budget rows stay as they were instead
+// of all matching an empty month.
+TEST_F(ImportarFalhas, MonthListWithoutItsMonth) {
+  const std::vector<rt::db::FieldSpec> semMes(test::zoz::kCtrl.begin(), test::zoz::kCtrl.end() - 1);
+  test::makeTable(z("ZOZ_CTRL.211"), semMes, {{test::N(440), test::C("FORTALEZA"), test::C("PM")}});
+  const auto antes = linhas("S_IPU.DBF");
+  std::vector<rt::err::Error> erros;
+  s.rt.errors.install([&](const rt::err::Error& e) {
+    erros.push_back(e);
+    return e.genCode == rt::err::kOpen ? DEFERROR(s, e) : rt::err::Answer::byDefault();
+  });
+  passo("440", "37");
+  keys().add(key::kEnter);  // "Processo Concluído"
+  EXPECT_EQ(importar(), -1);
+  EXPECT_TRUE(viu("Processo Concluído"));
+  ASSERT_EQ(erros.size(), 1u);
+  EXPECT_EQ(erros[0].operation, "DATREF");
+  const auto depois = linhas("S_IPU.DBF");
+  ASSERT_EQ(depois.size(), antes.size());
+  for (std::size_t i = 0; i < antes.size(); ++i) EXPECT_EQ(depois[i].fields, antes[i].fields) << i;
 }
 
 // Another program holds S_PA: its open fails quietly, and the first use of

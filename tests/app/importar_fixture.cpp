@@ -1,8 +1,11 @@
 #include "importar_fixture.h"
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 
 #include "rt/text/cp860.h"
+#include "rt/text/number.h"
 
 namespace fpo::test {
 
@@ -14,6 +17,23 @@ std::vector<std::string> ImportarTest::indices() const {
   }
   std::sort(out.begin(), out.end());
   return out;
+}
+
+void ImportarTest::mudaPeriodo(int ano, int mes, const std::string& etapas) {
+  const std::string ext = std::to_string(ano % 10) + rt::text::strZero(mes, 2);
+  for (const char* t : {"S_MNT", "S_UPS", "S_SRV", "S_EMU", "S_IPU", "ZOZ_CTRL"})
+    std::filesystem::rename(z(std::string(t) + ".211"), z(std::string(t) + "." + ext));
+  zoz::writeCtr(drive().zoz(), rt::text::strZero(ano, 4) + rt::text::strZero(mes, 2), etapas);
+  s.ANO_REFERENCIA = ano;
+  s.MES_REFERENCIA = mes;
+  s.REF_ARQUIVO = ext;
+}
+
+std::string ImportarTest::lerArquivo(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream o;
+  o << in.rdbuf();
+  return o.str();
 }
 
 }  // namespace fpo::test

@@ -76,6 +76,14 @@ class ImportarTest : public AppTest {
 
   // The .NTX files in \ZOZ, upper-cased and sorted.
   std::vector<std::string> indices() const;
+
+  // Moves the fixture to another reference month: the package's extension,
+  // ZOZ's control record (with these stage flags) and the run's period.
+  void mudaPeriodo(int ano, int mes, const std::string& etapas = "1AAAA");
+
+  // The bytes of a file in \ZOZ, or at a host path.
+  std::string bytes(const std::string& name) const { return lerArquivo(z(name)); }
+  static std::string lerArquivo(const std::filesystem::path& p);
 };
 
 }  // namespace fpo::test

@@ -119,22 +119,15 @@ TEST_F(ImportarRecusas, FolderBeginningWithZozPasses) {
 TEST_F(ImportarRecusas, ControlRecordFixUps) {
   struct Caso {
     int ano, mes;
-    const char* ext;
     const char* cnes;    // CTR_CNES afterwards
     const char* versao;  // CTR_VERSAO afterwards ("-": the field is gone)
   };
-  for (const Caso& c : {Caso{2003, 8, "308", "", "-"}, Caso{2007, 12, "712", "", "3.10"},
-                        Caso{2008, 1, "801", "XYZ", ""}}) {
-    SCOPED_TRACE(c.ext);
+  for (const Caso& c : {Caso{2003, 8, "", "-"}, Caso{2007, 12, "", "3.10"}, Caso{2008, 1, "XYZ", ""}}) {
+    const std::string mvm = rt::text::strZero(c.ano, 4) + rt::text::strZero(c.mes, 2);
+    SCOPED_TRACE(mvm);
     for (const auto& e : fs::directory_iterator(drive().zoz())) fs::remove_all(e.path());
     zoz::build(drive().zoz());
-    for (const char* t : {"S_MNT", "S_UPS", "S_SRV", "S_EMU", "S_IPU", "ZOZ_CTRL"})
-      fs::rename(z(std::string(t) + ".211"), z(std::string(t) + "." + c.ext));
-    const std::string mvm = rt::text::strZero(c.ano, 4) + rt::text::strZero(c.mes, 2);
-    zoz::writeCtr(drive().zoz(), mvm, "AAAAA");
-    s.ANO_REFERENCIA = c.ano;
-    s.MES_REFERENCIA = c.mes;
-    s.REF_ARQUIVO = c.ext;
+    mudaPeriodo(c.ano, c.mes, "AAAAA");
     passo("440", "0");
     keys().add(key::kEnter);
     ASSERT_EQ(importar(), -1);

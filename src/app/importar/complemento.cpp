@@ -148,7 +148,11 @@ void COMPLEMENTO_FEDERAL(Sistema& s, Importacao& r) {
     grava(vCtf, rt::Value(std::string("04")));
     grava(vRub, rt::Value(std::string("040066")));
     grava(vMvm, rt::Value(cmp));
-    if (rt::text::compare(bruto(svpa, vCmp), "201208", exato) >= 0) grava(vMun, municipio);
+    const std::string gravado(bruto(svpa, vCmp));
+    if (rt::text::compare(gravado, "201208", exato) >= 0) {
+      grava(vMun, municipio);
+      grava(vMvm, rt::Value(gravado));
+    }
   }
 
   // The index is made over the finished rows: the same file as one made

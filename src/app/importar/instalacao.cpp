@@ -38,7 +38,11 @@ void REESTRUTURA_UPS(Sistema& s) {
 void ATUALIZA_IPU(Sistema& s, Importacao& r, rt::db::Area& ctrl, rt::db::Area& ups, rt::db::Area& ipu,
                   rt::db::Area& ipumnc) {
   FPO_ROUTINE(s, "ATUALIZA_IPU");
-  const std::string mes = texto(ctrl, "DATREF");
+  // A list without DATREF (its error answered Default) gives no month, and
+  // an empty month would match every row: nothing is removed or carried.
+  const int datref = campo(ctrl, "DATREF");
+  if (datref < 0) return;
+  const std::string mes(bruto(ctrl, datref));
   const bool exato = s.rt.db.settings().exact;
 
   const int cmpInstalado = campo(ipumnc, "IPU_CMP");
