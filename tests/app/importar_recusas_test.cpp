@@ -70,6 +70,8 @@ TEST_F(ImportarRecusas, EachRefusalOnce) {
        {"Código do município incompatível", "com banco de dados."}, Volta::Prompt},
       {"another state", [](const fs::path& z, const fs::path&) { zoz::writeSs(z, "230440", "23", "XX"); },
        {"Município não configurado como do LUMEA."}, Volta::Prompt},
+      {"another state code", [](const fs::path& z, const fs::path&) { zoz::writeSs(z, "230440", "24", "LM"); },
+       {"Município não configurado como do LUMEA."}, Volta::Prompt},
       {"an installed table missing", apaga("S_EMU.DBF"),
        {"Faltando arquivo(s) no Disco Rígido", "necessário(s) para importação."}, Volta::Prompt},
   };
@@ -97,14 +99,21 @@ TEST_F(ImportarRecusas, EachRefusalOnce) {
   }
 }
 
+// S_SS of another municipality: refused, but its management code is first
+// taken from the list's row of its own municipality, blank when the list
+// lacks it.
 TEST_F(ImportarRecusas, ManagementCodeWrittenBeforeTheMunicipalityTest) {
-  zoz::writeSs(drive().zoz(), "230270");
-  passo("440", "0");
-  keys().add({key::kEnter, key::kEsc});
-  EXPECT_EQ(importar(), -1);
-  const auto ss = linhas("S_SS.DBF");
-  EXPECT_EQ(campo("S_SS.DBF", ss[0], "SS_CONDIC"), "PE");  // CAUCAIA's
-  EXPECT_EQ(campo("S_SS.DBF", ss[0], "SS_DPCNES"), "");
+  for (const auto& [gestao, condic] : {std::pair{"230270", "PE"}, std::pair{"239999", ""}}) {
+    SCOPED_TRACE(gestao);
+    zoz::writeSs(drive().zoz(), gestao);
+    passo("440", "0");
+    keys().add({key::kEnter, key::kEsc});
+    EXPECT_EQ(importar(), -1);
+    s.rt.db.closeAll();
+    const auto ss = linhas("S_SS.DBF");
+    EXPECT_EQ(campo("S_SS.DBF", ss[0], "SS_CONDIC"), condic);
+    EXPECT_EQ(campo("S_SS.DBF", ss[0], "SS_DPCNES"), "");
+  }
 }
 
 TEST_F(ImportarRecusas, FolderBeginningWithZozPasses) {

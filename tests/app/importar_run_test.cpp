@@ -171,6 +171,22 @@ TEST_F(ImportarRun, IndexFilesLeft) {
             (std::vector<std::string>{"I01CTL.NTX", "I01IPU.NTX", "I01UPS.NTX", "I02UPS.NTX", "INSVPA.NTX"}));
 }
 
+// A package without budget rows of the month: the month's installed rows go
+// and none come back; the other months stay.
+class ImportarPacote : public test::ImportarTest {};
+
+TEST_F(ImportarPacote, WithoutTheMonthsBudgetRows) {
+  test::makeTable(z("S_IPU.211"), test::zoz::kIpu,
+                  {{test::C(U(1).c_str()), test::C("001"), test::C("0701000"), test::C("01"), test::C("202210"),
+                    test::N(10), test::N(9), test::N(90), test::C("202210"), test::C("N")}});
+  passo("440", "37");
+  keys().add(rt::term::key::kEnter);
+  ASSERT_EQ(importar(), -1);
+  std::vector<std::string> meses;
+  for (const Record& r : readTable(z("S_IPU.DBF"))) meses.push_back(campo("S_IPU.DBF", r, "IPU_CMP"));
+  EXPECT_EQ(meses, (std::vector<std::string>{"202210", "202210"}));
+}
+
 // The tables the import wrote, read by Debian's python3-dbfread.
 TEST_F(ImportarRun, IndependentReaderAgrees) {
   if (std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") != 0) GTEST_SKIP() << "python3-dbfread missing";

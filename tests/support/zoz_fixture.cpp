@@ -72,7 +72,7 @@ void writeCtr(const fs::path& folder, const std::string& mvm, const std::string&
 void writeSs(const fs::path& folder, const std::string& gestao, const std::string& uf, const std::string& sigla,
              int rows) {
   std::vector<Row> r(static_cast<std::size_t>(rows),
-                     Row{rt::Value(gestao), C(""), rt::Value(uf), rt::Value(sigla), C(""), C("SECRETARIA MUNICIPAL")});
+                     Row{rt::Value(gestao), C("ZZ"), rt::Value(uf), rt::Value(sigla), C(""), C("SECRETARIA MUNICIPAL")});
   makeTable(folder / "S_SS.DBF", kSs, r);
 }
 

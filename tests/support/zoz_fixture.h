@@ -49,6 +49,7 @@ void build(const std::filesystem::path& folder, const Options& o = {});
 // CTR_FPO, CTR_BDP, CTR_PRD, CTR_CRD), repeated `rows` times.
 void writeCtr(const std::filesystem::path& folder, const std::string& mvm, const std::string& flags = "1AAAA",
               int rows = 1);
+// ZOZ's installation record, with the management code "ZZ" of no list row.
 void writeSs(const std::filesystem::path& folder, const std::string& gestao, const std::string& uf = "23",
              const std::string& sigla = "LM", int rows = 1);
 
