@@ -211,23 +211,27 @@ struct ComImpressora {
 
 TEST_F(Pabfae, Printing) {
   unidades(3);
+  enum Lpt1 { kPronta, kAusente, kCheia };  // a file; a folder that is missing; a device that takes nothing
   struct Caso {
     const char* nome;
-    bool pronta;  // Lpt1 can be opened
+    Lpt1 lpt1;
     std::vector<int> teclas;
     bool impresso;
     bool aviso;  // "Impressora sem papel;ou destivada." shown
   };
   const Caso casos[] = {
-      {"Sim", true, {key::kEnter}, true, false},
-      {"Não", true, {key::kRight, key::kEnter}, false, false},
-      {"Esc", true, {key::kEsc}, false, false},
-      {"printer not ready, then Não", false, {key::kEnter, ' ', 'N'}, false, true},
+      {"Sim prints once", kPronta, {key::kEnter}, true, false},
+      {"Não", kPronta, {key::kRight, key::kEnter}, false, false},
+      {"Esc", kPronta, {key::kEsc}, false, false},
+      {"printer not ready, then Não", kAusente, {key::kEnter, ' ', 'N'}, false, true},
+      {"a copy that failed is reported, then Esc", kCheia, {key::kEnter, ' ', key::kEsc}, false, true},
   };
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
-    const fs::path lpt1 = c.pronta ? drive().root() / "lpt1.out" : drive().root() / "missing" / "lpt1.out";
-    fs::remove(lpt1);
+    const fs::path lpt1 = c.lpt1 == kPronta    ? drive().root() / "lpt1.out"
+                          : c.lpt1 == kAusente ? drive().root() / "missing" / "lpt1.out"
+                                               : fs::path("/dev/full");
+    if (c.lpt1 == kPronta) fs::remove(lpt1);
     ComImpressora p(drive().root(), lpt1);
     p.backend->add(c.teclas);
     PABFAE(p.s);
@@ -237,12 +241,101 @@ TEST_F(Pabfae, Printing) {
     bool aviso = false;
     for (const auto& sc : p.backend->atKeys) aviso = aviso || shows(sc, "Impressora sem papel");
     EXPECT_EQ(aviso, c.aviso);
-    EXPECT_EQ(fs::exists(lpt1), c.impresso);
-    if (c.impresso) {
-      EXPECT_EQ(bytes(lpt1), bytes(z("PABFAE.PRN")));
+    if (c.lpt1 == kPronta) {
+      EXPECT_EQ(fs::exists(lpt1), c.impresso);
+      if (c.impresso) {
+        EXPECT_EQ(bytes(lpt1), bytes(z("PABFAE.PRN")));
+      }
     }
     EXPECT_TRUE(p.backend->tones().empty());
+    EXPECT_EQ(p.s.rt.db.find("PRD"), nullptr);
   }
+}
+
+// Values are summed unrounded and rounded half away from zero only when
+// printed, with the run-time's allowance for a value one rounding error
+// below the half.
+TEST_F(Pabfae, ValuesRoundedOnlyWhenPrinted) {
+  struct Caso {
+    const char* nome;
+    double preco;  // of the PAB procedure 0101010010, three decimals stored
+    std::vector<double> quantidades;
+    const char* pab;
+  };
+  const Caso casos[] = {
+      {"a stored 1.005 rounds up", 1.005, {1}, "1,01"},
+      {"three rows of 0.004 print one cent", 0.004, {1, 1, 1}, "0,01"},
+      {"quantity times price", 12.345, {3}, "37,04"},
+      {"thousands", 1234.5, {1}, "1.234,50"},
+      {"too large for the picture", 5000000, {2}, "*********,**"},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    s.rt.db.closeAll();
+    test::makeTable(z("S_VPA.DBF"), {{"VPA_CMP", 'C', 6, 0}, {"VPA_PA", 'C', 10, 0}, {"VPA_TOTAL", 'N', 14, 3}},
+                    {{C("202211"), C("0101010010"), N(c.preco)}});
+    test::makeTable(z("S_UPS.DBF"), kUps, {{V(id(1)), C(""), C("UNIDADE 1"), C("230440")}});
+    std::vector<Row> prd;
+    for (double q : c.quantidades) prd.push_back({V(id(1)), C("202211"), C("0101010010"), N(q)});
+    test::makeTable(z("S_PRD.DBF"), kPrd, prd);
+    const auto l = linhas(paginas(relatorio()).at(0));
+    ASSERT_GE(l.size(), 12u);
+    EXPECT_EQ(l[10].substr(42), v12(c.pab) + " " + v12("") + " " + v12(c.pab));
+    EXPECT_EQ(l[12], totais(c.pab, "", c.pab));
+  }
+}
+
+// The header's period comes from S_CTR's CTR_MVM.
+TEST_F(Pabfae, PeriodOfTheHeader) {
+  unidades(1);
+  // A month outside 1 to 12 has no name.
+  const std::pair<const char*, const char*> casos[] = {
+      {"202201", "COMPETENCIA: JANEIRO / 2.022"},   {"202203", "COMPETENCIA: MARCO / 2.022"},
+      {"202209", "COMPETENCIA: SETEMBRO / 2.022"},  {"199912", "COMPETENCIA: DEZEMBRO / 1.999"},
+      {"202213", "COMPETENCIA:  / 2.022"},          {"", "COMPETENCIA:  /  .   "},
+  };
+  for (const auto& [mvm, esperado] : casos) {
+    SCOPED_TRACE(mvm);
+    s.rt.db.closeAll();
+    test::makeTable(z("S_CTR.DBF"), {{"CTR_MVM", 'C', 6, 0}}, {{C(mvm)}});
+    const auto l = linhas(paginas(relatorio()).at(0));
+    ASSERT_GE(l.size(), 7u);
+    EXPECT_EQ(l[6], rt::text::padC(esperado, 80));
+  }
+}
+
+// Control bytes in the tables' texts print as blanks; the seeks use the
+// stored values.
+TEST_F(Pabfae, ControlBytesPrintAsBlanks) {
+  test::makeTable(z("S_MN.DBF"), kMn, {{C("230440"), C("FORT\nALEZA\t")}});
+  test::makeTable(z("S_UPS.DBF"), kUps, {{C("00\x01" "0010"), C(""), C("POSTO\aCENTRO\r"), C("230440")}});
+  test::makeTable(z("S_PRD.DBF"), kPrd, {{C("00\x01" "0010"), C("202211"), C("0101010010"), N(1)}});
+  const std::string b = relatorio();
+  const auto l = linhas(paginas(b).at(0));
+  ASSERT_GE(l.size(), 11u);
+  EXPECT_EQ(l[5], rt::text::padC("0440-" + std::to_string(CALDIGMNC(440)) + " FORT ALEZA", 80));
+  EXPECT_EQ(l[10], "  001-0 " + rt::text::padR("POSTO CENTRO", 33) + " " + v12("10,00") + " " + v12("") + " " +
+                       v12("10,00"));
+  for (char ch : b) {
+    if (static_cast<unsigned char>(ch) < 32) {
+      EXPECT_NE(std::string("\r\n\f").find(ch), std::string::npos) << int(ch);
+    }
+  }
+}
+
+// A report that did not reach its file whole is not offered for printing.
+TEST_F(Pabfae, ReportNotWrittenWhole) {
+  unidades(3);
+  fs::create_symlink("/dev/full", z("PABFAE.PRN"));
+  keys().add({key::kRight, key::kEnter});  // Default in the error policy's alert
+  PABFAE(s);
+  EXPECT_EQ(keys().pending(), 0u);
+  ASSERT_EQ(keys().atKeys.size(), 2u);
+  EXPECT_TRUE(shows(keys().atKeys[0], "Write error"));
+  for (const auto& sc : keys().atKeys) EXPECT_FALSE(shows(sc, "Imprimir?"));
+  EXPECT_EQ(term().device(), rt::term::Terminal::Device::Screen);
+  EXPECT_FALSE(term().printer().isOpen());
+  EXPECT_EQ(s.rt.db.find("PRD"), nullptr);
 }
 
 TEST_F(Pabfae, MissingTableGoesToTheErrorPolicy) {
@@ -256,6 +349,45 @@ TEST_F(Pabfae, MissingTableGoesToTheErrorPolicy) {
     EXPECT_EQ(e.code(), 1);
   }
   EXPECT_FALSE(fs::exists(z("PABFAE.PRN")));
+}
+
+// A table that cannot be opened: the index built on the empty work area is
+// the error shown; after Default the report goes back to the menu without a
+// report. S_CTR is first needed by the page header.
+TEST_F(Pabfae, MissingTables) {
+  for (const char* tabela : {"S_MN.DBF", "S_UPS.DBF", "S_PA.DBF", "S_VPA.DBF", "S_PRD.DBF"}) {
+    SCOPED_TRACE(tabela);
+    s.rt.db.closeAll();
+    keys().atKeys.clear();
+    unidades(1);
+    test::makeTable(z("S_MN.DBF"), kMn, {{C("230440"), C("FORTALEZA")}});
+    test::makeTable(z("S_PA.DBF"), kPa, {{C("0101010010"), C("202211"), C("S")}});
+    test::makeTable(z("S_VPA.DBF"), kVpa, {{C("202211"), C("0101010010"), N(10)}});
+    fs::remove(z("PABFAE.PRN"));
+    fs::remove(z(tabela));
+    keys().add({key::kRight, key::kEnter});  // Default
+    PABFAE(s);
+    EXPECT_EQ(keys().pending(), 0u);
+    ASSERT_EQ(keys().atKeys.size(), 2u);
+    EXPECT_TRUE(shows(keys().atKeys[0], "Workarea not in use"));
+    EXPECT_FALSE(fs::exists(z("PABFAE.PRN")));
+    EXPECT_EQ(s.rt.db.find("MN"), nullptr);
+    EXPECT_EQ(term().device(), rt::term::Terminal::Device::Screen);
+  }
+}
+
+TEST_F(Pabfae, MissingControlRecordAtTheHeader) {
+  unidades(1);
+  fs::remove(z("S_CTR.DBF"));
+  keys().add(key::kEnter);  // Quit
+  try {
+    PABFAE(s);
+    ADD_FAILURE() << "the header was printed without S_CTR";
+  } catch (const rt::err::ProgramExit& e) {
+    EXPECT_EQ(e.code(), 1);
+  }
+  ASSERT_EQ(keys().atKeys.size(), 1u);
+  EXPECT_TRUE(shows(keys().atKeys[0], "Alias does not exist: CTR"));
 }
 
 }  // namespace

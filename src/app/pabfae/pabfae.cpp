@@ -1,9 +1,11 @@
 // PABFAE: the production report "PABFAE.PRN" and its printing.
 #include "app/pabfae/Pabfae.h"
 
+#include <cmath>
 #include <string>
 #include <string_view>
 
+#include "app/ambiente.h"
 #include "app/funcoes/Funcoes.h"
 #include "rt/text/compare.h"
 #include "rt/text/cp860.h"
@@ -45,13 +47,16 @@ const Tabela kTabelas[] = {
 const char* const kValor = "@EZ 9,999,999.99";
 const std::string kTracos(80, '-');
 
-// A field's stored text, blanks kept; control bytes become blanks so that
-// nothing from a table breaks the report's rows and pages. An unknown field
-// goes to the error policy and reads "".
+// A text field's stored value, blanks kept ("" for any other type). An
+// unknown field goes to the error policy and reads "".
 std::string texto(Area& a, std::string_view nome) {
   const rt::Value v = a.get(nome);
-  if (!v.isString()) return {};
-  std::string t = v.string();
+  return v.isString() ? v.string() : std::string();
+}
+
+// A table's text as the report prints it: control bytes become blanks so
+// that nothing from a table breaks the report's rows and pages.
+std::string impresso(std::string t) {
   for (char& c : t)
     if (static_cast<unsigned char>(c) < 32) c = ' ';
   return t;
@@ -77,16 +82,21 @@ class Relatorio {
     t_.devOut(texto);
   }
 
-  void cabecalho(Area& mn, const std::string& mvm) {
-    const std::string ibge = texto(mn, "MN_IBGE");
-    const auto codigo = static_cast<long long>(rt::text::val(ibge).value);
+  void cabecalho(Area& mn) {
+    const std::string ibge = impresso(texto(mn, "MN_IBGE"));
+    // Only the code's four lowest digits count for its check digit.
+    const double numeroIbge = std::fabs(rt::text::val(ibge).value);
+    const auto codigo = std::isfinite(numeroIbge) ? static_cast<long long>(std::fmod(numeroIbge, 10000.0)) : 0LL;
     linha(0, "ESTADO DO LUMEA" + rt::text::space(56) + "PAG.: " + rt::text::strZero(pagina, 3));
     linha(0, "KOVA/ZEB/GT-MORVEN" + rt::text::space(52) + rt::text::dtoc(rt::text::Date::today()));
     linha(0, "RELATORIO DE PRODUCAO DOS MUNICIPIOS EM GESTAO" + rt::text::space(34));
     linha(0, kTracos);
     linha(0, rt::text::padC(parte(ibge, 3, 4) + "-" + std::to_string(CALDIGMNC(codigo)) + " " +
-                                std::string(rt::text::allTrim(texto(mn, "MN_NOME"))),
+                                std::string(rt::text::allTrim(impresso(texto(mn, "MN_NOME")))),
                             80));
+    // Read for every header: a control record that failed to open is a
+    // run-time error for the error policy here.
+    const std::string mvm = impresso(CAMPOTEXTO(s_, "CTR->CTR_MVM"));
     const int mes = static_cast<int>(rt::text::val(parte(mvm, 5, 2)).value);
     linha(0, rt::text::padC("COMPETENCIA: " + MES_REFERENCIA(mes) + " / " +
                                 rt::text::transformText(parte(mvm, 1, 4), "@R 9.999"),
@@ -97,9 +107,9 @@ class Relatorio {
   }
 
   void unidade(Area& ups, double pab, double outros) {
-    std::string id = texto(ups, "UPS_ID");
+    std::string id = impresso(texto(ups, "UPS_ID"));
     id.resize(7, ' ');
-    std::string nome = parte(texto(ups, "UPS_NMFN"), 1, 33);
+    std::string nome = parte(impresso(texto(ups, "UPS_NMFN")), 1, 33);
     nome.resize(33, ' ');
     linha(1, id.substr(2, 4) + "-" + id.substr(6, 1) + " " + nome + " " + valores(pab, outros));
   }
@@ -148,8 +158,6 @@ void ESCREVE(Sistema& s, Relatorio& r) {
   Area& pa = *db.find("PA");
   Area& vpa = *db.find("VPA");
   Area& prd = *db.find("PRD");
-  Area* ctr = db.find("CTR");
-  const std::string mvm = ctr ? texto(*ctr, "CTR_MVM") : std::string();
   const bool exact = db.settings().exact;
 
   double totalPab = 0, totalOutros = 0;
@@ -174,7 +182,7 @@ void ESCREVE(Sistema& s, Relatorio& r) {
       }
       prd.skip(1);
     }
-    if (t.printer().prow() == 0) r.cabecalho(mn, mvm);
+    if (t.printer().prow() == 0) r.cabecalho(mn);
     r.unidade(ups, pab, outros);
     if (t.printer().prow() > 59) {
       r.linha(0, kTracos);
