@@ -291,5 +291,52 @@ TEST_F(Listagens, EveryOpeningStartsAfreshAndOnlyReads) {
   EXPECT_EQ(bytes(z("CTL.DBF")), antes);
 }
 
+// The four index files under C:\ZOZ with their key expressions and key
+// widths, as an NTX header holds them.
+TEST_F(Listagens, IndexFiles) {
+  teclas({key::kEsc});
+  VER_CRI(s);
+  s.rt.db.closeAll();
+  struct Caso {
+    const char* arquivo;
+    const char* chave;
+    unsigned largura;
+  };
+  const Caso casos[] = {
+      {"I01CTL.NTX", "Str(CTL->DATREF) + Str(CTL->CODMNC, 4)", 10},
+      {"I02CTL.NTX", "Str(CTL->CODMNC, 4) + Str(CTL->DATREF, 6)", 10},
+      {"I01MN.NTX", "MN->MN_IBGE", 6},
+      {"I02MN.NTX", "MN->MN_NOME", 30},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.arquivo);
+    const std::string b = bytes(z(c.arquivo));
+    ASSERT_GE(b.size(), 278u);
+    EXPECT_EQ(static_cast<unsigned char>(b[14]) | static_cast<unsigned char>(b[15]) << 8, c.largura);
+    EXPECT_EQ(std::string(b.c_str() + 22), c.chave);
+  }
+}
+
+// A table that cannot be opened goes to the error policy; after its Default
+// the listing returns to the menu without a browse.
+TEST_F(Listagens, MissingTableReturnsToTheMenu) {
+  const fs::path guarda = drive().root() / "guarda";
+  fs::create_directory(guarda);
+  for (const char* t : {"CTL.DBF", "S_MN.DBF"}) fs::copy_file(z(t), guarda / t);
+  for (const char* tabela : {"CTL.DBF", "S_MN.DBF"}) {
+    SCOPED_TRACE(tabela);
+    s.rt.db.closeAll();
+    keys().atKeys.clear();
+    for (const char* t : {"CTL.DBF", "S_MN.DBF"}) fs::copy_file(guarda / t, z(t), fs::copy_options::overwrite_existing);
+    fs::remove(z(tabela));
+    keys().add({key::kRight, key::kEnter});  // Default
+    VER_ATU(s);
+    EXPECT_EQ(keys().pending(), 0u);
+    ASSERT_EQ(keys().atKeys.size(), 2u);
+    EXPECT_TRUE(shows(keys().atKeys[0], "Workarea not in use"));
+    EXPECT_FALSE(viu("Pesquisa:"));
+  }
+}
+
 }  // namespace
 }  // namespace fpo
