@@ -1,4 +1,5 @@
 // The compiler: text -> tokens -> tree. Function names are resolved here.
+#include <algorithm>
 #include <charconv>
 
 #include "rt/expr/node.h"
@@ -34,6 +35,9 @@ struct Token {
   }
   throw CompileError(msg, pos);
 }
+
+// Deeper nesting is refused: evaluation and release walk the tree by recursion.
+constexpr int kMaxDepth = 200;
 
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -156,6 +160,29 @@ class Parser {
     return true;
   }
 
+  // Counts one level of the parser's own recursion while it lives.
+  class Nest {
+   public:
+    Nest(Parser& p, std::size_t pos) : p_(p) {
+      if (++p_.nesting_ > kMaxDepth) fail(p_.src_, pos, "expression nested too deeply");
+    }
+    ~Nest() { --p_.nesting_; }
+    Nest(const Nest&) = delete;
+    Nest& operator=(const Nest&) = delete;
+
+   private:
+    Parser& p_;
+  };
+
+  // Sets the depth of a node that has its children; refuses too deep a tree.
+  NodePtr sized(NodePtr n) const {
+    int d = 0;
+    for (const auto& k : n->kids) d = std::max(d, k->depth);
+    n->depth = d + 1;
+    if (n->depth > kMaxDepth) fail(src_, n->pos, "expression nested too deeply");
+    return n;
+  }
+
   static NodePtr node(Op op, const Token& t) {
     auto n = std::make_unique<Node>();
     n->op = op;
@@ -163,11 +190,11 @@ class Parser {
     n->name = std::string(t.text);
     return n;
   }
-  static NodePtr binary(Op op, const Token& t, NodePtr l, NodePtr r) {
+  NodePtr binary(Op op, const Token& t, NodePtr l, NodePtr r) const {
     NodePtr n = node(op, t);
     n->kids.push_back(std::move(l));
     n->kids.push_back(std::move(r));
-    return n;
+    return sized(std::move(n));
   }
 
   NodePtr orExpr() {
@@ -191,9 +218,10 @@ class Parser {
   NodePtr notExpr() {
     if (peek().kind == Tok::Not) {
       const Token& t = take();
+      Nest nest(*this, t.pos);
       NodePtr n = node(Op::Not, t);
       n->kids.push_back(notExpr());
-      return n;
+      return sized(std::move(n));
     }
     return relExpr();
   }
@@ -253,6 +281,7 @@ class Parser {
   NodePtr unary() {
     if (peek().kind == Tok::Minus || peek().kind == Tok::Plus) {
       const Token& t = take();
+      Nest nest(*this, t.pos);
       NodePtr operand = unary();
       if (operand->op == Op::Literal && operand->literal.isNumber()) {
         if (t.kind == Tok::Minus) {
@@ -265,7 +294,7 @@ class Parser {
       }
       NodePtr n = node(t.kind == Tok::Minus ? Op::Neg : Op::Pos, t);
       n->kids.push_back(std::move(operand));
-      return n;
+      return sized(std::move(n));
     }
     return primary();
   }
@@ -282,6 +311,7 @@ class Parser {
         return n;
       }
       case Tok::LParen: {
+        Nest nest(*this, t.pos);
         NodePtr n = orExpr();
         if (!accept(Tok::RParen)) fail(src_, peek().pos, "\")\" expected");
         return n;
@@ -303,6 +333,7 @@ class Parser {
   }
 
   NodePtr call(const Token& t) {
+    Nest nest(*this, t.pos);
     take();  // (
     std::vector<NodePtr> args;
     if (!accept(Tok::RParen)) {
@@ -326,13 +357,14 @@ class Parser {
       }
     }
     n->kids = std::move(args);
-    return n;
+    return sized(std::move(n));
   }
 
   std::string_view src_;
   std::vector<Token> toks_;
   std::size_t at_ = 0;
   int refs_ = 0;
+  int nesting_ = 0;
 };
 
 }  // namespace

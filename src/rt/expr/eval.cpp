@@ -280,9 +280,15 @@ class Evaluator {
     }
   }
 
+  // A date moved by a number of days; outside the calendar (years 1 to
+  // 9999) it is the empty date.
   static Value shift(text::Date d, double days) {
     if (d.empty()) return d;
-    return text::Date{d.day + static_cast<std::int32_t>(std::trunc(days))};
+    static const std::int32_t first = text::Date::fromYmd(1, 1, 1).day;
+    static const std::int32_t last = text::Date::fromYmd(9999, 12, 31).day;
+    const double to = static_cast<double>(d.day) + std::trunc(days);
+    if (!(to >= first && to <= last)) return text::Date{};
+    return text::Date{static_cast<std::int32_t>(to)};
   }
 
   Env& env_;

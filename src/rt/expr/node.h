@@ -62,6 +62,7 @@ struct Expr::Node {
   int ref = -1;  // Ref: index into Expr's slots
   const Builtin* fn = nullptr;
   std::size_t pos = 0;  // offset in the text, for messages
+  int depth = 1;        // levels of the subtree, this node included
   Value literal;
   std::string alias;  // Ref: as written, empty for a bare name
   std::string name;   // Ref, UserCall: as written

@@ -33,6 +33,9 @@ constexpr int kDigits = 15;
 // The first number with more than ten integer digits.
 constexpr double kTenDigits = 1e10;
 
+// More decimals than any number prints with.
+constexpr int kMaxDecimals = 398;
+
 // Largest scaled magnitude at which the cut toward zero still means something.
 constexpr double kExactLimit = 0x1p52;
 
@@ -56,18 +59,21 @@ double intPart(double x) {
 
 int defaultWidth(int width, int decimals) {
   if (width > 0) return width;
-  return 10 + (decimals > 0 ? decimals + 1 : 0);
+  // Past a few hundred decimals a number no longer prints (see writeFixed).
+  return 10 + (decimals > 0 ? std::min(decimals, kMaxDecimals) + 1 : 0);
 }
 
 namespace {
 
 // The digits of fixed() written into buf (kBuf bytes); returns the length,
-// 0 for a value that is not finite.
+// 0 for a value that is not finite or does not fit.
 constexpr std::size_t kBuf = 400;  // room for any double with its decimals
+static_assert(kMaxDecimals + 2 <= static_cast<int>(kBuf), "\"0.\" and the decimals fit the buffer");
 
 std::size_t writeFixed(double x, int decimals, char* buf) {
   if (!std::isfinite(x)) return 0;
   if (decimals < 0) decimals = 0;
+  if (decimals > kMaxDecimals) return 0;
   double r = roundTo(x, decimals);
   if (r == 0) r = 0;  // never "-0"
   char* const end = buf + kBuf;
@@ -85,6 +91,9 @@ std::size_t writeFixed(double x, int decimals, char* buf) {
   const auto res = std::to_chars(buf, end, r, std::chars_format::fixed, shown);
   if (res.ec != std::errc()) return 0;
   std::size_t n = static_cast<std::size_t>(res.ptr - buf);
+  // Decimals past what the buffer holds (a damaged field, a picture of
+  // hundreds of places): not representable.
+  if (n + 1 + static_cast<std::size_t>(decimals - shown) > kBuf) return 0;
   if (shown < decimals) {
     if (shown == 0) buf[n++] = '.';
     for (int i = shown; i < decimals; ++i) buf[n++] = '0';

@@ -31,7 +31,8 @@ std::string strZero(double x, int width = -1, int decimals = 0);
 
 // The digits of x rounded to decimals, with a leading '-' when the rounded
 // value is below zero ("-5.25", "0.01"); digits past the fifteenth
-// significant one are zeros. Empty for a value that is not finite.
+// significant one are zeros. Empty for a value that is not finite or needs
+// more than a few hundred characters (hundreds of decimals).
 std::string fixed(double x, int decimals);
 
 // Val(text): leading blanks, a sign, digits and one '.'; reading stops at the

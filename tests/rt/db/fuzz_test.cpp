@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "rt/text/number.h"
 #include "support.h"
 
 using namespace dbtest;
@@ -31,16 +32,26 @@ void mutate(std::string& b, std::mt19937& rng, std::size_t focus) {
   }
 }
 
+// A field's value read and shown as Str() and the key encoding show it.
+void show(Area& a, int i) {
+  const Value v = a.get(i);
+  if (!v.isNumber()) return;
+  rt::text::str(v.num(), v.numberInfo().width, v.numberInfo().decimals);
+  rt::db::KeyType kt;
+  std::string key;
+  if (rt::db::keyTypeOf(v, kt)) rt::db::encodeKey(v, kt, key);
+}
+
 // Reads everything an open table offers.
 void exercise(Area& a, std::mt19937& rng) {
   for (int pass = 0; pass < 2; ++pass) {
     int guard = 0;
     for (a.goTop(); !a.eof() && guard < 200; a.skip(1), ++guard)
-      for (int i = 0; i < a.fieldCount(); ++i) a.get(i);
+      for (int i = 0; i < a.fieldCount(); ++i) show(a, i);
     a.goBottom();
     a.skip(-3);
     a.goTo(static_cast<std::uint32_t>(rng() % (a.lastRec() + 2)));
-    for (int i = 0; i < a.fieldCount(); ++i) a.get(i);
+    for (int i = 0; i < a.fieldCount(); ++i) show(a, i);
   }
 }
 
@@ -97,39 +108,69 @@ TEST(Fuzz, TargetedHeaderFields) {
 
 TEST(Fuzz, IndexFiles) {
   Fixture fx;
-  // A table of a few hundred rows with an index of several pages.
-  ASSERT_TRUE(fx.ws.create(fx.at("T"), {{"K", 'C', 6, 0}}));
-  ASSERT_TRUE(fx.ws.use(fx.at("T")));
+  // Tables of a few hundred rows with an index of several pages: a text key
+  // and a numeric one.
   std::mt19937 rng(77);
-  for (int i = 0; i < 400; ++i) {
-    fx.ws.current().appendBlank();
-    fx.ws.current().put("K", Value(std::to_string(rng() % 1000)));
+  for (const char* t : {"T", "N"}) {
+    const bool text = *t == 'T';
+    ASSERT_TRUE(fx.ws.create(fx.at(t), {text ? rt::db::FieldSpec{"K", 'C', 6, 0} : rt::db::FieldSpec{"K", 'N', 8, 2}}));
+    ASSERT_TRUE(fx.ws.use(fx.at(t)));
+    for (int i = 0; i < 400; ++i) {
+      fx.ws.current().appendBlank();
+      const auto k = static_cast<int>(rng() % 1000);
+      fx.ws.current().put("K", text ? Value(std::to_string(k)) : Value::number(k / 4.0 - 50));
+    }
+    ASSERT_TRUE(fx.ws.current().indexOn("K", fx.at(std::string(t) + "K")));
+    fx.ws.closeAll();
   }
-  ASSERT_TRUE(fx.ws.current().indexOn("K", fx.at("TK")));
-  fx.ws.closeAll();
-  const std::string fixtures[] = {readFile(fx.at("TK.NTX")), readFile(refDir() + "/seek/SEEKC.NTX")};
+  const std::string fixtures[] = {readFile(fx.at("TK.NTX")), readFile(refDir() + "/seek/SEEKC.NTX"),
+                                  readFile(fx.at("NK.NTX"))};
+  const char* const tables[] = {"T", "SEEKC", "N"};
   fs::copy_file(refDir() + "/seek/SEEKC.DBF", fx.at("SEEKC.DBF"));
   int opened = 0;
   for (int round = 0; round < kRounds; ++round) {
-    for (int f = 0; f < 2; ++f) {
+    for (int f = 0; f < 3; ++f) {
       std::string b = fixtures[f];
       mutate(b, rng, rng() % 2 ? 300 : b.size());
       writeFile(fx.at("X.NTX"), b);
-      ASSERT_TRUE(fx.ws.use(fx.at(f == 0 ? "T" : "SEEKC"), "T"));
+      ASSERT_TRUE(fx.ws.use(fx.at(tables[f]), "T"));
       Area& a = fx.ws.current();
       if (a.orderListAdd(fx.at("X"))) {
         ++opened;
         exercise(a, rng);
         a.seek(Value(std::string("1")));
         a.seek(Value(std::string("")));
+        a.seek(Value::number(-1.5));
         a.appendBlank();
-        a.put(0, Value(std::string("5")));
+        a.put(0, f == 2 ? Value::number(12.25) : Value(std::string("5")));
         a.commit();
       }
       fx.ws.closeAll();
     }
   }
   EXPECT_GT(opened, 0);
+}
+
+// A numeric field as wide as the format allows, with the most decimals it
+// can have and nothing but digits: read, shown, written, copied, indexed.
+TEST(Fuzz, WidestNumericField) {
+  Fixture fx;
+  std::string b = rt::db::Table::makeHeader({{"N", 'N', 255, 254}}, 2);
+  b += " " + std::string(255, '9') + " " + std::string(254, ' ') + "1" + "\x1A";
+  writeFile(fx.at("W.DBF"), b);
+  ASSERT_TRUE(fx.ws.use(fx.at("W")));
+  Area& a = fx.ws.current();
+  std::mt19937 rng(3);
+  exercise(a, rng);
+  a.goTop();
+  a.put(0, a.get(0));
+  ASSERT_TRUE(a.indexOn("N", fx.at("WN")));
+  exercise(a, rng);
+  a.seek(Value::number(1));
+  a.copyTo(fx.at("W2"));
+  fx.ws.closeAll();
+  ASSERT_TRUE(fx.ws.use(fx.at("W2")));
+  exercise(fx.ws.current(), rng);
 }
 
 // Lines as the import must count them: Ctrl-Z dropped, then CR LF, CR or LF

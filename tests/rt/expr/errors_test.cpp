@@ -45,6 +45,35 @@ TEST(ExprErrors, CompileErrorsSayWhatAndWhere) {
   }
 }
 
+// Nesting deeper than the evaluator walks is refused at compile time, however
+// it is written; ordinary depths compile and run.
+TEST(ExprErrors, DeepNestingIsACompileError) {
+  auto repeat = [](const std::string& s, int n) {
+    std::string r;
+    for (int i = 0; i < n; ++i) r += s;
+    return r;
+  };
+  const std::string deep[] = {
+      repeat("(", 100000) + "1" + repeat(")", 100000),
+      "1" + repeat(" + 1", 100000),
+      repeat("!", 100000) + ".T.",
+      repeat("-", 100000) + "1",
+      repeat("Abs(", 100000) + "1" + repeat(")", 100000),
+      repeat("(", 100000),
+  };
+  for (const std::string& text : deep) {
+    try {
+      Expr::compile(text);
+      ADD_FAILURE() << "compiled: " << text.substr(0, 20);
+    } catch (const CompileError& e) {
+      EXPECT_NE(std::string(e.what()).find("nested too deeply"), std::string::npos) << text.substr(0, 20);
+    }
+  }
+  FakeEnv env;
+  EXPECT_EQ(show(Expr::compile(repeat("(", 50) + "1" + repeat(" + 1)", 50)).eval(env)), "N:51");
+  EXPECT_EQ(show(Expr::compile("1" + repeat(" + 1", 150)).eval(env)), "N:151");
+}
+
 TEST(ExprErrors, CompileThroughTheErrorSystemRaisesASyntaxError) {
   FakeEnv env;
   EXPECT_FALSE(Expr::compile("!Empty(Variavel) .and.", env.es));

@@ -199,6 +199,25 @@ TEST(Expr, BoundNamesReadSlots) {
   EXPECT_EQ(show(key.eval(plain)), "C:202211  40");
 }
 
+// Values at the edges: decimals beyond any buffer print as asterisks, a date
+// moved out of the calendar is the empty date.
+TEST(Expr, ExtremeValues) {
+  const Case cases[] = {
+      {"Str(1, 10, 1000)", "C:**********"},
+      {"Str(Val('1.' + Replicate('0', 500))) == Replicate('*', 502)", "L:T"},
+      {"Left(Transform(1, '9.' + Replicate('9', 600)), 3)", "C:*.*"},
+      {"Empty(CtoD('01/01/2000') + 100000000000000000000)", "L:T"},
+      {"Year(CtoD('01/01/2000') + 2000000000)", "N:0"},
+      {"DtoC(CtoD('01/01/2000') - 1000000)", "C:  /  /    "},
+      {"DtoS(CtoD('25/12/9999') + 6)", "C:99991231"},
+  };
+  for (const auto& c : cases) {
+    FakeEnv env;
+    EXPECT_EQ(show(Expr::compile(c.text).eval(env)), c.want) << c.text;
+    EXPECT_TRUE(env.raised.empty()) << c.text;
+  }
+}
+
 TEST(Expr, LiteralDecimalsReachStr) {
   FakeEnv env;
   EXPECT_EQ(show(Expr::compile("Str(1.50)").eval(env)), "C:         1.50");

@@ -12,7 +12,7 @@ TEST(Number, Str) {
   struct Case {
     double x;
     int width, decimals;
-    const char* want;
+    std::string want;
   };
   const Case cases[] = {
       {202211, 6, 0, "202211"},
@@ -23,8 +23,13 @@ TEST(Number, Str) {
       {1.005, 5, 2, " 1.01"},
       {1e15, 10, 0, "**********"},
       {5, 0, 0, "         5"},        // no width: the default
+      // Decimals beyond any buffer (a damaged field, Val() of a long text).
+      {1, 10, 1000, "**********"},
+      {1e255, 255, 254, std::string(255, '*')},
+      {0, 6, 100000, "******"},
   };
   for (const auto& c : cases) EXPECT_EQ(str(c.x, c.width, c.decimals), c.want) << c.x;
+  EXPECT_EQ(fixed(1, 600), "");
 }
 
 TEST(Number, StrZero) {
