@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The production report and the update listing from the menu on the demo
+# The production report and the two listings from the menu on the demo
 # folder; the report is printed to a file standing for Lpt1.
 fpo=$(realpath "$1")
 build=$(realpath "$2")
@@ -18,6 +18,8 @@ tmux_wait_gone "Imprimir?"
 cmp -s "$SMOKE_DIR/lpt1" "$zoz/PABFAE.PRN" || fail "the printer did not get the report byte for byte"
 head -c 2 "$zoz/PABFAE.PRN" | od -c | grep -q '\\r  \\n' || fail "the report does not begin with CR LF"
 grep -qa "ESTADO DO LUMEA" "$zoz/PABFAE.PRN" || fail "no page header"
+grep -qa "TOTAIS ----->" "$zoz/PABFAE.PRN" || fail "no totals line"
+[[ $(tail -c 2 "$zoz/PABFAE.PRN" | od -An -c | tr -d ' ') == '\f\r' ]] || fail "the report does not end with an eject"
 
 # A pull-down drops keys typed ahead: one key at a time.
 tmux_keys Left
@@ -29,7 +31,20 @@ sleep 0.2
 tmux_keys Enter
 tmux_wait_for "Data Atualizacao"
 tmux_wait_for "Pesquisa:"
+tmux_type "FOR"
+tmux_wait_for "Pesquisa: FOR"
 tmux_keys Escape
 tmux_wait_gone "Data Atualizacao"
+
+# The critique listing, in the pull-down of the next bar item.
+tmux_keys Right
+tmux_wait_for "Verificar Críticas Realizadas"
+tmux_keys Down
+sleep 0.2
+tmux_keys Enter
+tmux_wait_for "Data Crítica"
+tmux_wait_for "Status"
+tmux_keys Escape
+tmux_wait_gone "Data Crítica"
 fpo_quit
 echo "reports smoke test passed"
