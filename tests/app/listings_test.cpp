@@ -291,12 +291,17 @@ TEST_F(Listagens, EveryOpeningStartsAfreshAndOnlyReads) {
   EXPECT_EQ(bytes(z("CTL.DBF")), antes);
 }
 
-// The four index files under C:\ZOZ with their key expressions and key
-// widths, as an NTX header holds them.
+// The four index files under C:\ZOZ, whatever the current directory, with
+// their key expressions and key widths as an NTX header holds them.
 TEST_F(Listagens, IndexFiles) {
+  const fs::path outra = drive().root() / "OUTRA";
+  fs::create_directory(outra);
+  fs::current_path(outra);
   teclas({key::kEsc});
   VER_CRI(s);
   s.rt.db.closeAll();
+  fs::current_path(drive().zoz());
+  EXPECT_TRUE(fs::is_empty(outra));
   struct Caso {
     const char* arquivo;
     const char* chave;
