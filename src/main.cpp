@@ -1,7 +1,6 @@
 // The program: installs the error policy, then runs MENU.
-#include <unistd.h>
-
 #include <cstdio>
+#include <exception>
 #include <string>
 
 #include "app/errorsys/Errorsys.h"
@@ -18,6 +17,7 @@ int main() {
 
   int code = 0;
   std::string errorOutput;
+  std::string failure;
   {
     rt::Runtime runtime(std::move(opened.backend), rt::dos::Config::fromEnvironment());
     fpo::Sistema s(runtime);
@@ -26,13 +26,20 @@ int main() {
       fpo::MENU(s);
     } catch (const rt::err::ProgramExit& e) {
       code = e.code();
+    } catch (const std::exception& e) {
+      // A fault of the program itself: the terminal is still given back.
+      failure = e.what();
+      code = 1;
     }
     errorOutput = runtime.errors.takeErrOutput();
     // The runtime closes the tables, then gives the terminal back.
   }
+  // The error output goes out only now, on the restored terminal; a last
+  // line break keeps the shell's prompt off its last line.
   if (!errorOutput.empty()) {
     std::fwrite(errorOutput.data(), 1, errorOutput.size(), stderr);
-    std::fputs("\n", stderr);
+    if (errorOutput.back() != '\n') std::fputs("\n", stderr);
   }
+  if (!failure.empty()) std::fprintf(stderr, "fpo: %s\n", failure.c_str());
   return code;
 }
