@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <fstream>
+#include <functional>
 
 #include "app/errorsys/Errorsys.h"
 #include "app/menu/Menu.h"
@@ -68,15 +70,66 @@ TEST_F(Ctl, RebuildWidensPeriodsAndDropsDeletedRows) {
   for (std::size_t i = 0; i < again.size(); ++i) EXPECT_EQ(again[i].fields, expected[i]);
 }
 
-TEST_F(Ctl, DamagedTableIsReportedAndKept) {
-  const std::string junk = "\x03\x7a\x0b\x0aThis is no table at all";
-  std::ofstream(ctl(), std::ios::binary) << junk;
-  keys().add(rt::term::key::kEnd).add(rt::term::key::kEnter);  // "Default" in the alert
+// The new table is written beside the old one and renamed over it: the old
+// file's bytes are never touched, and nothing is left beside them.
+TEST_F(Ctl, RebuildReplacesTheFileWhole) {
+  test::makeTable(ctl(), {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}}, {{N(440), N(9812)}, {N(441), N(202211)}});
+  std::ifstream velho(ctl(), std::ios::binary);
+  std::ifstream copia(ctl(), std::ios::binary);
+  const std::string antes(std::istreambuf_iterator<char>(copia), {});
   PREPARACTL(s);
-  ASSERT_FALSE(keys().atKeys.empty());
-  EXPECT_TRUE(shows(keys().atKeys.at(0), "CTL.DBF"));
-  std::ifstream in(ctl(), std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), junk);
+  EXPECT_TRUE(keys().atKeys.empty());
+  // The handle opened before still reads the old table whole.
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(velho), {}), antes);
+  std::vector<std::string> arquivos;
+  for (const auto& e : fs::directory_iterator(drive().zoz())) arquivos.push_back(e.path().filename().string());
+  std::sort(arquivos.begin(), arquivos.end());
+  EXPECT_EQ(arquivos, (std::vector<std::string>{"CTL.DBF", "CTL1.DBF"}));
+  EXPECT_EQ(test::readTable(ctl()).size(), 2u);
+  for (int a = 1; a <= 3; ++a) EXPECT_FALSE(s.rt.db.area(a).used()) << a;
+}
+
+// A table that cannot be read, or a scratch table that cannot be made: the
+// error policy's alert names the file, and CTL.DBF stays as it was.
+TEST_F(Ctl, DamagedTableIsReportedAndKept) {
+  struct Caso {
+    const char* nome;
+    std::function<void(const fs::path& ctl)> estraga;
+    const char* alerta;  // a text of the alert
+  };
+  const std::vector<Caso> casos = {
+      {"no table at all",
+       [](const fs::path& p) { std::ofstream(p, std::ios::binary) << "\x03\x7a\x0b\x0aThis is no table at all"; },
+       "CTL.DBF"},
+      {"empty file", [](const fs::path& p) { std::ofstream(p, std::ios::binary).flush(); }, "CTL.DBF"},
+      {"rows cut off",
+       [](const fs::path& p) {
+         test::makeTable(p, {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}}, {{N(440), N(9812)}, {N(441), N(5)}});
+         fs::resize_file(p, fs::file_size(p) - 5);
+       },
+       "CTL.DBF"},
+      {"CTL1.DBF is a folder",
+       [](const fs::path& p) {
+         test::makeTable(p, {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}}, {{N(440), N(9812)}});
+         fs::create_directory(p.parent_path() / "CTL1.DBF");
+       },
+       "CTL1.DBF"},
+  };
+  for (const auto& c : casos) {
+    for (const auto& e : fs::directory_iterator(drive().zoz())) fs::remove_all(e.path());
+    keys().atKeys.clear();
+    c.estraga(ctl());
+    std::ifstream in(ctl(), std::ios::binary);
+    const std::string antes(std::istreambuf_iterator<char>(in), {});
+    keys().add(rt::term::key::kEnd).add(rt::term::key::kEnter);  // "Default" in the alert
+    PREPARACTL(s);
+    EXPECT_EQ(keys().pending(), 0u) << c.nome;
+    ASSERT_FALSE(keys().atKeys.empty()) << c.nome;
+    EXPECT_TRUE(shows(keys().atKeys.at(0), c.alerta)) << c.nome;
+    std::ifstream depois(ctl(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(depois), {}), antes) << c.nome;
+    for (int a = 1; a <= 3; ++a) EXPECT_FALSE(s.rt.db.area(a).used()) << c.nome << a;
+  }
 }
 
 }  // namespace
