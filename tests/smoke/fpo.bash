@@ -1,14 +1,21 @@
 # The program on a fresh demo \ZOZ folder, for the smoke tests. Source after
 # lib.bash, with fpo and build set to the program and the build folder.
 #
-#   fpo_start [ENV...]   builds the demo folder and starts the program in it;
-#                        $zoz is the folder, $SMOKE_DIR/lpt1 stands for Lpt1
+#   fpo_demo             builds a fresh demo folder; $zoz is its \ZOZ
+#   fpo_start [ENV...]   fpo_demo, then starts the program in $zoz with its
+#                        error output in $SMOKE_DIR/stderr; $SMOKE_DIR/lpt1
+#                        stands for Lpt1
 #   fpo_to_menu          the period 2022/11 and the three notices
 #   fpo_quit             Esc and "Sim" at the menu; exit code 0, no error output
 
-fpo_start() {
+fpo_demo() {
+  rm -rf "$SMOKE_DIR/drive"
   "$build/fpo_demo" "$SMOKE_DIR/drive" >/dev/null
   zoz="$SMOKE_DIR/drive/ZOZ"
+}
+
+fpo_start() {
+  fpo_demo
   tmux_start "cd '$zoz' && FPO_DRIVE_C='$SMOKE_DIR/drive' FPO_LPT1='$SMOKE_DIR/lpt1' $* '$fpo' 2>'$SMOKE_DIR/stderr'"
 }
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The program on a demo \ZOZ folder: start, period, the three notices, the
-# menu, Esc and "Sim" at the exit confirmation; exit code 0.
+# menu, Esc and "Sim" at the exit confirmation; exit code 0. Then the two
+# other ways out of the entry: the cancel key, and "Quit" in the error
+# policy's alert with the error output on the restored terminal.
 fpo=$(realpath "$1")
 build=$(realpath "$2")
 source "$(dirname "$0")/lib.bash"
@@ -30,4 +32,38 @@ tmux_keys Right
 tmux_wait_for "Criticar Cadastros e Programação"
 fpo_quit
 [[ -f $zoz/CTL.DBF ]] || fail "no CTL.DBF"
+
+period() {
+  tmux_wait_for "Data de Referência (AAAAMM)"
+  tmux_type "202211"
+  tmux_wait_for "Confirma Data: 202211"
+  tmux_keys Enter
+}
+
+# Alt-C at a notice: the chain of active routines, exit code 0.
+fpo_start
+period
+tmux_wait_for "Novidade"
+tmux_keys M-c
+code=$(tmux_wait_exit)
+[[ $code == 0 ]] || fail "cancel key: exit code $code"
+[[ $(head -1 "$SMOKE_DIR/stderr") == "Cancelled at: MENU ("*")" ]] || fail "cancel key wrote: $(cat "$SMOKE_DIR/stderr")"
+
+# Without ZOZ's control record the period dialog's read of it is a run-time
+# error; "Quit" ends with exit code 1, and the error text and the call chain
+# show on the terminal after the program has given it back.
+fpo_demo
+rm "$zoz/S_CTR.DBF"
+tmux_start "cd '$zoz' && FPO_DRIVE_C='$SMOKE_DIR/drive' '$fpo'"
+period
+tmux_wait_for "CTR_MVM"
+tmux_wait_for "Quit"
+tmux_keys Enter
+code=$(tmux_wait_exit)
+[[ $code == 1 ]] || fail "Quit: exit code $code"
+shown=$(tmux_capture)
+grep -q "^Error .*CTR_MVM" <<<"$shown" || fail "no error text on the terminal"
+grep -q "^Called from DATREF([0-9]*)" <<<"$shown" || fail "no DATREF in the call chain"
+grep -q "^Called from MENU([0-9]*)" <<<"$shown" || fail "no MENU in the call chain"
+! grep -qF "Data de Referência" <<<"$shown" || fail "the program's screen is still there"
 echo "startup smoke test passed"
