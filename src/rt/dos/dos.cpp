@@ -1,10 +1,12 @@
 #include "rt/dos/dos.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -107,21 +109,27 @@ Platform::Platform(Config cfg, err::ErrorSystem* errors) : cfg_(std::move(cfg)),
 
 std::optional<fs::path> Platform::driveRoot(char drive) const {
   std::error_code ec;
+  fs::path root;
   switch (upperChar(drive)) {
-    case 'C': {
-      fs::path root = cfg_.driveC.empty() ? fs::current_path(ec).parent_path() : cfg_.driveC;
-      if (!fs::is_directory(root, ec)) return std::nullopt;
-      return fs::absolute(root, ec);
-    }
+    case 'C':
+      root = cfg_.driveC.empty() ? fs::current_path(ec).parent_path() : cfg_.driveC;
+      break;
     case 'A':
     case 'B': {
       const auto& d = upperChar(drive) == 'A' ? cfg_.driveA : cfg_.driveB;
-      if (!d || !fs::is_directory(*d, ec)) return std::nullopt;
-      return fs::absolute(*d, ec);
+      if (!d) return std::nullopt;
+      root = *d;
+      break;
     }
     default:
       return std::nullopt;
   }
+  if (root.empty() || !fs::is_directory(root, ec)) return std::nullopt;
+  // Without "." or ".." or a trailing separator, so that ".." stops here.
+  root = fs::absolute(root, ec).lexically_normal();
+  if (ec) return std::nullopt;
+  if (root.filename().empty() && root.has_relative_path()) root = root.parent_path();
+  return root;
 }
 
 std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
@@ -132,6 +140,8 @@ std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
     explicitDrive = true;
     dosPath.remove_prefix(2);
   }
+  // A name cannot hold a NUL (the system would see a shorter one).
+  if (dosPath.find('\0') != std::string_view::npos) return std::nullopt;
   const bool absolute = !dosPath.empty() && (dosPath[0] == '\\' || dosPath[0] == '/');
   auto root = driveRoot(drive);
   if (!root) return std::nullopt;
@@ -150,7 +160,10 @@ std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
   for (const std::string& part : splitComponents(dosPath)) {
     if (part == ".") continue;
     if (part == "..") {
-      cur = cur.parent_path();
+      // As on DOS, ".." at the root of a drive stays there.
+      if (cur != *root && cur.has_relative_path()) cur = cur.parent_path();
+      std::error_code ec;
+      exists = fs::is_directory(cur, ec);
       continue;
     }
     if (exists) {
@@ -206,7 +219,9 @@ std::vector<std::string> Platform::listFiles(std::string_view pattern) const {
   if (!dir || !fs::is_directory(*dir, ec)) return out;
   for (fs::directory_iterator it(*dir, ec), end; !ec && it != end; it.increment(ec)) {
     std::string name = it->path().filename().string();
-    if (name.empty() || name[0] == '.') continue;
+    // Hidden files are none of DOS's; a name holding a backslash cannot be written
+    // as a DOS path.
+    if (name.empty() || name[0] == '.' || name.find('\\') != std::string::npos) continue;
     std::error_code ec2;
     if (!it->is_regular_file(ec2)) continue;
     if (wildcardMatch(namePart, name)) out.push_back(name);
@@ -227,29 +242,76 @@ bool Platform::deleteFile(std::string_view dosPath) const {
   return p && fs::is_regular_file(*p, ec) && fs::remove(*p, ec);
 }
 
+namespace {
+
+// Writes all of n bytes; false with errno set.
+bool writeAll(int fd, const char* p, std::size_t n) {
+  while (n > 0) {
+    const ssize_t w = ::write(fd, p, n);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) {
+      if (w == 0) errno = ENOSPC;
+      return false;
+    }
+    p += w;
+    n -= static_cast<std::size_t>(w);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool Platform::copyFile(std::string_view from, std::string_view to) const {
   auto src = resolve(from);
   auto dst = resolve(to);
   if (!src || !dst) return false;
-  std::ifstream in(*src, std::ios::binary);
-  if (!in) return false;
-  fs::path tmp = *dst;
-  tmp += ".$$$";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << in.rdbuf();
-    out.flush();
-    if (!out) {
-      std::error_code ec;
-      fs::remove(tmp, ec);
-      return false;
+  const int in = ::open(src->c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat st {};
+  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(in);
+    return false;
+  }
+  // Written beside the target and renamed over it once complete and on the
+  // disk: the old file stays whole whatever fails.
+  fs::path tmp;
+  int out = -1;
+  for (int attempt = 0; attempt < 100 && out < 0; ++attempt) {
+    tmp = dst->parent_path() / ("." + dst->filename().string() + "." + std::to_string(::getpid()) + "." +
+                                std::to_string(attempt) + ".tmp");
+    out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (out < 0 && errno != EEXIST) break;
+  }
+  if (out < 0) {
+    ::close(in);
+    return false;
+  }
+  bool ok = true;
+  std::string buf(1 << 16, '\0');
+  for (;;) {
+    const ssize_t r = ::read(in, buf.data(), buf.size());
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) ok = false;
+    if (r <= 0) break;
+    if (!writeAll(out, buf.data(), static_cast<std::size_t>(r))) {
+      ok = false;
+      break;
     }
   }
-  std::error_code ec;
-  fs::rename(tmp, *dst, ec);
-  if (ec) fs::remove(tmp, ec);
-  return !ec;
+  ::close(in);
+  ok = ok && ::fsync(out) == 0;
+  ok = ::close(out) == 0 && ok;
+  ok = ok && ::rename(tmp.c_str(), dst->c_str()) == 0;
+  if (!ok) {
+    ::unlink(tmp.c_str());
+    return false;
+  }
+  const int d = ::open(dst->parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (d >= 0) {
+    ::fsync(d);
+    ::close(d);
+  }
+  return true;
 }
 
 std::optional<std::uint64_t> Platform::diskSpace(char drive) const {
@@ -328,6 +390,7 @@ bool Platform::copyToPrinter(const fs::path& file) const {
   std::ifstream in(file, std::ios::binary);
   if (!in) return false;
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return false;
 
   // A printer command that stops reading must not end the program.
   struct sigaction ignore {}, previous {};
@@ -342,16 +405,7 @@ bool Platform::copyToPrinter(const fs::path& file) const {
   } else {
     int fd = openPrinter(cfg_.lpt1);
     if (fd >= 0) {
-      ok = true;
-      std::size_t done = 0;
-      while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) {
-          ok = false;
-          break;
-        }
-        done += static_cast<std::size_t>(n);
-      }
+      ok = writeAll(fd, bytes.data(), bytes.size());
       ok = (::close(fd) == 0) && ok;
     }
   }
@@ -380,8 +434,21 @@ bool Platform::run(std::string_view command) const {
 
   const std::string& pattern = w[1];
   auto cut = pattern.find_last_of("\\/:");
-  std::string dir = cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
-  for (const std::string& name : listFiles(pattern)) deleteFile(dir + name);
+  std::optional<fs::path> dir;
+  if (cut == std::string::npos) {
+    std::error_code ec;
+    dir = fs::current_path(ec);
+  } else {
+    dir = resolve(pattern.substr(0, cut + 1));
+  }
+  // The files listed are removed by their names as stored: a name is never
+  // read again as a DOS path.
+  if (dir) {
+    for (const std::string& name : listFiles(pattern)) {
+      std::error_code ec;
+      if (fs::is_regular_file(*dir / name, ec)) fs::remove(*dir / name, ec);
+    }
+  }
   return true;  // like the interpreter with its messages discarded
 }
 

@@ -1,8 +1,11 @@
 #include "rt/dos/dos.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -41,6 +44,7 @@ class DosTest : public ::testing::Test {
 TEST_F(DosTest, ResolvesPathsWithoutRegardToCase) {
   touch(root_ / "ZOZ" / "s_ctr.dbf");
   touch(root_ / "ZOZ" / "S_UPS.211");
+  touch(root_ / "ZOZ" / "A b$~-1.DBF");
   fs::create_directories(root_ / "floppy");
   Config c;
   c.driveA = root_ / "floppy";
@@ -48,7 +52,7 @@ TEST_F(DosTest, ResolvesPathsWithoutRegardToCase) {
   auto p = platform(c);
 
   struct Case {
-    const char* dos;
+    std::string dos;
     std::optional<fs::path> host;
   } cases[] = {
       {"\\ZOZ\\S_CTR.DBF", root_ / "ZOZ" / "s_ctr.dbf"},
@@ -60,12 +64,22 @@ TEST_F(DosTest, ResolvesPathsWithoutRegardToCase) {
       {"A:\\FUPSLM11.TXT", root_ / "floppy" / "FUPSLM11.TXT"},
       {"B:\\FUPSLM11.TXT", std::nullopt},  // folder missing: not ready
       {"D:\\X", std::nullopt},
+      // ".." never climbs above a drive's root, and names match again after it
+      {"\\..\\..\\ZOZ\\S_CTR.DBF", root_ / "ZOZ" / "s_ctr.dbf"},
+      {"..\\..\\..\\zoz\\s_ctr.dbf", root_ / "ZOZ" / "s_ctr.dbf"},
+      {"\\NOPE\\..\\zoz\\.\\s_ctr.dbf", root_ / "ZOZ" / "s_ctr.dbf"},
+      {"A:\\..\\X", root_ / "floppy" / "X"},
+      {"\\ZOZ\\a b$~-1.dbf", root_ / "ZOZ" / "A b$~-1.DBF"},
+      {std::string("\\ZOZ\\S_CTR.DBF\0X", 16), std::nullopt},
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.dos);
     EXPECT_EQ(p.resolve(k.dos), k.host);
   }
   EXPECT_EQ(Platform(Config{root_, {}, {}, ""}).resolve("A:X"), std::nullopt);  // unset: not ready
+  // A drive variable with a trailing separator, or naming a file.
+  EXPECT_EQ(Platform(Config{root_ / "ZOZ" / "", {}, {}, ""}).resolve("\\..\\s_ctr.dbf"), root_ / "ZOZ" / "s_ctr.dbf");
+  EXPECT_EQ(Platform(Config{root_ / "ZOZ" / "s_ctr.dbf", {}, {}, ""}).resolve("\\X"), std::nullopt);
 }
 
 TEST_F(DosTest, CurrentDirectoryAsTheRunTimeReportsIt) {
@@ -108,6 +122,14 @@ TEST_F(DosTest, ListsOrdinaryFilesAndDeletesIndexes) {
   EXPECT_TRUE(fs::is_directory(root_ / "ZOZ" / "DIR.NTX"));
   EXPECT_TRUE(p.run("DEL \\ZOZ\\*.NTX >nul"));  // nothing left to delete is no failure
   EXPECT_FALSE(p.run("FORMAT C:"));
+
+  // A stored name that reads as a path elsewhere is no DOS name: neither
+  // listed nor followed.
+  touch(root_ / "OTHER" / "I01.NTX");
+  touch(root_ / "ZOZ" / "A\\..\\..\\OTHER\\I01.NTX");
+  EXPECT_EQ(p.listFiles("\\ZOZ\\*.NTX"), std::vector<std::string>{});
+  EXPECT_TRUE(p.run("DEL \\ZOZ\\*.NTX >nul"));
+  EXPECT_TRUE(fs::exists(root_ / "OTHER" / "I01.NTX"));
 }
 
 TEST_F(DosTest, FileExistsDeleteAndCopy) {
@@ -120,6 +142,42 @@ TEST_F(DosTest, FileExistsDeleteAndCopy) {
   EXPECT_TRUE(p.deleteFile("zoz.exe"));
   EXPECT_FALSE(p.fileExists("ZOZ.EXE"));
   EXPECT_FALSE(p.deleteFile("ZOZ.EXE"));
+}
+
+// A copy replaces its target whole: an empty source gives an empty file,
+// and a copy that cannot be written leaves the old target and nothing else.
+TEST_F(DosTest, CopyReplacesTheTargetWhole) {
+  auto p = platform();
+  auto read = [](const fs::path& f) {
+    std::ifstream in(f, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  touch(root_ / "ZOZ" / "EMPTY.TXT", "");
+  touch(root_ / "ZOZ" / "OLD.TXT", "old");
+  EXPECT_TRUE(p.copyFile("empty.txt", "old.txt"));
+  EXPECT_EQ(read(root_ / "ZOZ" / "OLD.TXT"), "");
+  EXPECT_FALSE(p.copyFile("missing.txt", "old.txt"));
+  EXPECT_FALSE(p.copyFile("\\ZOZ", "old.txt"));  // a folder is no file
+
+  touch(root_ / "ZOZ" / "BIG.TXT", std::string(100000, 'b'));
+  touch(root_ / "ZOZ" / "OLD.TXT", "old");
+  struct sigaction ign {}, old {};
+  ign.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ign, &old);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  setrlimit(RLIMIT_FSIZE, &small);
+  const bool copied = p.copyFile("big.txt", "old.txt");
+  setrlimit(RLIMIT_FSIZE, &saved);
+  sigaction(SIGXFSZ, &old, nullptr);
+  EXPECT_FALSE(copied);
+  EXPECT_EQ(read(root_ / "ZOZ" / "OLD.TXT"), "old");
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(root_ / "ZOZ")) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"BIG.TXT", "EMPTY.TXT", "OLD.TXT"}));
 }
 
 TEST_F(DosTest, DiskSpaceOfAMissingDriveIsAQuietOpenError) {
