@@ -2,6 +2,7 @@
 // the national FESPLM file, whose lines pack a unit's items of 10
 // characters: speciality, quantity, hours).
 #include "app/comparar/critica.h"
+#include "app/comparar/unidade.h"
 #include "rt/text/number.h"
 #include "rt/text/picture.h"
 #include "rt/text/strings.h"
@@ -44,14 +45,7 @@ class Especialidades : public Secao {
     s_.rt.db.current().indexOn("SubStr(EMUZEB->EMU_UID, 1, 6) + EMUZEB->EMU_EMA", d + "I09KOVA");
   }
 
-  bool considera() override {
-    rt::db::Area* ups = ups_.area();
-    if (!ups) return false;
-    ups_.seleciona();
-    ups->goTop();
-    ups->seek(rt::Value(sub(zeb_.c("EMU_UID"), 0, 6)), false);
-    return igual(s_, ups_.c("UPS_MN"), c_.municipio());
-  }
+  bool considera() override { return DO_MUNICIPIO(s_, c_, ups_, zeb_.c("EMU_UID")); }
 
   std::string chave() override { return sub(zeb_.c("EMU_UID"), 0, 6) + zeb_.c("EMU_EMA"); }
 

@@ -2,6 +2,7 @@
 // against the national FAFOLM file), whole items only: rows with a
 // sub-code other than 0 take no part on either side.
 #include "app/comparar/critica.h"
+#include "app/comparar/unidade.h"
 #include "rt/text/cp860.h"
 #include "rt/text/picture.h"
 
@@ -49,12 +50,7 @@ class Orcamento : public Secao {
   bool considera() override {
     const std::string pa = zeb_.c("IPU_PA");
     if (val(pa.size() > 5 ? pa.substr(pa.size() - 5) : pa) != 0) return false;
-    rt::db::Area* ups = ups_.area();
-    if (!ups) return false;
-    ups_.seleciona();
-    ups->goTop();
-    ups->seek(rt::Value(sub(zeb_.c("IPU_UID"), 0, 6)), false);
-    return igual(s_, ups_.c("UPS_MN"), c_.municipio());
+    return DO_MUNICIPIO(s_, c_, ups_, zeb_.c("IPU_UID"));
   }
 
   std::string chave() override {

@@ -1,6 +1,7 @@
 // Section 3: the services of the municipality's units (S_SRV against the
 // national FSRVLM file, whose lines pack a unit's items of 6 characters).
 #include "app/comparar/critica.h"
+#include "app/comparar/unidade.h"
 #include "rt/text/cp860.h"
 #include "rt/text/picture.h"
 #include "rt/text/strings.h"
@@ -41,14 +42,7 @@ class Servicos : public Secao {
     s_.rt.db.current().indexOn("SubStr(SRVZEB->SRV_UID, 1, 6) + SRVZEB->SRV_SR + SRVZEB->SRV_CSF", d + "I07KOVA");
   }
 
-  bool considera() override {
-    rt::db::Area* ups = ups_.area();
-    if (!ups) return false;
-    ups_.seleciona();
-    ups->goTop();
-    ups->seek(rt::Value(sub(zeb_.c("SRV_UID"), 0, 6)), false);
-    return igual(s_, ups_.c("UPS_MN"), c_.municipio());
-  }
+  bool considera() override { return DO_MUNICIPIO(s_, c_, ups_, zeb_.c("SRV_UID")); }
 
   std::string chave() override { return sub(zeb_.c("SRV_UID"), 0, 6) + zeb_.c("SRV_SR") + zeb_.c("SRV_CSF"); }
 

@@ -2,6 +2,7 @@
 // section, against the national FUPSLM file). It leaves UPSZEB in unit-id
 // order for the sections after it.
 #include "app/comparar/critica.h"
+#include "app/comparar/unidade.h"
 #include "rt/text/cp860.h"
 #include "rt/text/picture.h"
 
@@ -86,5 +87,14 @@ class Unidades : public Secao {
 }  // namespace
 
 std::unique_ptr<Secao> UNIDADES(Sistema& s, Critica& c) { return std::make_unique<Unidades>(s, c); }
+
+bool DO_MUNICIPIO(Sistema& s, Critica& c, Tabela& ups, std::string_view uid) {
+  rt::db::Area* a = ups.area();
+  if (!a) return false;
+  ups.seleciona();
+  a->goTop();
+  a->seek(rt::Value(sub(uid, 0, 6)), false);
+  return igual(s, ups.c("UPS_MN"), c.municipio());
+}
 
 }  // namespace fpo::comparar
