@@ -1,8 +1,11 @@
 // The five sections on months that differ from the national files in
 // chosen ways: the entries of each kind, their lines and their order.
 #include <algorithm>
+#include <functional>
+#include <string>
 
 #include "rt/text/number.h"
+#include "rt/text/picture.h"
 #include "rt/text/strings.h"
 #include "support/cri_fixture.h"
 
@@ -30,6 +33,16 @@ class CompararSecoes : public cri::CriticaTest {
   static Entradas ordenadas(Entradas e) {
     std::sort(e.begin(), e.end());
     return e;
+  }
+  // The unit number of each entry, read at a column of the line that shows
+  // a record, national or local.
+  static std::vector<long> unidades(const Entradas& e, std::size_t col) {
+    std::vector<long> out;
+    for (const auto& [a, b] : e) {
+      const std::string& l = a.rfind("ENCONT.: Registro", 0) == 0 ? b : a;
+      out.push_back(std::stol(l.substr(col, 6)));
+    }
+    return out;
   }
 };
 
@@ -109,6 +122,11 @@ TEST_F(CompararSecoes, Services) {
                         "CORRETO: 00003   " + num(2) + "-" + errado(2).substr(6) + "     010           001"},
                        {kDeletado, "CORRETO: 00005   " + u2 + "     050           005"}}));
   EXPECT_EQ(de("*** SERVICOS ***").size(), 33u + 3u);
+  // Keyed by unit: unit 1's entries, of whatever kind, before unit 2's.
+  const auto u = unidades(de("*** SERVICOS ***"), 17);
+  EXPECT_TRUE(std::is_sorted(u.begin(), u.end()));
+  EXPECT_EQ(u.front(), 234561);
+  EXPECT_EQ(u.back(), 234562);
 }
 
 TEST_F(CompararSecoes, Specialities) {
@@ -116,7 +134,7 @@ TEST_F(CompararSecoes, Specialities) {
   // Unit 1: three items, the third cut short (speciality 03, quantity 4, no hours).
   m.fesp[0] = cri::fesp(num(1), "0100201250" "0200300010" "03004");
   m.emu = {cri::emu(uid(1), "01", 2, 40), cri::emu(uid(2), "05", 1000, 100000), cri::emu(uid(4), "01", 3, 30),
-           cri::emu(uid(1), "09", 7, 0)};
+           cri::emu(uid(2), "09", 7, 0)};
   critica(m);
   const std::string u1 = num(1) + "-" + dv(1), u2 = num(2) + "-" + dv(2);
   EXPECT_EQ(ordenadas(de("*** ESPECIALIDADES ***")),
@@ -124,9 +142,12 @@ TEST_F(CompararSecoes, Specialities) {
                         "CORRETO: 00001  " + u1 + "         01            2         40"},
                        {"ENCONT.: 00002  " + u1 + "         02            3         10", kInexistente},
                        {"ENCONT.: 00003  " + u1 + "         03            4          0", kInexistente},
-                       {kDeletado, "CORRETO: 00004  " + u1 + "         09            7          0"},
+                       {kDeletado, "CORRETO: 00004  " + u2 + "         09            7          0"},
                        {"ENCONT.: 00004  " + u2 + "         05            1         20",
                         "CORRETO: 00002  " + u2 + "         05          ***     ******"}}));
+  const auto u = unidades(de("*** ESPECIALIDADES ***"), 16);
+  EXPECT_TRUE(std::is_sorted(u.begin(), u.end()));
+  EXPECT_EQ(u.back(), 234562);
 }
 
 TEST_F(CompararSecoes, BudgetFollowUp) {
@@ -144,6 +165,88 @@ TEST_F(CompararSecoes, BudgetFollowUp) {
                        "CORRETO: 000004  202211  " + u2 + "     01       1.500          31,50"}}));
   // The sub-coded national row is gone before the index: 4 rows stay of 5.
   EXPECT_EQ(test::readTable(zoz() / "AFO_COMP.DBF").size(), 4u);
+}
+
+// Each compared pair alone: one value changed in a month that otherwise
+// agrees gives one "A" entry, its national line with the national value and
+// its local line with the local one.
+TEST_F(CompararSecoes, EachComparedPairAlone) {
+  const std::string u1 = num(1) + "-" + dv(1), u2 = num(2) + "-" + dv(2);
+  const std::string cgc = " 07954571/0001-04 ", resto = "01 05 12345-6 0000001234567-8";
+  const std::string n1 = "ENCONT.: 00001 01  230440 " + u1 + cgc + resto;
+  const std::string l1 = "CORRETO: 00001 01  230440 " + u1 + cgc;
+  const std::string uni = "*** UNIDADES ***";
+  struct Caso {
+    const char* nome;
+    std::function<void(Mes&)> muda;
+    std::string titulo, nacional, local;
+  };
+  const std::vector<Caso> casos = {
+      {"state and municipality", [](Mes& m) { m.fups[0] = cri::fups(num(1), "07954571000104", "0441"); }, uni,
+       "ENCONT.: 00001 01  230441 " + u1 + cgc + resto, l1 + resto},
+      {"blank check digit", [](Mes& m) { m.ups[0] = cri::ups(num(1) + " ", "07954571000104"); }, uni, n1,
+       "CORRETO: 00001 01  230440 " + num(1) + "- " + cgc + resto},
+      // All three characters count, though only the last two are printed.
+      {"department", [](Mes& m) { m.ups[0] = cri::ups(uid(1), "07954571000104", "230440", "123456",
+                                                        "00000012345678", "05", "01", "101"); },
+       uni, n1, l1 + resto},
+      {"tax number", [](Mes& m) { m.ups[0] = cri::ups(uid(1), "07954571000105"); }, uni, n1,
+       "CORRETO: 00001 01  230440 " + u1 + " 07954571/0001-05 " + resto},
+      {"branch", [](Mes& m) { m.ups[0] = cri::ups(uid(1), "07954571000104", "230440", "123457"); }, uni, n1,
+       l1 + "01 05 12345-7 0000001234567-8"},
+      {"account", [](Mes& m) { m.ups[0] = cri::ups(uid(1), "07954571000104", "230440", "123456", "00000012345679"); },
+       uni, n1, l1 + "01 05 12345-6 0000001234567-9"},
+      {"TP", [](Mes& m) { m.ups[0] = cri::ups(uid(1), "07954571000104", "230440", "123456", "00000012345678", "06"); },
+       uni, n1, l1 + "01 06 12345-6 0000001234567-8"},
+      {"PR", [](Mes& m) {
+         m.ups[0] = cri::ups(uid(1), "07954571000104", "230440", "123456", "00000012345678", "05", "02");
+       },
+       uni, n1, l1 + "02 05 12345-6 0000001234567-8"},
+      {"speciality check digit", [](Mes& m) { m.emu[1] = cri::emu(errado(2), "05", 1, 20); },
+       "*** ESPECIALIDADES ***", "ENCONT.: 00002  " + u2 + "         05            1         20",
+       "CORRETO: 00002  " + num(2) + "-" + errado(2).substr(6) + "         05            1         20"},
+      {"budget check digit", [](Mes& m) { m.ipu[3] = cri::ipu(errado(2), "0100000", "202211", 3, 31.5); },
+       "*** ORCAMENTO ***", "ENCONT.: 000003  202211  " + u2 + "     01           3          31,50",
+       "CORRETO: 000004  202211  " + num(2) + "-" + errado(2).substr(6) + "     01           3          31,50"},
+      {"budget quantity", [](Mes& m) { m.ipu[1] = cri::ipu(uid(1), "0200000", "202211", 5, 80); },
+       "*** ORCAMENTO ***", "ENCONT.: 000002  202211  " + u1 + "     02           4          80,00",
+       "CORRETO: 000002  202211  " + u1 + "     02           5          80,00"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    Mes m = Mes::limpo();
+    c.muda(m);
+    critica(m);
+    EXPECT_EQ(de(c.titulo), (Entradas{{c.nacional, c.local}}));
+  }
+}
+
+// National items and rows that repeat, a short rest of two characters, an
+// item list that begins with blanks, a line of blanks, and local records
+// whose unit the month's unit table lacks.
+TEST_F(CompararSecoes, RepeatedShortAndBlankNationalRecords) {
+  Mes m = Mes::limpo();
+  m.fsrv.push_back(cri::fsrv(num(2), "01000103"));  // unit 2's line again, and "03" left over
+  m.srv.push_back(cri::srv(uid(7), "090", "009"));
+  m.fesp[1] = cri::fesp(num(2), "   0500100020");  // cut from its first character that is not blank
+  m.emu.push_back(cri::emu(uid(7), "09", 9, 9));
+  m.fafo.push_back(std::string(110, ' '));
+  m.fafo.push_back(m.fafo[3]);  // unit 2's item 01 again
+  m.ipu.push_back(cri::ipu(uid(7), "0100000", "202211", 1, 1));
+  critica(m);
+  const std::string u2 = num(2) + "-" + dv(2);
+  EXPECT_EQ(ordenadas(de("*** SERVICOS ***")),
+            ordenadas({{"ENCONT.: 00004   " + u2 + "     010           001", kInexistente},
+                       {"ENCONT.: 00005   " + u2 + "     03 " + std::string(14, ' '), kInexistente}}));
+  EXPECT_EQ(entradas("*** ESPECIALIDADES ***"),
+            std::vector<std::string>{rt::text::padC("# CRITICA SEM ERROS #", 78)});
+  // The row of blanks stays (its sub-code reads 0) and its key 0 comes first.
+  const std::string branca = "ENCONT.: 000004  " + std::string(17, ' ') + "-0" + std::string(12, ' ') +
+                             rt::text::transformNumber(0, "@E 999,999") + "   " +
+                             rt::text::transformNumber(0, "@E 9,999,999.99");
+  EXPECT_EQ(de("*** ORCAMENTO ***"),
+            (Entradas{{branca, kInexistente},
+                      {"ENCONT.: 000005  202211     " + u2 + "     01           3          31,50", kInexistente}}));
 }
 
 // The local line of an "A" entry shows the local record that differs, even
