@@ -96,17 +96,20 @@ void File::unmap() {
 bool File::open(const fs::path& p, Mode mode, Lock lock) {
   close();
   path_ = p;
-  int fd = ::open(p.c_str(), (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+  // Without waiting: a FIFO of that name would block the open.
+  int fd = ::open(p.c_str(), (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     err_ = errno;
     return false;
   }
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    // Only ordinary files hold tables, indexes and text.
+    err_ = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
     ::close(fd);
-    err_ = EISDIR;
     return false;
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (lock != Lock::None) {
     int how = (lock == Lock::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
     while (::flock(fd, how) != 0) {

@@ -1,5 +1,7 @@
 #include "rt/term/printer.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -37,7 +39,10 @@ bool Printer::open(const std::filesystem::path& file, bool additive) {
 
 bool Printer::close() {
   if (!file_) return true;
-  const bool ok = std::fclose(file_) == 0 && !failed_;
+  // On the disk before it is reported written (a device has nothing to sync).
+  bool ok = std::fflush(file_) == 0;
+  if (ok && ::fsync(::fileno(file_)) != 0 && errno != EINVAL && errno != EROFS) ok = false;
+  ok = std::fclose(file_) == 0 && ok && !failed_;
   file_ = nullptr;
   if (!ok && !failed_) errors_.raise(fileError(err::kWrite, 2016, "Write error", path_, errno));
   return ok;

@@ -3,6 +3,7 @@
 // replacement, copy and append-from rules.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstring>
@@ -250,6 +251,17 @@ TEST(Files, ExclusiveOpen) {
   EXPECT_FALSE(fx.ws.use(fx.at("NOPE")));
   ASSERT_FALSE(fx.rec.seen.empty());
   EXPECT_EQ(fx.rec.seen[0].osCode, 2);
+  // A name that is no ordinary file (a folder, a FIFO that nobody writes):
+  // an open error at once.
+  fs::create_directories(fx.at("DIR.DBF"));
+  ASSERT_EQ(::mkfifo(fx.at("PIPE.DBF").c_str(), 0600), 0);
+  for (const char* name : {"DIR", "PIPE"}) {
+    fx.rec.seen.clear();
+    EXPECT_FALSE(fx.ws.use(fx.at(name))) << name;
+    ASSERT_FALSE(fx.rec.seen.empty()) << name;
+    EXPECT_EQ(fx.rec.seen[0].genCode, rt::err::kOpen) << name;
+    EXPECT_EQ(fx.rec.seen[0].osCode, 5) << name;
+  }
 }
 
 TEST(Files, CreateRefusesBadFieldLists) {
@@ -487,6 +499,50 @@ TEST(Files, ScanSeesEveryRecord) {
   EXPECT_EQ(seen[4], "changed");
   EXPECT_EQ(seen[4997], "4999   ");
   EXPECT_FALSE(a.table()->scan(1, 10, [](std::uint32_t, std::uint32_t, const char*) { return false; }));
+}
+
+// A table large enough for the work on several threads: keys read in
+// parallel parts, a pack written by the writer thread, the replaced files
+// closed in the background. Everything is in place once the workspace is
+// gone (the thread sanitizer build checks the threads).
+TEST(Files, LargeTableOnSeveralThreads) {
+  constexpr std::uint32_t kRows = 30000;  // 6 MB of records
+  TempDir dir;
+  std::string keys;
+  {
+    Fixture fx;
+    ASSERT_TRUE(fx.ws.create(dir / "L", {{"K", 'C', 10, 0}, {"X", 'C', 190, 0}}));
+    ASSERT_TRUE(fx.ws.use(dir / "L"));
+    Area& a = fx.ws.current();
+    for (std::uint32_t i = 0; i < kRows; ++i) {
+      a.appendBlank();
+      a.put("K", Value(std::to_string((i * 7919) % kRows)));
+      if (i % 3 == 0) a.deleteRecord();
+    }
+    ASSERT_TRUE(a.indexOn("K", dir / "LK"));
+    ASSERT_TRUE(a.pack());
+    ASSERT_EQ(a.lastRec(), kRows - kRows / 3);
+    std::string last;
+    std::uint32_t n = 0;
+    for (a.goTop(); !a.eof(); a.skip(1), ++n) {
+      const std::string k = a.get("K").string();
+      EXPECT_LE(last, k);
+      last = k;
+      keys += k;
+    }
+    EXPECT_EQ(n, a.lastRec());
+    a.goTop();
+    a.put("K", S("0"));  // the index file is written again at the close
+    EXPECT_TRUE(fx.rec.seen.empty());
+  }
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.use(dir / "L"));
+  Area& a = fx.ws.current();
+  ASSERT_TRUE(a.orderListAdd(dir / "LK"));
+  std::string again;
+  for (a.goTop(); !a.eof(); a.skip(1)) again += a.get("K").string();
+  EXPECT_EQ(again.substr(10), keys.substr(10));
+  EXPECT_TRUE(fx.rec.seen.empty());
 }
 
 TEST(Transfers, CopyAndAppendFollowTheSettings) {
