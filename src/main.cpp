@@ -7,6 +7,7 @@
 #include "app/menu/Menu.h"
 #include "rt/runtime.h"
 #include "rt/term/curses_backend.h"
+#include "rt/text/cp860.h"
 
 int main() {
   auto opened = rt::term::openCurses();
@@ -37,9 +38,12 @@ int main() {
   // The error output goes out only now, on the restored terminal; a last
   // line break keeps the shell's prompt off its last line.
   if (!errorOutput.empty()) {
+    // Code page 860 shown as the screen shows it: a file name or key text
+    // holding control bytes never reaches the terminal raw.
+    errorOutput = rt::text::toUtf8Lines(errorOutput);
     std::fwrite(errorOutput.data(), 1, errorOutput.size(), stderr);
     if (errorOutput.back() != '\n') std::fputs("\n", stderr);
   }
-  if (!failure.empty()) std::fprintf(stderr, "fpo: %s\n", failure.c_str());
+  if (!failure.empty()) std::fprintf(stderr, "fpo: %s\n", rt::text::toUtf8Lines(failure).c_str());
   return code;
 }

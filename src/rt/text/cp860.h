@@ -16,6 +16,10 @@ char32_t toUnicode(std::uint8_t byte);
 // Code page 860 text to UTF-8, byte by byte through toUnicode.
 std::string toUtf8(std::string_view cp860);
 
+// The same for a stream of lines (the error output on a terminal): CR, LF
+// and TAB stay themselves, every other control byte is its glyph.
+std::string toUtf8Lines(std::string_view cp860);
+
 // UTF-8 text to code page 860; a character the code page lacks becomes '?'.
 // Invalid UTF-8 bytes are taken as code page 860 bytes unchanged.
 std::string fromUtf8(std::string_view utf8);

@@ -33,6 +33,25 @@ TEST(Strings, LowerTakesCodePageCapitals) {
   EXPECT_EQ(lower("ATUALIZAÇÃO É"_cp), "atualização é"_cp);
 }
 
+// Text bound for a terminal never carries a raw control byte: each shows as
+// its glyph, except the line ends and tabs of the error output.
+TEST(CodePage, TerminalTextHasNoRawControls) {
+  struct Case {
+    std::string cp860, utf8, lines;
+  } cases[] = {
+      {"A\x1B[2J\x07" + "ção"_cp, "A\u2190[2J\u2022ção", "A\u2190[2J\u2022ção"},
+      {std::string("\r\n\t\0\x7F\xFF", 6), "\u266A\u25D9\u25CB \u2302\u00A0", std::string("\r\n\t \u2302\u00A0")},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(toUtf8(c.cp860), c.utf8);
+    EXPECT_EQ(toUtf8Lines(c.cp860), c.lines);
+    for (char ch : toUtf8Lines(c.cp860)) {
+      const auto b = static_cast<unsigned char>(ch);
+      EXPECT_TRUE(b >= 0x20 || ch == '\r' || ch == '\n' || ch == '\t') << int(b);
+    }
+  }
+}
+
 TEST(Dates, ShownAndRead) {
   EXPECT_EQ(dtoc(Date::fromYmd(2022, 11, 5)), "05/11/2022");
   EXPECT_EQ(dtoc({}), "  /  /    ");
