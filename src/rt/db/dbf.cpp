@@ -109,7 +109,8 @@ std::unique_ptr<Table> Table::open(const fs::path& p, err::ErrorSystem& es, Acce
     }
     if (!ok) {
       t->file_.close();
-      if (es.raise(fail::corrupt(p, why)).kind == err::Answer::Kind::Retry) continue;
+      // Damage is not retried (the error says so): a Retry is taken as Default.
+      es.raise(fail::corrupt(p, why));
       return nullptr;
     }
     t->header_ = std::move(head);

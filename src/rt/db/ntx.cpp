@@ -810,7 +810,8 @@ std::unique_ptr<Index> Index::open(const fs::path& p, std::uint32_t lastRec, err
     }
     if (!why.empty()) {
       ix->file_.close();
-      if (es.raise(fail::corrupt(p, why)).kind == err::Answer::Kind::Retry) continue;
+      // Damage is not retried (the error says so): a Retry is taken as Default.
+      es.raise(fail::corrupt(p, why));
       return nullptr;
     }
     ix->kt_ = {'C', static_cast<int>(keySize), static_cast<int>(rd16(hdr.data() + 16))};

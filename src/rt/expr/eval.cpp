@@ -164,9 +164,11 @@ class Evaluator {
   // again, Substitute stands in a number, Default gives the node's default.
   Value recover(const Node& n, Fail f) {
     for (;;) {
-      const err::Answer a = env_.errors().raise(describe(n, f));
+      const err::Error e = describe(n, f);
+      const err::Answer a = env_.errors().raise(e);
       if (a.kind == err::Answer::Kind::Substitute) return Value::number(a.value);
-      if (a.kind != err::Answer::Kind::Retry) return defaultOf(n);
+      // A Retry of what cannot be retried is taken as Default.
+      if (a.kind != err::Answer::Kind::Retry || !e.canRetry) return defaultOf(n);
       f = Fail::None;
       Value out = step(n, f);
       if (f == Fail::None) return out;

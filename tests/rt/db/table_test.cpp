@@ -312,8 +312,14 @@ TEST(Files, DamagedHeadersAreRefused) {
     c.damage(b);
     writeFile(fx.at("G.DBF"), b);
     fx.rec.seen.clear();
+    // Damage cannot be retried: a Retry is taken as Default.
+    fx.rec.answer = [&fx](const rt::err::Error&) {
+      return fx.rec.seen.size() < 3 ? rt::err::Answer::retry() : rt::err::Answer::byDefault();
+    };
     EXPECT_FALSE(fx.ws.use(fx.at("G")));
+    fx.rec.answer = nullptr;
     ASSERT_EQ(fx.rec.seen.size(), 1u);
+    EXPECT_FALSE(fx.rec.seen[0].canRetry);
     EXPECT_EQ(fx.rec.seen[0].genCode, rt::err::kCorruption);
     EXPECT_NE(fx.rec.seen[0].filename.find("G.DBF"), std::string::npos);
     EXPECT_FALSE(fx.ws.current().used());

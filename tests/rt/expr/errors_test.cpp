@@ -154,6 +154,14 @@ TEST(ExprErrors, TypeMismatchNamesTheOperation) {
     EXPECT_EQ(e.operation, c.operation) << c.text;
   }
 
+  // An argument error cannot be retried: a Retry is taken as Default.
+  for (const auto& c : cases) {
+    FakeEnv env;
+    env.answer = [&env](const Error&) { return env.raised.size() < 3 ? Answer::retry() : Answer::byDefault(); };
+    EXPECT_EQ(show(Expr::compile(c.text).eval(env)), c.onDefault) << c.text;
+    EXPECT_EQ(env.raised.size(), 1u) << c.text;
+  }
+
   // A substitute stands in for the failed operation.
   FakeEnv env;
   env.answer = [](const Error&) { return Answer::substitute(7); };
