@@ -87,26 +87,32 @@ TEST_F(CompararRun, GaugeLeftByDeletedLocalRecords) {
   const auto& tela = s.term().screen();
   EXPECT_EQ(texto(tela, 9, 30, 18), " Aguarde Processo ");
   EXPECT_EQ(texto(tela, 14, 18, 43), rt::text::padC(" Registro Corrente: 2 de 3 ", 43));
+  for (int c = 18; c < 18 + 43; ++c) EXPECT_EQ(tela.attr(14, c), 0x70) << c;  // 0/W
   int cheias = 0;
   for (int c = 14; c <= 63; ++c) cheias += tela.attr(12, c) == 0x00;
   EXPECT_EQ(cheias, 33);  // 50 x 2 / 3
 }
 
 // The national files' month and the report's extension come from the
-// month list, whatever the package's extension: a list of 2002/03 names
-// FMANLM03.TXT ... and CRI0440.203, and its header reads MARCO / 2.002.
+// month list, whatever the package's extension: the month of the list's
+// first row by number (0001, last by name) names FMANLM03.TXT ...; the
+// chosen municipality's row, of 2002/12, names CRI0440.212 and heads its
+// pages with DEZEMBRO / 2.002.
 TEST_F(CompararRun, NamesFromTheMonthList) {
   Mes m = Mes::limpo();
-  for (auto& r : m.ctrl) r[4] = test::C("200203");
+  for (auto& r : m.ctrl) r[4] = test::C("200212");
+  m.ctrl.push_back({test::N(1), test::C("ZULU"), test::N(9), test::C("PM"), test::C("200203")});
   test::cri::grava(zoz(), zoz(), m);
   for (const char* stem : {"FMANLM", "FUPSLM", "FSRVLM", "FESPLM", "FAFOLM"})
     fs::rename(zoz() / (std::string(stem) + "11.TXT"), zoz() / (std::string(stem) + "03.TXT"));
   roteiro();
   ASSERT_EQ(comparar(), -1);
+  EXPECT_EQ(keys().pending(), 0u);
   EXPECT_FALSE(fs::exists(zoz() / "CRI0440.211"));
-  const auto p = paginas("CRI0440.203");
+  EXPECT_FALSE(fs::exists(zoz() / "CRI0440.203"));
+  const auto p = paginas("CRI0440.212");
   ASSERT_EQ(p.size(), 5u);
-  EXPECT_EQ(p[0][6], rt::text::padC("COMPETENCIA: MARCO / 2.002", 78));
+  EXPECT_EQ(p[0][6], rt::text::padC("COMPETENCIA: DEZEMBRO / 2.002", 78));
   EXPECT_EQ(ctl()[0].DATREF, "202211");  // the row is the reference period's
 }
 
@@ -152,14 +158,17 @@ TEST_F(CompararRun, SecondCritiqueUpdatesTheSameRow) {
 }
 
 // "Sim" copies the report to Lpt1 and asks again; a printer that is not
-// ready is told and the question comes again.
+// ready is told, without the tone, and the question comes again; Esc there
+// ends like "Não".
 TEST_F(CompararRun, PrintingQuestion) {
   test::cri::grava(zoz(), zoz(), Mes::limpo());
   keys().add({'\\', '4', '4', '0', key::kEnter, key::kEnter});
-  keys().add({'S', key::kEnter, 'N'});  // not ready: the notice, then "Não"
+  keys().add({'S', key::kEnter, key::kEsc});  // not ready: the notice, then Esc
   ASSERT_EQ(comparar(), -1);
+  EXPECT_EQ(keys().pending(), 0u);
   EXPECT_TRUE(viu("Impressora sem papel"));
   EXPECT_TRUE(viu("ou destivada."));
+  EXPECT_TRUE(keys().tones().empty());
   EXPECT_FALSE(fs::exists(impressora()));
 
   fs::create_directories(impressora().parent_path());
@@ -170,6 +179,24 @@ TEST_F(CompararRun, PrintingQuestion) {
   std::ifstream in(impressora(), std::ios::binary);
   const std::string impresso((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(impresso, relatorio() + relatorio());
+}
+
+// A report file that cannot be made (a folder has its name): the error
+// policy's box, and after "Default" the run goes on to its end; "Sim" then
+// prints nothing (the open error is quiet) and the question comes again.
+TEST_F(CompararRun, ReportThatCannotBeMade) {
+  test::cri::grava(zoz(), zoz(), Mes::limpo());
+  fs::create_directories(zoz() / "CRI0440.211");
+  fs::create_directories(impressora().parent_path());
+  keys().add({'\\', '4', '4', '0', key::kEnter, key::kEnter, 'D', 'S', 'N'});
+  ASSERT_EQ(comparar(), -1);
+  EXPECT_EQ(keys().pending(), 0u);
+  EXPECT_TRUE(viu("CRI0440.211"));
+  EXPECT_TRUE(shows(keys().atKeys.back(), "Imprimir?"));
+  EXPECT_TRUE(shows(keys().atKeys[keys().atKeys.size() - 2], "Imprimir?"));
+  EXPECT_EQ(fs::exists(impressora()) ? fs::file_size(impressora()) : 0u, 0u);
+  ASSERT_EQ(ctl().size(), 1u);
+  EXPECT_EQ(ctl()[0].STASES, "C");
 }
 
 // The work tables, read back by Debian's python3-dbfread.
