@@ -67,8 +67,10 @@ std::string toUtf8Lines(std::string_view cp860) {
   std::string out;
   out.reserve(cp860.size());
   for (char c : cp860) {
-    if (c == '\r' || c == '\n' || c == '\t') out.push_back(c);
-    else appendUtf8(out, toUnicode(static_cast<std::uint8_t>(c)));
+    if (c == '\r' || c == '\n' || c == '\t')
+      out.push_back(c);
+    else
+      appendUtf8(out, toUnicode(static_cast<std::uint8_t>(c)));
   }
   return out;
 }

@@ -31,12 +31,31 @@ const char* const kSeeds[] = {
 
 // Pieces that random texts are made of.
 const char* const kPieces[] = {
-    "(", ")", ",", "+", "-", "*", "/", "%", "^", "**", "=", "==", "!=", "<>", "#", "<", "<=", ">", ">=",
-    "$", "!", ".and.", ".or.", ".not.", ".T.", ".F.", "->", "'ab'", "[x]", "\"\"", "0", "1.5", "99999999999",
-    ".5", "N", "S", "D", "L", "CTL", "VARIAVEL", "Str", "StrZero", "SubStr", "Left", "Right", "Val", "Empty",
-    "Space", "DtoC", "CtoD", "Upper", "Trim", "AllTrim", "PadC", "Len", "Transform", "Iif", "Round", "Int",
-    "Replicate", "Chr", "Asc", "At", "Year", "Date", "Nome_Municipio", " ", "'@R 99/99'", "'@EZ 9,999.99'",
-    "-1e", "\x01", "\xE7", "'", "..",
+    "(",        ")",          ",",
+    "+",        "-",          "*",
+    "/",        "%",          "^",
+    "**",       "=",          "==",
+    "!=",       "<>",         "#",
+    "<",        "<=",         ">",
+    ">=",       "$",          "!",
+    ".and.",    ".or.",       ".not.",
+    ".T.",      ".F.",        "->",
+    "'ab'",     "[x]",        "\"\"",
+    "0",        "1.5",        "99999999999",
+    ".5",       "N",          "S",
+    "D",        "L",          "CTL",
+    "VARIAVEL", "Str",        "StrZero",
+    "SubStr",   "Left",       "Right",
+    "Val",      "Empty",      "Space",
+    "DtoC",     "CtoD",       "Upper",
+    "Trim",     "AllTrim",    "PadC",
+    "Len",      "Transform",  "Iif",
+    "Round",    "Int",        "Replicate",
+    "Chr",      "Asc",        "At",
+    "Year",     "Date",       "Nome_Municipio",
+    " ",        "'@R 99/99'", "'@EZ 9,999.99'",
+    "-1e",      "\x01",       "\xE7",
+    "'",        "..",
 };
 
 std::string randomText(std::mt19937& rng) {
@@ -49,18 +68,40 @@ std::string randomText(std::mt19937& rng) {
 // A random expression that is mostly well formed: calls with fitting argument
 // counts, operators, nesting, and literals at the edges of their ranges.
 std::string grown(std::mt19937& rng, int depth) {
-  static const char* const literals[] = {
-      "0", "1", "-1", "40", "2.5", "1000", "100000", "99999999999999999999", "0.000001", "''", "'ab'",
-      "' 12.50'", "'@E 9,999.99'", "'@R 99/99'", "'@Z 999'", "'9.999'", "'31/12/9999'", "'01/01/0001'",
-      ".T.", ".F.", "N", "S", "D", "L", "VARIAVEL", "CTL->X"};
+  static const char* const literals[] = {"0",
+                                         "1",
+                                         "-1",
+                                         "40",
+                                         "2.5",
+                                         "1000",
+                                         "100000",
+                                         "99999999999999999999",
+                                         "0.000001",
+                                         "''",
+                                         "'ab'",
+                                         "' 12.50'",
+                                         "'@E 9,999.99'",
+                                         "'@R 99/99'",
+                                         "'@Z 999'",
+                                         "'9.999'",
+                                         "'31/12/9999'",
+                                         "'01/01/0001'",
+                                         ".T.",
+                                         ".F.",
+                                         "N",
+                                         "S",
+                                         "D",
+                                         "L",
+                                         "VARIAVEL",
+                                         "CTL->X"};
   static const std::pair<const char*, int> calls[] = {
-      {"Str", 3},  {"StrZero", 3}, {"SubStr", 3}, {"Left", 2},  {"Right", 2},   {"Val", 1},      {"Empty", 1},
-      {"Space", 1}, {"DtoC", 1},   {"CtoD", 1},   {"DtoS", 1},  {"Upper", 1},   {"Lower", 1},    {"Trim", 1},
-      {"PadC", 3}, {"PadL", 2},    {"Len", 1},    {"Round", 2}, {"Int", 1},     {"Transform", 2}, {"Iif", 3},
-      {"Replicate", 2}, {"Chr", 1}, {"Asc", 1},   {"At", 2},    {"Year", 1},    {"Day", 1},      {"Abs", 1},
-      {"Nome_Municipio", 1}};
-  static const char* const ops[] = {" + ", " - ", " * ", " / ", " % ", " ^ ", " = ", " == ", " <> ",
-                                    " < ", " >= ", " $ ", " .and. ", " .or. "};
+      {"Str", 3},   {"StrZero", 3},   {"SubStr", 3}, {"Left", 2},      {"Right", 2},         {"Val", 1},
+      {"Empty", 1}, {"Space", 1},     {"DtoC", 1},   {"CtoD", 1},      {"DtoS", 1},          {"Upper", 1},
+      {"Lower", 1}, {"Trim", 1},      {"PadC", 3},   {"PadL", 2},      {"Len", 1},           {"Round", 2},
+      {"Int", 1},   {"Transform", 2}, {"Iif", 3},    {"Replicate", 2}, {"Chr", 1},           {"Asc", 1},
+      {"At", 2},    {"Year", 1},      {"Day", 1},    {"Abs", 1},       {"Nome_Municipio", 1}};
+  static const char* const ops[] = {" + ",  " - ",  " * ", " / ",  " % ", " ^ ",     " = ",
+                                    " == ", " <> ", " < ", " >= ", " $ ", " .and. ", " .or. "};
   if (depth <= 0 || rng() % 4 == 0) return literals[rng() % std::size(literals)];
   switch (rng() % 5) {
     case 0:
@@ -71,9 +112,12 @@ std::string grown(std::mt19937& rng, int depth) {
       for (int i = 0; i < n; ++i) t += (i ? ", " : "") + grown(rng, depth - 1);
       return t + ")";
     }
-    case 2: return grown(rng, depth - 1) + ops[rng() % std::size(ops)] + grown(rng, depth - 1);
-    case 3: return "(" + grown(rng, depth - 1) + ")";
-    default: return (rng() % 2 ? "!" : "-") + grown(rng, depth - 1);
+    case 2:
+      return grown(rng, depth - 1) + ops[rng() % std::size(ops)] + grown(rng, depth - 1);
+    case 3:
+      return "(" + grown(rng, depth - 1) + ")";
+    default:
+      return (rng() % 2 ? "!" : "-") + grown(rng, depth - 1);
   }
 }
 
@@ -83,10 +127,18 @@ std::string mutated(std::mt19937& rng) {
   for (int i = 0; i < edits && !t.empty(); ++i) {
     const std::size_t at = rng() % t.size();
     switch (rng() % 4) {
-      case 0: t[at] = static_cast<char>(rng()); break;
-      case 1: t.erase(at, 1 + rng() % 5); break;
-      case 2: t.insert(at, kPieces[rng() % std::size(kPieces)]); break;
-      default: t.insert(at, t.substr(rng() % t.size())); break;
+      case 0:
+        t[at] = static_cast<char>(rng());
+        break;
+      case 1:
+        t.erase(at, 1 + rng() % 5);
+        break;
+      case 2:
+        t.insert(at, kPieces[rng() % std::size(kPieces)]);
+        break;
+      default:
+        t.insert(at, t.substr(rng() % t.size()));
+        break;
     }
   }
   return t;
@@ -119,9 +171,12 @@ TEST(ExprFuzz, AnyTextCompilesOrIsRefusedAndEvaluates) {
     env.answer = [&](const rt::err::Error& err) {
       EXPECT_NE(err.genCode, 0) << text;
       switch (rng() % 3) {
-        case 0: return Answer::byDefault();
-        case 1: return retries++ < 3 ? Answer::retry() : Answer::byDefault();
-        default: return Answer::substitute(static_cast<double>(rng() % 3));
+        case 0:
+          return Answer::byDefault();
+        case 1:
+          return retries++ < 3 ? Answer::retry() : Answer::byDefault();
+        default:
+          return Answer::substitute(static_cast<double>(rng() % 3));
       }
     };
     e->eval(env);
