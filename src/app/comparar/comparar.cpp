@@ -68,13 +68,7 @@ Fim PASSO(Sistema& s, Critica& c) {
     }
   }
 
-  db.use("\\ZOZ\\ZOZ_CTRL." + c.REF_ARQUIVO, "CTRL", true);
-  rt::db::Area& ctrl = db.current();
-  ctrl.indexOn("CTRL->CODMNC", "\\ZOZ\\I01CTRL");
-  ctrl.indexOn("CTRL->NMEMNC", "\\ZOZ\\I02CTRL");
-  ctrl.orderListClear();
-  ctrl.orderListAdd("\\ZOZ\\I01CTRL");
-  ctrl.orderListAdd("\\ZOZ\\I02CTRL");
+  rt::db::Area& ctrl = ABRE_CTRL(s, c.REF_ARQUIVO);
   c.REF_ARQ = comparar::sub(c.lista.c("DATREF"), 4, 2);
 
   for (const char* stem : {"\\FMANLM", "\\FUPSLM", "\\FSRVLM", "\\FESPLM", "\\FAFOLM"}) {

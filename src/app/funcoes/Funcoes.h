@@ -73,6 +73,11 @@ struct ESCOLHA_MNC {
 // The picker's browse handler: 0 ends the browse, 1 goes on.
 int PEGA_MNC(Sistema& s, ESCOLHA_MNC& v, int PAR_MODE, int PAR_COL);
 
+// The month's municipality list \ZOZ\ZOZ_CTRL.<extensao> opened in a new
+// work area as CTRL, indexed anew: order 1 on CODMNC (\ZOZ\I01CTRL),
+// order 2 on NMEMNC (\ZOZ\I02CTRL); order 1 controls.
+rt::db::Area& ABRE_CTRL(Sistema& s, const std::string& extensao);
+
 // The municipality prompt of the import and the critique: a code typed, or
 // picked from the month's list (open as CTRL) when left empty, then
 // confirmed. False when the operator goes back to the menu (Esc).

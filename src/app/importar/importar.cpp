@@ -89,13 +89,7 @@ Fim PASSO(Sistema& s, Importacao& r) {
   }
 
   db.closeAll();
-  db.use("\\ZOZ\\ZOZ_CTRL." + r.extensao, "CTRL", true);
-  rt::db::Area& ctrl = db.current();
-  ctrl.indexOn("CTRL->CODMNC", "\\ZOZ\\I01CTRL");
-  ctrl.indexOn("CTRL->NMEMNC", "\\ZOZ\\I02CTRL");
-  ctrl.orderListClear();
-  ctrl.orderListAdd("\\ZOZ\\I01CTRL");
-  ctrl.orderListAdd("\\ZOZ\\I02CTRL");
+  rt::db::Area& ctrl = ABRE_CTRL(s, r.extensao);
 
   for (;;) {
     if (!PERGUNTA_MUNICIPIO(s, r.numero)) return Fim::Menu;
