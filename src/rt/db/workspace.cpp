@@ -28,58 +28,29 @@ bool sameNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-err::Error notInUse() {
+// A work-area error that can be answered with its default.
+err::Error areaError(int gen, const char* subSystem, int subCode, const char* what, std::string_view name = {}) {
   err::Error e;
-  e.genCode = err::kNoTable;
-  e.subSystem = "DBCMD";
-  e.subCode = 2001;
-  e.description = "Workarea not in use";
-  e.canDefault = true;
-  return e;
-}
-
-err::Error noAlias(std::string_view alias) {
-  err::Error e;
-  e.genCode = err::kNoAlias;
-  e.subSystem = "BASE";
-  e.subCode = 1002;
-  e.description = "Alias does not exist";
-  e.operation = upper(alias);
-  e.canDefault = true;
-  return e;
-}
-
-err::Error noField(std::string_view name) {
-  err::Error e;
-  e.genCode = err::kNoVariable;
-  e.subSystem = "BASE";
-  e.subCode = 1003;
-  e.description = "Variable does not exist";
+  e.genCode = gen;
+  e.subSystem = subSystem;
+  e.subCode = subCode;
+  e.description = what;
   e.operation = upper(name);
   e.canDefault = true;
   return e;
 }
 
+err::Error notInUse() { return areaError(err::kNoTable, "DBCMD", 2001, "Workarea not in use"); }
+err::Error noAlias(std::string_view alias) {
+  return areaError(err::kNoAlias, "BASE", 1002, "Alias does not exist", alias);
+}
+err::Error noField(std::string_view name) {
+  return areaError(err::kNoVariable, "BASE", 1003, "Variable does not exist", name);
+}
 err::Error dupAlias(std::string_view alias) {
-  err::Error e;
-  e.genCode = err::kDupAlias;
-  e.subSystem = "DBCMD";
-  e.subCode = 1011;
-  e.description = "Alias already in use";
-  e.operation = upper(alias);
-  e.canDefault = true;
-  return e;
+  return areaError(err::kDupAlias, "DBCMD", 1011, "Alias already in use", alias);
 }
-
-err::Error noOrder() {
-  err::Error e;
-  e.genCode = err::kNoOrder;
-  e.subSystem = "DBCMD";
-  e.subCode = 2020;
-  e.description = "Workarea not indexed";
-  e.canDefault = true;
-  return e;
-}
+err::Error noOrder() { return areaError(err::kNoOrder, "DBCMD", 2020, "Workarea not indexed"); }
 
 void appendEntry(std::string& flat, const std::string& key, std::uint32_t recno) {
   flat.append(key);
