@@ -17,18 +17,30 @@ tmux_wait_for "Entre com o Cod. Município (ENTER p/ Lista)"
 tmux_type "0440"
 tmux_wait_for "Confirma Cod. Município: 0440"
 tmux_keys Enter
+# The question comes again after each copy; a key typed before it is shown
+# again is dropped, so wait for each copy to reach Lpt1 first.
+report="$zoz/CRI0440.211"
+printed() {
+  local want=$1 i
+  for ((i = 0; i < SMOKE_TRIES; i++)); do
+    [[ -f $SMOKE_DIR/lpt1 && $(stat -c %s "$SMOKE_DIR/lpt1") -eq $((want * $(stat -c %s "$report"))) ]] && return 0
+    sleep 0.05
+  done
+  fail "Lpt1 never got copy $want"
+}
 tmux_wait_for "Imprimir?"
 tmux_keys Enter
+printed 1
 sleep 0.3
 tmux_wait_for "Imprimir?"
 tmux_keys Enter
+printed 2
 sleep 0.3
 tmux_wait_for "Imprimir?"
 tmux_keys Right Enter
 tmux_wait_gone "Imprimir?"
 fpo_quit
 
-report="$zoz/CRI0440.211"
 [[ -s $report ]] || fail "no report file"
 grep -qa "MANTENEDORAS" "$report" || fail "no maintainers section"
 cat "$report" "$report" | cmp -s - "$SMOKE_DIR/lpt1" || fail "Lpt1 did not get two copies of the report"
