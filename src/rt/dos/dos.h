@@ -44,6 +44,12 @@ class Platform {
   // "A:\FUPSLM11.TXT". nullopt when the drive is not ready.
   std::optional<std::filesystem::path> resolve(std::string_view dosPath) const;
 
+  // The DOS name of a host path on one of the drives, as the operator knows
+  // it: "\ZOZ\CTL1.DBF" on drive C, "A:\FUPSLM11.TXT" on a diskette drive;
+  // the names as they are stored. nullopt for a path on no drive, and for a
+  // relative one (a name the program gave, such as "LPT1").
+  std::optional<std::string> dosName(const std::filesystem::path& host) const;
+
   // The current directory as the run-time reports it (CURDIR): relative to
   // the current drive's root, no leading separator, "\" between folders.
   std::string curDir() const;
@@ -54,7 +60,7 @@ class Platform {
   std::vector<std::string> listFiles(std::string_view pattern) const;
 
   bool fileExists(std::string_view dosPath) const;
-  bool deleteFile(std::string_view dosPath) const;            // false when it failed
+  bool deleteFile(std::string_view dosPath) const;                  // false when it failed
   bool copyFile(std::string_view from, std::string_view to) const;  // byte for byte
 
   // Free bytes of a drive ('A', 'B', 'C'); a drive that is not ready raises an

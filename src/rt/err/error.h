@@ -64,7 +64,7 @@ struct Error {
   bool canRetry = false;
   bool canDefault = false;
   int severity = kError;
-  std::string subSystem;   // "DBFNTX", "BASE", "TERM", "DOS", ...
+  std::string subSystem;  // "DBFNTX", "BASE", "TERM", "DOS", ...
   int subCode = 0;
   std::string description;
   std::string filename;
@@ -113,8 +113,13 @@ class ErrorSystem {
   bool installed() const { return static_cast<bool>(handler_); }
 
   // Hands the error to the handler and returns its answer. Without a handler
-  // the error is thrown as Unhandled.
+  // the error is thrown as Unhandled. Its file name goes first through the
+  // naming installed with nameFiles.
   Answer raise(const Error& e);
+
+  // How a file name (a host path) is shown in errors, e.g. as its DOS name.
+  using FileNaming = std::function<std::string(std::string_view)>;
+  void nameFiles(FileNaming naming) { naming_ = std::move(naming); }
 
   // The network-error flag (NETERR).
   bool netErr() const { return netErr_; }
@@ -138,6 +143,7 @@ class ErrorSystem {
 
  private:
   Handler handler_;
+  FileNaming naming_;
   bool netErr_ = false;
   std::vector<Frame> chain_;
   std::string errOut_;

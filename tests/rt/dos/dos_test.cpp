@@ -41,6 +41,36 @@ class DosTest : public ::testing::Test {
   rt::err::ErrorSystem errors_;
 };
 
+TEST_F(DosTest, NamesHostPathsAsDosNames) {
+  touch(root_ / "ZOZ" / "s_ctr.dbf");
+  fs::create_directories(root_ / "floppy");
+  Config c;
+  c.driveA = root_ / "floppy";  // inside drive C's folder
+  auto p = platform(c);
+
+  struct Case {
+    fs::path host;
+    std::optional<std::string> dos;
+  } cases[] = {
+      {root_ / "ZOZ" / "CTL1.DBF", "\\ZOZ\\CTL1.DBF"},
+      {root_ / "ZOZ" / "s_ctr.dbf", "\\ZOZ\\s_ctr.dbf"},  // as stored
+      {root_ / "ZOZ" / "NEW" / "X.TXT", "\\ZOZ\\NEW\\X.TXT"},
+      {root_ / "ZOZ" / ".." / "ZOZ" / "I01CTL.NTX", "\\ZOZ\\I01CTL.NTX"},
+      {root_, "\\"},
+      {root_ / "floppy" / "FUPSLM11.TXT", "A:\\FUPSLM11.TXT"},
+      {"LPT1", std::nullopt},  // a name of the program's own
+      {"\\ZOZ\\S_CTR.DBF", std::nullopt},
+      {"/elsewhere/CTL.DBF", std::nullopt},
+      {root_.string() + "x/CTL.DBF", std::nullopt},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.host);
+    EXPECT_EQ(p.dosName(k.host), k.dos);
+  }
+  // Every DOS path resolved comes back as its name.
+  for (const char* name : {"\\ZOZ\\s_ctr.dbf", "A:\\X.TXT"}) EXPECT_EQ(p.dosName(*p.resolve(name)), name);
+}
+
 TEST_F(DosTest, ResolvesPathsWithoutRegardToCase) {
   touch(root_ / "ZOZ" / "s_ctr.dbf");
   touch(root_ / "ZOZ" / "S_UPS.211");
@@ -78,7 +108,8 @@ TEST_F(DosTest, ResolvesPathsWithoutRegardToCase) {
   }
   EXPECT_EQ(Platform(Config{root_, {}, {}, ""}).resolve("A:X"), std::nullopt);  // unset: not ready
   // A drive variable with a trailing separator, or naming a file.
-  EXPECT_EQ(Platform(Config{root_ / "ZOZ" / "", {}, {}, ""}).resolve("\\..\\s_ctr.dbf"), root_ / "ZOZ" / "s_ctr.dbf");
+  EXPECT_EQ(Platform(Config{root_ / "ZOZ" / "", {}, {}, ""}).resolve("\\..\\s_ctr.dbf"),
+            root_ / "ZOZ" / "s_ctr.dbf");
   EXPECT_EQ(Platform(Config{root_ / "ZOZ" / "s_ctr.dbf", {}, {}, ""}).resolve("\\X"), std::nullopt);
 }
 
@@ -100,11 +131,12 @@ TEST(Wildcard, DosRules) {
     const char* name;
     bool match;
   } cases[] = {
-      {"*.???", "S_UPS.211", true}, {"*.???", "README", true},   {"*.???", "A.DBFX", false},
-      {"*.NTX", "i01ctl.ntx", true}, {"*.NTX", "I01CTL.DBF", false}, {"*", "ANY.THING", true},
+      {"*.???", "S_UPS.211", true},   {"*.???", "README", true},      {"*.???", "A.DBFX", false},
+      {"*.NTX", "i01ctl.ntx", true},  {"*.NTX", "I01CTL.DBF", false}, {"*", "ANY.THING", true},
       {"S_*.DBF", "s_ups.dbf", true}, {"S_*.DBF", "CTL.DBF", false},  {"?.DBF", "A.DBF", true},
   };
-  for (const auto& k : cases) EXPECT_EQ(rt::dos::wildcardMatch(k.pattern, k.name), k.match) << k.pattern << " " << k.name;
+  for (const auto& k : cases)
+    EXPECT_EQ(rt::dos::wildcardMatch(k.pattern, k.name), k.match) << k.pattern << " " << k.name;
 }
 
 TEST_F(DosTest, ListsOrdinaryFilesAndDeletesIndexes) {
@@ -161,7 +193,8 @@ TEST_F(DosTest, CopyReplacesTheTargetWhole) {
 
   touch(root_ / "ZOZ" / "BIG.TXT", std::string(100000, 'b'));
   touch(root_ / "ZOZ" / "OLD.TXT", "old");
-  struct sigaction ign {}, old {};
+  struct sigaction ign {
+  }, old{};
   ign.sa_handler = SIG_IGN;
   sigaction(SIGXFSZ, &ign, &old);
   rlimit saved{};

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 using rt::err::Answer;
@@ -50,6 +53,23 @@ TEST(ErrorSystem, WithoutAHandlerTheErrorIsThrown) {
   } catch (const rt::err::Unhandled& u) {
     EXPECT_STREQ(u.what(), "DBFNTX/1001  Open error: S_CTR.DBF");
   }
+}
+
+TEST(ErrorSystem, FileNamesAreShownThroughTheInstalledNaming) {
+  ErrorSystem es;
+  std::vector<std::string> seen;
+  es.install([&](const Error& e) {
+    seen.push_back(e.filename);
+    return Answer::byDefault();
+  });
+  es.nameFiles([](std::string_view host) { return "named:" + std::string(host); });
+  Error e;
+  e.filename = "/drive/ZOZ/CTL1.DBF";
+  es.raise(e);
+  e.filename.clear();
+  e.operation = "+";
+  es.raise(e);
+  EXPECT_EQ(seen, (std::vector<std::string>{"named:/drive/ZOZ/CTL1.DBF", ""}));
 }
 
 TEST(ErrorSystem, CallChainFollowsActiveRoutines) {
