@@ -421,8 +421,7 @@ bool Platform::copyToPrinter(const fs::path& file) const {
   if (in.bad()) return false;
 
   // A printer command that stops reading must not end the program.
-  struct sigaction ignore {
-  }, previous{};
+  struct sigaction ignore {}, previous {};
   ignore.sa_handler = SIG_IGN;
   ::sigaction(SIGPIPE, &ignore, &previous);
   bool ok = false;

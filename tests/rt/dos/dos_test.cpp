@@ -108,8 +108,7 @@ TEST_F(DosTest, ResolvesPathsWithoutRegardToCase) {
   }
   EXPECT_EQ(Platform(Config{root_, {}, {}, ""}).resolve("A:X"), std::nullopt);  // unset: not ready
   // A drive variable with a trailing separator, or naming a file.
-  EXPECT_EQ(Platform(Config{root_ / "ZOZ" / "", {}, {}, ""}).resolve("\\..\\s_ctr.dbf"),
-            root_ / "ZOZ" / "s_ctr.dbf");
+  EXPECT_EQ(Platform(Config{root_ / "ZOZ" / "", {}, {}, ""}).resolve("\\..\\s_ctr.dbf"), root_ / "ZOZ" / "s_ctr.dbf");
   EXPECT_EQ(Platform(Config{root_ / "ZOZ" / "s_ctr.dbf", {}, {}, ""}).resolve("\\X"), std::nullopt);
 }
 
@@ -131,12 +130,11 @@ TEST(Wildcard, DosRules) {
     const char* name;
     bool match;
   } cases[] = {
-      {"*.???", "S_UPS.211", true},   {"*.???", "README", true},      {"*.???", "A.DBFX", false},
-      {"*.NTX", "i01ctl.ntx", true},  {"*.NTX", "I01CTL.DBF", false}, {"*", "ANY.THING", true},
+      {"*.???", "S_UPS.211", true}, {"*.???", "README", true},   {"*.???", "A.DBFX", false},
+      {"*.NTX", "i01ctl.ntx", true}, {"*.NTX", "I01CTL.DBF", false}, {"*", "ANY.THING", true},
       {"S_*.DBF", "s_ups.dbf", true}, {"S_*.DBF", "CTL.DBF", false},  {"?.DBF", "A.DBF", true},
   };
-  for (const auto& k : cases)
-    EXPECT_EQ(rt::dos::wildcardMatch(k.pattern, k.name), k.match) << k.pattern << " " << k.name;
+  for (const auto& k : cases) EXPECT_EQ(rt::dos::wildcardMatch(k.pattern, k.name), k.match) << k.pattern << " " << k.name;
 }
 
 TEST_F(DosTest, ListsOrdinaryFilesAndDeletesIndexes) {
@@ -193,8 +191,7 @@ TEST_F(DosTest, CopyReplacesTheTargetWhole) {
 
   touch(root_ / "ZOZ" / "BIG.TXT", std::string(100000, 'b'));
   touch(root_ / "ZOZ" / "OLD.TXT", "old");
-  struct sigaction ign {
-  }, old{};
+  struct sigaction ign {}, old {};
   ign.sa_handler = SIG_IGN;
   sigaction(SIGXFSZ, &ign, &old);
   rlimit saved{};
