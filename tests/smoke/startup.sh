@@ -64,8 +64,13 @@ code=$(tmux_wait_exit)
 [[ $code == 1 ]] || fail "Quit: exit code $code"
 shown=$(tmux_capture)
 grep -q "^Error .*CTR_MVM" <<<"$shown" || fail "no error text on the terminal"
-grep -q "^Called from DATREF([0-9]*)" <<<"$shown" || fail "no DATREF in the call chain"
-grep -q "^Called from MENU([0-9]*)" <<<"$shown" || fail "no MENU in the call chain"
+# Each level with the line of the step it stood at: DATREF reading the
+# control record, MENU calling DATREF (the step marks precede them).
+src="$(dirname "$0")/../../src/app"
+at() { echo $(($(grep -nF -- "$2" "$src/$1" | head -1 | cut -d: -f1) - 1)); }
+grep -qF "Called from DATREF($(at funcoes/datref.cpp 'CAMPOTEXTO(s, "CTR_MVM")'))" <<<"$shown" \
+  || fail "DATREF is not at the reading of the control record"
+grep -qF "Called from MENU($(at menu/menu.cpp '  DATREF(s);'))" <<<"$shown" || fail "MENU is not at its call of DATREF"
 # Below the program's last screen, which stays.
 last_row=$(grep -n "░░░░" <<<"$shown" | tail -1 | cut -d: -f1)
 error_row=$(grep -n "^Error " <<<"$shown" | head -1 | cut -d: -f1)

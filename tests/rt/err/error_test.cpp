@@ -88,4 +88,24 @@ TEST(ErrorSystem, CallChainFollowsActiveRoutines) {
   EXPECT_TRUE(es.chain().empty());
 }
 
+TEST(ErrorSystem, EachRoutineKeepsTheLineOfItsCurrentStep) {
+  ErrorSystem es;
+  rt::err::Routine menu(es, "MENU", 10);
+  menu.at(14);
+  {
+    rt::err::Routine datref(es, "DATREF", 20);
+    datref.at(31);
+    {
+      rt::err::Routine edita(es, "EDITA", 40);
+      EXPECT_EQ(es.chain()[0].line, 14);  // where each level stood
+      EXPECT_EQ(es.chain()[1].line, 31);
+      EXPECT_EQ(es.chain()[2].line, 40);
+      menu.at(15);  // a step of an outer routine names that routine only
+    }
+    datref.at(35);
+  }
+  ASSERT_EQ(es.chain().size(), 1u);
+  EXPECT_EQ(es.chain()[0].line, 15);
+}
+
 }  // namespace
