@@ -1,13 +1,16 @@
 // rt/dos: the platform layer. DOS paths with drive letters and "\" are
 // resolved on this machine; drives, the printer Lpt1 and the one interpreter
-// command the system runs are stood in for here.
+// command the system runs are stood in for here. On Windows the drives, the
+// current directory and Lpt1 are the real ones; on POSIX systems C: is the
+// parent of the current directory and there are no diskette drives. These
+// variables override them (read by Config::fromEnvironment only):
 //
 //   FPO_DRIVE_C  folder standing for the root of drive C:, the current drive
-//                (unset: the parent of the current directory)
-//   FPO_DRIVE_A, FPO_DRIVE_B  folders for the diskette drives (unset or
-//                missing: the drive is not ready)
-//   FPO_LPT1     path opened for writing as the printer (default /dev/lp0),
-//                or "|command" whose standard input receives the bytes
+//   FPO_DRIVE_A, FPO_DRIVE_B  folders for the diskette drives (missing: the
+//                drive is not ready)
+//   FPO_LPT1     path opened for writing as the printer (default /dev/lp0,
+//                \\.\LPT1 on Windows; a file, a shared printer), or
+//                "|command" whose standard input receives the bytes
 //
 // Every path component is matched without regard to case; a component that
 // does not exist is taken upper-case, so new files get upper-case names.
