@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "rt/err/error.h"
+#include "rt/os/os.h"
 
 namespace rt::dos {
 
@@ -28,7 +29,7 @@ struct Config {
   std::filesystem::path driveC;  // empty: the parent of the current directory
   std::optional<std::filesystem::path> driveA;
   std::optional<std::filesystem::path> driveB;
-  std::string lpt1 = "/dev/lp0";
+  std::string lpt1 = os::defaultPrinter();
 
   static Config fromEnvironment();
 };
@@ -54,7 +55,7 @@ class Platform {
   std::vector<std::string> listFiles(std::string_view pattern) const;
 
   bool fileExists(std::string_view dosPath) const;
-  bool deleteFile(std::string_view dosPath) const;            // false when it failed
+  bool deleteFile(std::string_view dosPath) const;                  // false when it failed
   bool copyFile(std::string_view from, std::string_view to) const;  // byte for byte
 
   // Free bytes of a drive ('A', 'B', 'C'); a drive that is not ready raises an
@@ -71,6 +72,7 @@ class Platform {
   bool run(std::string_view command) const;
 
  private:
+  // The root of a drive by its letter, or of the current drive for '\0'.
   std::optional<std::filesystem::path> driveRoot(char drive) const;
 
   Config cfg_;
