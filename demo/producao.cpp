@@ -113,7 +113,13 @@ void enlargeProduction(const fs::path& zoz, std::uint32_t rows) {
   const std::string records = old.substr(header, count * width);
   std::string out = old.substr(0, header);
   out.reserve(header + rows * width + 1);
-  for (std::uint32_t n = 0; n < rows; n += static_cast<std::uint32_t>(count)) out += records;
+  // The copies are marked deleted: the report's walk passes them by, its
+  // indexing still takes them all.
+  std::string copies = records;
+  for (std::size_t r = 0; r < count; ++r) copies[r * width] = '*';
+  out += records;
+  for (std::uint32_t n = static_cast<std::uint32_t>(count); n < rows; n += static_cast<std::uint32_t>(count))
+    out += copies;
   const std::uint32_t total = static_cast<std::uint32_t>((out.size() - header) / width);
   for (int i = 0; i < 4; ++i)
     out[4 + static_cast<std::size_t>(i)] = static_cast<char>((total >> (8 * i)) & 0xFF);

@@ -14,5 +14,6 @@
 void makeDemoProduction(const std::filesystem::path& zozFolder);
 
 // Makes ZOZ's S_PRD.DBF hold at least `rows` rows by repeating its rows in
-// their order (a large table for the smoke tests). Throws when it cannot.
+// their order, the copies marked deleted (a large table to index for the
+// smoke tests). Throws when it cannot.
 void enlargeProduction(const std::filesystem::path& zozFolder, std::uint32_t rows);

@@ -11,9 +11,9 @@ source "$(dirname "$0")/fpo.bash"
 # What the terminal received, escape sequences left out.
 shown_text() { sed 's/\x1b\[[0-9;?]*[A-Za-z]//g' "$SMOKE_DIR/shown"; }
 
-# The production report indexes a production table of 400,000 rows: its
+# The production report indexes a production table of 3,000,000 rows: its
 # banner is sent while the index is built, before the closing question.
-FPO_DEMO_ROWS=400000 fpo_start
+FPO_DEMO_ROWS=3000000 fpo_start
 fpo_to_menu
 _tmux pipe-pane -t smoke "cat >'$SMOKE_DIR/shown'"
 tmux_keys M-r
