@@ -8,7 +8,8 @@
 // child process of its own; its wall time, peak resident memory (getrusage
 // of the child) and peak anonymous memory (sampled) are printed.
 //
-//   build/state_bench [runs] [scales]     default: 1 run, scales 1,2,4
+//   build/state_bench [runs] [scales] [ops]   default: 1 run, scales 1,2,4,
+//                                         every operation
 //   build/state_bench --gera DIR SCALE    only writes the folder DIR/ZOZ
 //   build/state_bench --op NAME DIR       runs one operation in DIR/ZOZ
 //                                         (critica, pabfae, lista, importa)
@@ -722,6 +723,8 @@ int main(int argc, char** argv) {
     if (*p) ++p;
   }
 
+  const std::string filtro = argc > 3 ? argv[3] : "";
+
   const std::string self = fs::read_symlink("/proc/self/exe").string();
   const fs::path base = fs::temp_directory_path() / ("fpo-state-bench-" + std::to_string(::getpid()));
   std::printf("%-18s %5s %9s %9s %7s %10s %10s\n", "operation", "size", "time s", "floor s", "ratio",
@@ -736,6 +739,7 @@ int main(int argc, char** argv) {
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - g0).count());
     std::fflush(stdout);
     for (const Operacao& op : kOperacoes) {
+      if (!filtro.empty() && filtro.find(op.nome) == std::string::npos) continue;
       std::vector<double> tempos, pisos;
       long rss = 0, anon = 0;
       for (int r = 0; r < runs; ++r) {

@@ -395,9 +395,11 @@ bool Table::load(std::uint32_t recno) {
   return true;
 }
 
-Value Table::get(int field) {
+Value Table::get(int field) { return get(field, rec_.data()); }
+
+Value Table::get(int field, const char* rec) {
   const Field& f = fields_[static_cast<std::size_t>(field)];
-  std::string_view r = raw(field);
+  const std::string_view r(rec + f.offset, static_cast<std::size_t>(f.width));
   switch (f.type) {
     case 'C':
       return Value(std::string(r));

@@ -92,6 +92,8 @@ class Table {
   std::string_view raw(int field) const;
 
   Value get(int field);
+  // A field of a record's bytes as scan() hands them (deletion flag first).
+  Value get(int field, const char* rec);
   // Writes a value: text cut or blank-filled, numbers formatted to the
   // field (too wide: asterisks and the data-width error), dates, logicals.
   // A value of the wrong type is the data-type error. Writes to the
