@@ -306,6 +306,14 @@ void Table::remap() {
   if (map_) mappedRecs_ = fileRecs_;
 }
 
+// Once every record is in the file, the ones written since the last mapping
+// are read through the view too.
+void Table::mapWritten() {
+  if (lastRec_ <= mappedRecs_ || wCount_ || changed_) return;
+  map_ = file_.map(static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(lastRec_) * recLen_);
+  mappedRecs_ = map_ ? lastRec_ : 0;
+}
+
 const char* Table::peek(std::uint32_t recno) {
   if (recno < 1 || recno > lastRec_) return nullptr;
   const auto rl = static_cast<std::size_t>(recLen_);
@@ -496,6 +504,14 @@ bool Table::appendBlank() {
   return true;
 }
 
+void Table::dropAppended() {
+  if (!isNew_ || !changed_ || recNo_ != lastRec_) return;
+  --lastRec_;
+  recNo_ = lastRec_ + 1;
+  std::fill(rec_.begin(), rec_.end(), ' ');
+  changed_ = isNew_ = false;
+}
+
 void Table::bufferWrite(std::uint32_t recno, const char* rec) {
   const auto rl = static_cast<std::size_t>(recLen_);
   if (cacheCount_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_)
@@ -609,6 +625,7 @@ bool Table::scan(std::uint32_t first, std::uint32_t last,
   if (first > last) return true;
   flushRecord();
   if (!flushWrites()) return false;
+  mapWritten();
   const auto rl = static_cast<std::size_t>(recLen_);
   const auto per = static_cast<std::uint32_t>(std::max<std::size_t>(1, kScanRun / rl));
   std::string run(std::min<std::uint64_t>(per, last - first + 1) * rl, '\0');
@@ -632,6 +649,7 @@ bool Table::scanParallel(std::uint32_t first, std::uint32_t last,
   if (threads < 2 || total < 4 * kScanRun) return scan(first, last, fn);
   flushRecord();
   if (!flushWrites()) return false;
+  mapWritten();
   // Smaller runs than a scan's: the buffers of all threads are alive at once.
   const auto per = static_cast<std::uint32_t>(std::max<std::size_t>(1, kScanRun / 4 / rl));
   const std::size_t runBytes = static_cast<std::size_t>(per) * rl;

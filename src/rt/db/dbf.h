@@ -107,6 +107,9 @@ class Table {
 
   // Appends a blank record and makes it current.
   bool appendBlank();
+  // Takes back the record just appended while it is still unwritten; the
+  // phantom becomes current.
+  void dropAppended();
   // Writes the current record into the write buffer when changed.
   bool flushRecord();
   // Everything to the file: record, buffers, header; with sync, to the disk.
@@ -155,6 +158,7 @@ class Table {
   void bufferWrite(std::uint32_t recno, const char* rec);
   bool failed(const err::Error& e);  // raises; true when the handler asks to retry
   void remap();
+  void mapWritten();
 
   File file_;
   err::ErrorSystem& es_;

@@ -755,7 +755,9 @@ bool Area::appendFrom(std::string_view file) {
   return ok;
 }
 
-bool Area::appendSdf(std::string_view file) {
+bool Area::appendSdf(std::string_view file) { return appendSdf(file, nullptr); }
+
+bool Area::appendSdf(std::string_view file, const std::function<bool(const char* rec)>& keep) {
   if (!ready()) return false;
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".TXT"))) {
@@ -802,7 +804,12 @@ bool Area::appendSdf(std::string_view file) {
           table_->putRaw(fi, slice);
       }
     }
-    flushHot();
+    if (keep && !keep(table_->record())) {
+      table_->dropAppended();
+      eof_ = true;
+    } else {
+      flushHot();
+    }
     line.clear();
     any = false;
   };

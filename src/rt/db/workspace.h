@@ -115,6 +115,9 @@ class Area {
   bool copyTo(std::string_view file);
   bool appendFrom(std::string_view file);
   bool appendSdf(std::string_view file);
+  // The same, keeping only the rows that keep() accepts as made (record
+  // bytes, deletion flag first); the others are never appended.
+  bool appendSdf(std::string_view file, const std::function<bool(const char* rec)>& keep);
 
  private:
   friend class Workspace;
