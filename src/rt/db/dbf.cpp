@@ -298,6 +298,7 @@ std::string_view Table::raw(int field) const {
 void Table::remap() {
   map_ = nullptr;
   mappedRecs_ = 0;
+  mapRefused_ = false;
   if (fileRecs_ == 0) {
     file_.unmap();
     return;
@@ -309,9 +310,10 @@ void Table::remap() {
 // Once every record is in the file, the ones written since the last mapping
 // are read through the view too.
 void Table::mapWritten() {
-  if (lastRec_ <= mappedRecs_ || wCount_ || changed_) return;
+  if (lastRec_ <= mappedRecs_ || wCount_ || changed_ || mapRefused_) return;
   map_ = file_.map(static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(lastRec_) * recLen_);
   mappedRecs_ = map_ ? lastRec_ : 0;
+  mapRefused_ = !map_;
 }
 
 const char* Table::peek(std::uint32_t recno) {
@@ -339,6 +341,16 @@ bool Table::readInto(std::uint32_t recno, char* out, bool sequential) {
   if (cacheCount_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_) {
     std::memcpy(out, cache_.data() + (recno - cacheFirst_) * rl, rl);
     return true;
+  }
+  // Records read out of order from a table grown well past its view: the
+  // pending writes go out and the view takes in every record.
+  if (!sequential && lastRec_ - mappedRecs_ >= std::max<std::uint32_t>(1024, mappedRecs_ / 8) && !changed_ &&
+      !mapRefused_ && flushWrites()) {
+    mapWritten();
+    if (map_ && recno <= mappedRecs_) {
+      std::memcpy(out, map_ + hdrLen_ + static_cast<std::size_t>(recno - 1) * rl, rl);
+      return true;
+    }
   }
   for (;;) {
     std::size_t got = 0;

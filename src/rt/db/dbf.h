@@ -178,6 +178,7 @@ class Table {
   // The records on disk as a read-only view, when the system maps files.
   const char* map_ = nullptr;
   std::uint32_t mappedRecs_ = 0;
+  bool mapRefused_ = false;  // the system would not map the written records
   std::string scratch_;
   // Read-ahead of consecutive records.
   std::string cache_;

@@ -533,10 +533,41 @@ Area::RawKey Area::rawKey(std::string_view text) const {
     while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
     return v;
   };
+  // A whole number of up to four digits, or -1.
+  auto count = [&trim](std::string_view v) {
+    v = trim(v);
+    if (v.empty() || v.size() > 4) return -1;
+    int n = 0;
+    for (char c : v) {
+      if (c < '0' || c > '9') return -1;
+      n = n * 10 + (c - '0');
+    }
+    return n;
+  };
   int total = 0;
   while (true) {
     const std::size_t plus = text.find('+');
     std::string_view part = trim(text.substr(0, plus));
+    // SubStr(field, 1, n) and Left(field, n): the field's first n characters.
+    int take = -1;
+    const std::size_t open = part.find('(');
+    if (open != std::string_view::npos) {
+      const std::string_view fn = trim(part.substr(0, open));
+      if (part.back() != ')') return {};
+      std::string_view args = part.substr(open + 1, part.size() - open - 2);
+      const std::size_t c1 = args.find(',');
+      if (c1 == std::string_view::npos) return {};
+      const std::string_view rest = args.substr(c1 + 1);
+      if (sameNoCase(fn, "SUBSTR")) {
+        const std::size_t c2 = rest.find(',');
+        if (c2 == std::string_view::npos || count(rest.substr(0, c2)) != 1) return {};
+        take = count(rest.substr(c2 + 1));
+      } else if (sameNoCase(fn, "LEFT")) {
+        take = count(rest);
+      }
+      if (take < 1) return {};
+      part = trim(args.substr(0, c1));
+    }
     for (char c : part)
       if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
             c == '>' || c == ' '))
@@ -551,8 +582,9 @@ Area::RawKey Area::rawKey(std::string_view text) const {
     if (part.empty() || i < 0) return {};
     const Field& f = table_->fields()[static_cast<std::size_t>(i)];
     if (f.type != 'C') return {};
-    parts.emplace_back(f.offset, f.width);
-    total += f.width;
+    const int width = take < 0 ? f.width : std::min(take, f.width);
+    parts.emplace_back(f.offset, width);
+    total += width;
     if (plus == std::string_view::npos) break;
     text.remove_prefix(plus + 1);
   }

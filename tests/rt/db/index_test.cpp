@@ -503,4 +503,38 @@ TEST(Index, FilteredTextLoadIsTheLoadDeleteAndPack) {
   EXPECT_EQ(readFile(fx.at("FILTRO.DBF")), readFile(fx.at("TODOS.DBF")));
 }
 
+// Keys of leading parts of text fields, as SubStr(f, 1, n) and Left(f, n)
+// give them (n past the field's width: the whole field), kept current
+// through changes.
+TEST(Index, LeadingPartsOfFields) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("T"), {{"K", 'C', 4, 0}, {"V", 'C', 2, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("T"), "T"));
+  Area& a = fx.ws.current();
+  for (const auto& [k, v] :
+       std::vector<std::pair<const char*, const char*>>{{"ABCD", "1"}, {"AB", "22"}, {"ZZ9", "3"}}) {
+    ASSERT_TRUE(a.appendBlank());
+    a.put("K", S(k));
+    a.put("V", S(v));
+  }
+  ASSERT_TRUE(a.indexOn("SubStr(T->K, 1, 3) + left( V ,9)", fx.at("TA")));
+  ASSERT_TRUE(a.indexOn("LEFT(K,2)+SUBSTR(k,1,9)", fx.at("TB")));
+  a.orderListClear();
+  ASSERT_TRUE(a.orderListAdd(fx.at("TA")));
+  ASSERT_TRUE(a.orderListAdd(fx.at("TB")));
+  a.goTo(3);
+  a.put("K", S("AA"));
+  ASSERT_TRUE(a.seek(S("AA 3")));
+  EXPECT_EQ(a.recNo(), 3u);
+  a.setOrder(2);
+  ASSERT_TRUE(a.seek(S("AAAA")));
+  EXPECT_EQ(a.recNo(), 3u);
+  fx.ws.closeAll();
+  using E = std::vector<std::pair<std::string, std::uint32_t>>;
+  EXPECT_EQ(readNtx(fx.at("TA.NTX"), "SubStr(T->K, 1, 3) + left( V ,9)"),
+            (E{{"AA 3 ", 3}, {"AB 22", 2}, {"ABC1 ", 1}}));
+  EXPECT_EQ(readNtx(fx.at("TB.NTX"), "LEFT(K,2)+SUBSTR(k,1,9)"),
+            (E{{"AAAA  ", 3}, {"ABAB  ", 2}, {"ABABCD", 1}}));
+}
+
 }  // namespace
