@@ -45,13 +45,18 @@ class Especialidades : public Secao {
     s_.rt.db.current().indexOn("SubStr(EMUZEB->EMU_UID, 1, 6) + EMUZEB->EMU_EMA", d + "I09KOVA");
   }
 
-  bool considera() override { return DO_MUNICIPIO(s_, c_, ups_, zeb_.c("EMU_UID")); }
+  bool considera() override { return DO_MUNICIPIO(s_, c_, ups_, zeb_.v("EMU_UID")); }
 
-  std::string chave() override { return sub(zeb_.c("EMU_UID"), 0, 6) + zeb_.c("EMU_EMA"); }
+  std::string chave() override {
+    std::string chaveLocal = sub(zeb_.v("EMU_UID"), 0, 6);
+    chaveLocal += zeb_.v("EMU_EMA");
+    return chaveLocal;
+  }
 
   bool difere() override {
-    return !igual(s_, esp_.c("CODUPS") + digito(esp_.c("CODUPS")), zeb_.c("EMU_UID")) ||
-           !igual(s_, esp_.c("CODESP"), zeb_.c("EMU_EMA")) || esp_.n("QTDESP") != zeb_.n("EMU_QT_PR") ||
+    const std::string_view codups = esp_.v("CODUPS");
+    return !igual(s_, std::string(codups) + digito(codups), zeb_.v("EMU_UID")) ||
+           !igual(s_, esp_.v("CODESP"), zeb_.v("EMU_EMA")) || esp_.n("QTDESP") != zeb_.n("EMU_QT_PR") ||
            esp_.n("QTDHOR") != zeb_.n("EMU_QT_HR");
   }
 

@@ -51,18 +51,22 @@ class Orcamento : public Secao {
   }
 
   bool considera() override {
-    const std::string pa = zeb_.c("IPU_PA");
+    const std::string_view pa = zeb_.v("IPU_PA");
     if (val(pa.size() > 5 ? pa.substr(pa.size() - 5) : pa) != 0) return false;
-    return DO_MUNICIPIO(s_, c_, ups_, zeb_.c("IPU_UID"));
+    return DO_MUNICIPIO(s_, c_, ups_, zeb_.v("IPU_UID"));
   }
 
   std::string chave() override {
-    return zeb_.c("IPU_CMP") + sub(zeb_.c("IPU_UID"), 0, 6) + sub(zeb_.c("IPU_PA"), 0, 2);
+    std::string chaveLocal(zeb_.v("IPU_CMP"));
+    chaveLocal += sub(zeb_.v("IPU_UID"), 0, 6);
+    chaveLocal += sub(zeb_.v("IPU_PA"), 0, 2);
+    return chaveLocal;
   }
 
   bool difere() override {
-    return !igual(s_, afo_.c("CODUPS") + digito(afo_.c("CODUPS")), zeb_.c("IPU_UID")) ||
-           val(afo_.c("QTDPRG")) != zeb_.n("IPU_QT_O") || val(afo_.c("VCTPRG")) / 100 != zeb_.n("IPU_VL_O");
+    const std::string_view codups = afo_.v("CODUPS");
+    return !igual(s_, std::string(codups) + digito(codups), zeb_.v("IPU_UID")) ||
+           val(afo_.v("QTDPRG")) != zeb_.n("IPU_QT_O") || val(afo_.v("VCTPRG")) / 100 != zeb_.n("IPU_VL_O");
   }
 
   double ordemNacional() override { return val(afo_.c("DATREF") + afo_.c("CODUPS")); }

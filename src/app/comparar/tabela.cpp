@@ -7,7 +7,13 @@
 
 namespace fpo::comparar {
 
-std::string Critica::municipio() const { return "23" + zeros(CODMNC, 4); }
+const std::string& Critica::municipio() const {
+  if (municipioDe_ != CODMNC) {
+    municipio_ = "23" + zeros(CODMNC, 4);
+    municipioDe_ = CODMNC;
+  }
+  return municipio_;
+}
 
 std::string Critica::nacional(std::string_view stem) const {
   return UNIDADE + std::string(stem) + REF_ARQ + ".TXT";
@@ -50,6 +56,18 @@ std::string Tabela::c(std::string_view nome) {
   if (v.isNumber()) return rt::text::str(v.num(), v.numberInfo().width, v.numberInfo().decimals);
   if (v.isDate()) return v.date().dtos();
   return {};
+}
+
+std::string_view Tabela::v(std::string_view nome) {
+  const int p = pos(nome);
+  if (p >= 0 && area_ && area_->used()) {
+    rt::db::Table* t = area_->table();
+    if (p < static_cast<int>(t->fields().size()) && t->fields()[static_cast<std::size_t>(p)].type == 'C')
+      return t->raw(p);
+  }
+  std::string& copia = copias_[proxima_++ % copias_.size()];
+  copia = c(nome);
+  return copia;
 }
 
 double Tabela::n(std::string_view nome) {
