@@ -30,28 +30,43 @@ rt::db::Area* seleciona(Sistema& s, const std::string& alias) {
   return &s.rt.db.current();
 }
 
-// The counter on the gauge's bottom row; the total's text and the colour are
-// made once for a pass.
+// The counter on the gauge's bottom row. The line is made once for a pass;
+// each record only writes its number's digits into it.
 class Contador {
  public:
   explicit Contador(std::uint32_t total)
-      : de_(rt::text::allTrim(rt::text::str(total))), cor_(rt::term::parseColorPair("0/W")) {}
+      : de_(rt::text::allTrim(rt::text::str(total))), cor_(rt::term::parseColorPair("0/W")) {
+    const std::string modelo = texto(0);
+    if (modelo.size() <= kLargura) {
+      linha_ = rt::text::padC(modelo, static_cast<int>(kLargura));
+      digitos_ = linha_.find(" Registro Corrente: ") + 20;
+    }
+  }
 
   void mostra(Sistema& s, long registro) {
-    const std::string texto =
-        " Registro Corrente: " + zeros(static_cast<double>(registro), static_cast<int>(de_.size())) + " de " +
-        de_ + " ";
     auto& t = s.term();
     t.devPos(14, 18);
-    if (cor_)
-      t.devOutAttr(rt::text::padC(texto, 43), *cor_);
-    else
-      t.devOut(rt::text::padC(texto, 43), "0/W");
+    if (!cor_ || linha_.empty() || registro < 0) {
+      t.devOut(rt::text::padC(texto(registro), static_cast<int>(kLargura)), "0/W");
+      return;
+    }
+    auto n = static_cast<unsigned long>(registro);
+    for (std::size_t i = de_.size(); i-- > 0; n /= 10) linha_[digitos_ + i] = static_cast<char>('0' + n % 10);
+    t.devOutAttr(linha_, *cor_);
   }
 
  private:
+  static constexpr std::size_t kLargura = 43;
+
+  std::string texto(long registro) const {
+    return " Registro Corrente: " + zeros(static_cast<double>(registro), static_cast<int>(de_.size())) + " de " +
+           de_ + " ";
+  }
+
   std::string de_;
   std::optional<std::uint8_t> cor_;
+  std::string linha_;
+  std::size_t digitos_ = 0;
 };
 
 void FASE1(Sistema& s, Critica& c, Secao& secao) {
