@@ -59,8 +59,8 @@ class Contador {
   static constexpr std::size_t kLargura = 43;
 
   std::string texto(long registro) const {
-    return " Registro Corrente: " + zeros(static_cast<double>(registro), static_cast<int>(de_.size())) + " de " +
-           de_ + " ";
+    return " Registro Corrente: " + zeros(static_cast<double>(registro), static_cast<int>(de_.size())) +
+           " de " + de_ + " ";
   }
 
   std::string de_;
