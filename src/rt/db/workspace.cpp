@@ -807,18 +807,29 @@ bool Area::appendSdf(std::string_view file, const std::function<bool(const char*
   line.reserve(width);
   bool any = false, afterCR = false, ok = true;
 
+  // Text fields take the line's bytes as they stand: the line goes into the
+  // record whole, blank-filled, and only numbers, dates and logicals are
+  // then made from their slices.
+  std::vector<std::size_t> converted;
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    if (fields[i].type == 'N' || fields[i].type == 'F' || fields[i].type == 'D' || fields[i].type == 'L')
+      converted.push_back(i);
+  std::string row(width + 1, ' ');
+
   auto emit = [&]() {
     if (!appendBlank()) {
       ok = false;
       return;
     }
-    std::size_t at = 0;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
+    std::memcpy(row.data() + 1, line.data(), line.size());
+    std::fill(row.begin() + 1 + static_cast<std::ptrdiff_t>(line.size()), row.end(), ' ');
+    table_->setRecord(row.data());
+    for (const std::size_t i : converted) {
       const Field& f = fields[i];
       const auto w = static_cast<std::size_t>(f.width);
+      const auto at = static_cast<std::size_t>(f.offset - 1);
       const std::string_view slice =
           at < line.size() ? std::string_view(line).substr(at, std::min(w, line.size() - at)) : std::string_view{};
-      at += w;
       const int fi = static_cast<int>(i);
       switch (f.type) {
         case 'N':
@@ -829,11 +840,8 @@ bool Area::appendSdf(std::string_view file, const std::function<bool(const char*
           // A valid YYYYMMDD is stored as it stands; anything else is the empty date.
           table_->putRaw(fi, text::Date::fromDtos(slice).empty() ? std::string_view{} : slice);
           break;
-        case 'L':
-          put(fi, Value(!slice.empty() && (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')));
-          break;
         default:
-          table_->putRaw(fi, slice);
+          put(fi, Value(!slice.empty() && (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')));
       }
     }
     if (keep && !keep(table_->record())) {
