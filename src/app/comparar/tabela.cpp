@@ -111,10 +111,21 @@ std::string sub(std::string_view t, std::size_t from, std::size_t n) {
 std::string digito(std::string_view codups) {
   double v = val(codups);
   if (!(v > -1e15 && v < 1e15)) v = 0;  // only the six lowest digits count anyway
-  return rt::text::str(CALDIGUPS(static_cast<long long>(v)), 1);
+  return std::string(1, static_cast<char>('0' + CALDIGUPS(static_cast<long long>(v))));
 }
 
-double val(std::string_view t) { return rt::text::val(t).value; }
+double val(std::string_view t) {
+  // Codes and amounts of digits alone, the usual case, are read here.
+  if (!t.empty() && t.size() <= 15) {
+    long long n = 0;
+    for (char c : t) {
+      if (c < '0' || c > '9') return rt::text::val(t).value;
+      n = n * 10 + (c - '0');
+    }
+    return static_cast<double>(n);
+  }
+  return rt::text::val(t).value;
+}
 
 std::string zeros(double n, int width) { return rt::text::strZero(n, width); }
 

@@ -148,18 +148,28 @@ bool Area::flushHot() {
     // The keys of the record as written now and, unless it is new, as it is
     // stored: where they differ, the record moves in that order.
     const std::uint32_t rec = table_->recNo();
-    std::vector<std::string> now(orders_.size()), before(orders_.size());
-    std::vector<bool> ok(orders_.size());
+    // The buffers of the last write are taken over (a key expression that
+    // writes to this area again finds none and makes its own).
+    std::vector<std::string> now = std::move(keysNow_), before = std::move(keysBefore_);
+    std::vector<char> ok = std::move(keysOk_);
+    now.resize(orders_.size());
+    before.resize(orders_.size());
+    ok.assign(orders_.size(), 0);
     for (std::size_t i = 0; i < orders_.size(); ++i) ok[i] = keyOf(orders_[i], now[i]);
     const bool isNew = table_->isNew();
     bool stored = false;
     if (!isNew) {
-      std::string old(static_cast<std::size_t>(table_->recordLength()), ' ');
+      std::string old = std::move(stored_);
+      old.assign(static_cast<std::size_t>(table_->recordLength()), ' ');
       if (table_->storedRecord(old.data())) {
         stored = true;
         table_->swapRecord(old);
-        for (std::size_t i = 0; i < orders_.size(); ++i) keyOf(orders_[i], before[i]);
+        for (std::size_t i = 0; i < orders_.size(); ++i) {
+          before[i].clear();
+          keyOf(orders_[i], before[i]);
+        }
         table_->swapRecord(old);
+        stored_ = std::move(old);
       }
     }
     for (std::size_t i = 0; i < orders_.size(); ++i) {
@@ -174,6 +184,9 @@ bool Area::flushHot() {
         o.index->markChanged();
       }
     }
+    keysNow_ = std::move(now);
+    keysBefore_ = std::move(before);
+    keysOk_ = std::move(ok);
   }
   return table_->flushRecord();
 }

@@ -158,6 +158,10 @@ class Area {
   KeyStore::Pos pos_;
   std::uint64_t posVersion_ = ~0ull;
   std::uint32_t posRec_ = 0;
+  // Kept between writes: the keys of the record written and as stored.
+  std::vector<std::string> keysNow_, keysBefore_;
+  std::vector<char> keysOk_;
+  std::string stored_;
 };
 
 class FieldEnv : public expr::Env {
