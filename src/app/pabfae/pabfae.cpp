@@ -2,6 +2,9 @@
 #include "app/pabfae/Pabfae.h"
 
 #include <cmath>
+#include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -238,33 +241,42 @@ bool ESCREVE_RAPIDO(Sistema& s, Relatorio& r) {
 
   // By record number: the row's value, and 1 visible, 2 PAB.
   const std::uint32_t total = t->lastRec();
-  std::vector<double> valor(total);
-  std::vector<std::uint8_t> marca(total, 0);
+  const std::unique_ptr<double[]> valor(new double[total]);
+  const std::unique_ptr<std::uint8_t[]> marca(new std::uint8_t[total]);
   struct Preco {
     double total;
     bool pab;
   };
-  std::unordered_map<std::string, Preco> precos;
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view k) const { return std::hash<std::string_view>{}(k); }
+  };
+  std::unordered_map<std::string, Preco, Hash, std::equal_to<>> precos;
   const bool ocultos = db.settings().deleted;
   const std::size_t wPa = fPa.type == 'C' ? std::min<std::size_t>(7, static_cast<std::size_t>(fPa.width)) : 0;
-  std::string chave;
+  if (wCmp + wPa > 256) return false;
+  char chave[256];
   const bool lido = t->scan(1, total, [&](std::uint32_t primeiro, std::uint32_t n, const char* recs) {
     const auto rl = static_cast<std::size_t>(t->recordLength());
     for (std::uint32_t k = 0; k < n; ++k, recs += rl) {
-      if (ocultos && recs[0] == '*') continue;
-      chave.assign(recs + fCmp.offset, wCmp);
-      chave.append(recs + fPa.offset, wPa);
-      auto it = precos.find(chave);
+      const std::size_t i = primeiro - 1 + k;
+      if (ocultos && recs[0] == '*') {
+        marca[i] = 0;
+        continue;
+      }
+      std::memcpy(chave, recs + fCmp.offset, wCmp);
+      std::memcpy(chave + wCmp, recs + fPa.offset, wPa);
+      auto it = precos.find(std::string_view(chave, wCmp + wPa));
       if (it == precos.end()) {
-        pa.seek(rt::Value(chave), false);
-        vpa.seek(rt::Value(chave), false);
+        const std::string procura(chave, wCmp + wPa);
+        pa.seek(rt::Value(procura), false);
+        vpa.seek(rt::Value(procura), false);
         it = precos
-                 .emplace(chave,
+                 .emplace(procura,
                           Preco{numero(vpa, "VPA_TOTAL"), rt::text::equals(texto(pa, "PA_PAB"), "S", exact)})
                  .first;
       }
       const rt::Value qt = t->get(iQt, recs);
-      const std::size_t i = primeiro - 1 + k;
       valor[i] = (qt.isNumber() ? qt.num() : 0) * it->second.total;
       marca[i] = static_cast<std::uint8_t>(1 | (it->second.pab ? 2 : 0));
     }
