@@ -90,4 +90,8 @@ std::optional<std::uint64_t> freeSpace(const std::filesystem::path& root);
 
 std::tm localTime(std::time_t t);
 
+// For tests: from now on a write that would take a file past bytes fails as
+// on a full disk (0: no limit again).
+void limitFileSize(std::uint64_t bytes);
+
 }  // namespace rt::os

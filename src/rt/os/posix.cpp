@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -323,6 +324,19 @@ std::tm localTime(std::time_t t) {
   std::tm tm{};
   ::localtime_r(&t, &tm);
   return tm;
+}
+
+void limitFileSize(std::uint64_t bytes) {
+  // The system's own limit: a write past it fails with EFBIG, and SIGXFSZ
+  // (ignored here) would otherwise end the program.
+  static rlimit saved{};
+  static bool limited = false;
+  if (!limited) ::getrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, bytes ? SIG_IGN : SIG_DFL);
+  rlimit r = saved;
+  if (bytes) r.rlim_cur = static_cast<rlim_t>(bytes);
+  ::setrlimit(RLIMIT_FSIZE, &r);
+  limited = bytes != 0;
 }
 
 }  // namespace rt::os

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <system_error>
 
@@ -78,6 +79,21 @@ void dropLock(HANDLE h) {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 DWORD chunk(std::size_t n) { return static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30)); }
+
+std::atomic<std::uint64_t> sizeLimit{0};
+
+// How much of n bytes at off fits under the limit of limitFileSize().
+std::size_t allowed(std::uint64_t off, std::size_t n) {
+  const std::uint64_t limit = sizeLimit.load();
+  if (limit == 0 || off + n <= limit) return n;
+  return off >= limit ? 0 : static_cast<std::size_t>(limit - off);
+}
+
+std::uint64_t position(HANDLE h) {
+  LARGE_INTEGER zero{}, at{};
+  ::SetFilePointerEx(h, zero, &at, FILE_CURRENT);
+  return static_cast<std::uint64_t>(at.QuadPart);
+}
 
 }  // namespace
 
@@ -153,6 +169,8 @@ bool readAt(Handle h, std::uint64_t off, void* buf, std::size_t n, std::size_t& 
 
 bool writeAt(Handle h, std::uint64_t off, const void* buf, std::size_t n, int& err) {
   auto* p = static_cast<const char*>(buf);
+  const std::size_t want = n;
+  n = allowed(off, n);
   std::size_t done = 0;
   while (done < n) {
     OVERLAPPED ov = at(off + done);
@@ -166,6 +184,10 @@ bool writeAt(Handle h, std::uint64_t off, const void* buf, std::size_t n, int& e
       return false;
     }
     done += w;
+  }
+  if (n < want) {
+    err = ERROR_DISK_FULL;
+    return false;
   }
   return true;
 }
@@ -251,7 +273,8 @@ bool openOutput(const fs::path& p, bool append, Handle& h, int& err) {
     err = lastError();
     return false;
   }
-  if (append && !device && ::GetFileType(f) == FILE_TYPE_DISK) {
+  // A device name may stand for a file (wine's dosdevices): appended to.
+  if (append && ::GetFileType(f) == FILE_TYPE_DISK) {
     LARGE_INTEGER zero{};
     ::SetFilePointerEx(f, zero, nullptr, FILE_END);
   }
@@ -261,6 +284,10 @@ bool openOutput(const fs::path& p, bool append, Handle& h, int& err) {
 
 bool writeOut(Handle h, const void* buf, std::size_t n, int& err) {
   auto* p = static_cast<const char*>(buf);
+  const std::size_t want = n;
+  if (sizeLimit.load() != 0 && ::GetFileType(handle(h)) == FILE_TYPE_DISK)
+    n = allowed(position(handle(h)), n);
+  const bool cut = n < want;
   while (n > 0) {
     DWORD w = 0;
     if (!::WriteFile(handle(h), p, chunk(n), &w, nullptr)) {
@@ -273,6 +300,10 @@ bool writeOut(Handle h, const void* buf, std::size_t n, int& err) {
     }
     p += w;
     n -= w;
+  }
+  if (cut) {
+    err = ERROR_DISK_FULL;
+    return false;
   }
   return true;
 }
@@ -332,5 +363,7 @@ std::tm localTime(std::time_t t) {
   ::localtime_s(&tm, &t);
   return tm;
 }
+
+void limitFileSize(std::uint64_t bytes) { sizeLimit.store(bytes); }
 
 }  // namespace rt::os
