@@ -227,7 +227,13 @@ bool ESCREVE_RAPIDO(Sistema& s, Relatorio& r) {
   const bool exact = db.settings().exact;
   rt::db::Table* t = prd.table();
   const rt::db::Index* ix = prd.index(1);
-  if (!t || !ix || prd.order() != 1 || pa.fieldPos("PA_PAB") < 0 || vpa.fieldPos("VPA_TOTAL") < 0)
+  if (!t || !ix || prd.order() != 1) return false;
+  // Look-ups that could raise an error for each row keep the row-by-row walk.
+  const rt::db::Index *ixPa = pa.index(pa.order()), *ixVpa = vpa.index(vpa.order());
+  const int iPab = pa.fieldPos("PA_PAB"), iTotal = vpa.fieldPos("VPA_TOTAL");
+  if (!ixPa || !ixVpa || ixPa->keyType().type != 'C' || ixVpa->keyType().type != 'C' || iPab < 0 || iTotal < 0 ||
+      !tipoComum(pa.table()->fields()[static_cast<std::size_t>(iPab)].type) ||
+      !tipoComum(vpa.table()->fields()[static_cast<std::size_t>(iTotal)].type))
     return false;
   const int iUid = t->fieldIndex("PRD_UID"), iCmp = t->fieldIndex("PRD_CMP"), iPa = t->fieldIndex("PRD_PA"),
             iQt = t->fieldIndex("PRD_QT_A");
