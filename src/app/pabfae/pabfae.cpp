@@ -231,8 +231,8 @@ bool ESCREVE_RAPIDO(Sistema& s, Relatorio& r) {
   // Look-ups that could raise an error for each row keep the row-by-row walk.
   const rt::db::Index *ixPa = pa.index(pa.order()), *ixVpa = vpa.index(vpa.order());
   const int iPab = pa.fieldPos("PA_PAB"), iTotal = vpa.fieldPos("VPA_TOTAL");
-  if (!ixPa || !ixVpa || ixPa->keyType().type != 'C' || ixVpa->keyType().type != 'C' || iPab < 0 || iTotal < 0 ||
-      !tipoComum(pa.table()->fields()[static_cast<std::size_t>(iPab)].type) ||
+  if (!ixPa || !ixVpa || ixPa->keyType().type != 'C' || ixVpa->keyType().type != 'C' || iPab < 0 ||
+      iTotal < 0 || !tipoComum(pa.table()->fields()[static_cast<std::size_t>(iPab)].type) ||
       !tipoComum(vpa.table()->fields()[static_cast<std::size_t>(iTotal)].type))
     return false;
   const int iUid = t->fieldIndex("PRD_UID"), iCmp = t->fieldIndex("PRD_CMP"), iPa = t->fieldIndex("PRD_PA"),
