@@ -85,8 +85,9 @@ class Especialidades : public Secao {
     Tabela linha(s_, "ESP2");
     const std::string estado = "23";
     for (esp2.goTop(); !esp2.eof(); esp2.skip(1)) {
-      const std::string SOMCAM(rt::text::allTrim(linha.c("CODESM1") + linha.c("CODESM2") + linha.c("CODESM3") +
-                                                 linha.c("CODESM4") + linha.c("CODESM5")));
+      std::string juntos(linha.v("CODESM1"));
+      for (const char* campo : {"CODESM2", "CODESM3", "CODESM4", "CODESM5"}) juntos += linha.v(campo);
+      const std::string SOMCAM(rt::text::allTrim(juntos));
       const rt::Value codups(linha.c("CODUPS"));
       for (std::size_t VFOR = 0; VFOR < SOMCAM.size(); VFOR += 10) {
         const std::string DIVREG = sub(SOMCAM, VFOR, 10);

@@ -80,9 +80,9 @@ class Servicos : public Secao {
     Tabela linha(s_, "SRV2");
     const std::string estado = "23";
     for (srv2.goTop(); !srv2.eof(); srv2.skip(1)) {
-      const std::string SOMCAM = std::string(rt::text::allTrim(linha.c("CODSRM1"))) +
-                                 std::string(rt::text::allTrim(linha.c("CODSRM2"))) +
-                                 std::string(rt::text::allTrim(linha.c("CODSRM3")));
+      std::string SOMCAM(rt::text::allTrim(linha.v("CODSRM1")));
+      SOMCAM += rt::text::allTrim(linha.v("CODSRM2"));
+      SOMCAM += rt::text::allTrim(linha.v("CODSRM3"));
       const rt::Value codups(linha.c("CODUPS"));
       for (std::size_t VFOR = 0; VFOR < SOMCAM.size(); VFOR += 6) {
         const std::string DIVREG = sub(SOMCAM, VFOR, 6);
