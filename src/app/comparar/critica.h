@@ -52,7 +52,12 @@ class Tabela {
   std::string alias_;
   rt::db::Area* area_ = nullptr;
   std::uint64_t serial_ = 0;  // the opened table the positions below belong to
-  std::vector<std::pair<std::string, int>> pos_;
+  struct Posicao {
+    std::string nome;
+    const char* onde;  // where the name was read from, tried first
+    int pos;
+  };
+  std::vector<Posicao> pos_;
   std::array<std::string, 4> copias_;  // fields that are not text, as c() gives them
   std::size_t proxima_ = 0;
 };

@@ -38,13 +38,16 @@ void Tabela::seleciona() {
 }
 
 int Tabela::pos(std::string_view nome) {
-  for (const auto& [n, p] : pos_)
-    if (n == nome) return p;
+  // The names are mostly the same literals: their address finds them first.
+  for (const Posicao& e : pos_)
+    if (e.onde == nome.data() && e.nome == nome) return e.pos;
+  for (const Posicao& e : pos_)
+    if (e.nome == nome) return e.pos;
   rt::db::Area* a = area();
   if (!a) return -1;
   const int p = a->fieldPos(nome);
   if (p < 0) a->get(nome);  // told once: the error of a read of an unknown field
-  pos_.emplace_back(std::string(nome), p);
+  pos_.push_back({std::string(nome), nome.data(), p});
   return p;
 }
 
