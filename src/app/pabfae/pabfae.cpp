@@ -188,7 +188,6 @@ void ESCREVE_LINHAS(Sistema& s, Relatorio& r) {
   double totalPab = 0, totalOutros = 0;
   prd.goTop();
   while (!prd.eof()) {
-    FPO_LINE(s);
     const std::string uid = texto(prd, "PRD_UID");
     double pab = 0, outros = 0;
     ups.seek(rt::Value(uid), false);
@@ -315,7 +314,6 @@ bool ESCREVE_RAPIDO(Sistema& s, Relatorio& r) {
   rt::db::KeyStore::Pos p = ks.begin();
   visivel(p);
   while (!ks.atEnd(p)) {
-    FPO_LINE(s);
     const std::string uid(ks.key(p).substr(wCmp, wUid));
     double pab = 0, outros = 0;
     ups.seek(rt::Value(uid), false);
@@ -341,6 +339,7 @@ bool ESCREVE_RAPIDO(Sistema& s, Relatorio& r) {
 // The report's rows into the printer.
 void ESCREVE(Sistema& s, Relatorio& r) {
   FPO_ROUTINE(s, "ESCREVE");
+  FPO_LINE(s);
   if (!ESCREVE_RAPIDO(s, r)) ESCREVE_LINHAS(s, r);
 }
 
