@@ -16,10 +16,9 @@ const std::vector<rt::db::FieldSpec> kEsp = {{"CODEST", 'C', 2, 0},
                                              {"CODESP", 'C', 2, 0},
                                              {"QTDESP", 'N', 3, 0},
                                              {"QTDHOR", 'N', 5, 0}};
-const std::vector<rt::db::FieldSpec> kEsp2 = {{"CODEST", 'C', 2, 0},    {"CODUPS", 'C', 6, 0},
-                                              {"CODESM1", 'C', 200, 0}, {"CODESM2", 'C', 200, 0},
-                                              {"CODESM3", 'C', 200, 0}, {"CODESM4", 'C', 200, 0},
-                                              {"CODESM5", 'C', 180, 0}};
+const std::vector<rt::db::FieldSpec> kEsp2 = {
+    {"CODEST", 'C', 2, 0},    {"CODUPS", 'C', 6, 0},    {"CODESM1", 'C', 200, 0}, {"CODESM2", 'C', 200, 0},
+    {"CODESM3", 'C', 200, 0}, {"CODESM4", 'C', 200, 0}, {"CODESM5", 'C', 180, 0}};
 
 class Especialidades : public Secao {
  public:
@@ -36,10 +35,11 @@ class Especialidades : public Secao {
   void prepara() override {
     const std::string& d = c_.DIRETORIO;
     rt::db::Area& esp = CRIA_TRABALHO(s_, c_, "ESP_COMP", "ESP", kEsp);
-    esp.indexOn("ESP->CODUPS + ESP->CODESP", d + "I08KOVA");
     rt::db::Area& esp2 = CRIA_TRABALHO(s_, c_, "ESP2_COMP", "ESP2", kEsp2);
     esp2.appendSdf(c_.nacional("\\FESPLM"));
+    // Indexed after the items are in, as the items section does.
     EXPANDE(esp, esp2);
+    esp.indexOn("ESP->CODUPS + ESP->CODESP", d + "I08KOVA");
 
     s_.rt.db.use(d + "S_EMU." + c_.REF_ARQUIVO, "EMUZEB", true);
     s_.rt.db.current().indexOn("SubStr(EMUZEB->EMU_UID, 1, 6) + EMUZEB->EMU_EMA", d + "I09KOVA");
@@ -71,8 +71,8 @@ class Especialidades : public Secao {
 
   std::string linhaLocal(char) override {
     return "CORRETO: " + zeros(zeb_.recno(), 5) + "  " +
-           rt::text::transformText(sub(zeb_.c("EMU_UID"), 0, 7), "@R 999999-9") + brancos(9) + zeb_.c("EMU_EMA") +
-           brancos(10) + rt::text::str(zeb_.n("EMU_QT_PR"), 3) + brancos(5) +
+           rt::text::transformText(sub(zeb_.c("EMU_UID"), 0, 7), "@R 999999-9") + brancos(9) +
+           zeb_.c("EMU_EMA") + brancos(10) + rt::text::str(zeb_.n("EMU_QT_PR"), 3) + brancos(5) +
            rt::text::transformNumber(zeb_.n("EMU_QT_HR"), "@E 99,999");
   }
 
@@ -108,6 +108,8 @@ class Especialidades : public Secao {
 
 }  // namespace
 
-std::unique_ptr<Secao> ESPECIALIDADES(Sistema& s, Critica& c) { return std::make_unique<Especialidades>(s, c); }
+std::unique_ptr<Secao> ESPECIALIDADES(Sistema& s, Critica& c) {
+  return std::make_unique<Especialidades>(s, c);
+}
 
 }  // namespace fpo::comparar

@@ -45,14 +45,32 @@ class Contador {
 
   void mostra(Sistema& s, long registro) {
     auto& t = s.term();
-    t.devPos(14, 18);
-    if (!cor_ || linha_.empty() || registro < 0) {
+    if (!cor_ || linha_.empty() || registro < 0 || t.device() != rt::term::Terminal::Device::Screen) {
+      t.devPos(14, 18);
+      escrita_ = false;
       t.devOut(rt::text::padC(texto(registro), static_cast<int>(kLargura)), "0/W");
       return;
     }
     auto n = static_cast<unsigned long>(registro);
-    for (std::size_t i = de_.size(); i-- > 0; n /= 10) linha_[digitos_ + i] = static_cast<char>('0' + n % 10);
-    t.devOutAttr(linha_, *cor_);
+    std::size_t primeiro = de_.size();  // the first digit that changed
+    for (std::size_t i = de_.size(); i-- > 0; n /= 10) {
+      const char d = static_cast<char>('0' + n % 10);
+      if (linha_[digitos_ + i] != d) primeiro = i;
+      linha_[digitos_ + i] = d;
+    }
+    // The whole line once; then only the digits that changed, the position
+    // left where the whole line would leave it.
+    if (!escrita_) {
+      t.devPos(14, 18);
+      t.devOutAttr(linha_, *cor_);
+      escrita_ = true;
+      return;
+    }
+    if (primeiro < de_.size()) {
+      t.devPos(14, 18 + static_cast<int>(digitos_ + primeiro));
+      t.devOutAttr(std::string_view(linha_).substr(digitos_ + primeiro, de_.size() - primeiro), *cor_);
+    }
+    t.devPos(14, 18 + static_cast<int>(kLargura));
   }
 
  private:
@@ -67,6 +85,7 @@ class Contador {
   std::optional<std::uint8_t> cor_;
   std::string linha_;
   std::size_t digitos_ = 0;
+  bool escrita_ = false;  // the whole line is on the screen
 };
 
 void FASE1(Sistema& s, Critica& c, Secao& secao) {

@@ -33,13 +33,16 @@ class Servicos : public Secao {
   void prepara() override {
     const std::string& d = c_.DIRETORIO;
     rt::db::Area& srv = CRIA_TRABALHO(s_, c_, "SRV_COMP", "SRV", kSrv);
-    srv.indexOn("SRV->CODUPS + SRV->CODSRV + SRV->CODCLS", d + "I06KOVA");
     rt::db::Area& srv2 = CRIA_TRABALHO(s_, c_, "SRV2_COMP", "SRV2", kSrv2);
     srv2.appendSdf(c_.nacional("\\FSRVLM"));
+    // The index is written whole from its sorted entries: made after the
+    // items are in, it is the same file without a key insert per item.
     EXPANDE(srv, srv2);
+    srv.indexOn("SRV->CODUPS + SRV->CODSRV + SRV->CODCLS", d + "I06KOVA");
 
     s_.rt.db.use(d + "S_SRV." + c_.REF_ARQUIVO, "SRVZEB", true);
-    s_.rt.db.current().indexOn("SubStr(SRVZEB->SRV_UID, 1, 6) + SRVZEB->SRV_SR + SRVZEB->SRV_CSF", d + "I07KOVA");
+    s_.rt.db.current().indexOn("SubStr(SRVZEB->SRV_UID, 1, 6) + SRVZEB->SRV_SR + SRVZEB->SRV_CSF",
+                               d + "I07KOVA");
   }
 
   bool considera() override { return DO_MUNICIPIO(s_, c_, ups_, zeb_.v("SRV_UID")); }
@@ -67,8 +70,8 @@ class Servicos : public Secao {
 
   std::string linhaLocal(char) override {
     return "CORRETO: " + zeros(zeb_.recno(), 5) + "   " +
-           rt::text::transformText(sub(zeb_.c("SRV_UID"), 0, 7), "@R 999999-9") + brancos(5) + zeb_.c("SRV_SR") +
-           brancos(11) + zeb_.c("SRV_CSF");
+           rt::text::transformText(sub(zeb_.c("SRV_UID"), 0, 7), "@R 999999-9") + brancos(5) +
+           zeb_.c("SRV_SR") + brancos(11) + zeb_.c("SRV_CSF");
   }
 
  private:

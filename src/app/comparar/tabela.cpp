@@ -91,7 +91,8 @@ rt::db::Area& CRIA_TRABALHO(Sistema& s, Critica& c, std::string_view nome, std::
   db.create(c.ARQUIVO, c.VT_BANCO);
   db.use(c.ARQUIVO, alias, true);
   rt::db::Area& a = db.current();
-  if (a.used()) a.zap();
+  // A table just made has no rows: emptying it would only write it again.
+  if (a.used() && a.lastRec() > 0) a.zap();
   return a;
 }
 

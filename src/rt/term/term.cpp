@@ -10,6 +10,8 @@ namespace {
 
 // Drawing is shown at the latest this long after it was done.
 constexpr auto kShowAfter = std::chrono::milliseconds(40);
+// Changes drawn between two looks at the clock by the program's thread.
+constexpr unsigned kChangesPerLook = 64;
 
 struct Span {
   int lo, hi;  // inclusive, empty when lo > hi
@@ -54,14 +56,18 @@ void Terminal::showLater() {
   }
 }
 
+// The shower thread shows what waited; the program's thread shows it only
+// when it keeps the lock so busy that the shower cannot take it. The clock
+// is read once in kChangesPerLook changes for that.
 void Terminal::changed(const Lock& lock) {
-  const auto now = std::chrono::steady_clock::now();
   if (!dirty_) {
     dirty_ = true;
-    dirtySince_ = now;
+    dirtySince_ = std::chrono::steady_clock::now();
+    sinceLook_ = 0;
     wake_.notify_one();
-  } else if (now - dirtySince_ >= kShowAfter) {
-    show(lock);
+  } else if (++sinceLook_ >= kChangesPerLook) {
+    sinceLook_ = 0;
+    if (std::chrono::steady_clock::now() - dirtySince_ >= kShowAfter) show(lock);
   }
 }
 

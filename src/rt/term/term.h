@@ -160,6 +160,7 @@ class Terminal {
   bool dirty_ = true;
   bool stop_ = false;
   std::chrono::steady_clock::time_point dirtySince_{};
+  unsigned sinceLook_ = 0;  // changes since the clock was last read
   std::thread shower_;
 };
 
