@@ -84,19 +84,35 @@ class Especialidades : public Secao {
     if (!esp.used() || !esp2.used()) return;
     Tabela linha(s_, "ESP2");
     const std::string estado = "23";
+    // Text fields take text as it is, cut or blank-filled: the bytes go in
+    // without a value made for each.
+    rt::db::Table& t = *esp.table();
+    bool textos = esp.fieldCount() >= 3;
+    for (int i = 0; textos && i < 3; ++i) textos = t.fields()[static_cast<std::size_t>(i)].type == 'C';
+    auto parte = [](std::string_view texto, std::size_t de, std::size_t n) {
+      return de < texto.size() ? texto.substr(de, n) : std::string_view();
+    };
+    std::string juntos;
     for (esp2.goTop(); !esp2.eof(); esp2.skip(1)) {
-      std::string juntos(linha.v("CODESM1"));
+      juntos = linha.v("CODESM1");
       for (const char* campo : {"CODESM2", "CODESM3", "CODESM4", "CODESM5"}) juntos += linha.v(campo);
-      const std::string SOMCAM(rt::text::allTrim(juntos));
-      const rt::Value codups(linha.c("CODUPS"));
+      const std::string_view SOMCAM = rt::text::allTrim(juntos);
+      const std::string CODUPS = linha.c("CODUPS");
+      const rt::Value codups(CODUPS);
       for (std::size_t VFOR = 0; VFOR < SOMCAM.size(); VFOR += 10) {
-        const std::string DIVREG = sub(SOMCAM, VFOR, 10);
+        const std::string_view DIVREG = SOMCAM.substr(VFOR, 10);
         if (!esp.appendBlank()) return;
-        esp.put(0, rt::Value(estado));
-        esp.put(1, codups);
-        esp.put(2, rt::Value(sub(DIVREG, 0, 2)));
-        esp.put(3, rt::Value::number(val(sub(DIVREG, 2, 3))));
-        esp.put(4, rt::Value::number(val(sub(DIVREG, 5, 5))));
+        if (textos) {
+          t.putRaw(0, estado);
+          t.putRaw(1, CODUPS);
+          t.putRaw(2, parte(DIVREG, 0, 2));
+        } else {
+          esp.put(0, rt::Value(estado));
+          esp.put(1, codups);
+          esp.put(2, rt::Value(std::string(parte(DIVREG, 0, 2))));
+        }
+        esp.put(3, rt::Value::number(val(parte(DIVREG, 2, 3))));
+        esp.put(4, rt::Value::number(val(parte(DIVREG, 5, 5))));
       }
     }
   }

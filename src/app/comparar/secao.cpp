@@ -95,6 +95,7 @@ void FASE1(Sistema& s, Critica& c, Secao& secao) {
   local->goTop();
   const std::uint32_t total = local->lastRec();
   Contador contador(total);
+  rt::db::Area* nacional = nullptr;
   double barra = -1;
   c.REGISTRO = 1;
   // A table in index order shows each record at most once; the bound only
@@ -113,9 +114,16 @@ void FASE1(Sistema& s, Critica& c, Secao& secao) {
     }
     if (secao.considera()) {
       const std::string chave = secao.chave();
-      if (rt::db::Area* nac = seleciona(s, secao.nacional)) {
+      // The national area is looked up by name again only when it is no
+      // longer the one found before.
+      if (nacional && nacional->used() && nacional->alias() == secao.nacional)
+        s.rt.db.select(nacional->number());
+      else
+        nacional = seleciona(s, secao.nacional);
+      if (rt::db::Area* nac = nacional) {
         nac->setOrder(1);
-        nac->goTop();
+        // A hard seek lands where it lands from any position: no need to
+        // go to the top first.
         nac->seek(rt::Value(chave), false);
         if (!nac->found()) {
           c.VT_BANCOS.push_back({local->recNo(), secao.local, 'D', secao.ordemLocal()});

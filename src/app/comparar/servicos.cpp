@@ -82,14 +82,28 @@ class Servicos : public Secao {
     if (!srv.used() || !srv2.used()) return;
     Tabela linha(s_, "SRV2");
     const std::string estado = "23";
+    // Text fields take text as it is, cut or blank-filled: the bytes go in
+    // without a value made for each.
+    rt::db::Table& t = *srv.table();
+    bool textos = srv.fieldCount() >= 4;
+    for (int i = 0; textos && i < 4; ++i) textos = t.fields()[static_cast<std::size_t>(i)].type == 'C';
+    std::string SOMCAM;
     for (srv2.goTop(); !srv2.eof(); srv2.skip(1)) {
-      std::string SOMCAM(rt::text::allTrim(linha.v("CODSRM1")));
+      SOMCAM = rt::text::allTrim(linha.v("CODSRM1"));
       SOMCAM += rt::text::allTrim(linha.v("CODSRM2"));
       SOMCAM += rt::text::allTrim(linha.v("CODSRM3"));
-      const rt::Value codups(linha.c("CODUPS"));
+      const std::string CODUPS = linha.c("CODUPS");
+      const rt::Value codups(CODUPS);
       for (std::size_t VFOR = 0; VFOR < SOMCAM.size(); VFOR += 6) {
-        const std::string DIVREG = sub(SOMCAM, VFOR, 6);
+        const std::string_view DIVREG = std::string_view(SOMCAM).substr(VFOR, 6);
         if (!srv.appendBlank()) return;
+        if (textos) {
+          t.putRaw(0, estado);
+          t.putRaw(1, CODUPS);
+          t.putRaw(2, DIVREG.substr(0, 3));
+          t.putRaw(3, DIVREG.size() > 3 ? DIVREG.substr(3, 3) : std::string_view());
+          continue;
+        }
         srv.put(0, rt::Value(estado));
         srv.put(1, codups);
         srv.put(2, rt::Value(sub(DIVREG, 0, 3)));

@@ -91,7 +91,8 @@ class Relatorio {
     const std::string ibge = impresso(texto(mn, "MN_IBGE"));
     // Only the code's four lowest digits count for its check digit.
     const double numeroIbge = std::fabs(rt::text::val(ibge).value);
-    const auto codigo = std::isfinite(numeroIbge) ? static_cast<long long>(std::fmod(numeroIbge, 10000.0)) : 0LL;
+    const auto codigo =
+        std::isfinite(numeroIbge) ? static_cast<long long>(std::fmod(numeroIbge, 10000.0)) : 0LL;
     linha(0, "ESTADO DO LUMEA" + rt::text::space(56) + "PAG.: " + rt::text::strZero(pagina, 3));
     linha(0, "KOVA/ZEB/GT-MORVEN" + rt::text::space(52) + rt::text::dtoc(rt::text::Date::today()));
     linha(0, "RELATORIO DE PRODUCAO DOS MUNICIPIOS EM GESTAO" + rt::text::space(34));
@@ -257,13 +258,20 @@ bool ESCREVE_RAPIDO(Sistema& s, Relatorio& r) {
   };
   struct Hash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view k) const { return std::hash<std::string_view>{}(k); }
+    // Keys of a dozen bytes: FNV-1a is enough and cheaper than the library's.
+    std::size_t operator()(std::string_view k) const {
+      std::uint64_t h = 1469598103934665603ull;
+      for (char c : k) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+      return static_cast<std::size_t>(h ^ (h >> 32));
+    }
   };
   std::unordered_map<std::string, Preco, Hash, std::equal_to<>> precos;
   const bool ocultos = db.settings().deleted;
   const std::size_t wPa = fPa.type == 'C' ? std::min<std::size_t>(7, static_cast<std::size_t>(fPa.width)) : 0;
   if (wCmp + wPa > 256) return false;
   char chave[256];
+  // A number field reads as Val of its bytes.
+  const bool numerica = fQt.type == 'N' || fQt.type == 'F';
   const bool lido = t->scan(1, total, [&](std::uint32_t primeiro, std::uint32_t n, const char* recs) {
     const auto rl = static_cast<std::size_t>(t->recordLength());
     for (std::uint32_t k = 0; k < n; ++k, recs += rl) {
@@ -284,8 +292,14 @@ bool ESCREVE_RAPIDO(Sistema& s, Relatorio& r) {
                           Preco{numero(vpa, "VPA_TOTAL"), rt::text::equals(texto(pa, "PA_PAB"), "S", exact)})
                  .first;
       }
-      const rt::Value qt = t->get(iQt, recs);
-      valor[i] = (qt.isNumber() ? qt.num() : 0) * it->second.total;
+      double qt = 0;
+      if (numerica) {
+        qt = rt::text::val(std::string_view(recs + fQt.offset, static_cast<std::size_t>(fQt.width))).value;
+      } else {
+        const rt::Value v = t->get(iQt, recs);
+        qt = v.isNumber() ? v.num() : 0;
+      }
+      valor[i] = qt * it->second.total;
       marca[i] = static_cast<std::uint8_t>(1 | (it->second.pab ? 2 : 0));
     }
     return true;

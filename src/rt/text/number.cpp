@@ -1,9 +1,10 @@
 #include "rt/text/number.h"
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace rt::text {
@@ -85,6 +86,24 @@ std::size_t writeFixed(double x, int decimals, char* buf) {
   if (decimals == 0 && std::fabs(r) < 1e15) {
     return static_cast<std::size_t>(std::to_chars(buf, end, static_cast<long long>(r)).ptr - buf);
   }
+  // Within 15 digits the text is that of the whole number nearest to the
+  // value times 10^decimals, made with integers; a product near a half is
+  // left to to_chars.
+  if (decimals <= kDigits && std::fabs(r) < pow10(kDigits - decimals)) {
+    const double scaled = r * pow10(decimals);
+    const double whole = std::nearbyint(scaled);
+    if (std::fabs(scaled - whole) < 0.25) {
+      const auto m = static_cast<long long>(std::fabs(whole));
+      const auto p = static_cast<long long>(pow10(decimals));
+      char* at = buf;
+      if (whole < 0) *at++ = '-';
+      at = std::to_chars(at, end, m / p).ptr;
+      *at++ = '.';
+      long long frac = m % p;
+      for (int i = decimals; i-- > 0; frac /= 10) at[i] = static_cast<char>('0' + frac % 10);
+      return static_cast<std::size_t>(at + decimals - buf);
+    }
+  }
   // A double carries 15 decimal digits: past them the digits shown are zeros,
   // not the binary value's noise (45.67 with 15 decimals ends in zeros).
   int shown = decimals;
@@ -161,7 +180,25 @@ NumberText val(std::string_view text) {
   }
   double v = 0;
   const std::string_view digits = text.substr(start, i - start);
-  if (!digits.empty() && digits != ".") {
+  // Up to 15 digits make an exact integer, and an exact integer over an
+  // exact power of ten is the correctly rounded value from_chars gives.
+  std::uint64_t n = 0;
+  int count = 0, after = 0;
+  bool point = false;
+  for (char c : digits) {
+    if (c == '.') {
+      point = true;
+    } else if (n != 0 || c != '0') {
+      n = n * 10 + static_cast<std::uint64_t>(c - '0');
+      ++count;
+      after += point ? 1 : 0;
+    } else {
+      after += point ? 1 : 0;
+    }
+  }
+  if (count <= kDigits && after <= 22) {
+    v = static_cast<double>(n) / pow10(after);
+  } else if (!digits.empty() && digits != ".") {
     // "5." and ".5" are read as 5.0 and 0.5.
     std::string buf(digits);
     if (buf.front() == '.') buf.insert(0, 1, '0');
