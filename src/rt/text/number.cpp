@@ -172,30 +172,23 @@ NumberText val(std::string_view text) {
   bool negative = false;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
   const std::size_t start = i;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-  if (i < text.size() && text[i] == '.') {
-    r.decimals = static_cast<int>(text.size() - i - 1);
-    ++i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-  }
-  double v = 0;
-  const std::string_view digits = text.substr(start, i - start);
   // Up to 15 digits make an exact integer, and an exact integer over an
   // exact power of ten is the correctly rounded value from_chars gives.
   std::uint64_t n = 0;
   int count = 0, after = 0;
-  bool point = false;
-  for (char c : digits) {
-    if (c == '.') {
-      point = true;
-    } else if (n != 0 || c != '0') {
+  auto digit = [&](char c) {
+    if (n != 0 || c != '0') {
       n = n * 10 + static_cast<std::uint64_t>(c - '0');
       ++count;
-      after += point ? 1 : 0;
-    } else {
-      after += point ? 1 : 0;
     }
+  };
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) digit(text[i]);
+  if (i < text.size() && text[i] == '.') {
+    r.decimals = static_cast<int>(text.size() - i - 1);
+    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++after) digit(text[i]);
   }
+  double v = 0;
+  const std::string_view digits = text.substr(start, i - start);
   if (count <= kDigits && after <= 22) {
     v = static_cast<double>(n) / pow10(after);
   } else if (!digits.empty() && digits != ".") {
