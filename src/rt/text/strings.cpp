@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "rt/text/cp860.h"
 
@@ -42,8 +43,15 @@ std::string padL(std::string_view s, int width, char fill) { return pad(s, width
 std::string padR(std::string_view s, int width, char fill) { return pad(s, width, fill, 0); }
 
 std::string_view rTrim(std::string_view s) {
-  const std::size_t end = s.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view() : s.substr(0, end + 1);
+  std::size_t n = s.size();
+  // Long blank tails (wide fields) eight bytes at a time.
+  constexpr std::uint64_t kBrancos = 0x2020202020202020ull;
+  for (std::uint64_t w = 0; n >= 8; n -= 8) {
+    std::memcpy(&w, s.data() + n - 8, 8);
+    if (w != kBrancos) break;
+  }
+  while (n > 0 && s[n - 1] == ' ') --n;
+  return n == 0 ? std::string_view() : s.substr(0, n);
 }
 
 std::string_view lTrim(std::string_view s) {
