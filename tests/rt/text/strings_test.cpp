@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "rt/text/cp860.h"
 #include "rt/text/date.h"
 
@@ -23,15 +25,20 @@ TEST(Strings, Trims) {
   EXPECT_EQ(rTrim("  a  "), "  a");
   EXPECT_EQ(lTrim("  a  "), "a  ");
   EXPECT_EQ(allTrim("   "), "");
+  // Tails longer than a word, of every length around its multiples.
+  for (std::size_t n = 0; n <= 25; ++n) {
+    EXPECT_EQ(rTrim("x y" + std::string(n, ' ')), "x y") << n;
+    EXPECT_EQ(rTrim(std::string(n, ' ')), "") << n;
+    EXPECT_EQ(rTrim(std::string(n, ' ') + "z" + std::string(n, ' ')), std::string(n, ' ') + "z") << n;
+  }
+  EXPECT_EQ(rTrim("a\t        "), "a\t");
   EXPECT_EQ(space(3), "   ");
   EXPECT_EQ(space(-2), "");
   EXPECT_TRUE(blank(" \t\r\n"));
   EXPECT_FALSE(blank(" x"));
 }
 
-TEST(Strings, LowerTakesCodePageCapitals) {
-  EXPECT_EQ(lower("ATUALIZAÇÃO É"_cp), "atualização é"_cp);
-}
+TEST(Strings, LowerTakesCodePageCapitals) { EXPECT_EQ(lower("ATUALIZAÇÃO É"_cp), "atualização é"_cp); }
 
 // Text bound for a terminal never carries a raw control byte: each shows as
 // its glyph, except the line ends and tabs of the error output.
@@ -40,7 +47,8 @@ TEST(CodePage, TerminalTextHasNoRawControls) {
     std::string cp860, utf8, lines;
   } cases[] = {
       {"A\x1B[2J\x07" + "ção"_cp, "A\u2190[2J\u2022ção", "A\u2190[2J\u2022ção"},
-      {std::string("\r\n\t\0\x7F\xFF", 6), "\u266A\u25D9\u25CB \u2302\u00A0", std::string("\r\n\t \u2302\u00A0")},
+      {std::string("\r\n\t\0\x7F\xFF", 6), "\u266A\u25D9\u25CB \u2302\u00A0",
+       std::string("\r\n\t \u2302\u00A0")},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(toUtf8(c.cp860), c.utf8);
@@ -60,9 +68,14 @@ TEST(Dates, ShownAndRead) {
     int y, m, d;  // 0: the empty date
   };
   const Case cases[] = {
-      {"05/11/2022", 2022, 11, 5}, {"05/11/22", 2022, 11, 5},  {"01/01/60", 1960, 1, 1},
-      {"31/12/59", 2059, 12, 31},  {"  /  /    ", 0, 0, 0},      {"31/02/2022", 0, 0, 0},
-      {"", 0, 0, 0},               {"29/02/2000", 2000, 2, 29},
+      {"05/11/2022", 2022, 11, 5},
+      {"05/11/22", 2022, 11, 5},
+      {"01/01/60", 1960, 1, 1},
+      {"31/12/59", 2059, 12, 31},
+      {"  /  /    ", 0, 0, 0},
+      {"31/02/2022", 0, 0, 0},
+      {"", 0, 0, 0},
+      {"29/02/2000", 2000, 2, 29},
   };
   for (const auto& c : cases) {
     const Date d = ctod(c.text);
