@@ -76,6 +76,15 @@ std::string_view Tabela::v(std::string_view nome) {
 double Tabela::n(std::string_view nome) {
   const int p = pos(nome);
   if (p < 0) return 0;
+  // Text and number fields are Val of their bytes, read where they stand.
+  if (area_ && area_->used()) {
+    rt::db::Table* t = area_->table();
+    if (p < static_cast<int>(t->fields().size())) {
+      const char tipo = t->fields()[static_cast<std::size_t>(p)].type;
+      if (tipo == 'C') return val(t->raw(p));
+      if (tipo == 'N' || tipo == 'F') return rt::text::val(t->raw(p)).value;
+    }
+  }
   const rt::Value v = area_->get(p);
   if (v.isNumber()) return v.num();
   if (v.isString()) return val(v.string());
