@@ -55,6 +55,24 @@ TEST(Showing, DrawingReachesTheDeviceWhileTheProgramDoesSomethingElse) {
   EXPECT_TRUE(shown.waitFor("Gravando"));
 }
 
+TEST(Showing, DrawingReachesTheDeviceWhileTheProgramKeepsDrawing) {
+  Shown shown;
+  err::ErrorSystem errors;
+  Terminal t(errors, std::make_unique<Recording>(shown));
+  t.flush();
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+  for (long n = 0; std::chrono::steady_clock::now() < until; ++n) {
+    t.devPos(0, 0);
+    t.devOut("Registro " + std::to_string(n));
+  }
+  // Screens came out during the loop, not only at its end.
+  std::lock_guard lock(shown.mu);
+  int during = 0;
+  for (const std::string& row : shown.rows)
+    if (row.find("Registro") != std::string::npos) ++during;
+  EXPECT_GE(during, 2);
+}
+
 TEST(Showing, TheLastScreenIsPresentedBeforeTheBackendGoes) {
   Shown shown;
   {
