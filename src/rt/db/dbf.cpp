@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "rt/db/numtext.h"
+#include "rt/db/switch.h"
 #include "rt/text/date.h"
 
 namespace fs = std::filesystem;
@@ -62,52 +63,79 @@ bool numericType(char t) { return t == 'N' || t == 'F'; }
 
 }  // namespace
 
-Table::Table(File f, err::ErrorSystem& es) : file_(std::move(f)), es_(es), serial_(++gSerial) {}
+Table::Table(File f, err::ErrorSystem& es)
+    : file_(std::move(f)), name_(file_.path()), es_(es), serial_(++gSerial) {}
 
-Table::~Table() { close(); }
+Table::~Table() { closeQuietly(); }
 
-bool Table::failed(const err::Error& e) { return es_.raise(e).kind == err::Answer::Kind::Retry; }
+bool Table::failed(const err::Error& e) { return !quiet_ && es_.raise(e).kind == err::Answer::Kind::Retry; }
 
-std::unique_ptr<Table> Table::open(const fs::path& p, err::ErrorSystem& es, Access access) {
+Table::Load Table::loadHeader(std::string& head, std::string& why) {
+  File& f = file_;
+  std::uint64_t size = 0;
+  head.assign(32, '\0');
+  std::size_t got = 0;
+  if (!f.size(size) || !f.readAt(0, head.data(), head.size(), got)) return Load::Unreadable;
+  if (got < 32) {
+    why = "shorter than a table header";
+    return Load::Damaged;
+  }
+  const unsigned hl = u16(head, 8);
+  if (hl < 32 + 32 + 1) {
+    why = "header length too small";
+  } else if (hl > size) {
+    why = "header longer than the file";
+  } else {
+    head.resize(hl);
+    if (!f.readAt(0, head.data(), hl, got) || got != hl) {
+      why = "header cannot be read";
+    } else if (parseHeader(head, size, why)) {
+      return Load::Ok;
+    }
+  }
+  return Load::Damaged;
+}
+
+Table::Health Table::check(const fs::path& p, std::string& why) {
+  File f;
+  if (!f.open(p, File::Mode::Read, File::Lock::Shared)) return Health::Unopened;
+  static err::ErrorSystem none;
+  Table t(std::move(f), none);
+  t.quiet_ = t.readOnly_ = true;
+  std::string head;
+  switch (t.loadHeader(head, why)) {
+    case Load::Ok:
+      return Health::Good;
+    case Load::Damaged:
+      return Health::Damaged;
+    default:
+      return Health::Unopened;
+  }
+}
+
+std::unique_ptr<Table> Table::open(const fs::path& p, err::ErrorSystem& es, Access access,
+                                   const fs::path& content) {
   for (;;) {
     File f;
     const bool ro = access == Access::SharedRead;
-    if (!f.open(p, ro ? File::Mode::Read : File::Mode::ReadWrite,
+    if (!f.open(content.empty() ? p : content, ro ? File::Mode::Read : File::Mode::ReadWrite,
                 ro ? File::Lock::Shared : File::Lock::Exclusive)) {
       if (es.raise(fail::open(p, f.error())).kind == err::Answer::Kind::Retry) continue;
       return nullptr;
     }
     std::unique_ptr<Table> t(new Table(std::move(f), es));
+    t->name_ = p;
     t->readOnly_ = ro;
-    std::uint64_t size = 0;
     std::string why;
-    std::string head(32, '\0');
-    std::size_t got = 0;
-    if (!t->file_.size(size) || !t->file_.readAt(0, head.data(), head.size(), got)) {
+    std::string head;
+    const Load l = t->loadHeader(head, why);
+    if (l == Load::Unreadable) {
       int e = t->file_.error();
       t->file_.close();
       if (es.raise(fail::read(p, e)).kind == err::Answer::Kind::Retry) continue;
       return nullptr;
     }
-    bool ok = false;
-    if (got < 32) {
-      why = "shorter than a table header";
-    } else {
-      const unsigned hl = u16(head, 8);
-      if (hl < 32 + 32 + 1) {
-        why = "header length too small";
-      } else if (hl > size) {
-        why = "header longer than the file";
-      } else {
-        head.resize(hl);
-        if (!t->file_.readAt(0, head.data(), hl, got) || got != hl) {
-          why = "header cannot be read";
-        } else {
-          ok = t->parseHeader(head, size, why);
-        }
-      }
-    }
-    if (!ok) {
+    if (l == Load::Damaged) {
       t->file_.close();
       // Damage is not retried (the error says so): a Retry is taken as Default.
       es.raise(fail::corrupt(p, why));
@@ -196,7 +224,7 @@ bool Table::parseHeader(const std::string& hdr, std::uint64_t fileSize, std::str
   return true;
 }
 
-bool Table::create(const fs::path& p, const std::vector<FieldSpec>& specs, err::ErrorSystem& es) {
+bool Table::create(const fs::path& p, const std::vector<FieldSpec>& specs, err::ErrorSystem& es, Switch* sw) {
   // The structure first: a bad field list is refused before any file is touched.
   std::string why;
   std::vector<FieldSpec> list;
@@ -250,7 +278,7 @@ bool Table::create(const fs::path& p, const std::vector<FieldSpec>& specs, err::
   hdr.push_back(0x1A);
   for (;;) {
     Replacement r;
-    if (r.begin(p) && r.write(hdr.data(), hdr.size()) && r.commit()) return true;
+    if (r.begin(p) && r.write(hdr.data(), hdr.size()) && (sw ? sw->stage(r) : r.commit())) return true;
     if (es.raise(fail::create(p, r.error())).kind != err::Answer::Kind::Retry) return false;
   }
 }
@@ -335,7 +363,8 @@ bool Table::readInto(std::uint32_t recno, char* out, bool sequential) {
   }
   for (;;) {
     std::size_t got = 0;
-    const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(recno - 1) * rl;
+    const std::uint64_t off =
+        static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(recno - 1) * rl;
     bool ok;
     if (sequential) {
       std::uint32_t n = static_cast<std::uint32_t>(std::max<std::size_t>(1, kReadAhead / rl));
@@ -524,10 +553,41 @@ bool Table::flushRecord() {
   return true;
 }
 
+bool Table::writable() {
+  if (!switch_ || staged_) return true;
+  for (;;) {
+    // The whole file as it is, beside it; the writes go to the copy.
+    Replacement r;
+    std::uint64_t size = 0;
+    bool ok = r.begin(path(), true) && file_.size(size);
+    std::string buf;
+    for (std::uint64_t at = 0; ok && at < size;) {
+      buf.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size - at, kScanRun)));
+      std::size_t got = 0;
+      ok = file_.readAt(at, buf.data(), buf.size(), got) && got == buf.size() && r.write(buf.data(), got);
+      at += got;
+    }
+    if (ok && finish(r)) return true;
+    if (!failed(fail::write(path(), r.error() ? r.error() : file_.error()))) return false;
+  }
+}
+
+bool Table::finish(Replacement& r) {
+  if (!switch_) return r.commit(&file_);
+  if (!switch_->stage(r, &file_)) return false;
+  staged_ = true;
+  return true;
+}
+
 bool Table::flushWrites() {
+  if (wCount_ && !writable()) {
+    wCount_ = 0;
+    wbuf_.clear();
+    return false;
+  }
   while (wCount_) {
-    const std::uint64_t off =
-        static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(wFirst_ - 1) * static_cast<std::uint64_t>(recLen_);
+    const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) +
+                              static_cast<std::uint64_t>(wFirst_ - 1) * static_cast<std::uint64_t>(recLen_);
     if (file_.writeAt(off, wbuf_.data(), wbuf_.size())) {
       wCount_ = 0;
       wbuf_.clear();
@@ -543,13 +603,15 @@ bool Table::flushWrites() {
 }
 
 bool Table::writeHeader() {
+  if (!writable()) return false;
   stampDate(header_);
   put32(header_, 4, lastRec_);
   for (;;) {
     bool ok = file_.writeAt(0, header_.data(), 12);
     if (ok && fileRecs_ != lastRec_) {
       const char eof = 0x1A;
-      ok = file_.writeAt(static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(lastRec_) * recLen_, &eof, 1);
+      ok = file_.writeAt(static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(lastRec_) * recLen_,
+                         &eof, 1);
     }
     if (ok) {
       if (fileRecs_ != lastRec_) {
@@ -590,6 +652,13 @@ bool Table::close() {
   return ok;
 }
 
+bool Table::closeQuietly() {
+  quiet_ = true;
+  const bool ok = close();
+  quiet_ = false;
+  return ok;
+}
+
 bool Table::readRun(std::uint32_t first, std::uint32_t count, char* out) {
   const auto rl = static_cast<std::size_t>(recLen_);
   const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(first - 1) * rl;
@@ -620,8 +689,9 @@ bool Table::scan(std::uint32_t first, std::uint32_t last,
   return true;
 }
 
-bool Table::scanParallel(std::uint32_t first, std::uint32_t last,
-                         const std::function<bool(std::uint32_t recno, std::uint32_t count, const char* recs)>& fn) {
+bool Table::scanParallel(
+    std::uint32_t first, std::uint32_t last,
+    const std::function<bool(std::uint32_t recno, std::uint32_t count, const char* recs)>& fn) {
   if (first < 1) first = 1;
   if (last > lastRec_) last = lastRec_;
   if (first > last) return true;
@@ -711,7 +781,7 @@ bool Table::rewriteEdited(const std::function<bool(char* rec)>& edit) {
     stampDate(hdr);
     put32(hdr, 4, kept);
     ok = ok && r.write(&eof, 1) && r.writeAt(0, hdr.data(), 12);
-    if (ok && r.commit(&file_)) {
+    if (ok && finish(r)) {
       header_ = std::move(hdr);
       lastRec_ = fileRecs_ = kept;
       remap();

@@ -6,9 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -19,25 +20,56 @@ namespace rt::db {
 
 namespace {
 constexpr std::size_t kBuffer = 1u << 20;
+
+std::atomic<faults::Kind> gFaultKind{faults::Kind::Off};
+std::atomic<long> gFaultAt{0}, gFaultCount{0};
+
+// Counts one write, sync, rename or removal; false when it must fail as on
+// a full disk.
+bool faultPoint(bool write) {
+  const faults::Kind k = gFaultKind.load(std::memory_order_relaxed);
+  if (k == faults::Kind::Off) return true;
+  const long n = gFaultCount.fetch_add(1) + 1;
+  if (k == faults::Kind::Crash && n == gFaultAt.load()) ::_exit(86);
+  return !(k == faults::Kind::Full && write && n >= gFaultAt.load());
+}
 }  // namespace
+
+namespace faults {
+void arm(Kind kind, long n) {
+  gFaultCount = 0;
+  gFaultAt = n;
+  gFaultKind = kind;
+}
+long count() { return gFaultCount.load(); }
+}  // namespace faults
 
 int dosCode(int e) {
   switch (e) {
-    case 0: return 0;
-    case ENOENT: return 2;
-    case ENXIO: return 21;  // drive not ready
-    case ENOTDIR: return 3;
+    case 0:
+      return 0;
+    case ENOENT:
+      return 2;
+    case ENXIO:
+      return 21;  // drive not ready
+    case ENOTDIR:
+      return 3;
     case EMFILE:
-    case ENFILE: return 4;
+    case ENFILE:
+      return 4;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return 5;
-    case EWOULDBLOCK: return 32;
+    case EISDIR:
+      return 5;
+    case EWOULDBLOCK:
+      return 32;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return 112;
-    default: return 31;  // general failure
+    case EFBIG:
+      return 112;
+    default:
+      return 31;  // general failure
   }
 }
 
@@ -154,6 +186,10 @@ bool File::readAll(std::uint64_t off, void* buf, std::size_t n) const {
 
 namespace {
 bool writeAll(int fd, std::uint64_t off, const void* buf, std::size_t n, int& err) {
+  if (!faultPoint(true)) {
+    err = ENOSPC;
+    return false;
+  }
   auto* p = static_cast<const char*>(buf);
   std::size_t done = 0;
   while (done < n) {
@@ -173,6 +209,7 @@ bool writeAll(int fd, std::uint64_t off, const void* buf, std::size_t n, int& er
 }
 
 bool syncFd(int fd, int& err) {
+  faultPoint(false);
   while (::fsync(fd) != 0) {
     if (errno == EINTR) continue;
     if (errno == EINVAL || errno == EROFS) return true;  // nothing to sync on this kind of file
@@ -190,7 +227,9 @@ void syncDir(const fs::path& dir) {
 }
 }  // namespace
 
-bool File::writeAt(std::uint64_t off, const void* buf, std::size_t n) { return writeAll(fd_, off, buf, n, err_); }
+bool File::writeAt(std::uint64_t off, const void* buf, std::size_t n) {
+  return writeAll(fd_, off, buf, n, err_);
+}
 
 bool File::size(std::uint64_t& out) {
   struct stat st {};
@@ -203,6 +242,7 @@ bool File::size(std::uint64_t& out) {
 }
 
 bool File::truncate(std::uint64_t len) {
+  faultPoint(false);
   while (::ftruncate(fd_, static_cast<off_t>(len)) != 0) {
     if (errno == EINTR) continue;
     err_ = errno;
@@ -242,6 +282,75 @@ void File::adopt(int fd, fs::path p) {
   err_ = 0;
 }
 
+// --- folder operations ---
+
+namespace {
+// Whether another opener holds p; e the reason when it does.
+bool lockedBy(const fs::path& p, int& e) {
+  int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
+  int r;
+  while ((r = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+  }
+  e = errno == EAGAIN ? EWOULDBLOCK : errno;
+  ::close(fd);
+  return r != 0;
+}
+}  // namespace
+
+bool heldElsewhere(const fs::path& p) {
+  int e = 0;
+  return lockedBy(p, e);
+}
+
+bool renameOver(const fs::path& from, const fs::path& to, int& err) {
+  faultPoint(false);
+  if (::rename(from.c_str(), to.c_str()) != 0) {
+    err = errno;
+    return false;
+  }
+  syncDir(to.parent_path());
+  return true;
+}
+
+bool removeFile(const fs::path& p, int& err) {
+  faultPoint(false);
+  if (::unlink(p.c_str()) != 0 && errno != ENOENT) {
+    err = errno;
+    return false;
+  }
+  return true;
+}
+
+void syncFolder(const fs::path& dir) { syncDir(dir); }
+
+std::vector<std::string> folderFiles(const fs::path& dir) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    std::error_code ec2;
+    if (it->is_regular_file(ec2)) out.push_back(it->path().filename().string());
+  }
+  return out;
+}
+
+bool temporaryName(const std::string& n) {
+  // "." name "." process "." attempt ".tmp"
+  constexpr std::string_view kTail = ".tmp";
+  if (n.size() < 9 || n[0] != '.' || n.compare(n.size() - kTail.size(), kTail.size(), kTail) != 0)
+    return false;
+  std::size_t end = n.size() - kTail.size();
+  for (int part = 0; part < 2; ++part) {
+    std::size_t dot = n.rfind('.', end - 1);
+    if (dot == std::string::npos || dot + 1 == end || dot == 0) return false;
+    for (std::size_t i = dot + 1; i < end; ++i)
+      if (n[i] < '0' || n[i] > '9') return false;
+    end = dot;
+  }
+  return end > 1;
+}
+
 // --- Replacement ---
 
 namespace {
@@ -250,7 +359,8 @@ void startWriteback(int fd, std::uint64_t& started, std::uint64_t upTo) {
 #ifdef __linux__
   // Only a hint: the sync of commit() is what makes the bytes durable.
   if (upTo - started < kBuffer) return;
-  ::sync_file_range(fd, static_cast<off_t>(started), static_cast<off_t>(upTo - started), SYNC_FILE_RANGE_WRITE);
+  ::sync_file_range(fd, static_cast<off_t>(started), static_cast<off_t>(upTo - started),
+                    SYNC_FILE_RANGE_WRITE);
   started = upTo;
 #else
   (void)fd;
@@ -352,17 +462,10 @@ bool Replacement::begin(const fs::path& target, bool selfHeld) {
   if (!selfHeld) {
     // A file held by another opener (any area of this process included) is
     // in use and must not be replaced under it.
-    int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-      int r;
-      while ((r = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-      }
-      int e = errno;
-      ::close(fd);
-      if (r != 0) {
-        err_ = e == EAGAIN ? EWOULDBLOCK : e;
-        return false;
-      }
+    int e = 0;
+    if (lockedBy(target, e)) {
+      err_ = e;
+      return false;
     }
   }
   const fs::path dir = target.parent_path();
@@ -422,12 +525,23 @@ bool Replacement::commit(File* keep) {
   if (!flush()) return false;
   stopWriter();
   if (!syncFd(fd_, err_)) return false;
-  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-    err_ = errno;
-    return false;
-  }
-  syncDir(target_.parent_path());
+  if (!renameOver(temp_, target_, err_)) return false;
   temp_.clear();
+  if (keep) {
+    keep->adopt(fd_, target_);
+  } else {
+    ::close(fd_);
+  }
+  fd_ = -1;
+  return true;
+}
+
+bool Replacement::stage(fs::path& temp, File* keep) {
+  if (fd_ < 0) return false;
+  if (!flush()) return false;
+  stopWriter();
+  if (!syncFd(fd_, err_)) return false;
+  temp = std::exchange(temp_, {});
   if (keep) {
     keep->adopt(fd_, target_);
   } else {

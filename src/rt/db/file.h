@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "rt/err/error.h"
 
@@ -45,6 +46,9 @@ class File {
   bool isOpen() const { return fd_ >= 0; }
   int error() const { return err_; }
   const std::filesystem::path& path() const { return path_; }
+  // The name the file is known by when it was opened under another (the
+  // staged new content of that file).
+  void setName(std::filesystem::path p) { path_ = std::move(p); }
 
   // Reads up to n bytes at off; got is the count read (less at end of file).
   bool readAt(std::uint64_t off, void* buf, std::size_t n, std::size_t& got);
@@ -107,6 +111,10 @@ class Replacement {
   // Flushes, syncs and renames over the target. With keep, the new file
   // stays open (and locked exclusively) in keep.
   bool commit(File* keep = nullptr);
+  // Flushes and syncs, but leaves the file beside the target for a Switch
+  // to rename later: its path goes to temp, and it is no longer removed
+  // here. With keep, it stays open in keep under the target's name.
+  bool stage(std::filesystem::path& temp, File* keep = nullptr);
   void abandon();
 
   int error() const { return err_; }
@@ -126,6 +134,27 @@ class Replacement {
   std::uint64_t started_ = 0;  // bytes handed to the system's write-back
   std::unique_ptr<Writer> writer_;
 };
+
+// Whether a file is held locked by another opener (any of this process
+// included).
+bool heldElsewhere(const std::filesystem::path& p);
+// Renames from over to; the folder's entry made durable.
+bool renameOver(const std::filesystem::path& from, const std::filesystem::path& to, int& err);
+bool removeFile(const std::filesystem::path& p, int& err);  // true when it is gone
+void syncFolder(const std::filesystem::path& dir);
+// The names of the ordinary files in a folder.
+std::vector<std::string> folderFiles(const std::filesystem::path& dir);
+// Whether a name is one a Replacement gives its temporary file.
+bool temporaryName(const std::string& name);
+
+// A test's fault point. Every write, sync, rename and removal of a file
+// counts once armed; Crash ends the process at the n-th (as a power cut
+// would), Full fails that write and every later one as a full disk does.
+namespace faults {
+enum class Kind { Off, Count, Crash, Full };
+void arm(Kind kind, long n = 0);
+long count();  // counted since the last arm
+}  // namespace faults
 
 // Error objects of the table driver (subsystem DBFNTX).
 namespace fail {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "rt/db/numtext.h"
+#include "rt/db/switch.h"
 #include "rt/dos/dos.h"
 
 namespace fs = std::filesystem;
@@ -29,7 +30,8 @@ bool sameNoCase(std::string_view a, std::string_view b) {
 }
 
 // A work-area error that can be answered with its default.
-err::Error areaError(int gen, const char* subSystem, int subCode, const char* what, std::string_view name = {}) {
+err::Error areaError(int gen, const char* subSystem, int subCode, const char* what,
+                     std::string_view name = {}) {
   err::Error e;
   e.genCode = gen;
   e.subSystem = subSystem;
@@ -65,7 +67,10 @@ bool standardType(char t) { return t == 'C' || t == 'N' || t == 'F' || t == 'D' 
 
 // --- Area: basics ---
 
-Area::~Area() { close(); }
+Area::~Area() {
+  err::ErrorSystem::Silence quiet(ws_.errors());
+  close();
+}
 
 bool Area::ready() {
   if (table_) return true;
@@ -356,7 +361,8 @@ bool Area::seek(const Value& v, bool soft) {
   if (kt.type == 'C' && v.isString()) {
     want.assign(v.string(), 0, std::min(v.string().size(), static_cast<std::size_t>(kt.size)));
   } else if (!encodeKey(v, kt, want)) {
-    ws_.errors().raise(fail::dataType(o.index->expression(), "the value sought has another type than the key"));
+    ws_.errors().raise(
+        fail::dataType(o.index->expression(), "the value sought has another type than the key"));
     toEof();
     return false;
   }
@@ -539,13 +545,14 @@ Area::RawKey Area::rawKey(std::string_view text) const {
     const std::size_t plus = text.find('+');
     std::string_view part = trim(text.substr(0, plus));
     for (char c : part)
-      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
-            c == '>' || c == ' '))
+      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+            c == '-' || c == '>' || c == ' '))
         return {};
     const std::size_t arrow = part.find("->");
     if (arrow != std::string_view::npos) {
       const std::string_view alias = trim(part.substr(0, arrow));
-      if (!sameNoCase(alias, alias_) && !sameNoCase(alias, "FIELD") && !sameNoCase(alias, "_FIELD")) return {};
+      if (!sameNoCase(alias, alias_) && !sameNoCase(alias, "FIELD") && !sameNoCase(alias, "_FIELD"))
+        return {};
       part = trim(part.substr(arrow + 2));
     }
     const int i = table_->fieldIndex(part);
@@ -587,7 +594,8 @@ bool Area::createIndex(std::string_view keyText, KeyFn key, RawKey raw, std::str
   std::string flat;
   if (!buildEntries(key, raw, kt, flat)) return false;
   sortEntries(flat, static_cast<std::size_t>(kt.size) + 4);
-  std::unique_ptr<Index> ix = Index::create(*p, std::string(keyText), kt, std::move(flat), ws_.errors());
+  std::unique_ptr<Index> ix =
+      Index::create(*p, std::string(keyText), kt, std::move(flat), ws_.errors(), ws_.switch_);
   if (!ix) {
     goTop();
     return false;
@@ -615,7 +623,7 @@ bool Area::addIndex(std::string_view file, KeyFn key, bool compiled) {
       return false;
   }
   flushHot();
-  std::unique_ptr<Index> ix = Index::open(*p, table_->lastRec(), ws_.errors());
+  std::unique_ptr<Index> ix = Index::open(*p, table_->lastRec(), ws_.errors(), ws_.switch_);
   if (!ix) return false;
   RawKey raw;
   if (compiled) {
@@ -672,7 +680,8 @@ bool Area::copyTo(std::string_view file) {
   if (!ready()) return false;
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".DBF"))) {
-    if (ws_.errors().raise(fail::create(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
+    if (ws_.errors().raise(fail::create(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry)
+      return false;
   }
   flushHot();
   const auto rl = static_cast<std::size_t>(table_->recordLength());
@@ -691,7 +700,7 @@ bool Area::copyTo(std::string_view file) {
     const char eof = 0x1A;
     char cnt[4] = {static_cast<char>(count & 0xFF), static_cast<char>((count >> 8) & 0xFF),
                    static_cast<char>((count >> 16) & 0xFF), static_cast<char>(count >> 24)};
-    ok = ok && r.write(&eof, 1) && r.writeAt(4, cnt, 4) && r.commit();
+    ok = ok && r.write(&eof, 1) && r.writeAt(4, cnt, 4) && (ws_.switch_ ? ws_.switch_->stage(r) : r.commit());
     if (ok) return true;
     const err::Error e = began ? fail::write(*p, r.error()) : fail::create(*p, r.error());
     if (ws_.errors().raise(e).kind != err::Answer::Kind::Retry) return false;
@@ -702,10 +711,11 @@ bool Area::appendFrom(std::string_view file) {
   if (!ready()) return false;
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".DBF"))) {
-    if (ws_.errors().raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
+    if (ws_.errors().raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry)
+      return false;
   }
   flushHot();
-  std::unique_ptr<Table> src = Table::open(*p, ws_.errors(), Table::Access::SharedRead);
+  std::unique_ptr<Table> src = Table::open(*p, ws_.errors(), Table::Access::SharedRead, ws_.staged(*p));
   if (!src) return false;
   const std::vector<Field>& tf = table_->fields();
   const std::vector<Field>& sf = src->fields();
@@ -713,8 +723,8 @@ bool Area::appendFrom(std::string_view file) {
   std::vector<int> from(tf.size(), -1);
   for (std::size_t i = 0; i < tf.size(); ++i) {
     from[i] = src->fieldIndex(tf[i].name);
-    if (same && !(sameNoCase(tf[i].name, sf[i].name) && tf[i].type == sf[i].type && tf[i].width == sf[i].width &&
-                  tf[i].decimals == sf[i].decimals))
+    if (same && !(sameNoCase(tf[i].name, sf[i].name) && tf[i].type == sf[i].type &&
+                  tf[i].width == sf[i].width && tf[i].decimals == sf[i].decimals))
       same = false;
   }
   bool ok = true;
@@ -756,7 +766,8 @@ bool Area::appendSdf(std::string_view file) {
   if (!ready()) return false;
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".TXT"))) {
-    if (ws_.errors().raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
+    if (ws_.errors().raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry)
+      return false;
   }
   flushHot();
   File in;
@@ -778,8 +789,9 @@ bool Area::appendSdf(std::string_view file) {
     for (std::size_t i = 0; i < fields.size(); ++i) {
       const Field& f = fields[i];
       const auto w = static_cast<std::size_t>(f.width);
-      const std::string_view slice =
-          at < line.size() ? std::string_view(line).substr(at, std::min(w, line.size() - at)) : std::string_view{};
+      const std::string_view slice = at < line.size()
+                                         ? std::string_view(line).substr(at, std::min(w, line.size() - at))
+                                         : std::string_view{};
       at += w;
       const int fi = static_cast<int>(i);
       switch (f.type) {
@@ -792,7 +804,8 @@ bool Area::appendSdf(std::string_view file) {
           table_->putRaw(fi, text::Date::fromDtos(slice).empty() ? std::string_view{} : slice);
           break;
         case 'L':
-          put(fi, Value(!slice.empty() && (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')));
+          put(fi, Value(!slice.empty() &&
+                        (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')));
           break;
         default:
           table_->putRaw(fi, slice);
@@ -922,12 +935,16 @@ std::optional<Value> FieldEnv::call(std::string_view name, std::vector<Value>& a
 Workspace::Workspace(err::ErrorSystem& es, const dos::Platform* platform)
     : es_(es), platform_(platform), env_(*this) {}
 
-Workspace::~Workspace() { closeAll(); }
+Workspace::~Workspace() {
+  err::ErrorSystem::Silence quiet(es_);
+  closeAll();
+}
 
 Area& Workspace::area(int n) {
   n = std::clamp(n, 1, kAreas);
   if (areas_.size() < static_cast<std::size_t>(n)) {
-    for (int i = static_cast<int>(areas_.size()) + 1; i <= n; ++i) areas_.push_back(std::make_unique<Area>(*this, i));
+    for (int i = static_cast<int>(areas_.size()) + 1; i <= n; ++i)
+      areas_.push_back(std::make_unique<Area>(*this, i));
   }
   return *areas_[static_cast<std::size_t>(n - 1)];
 }
@@ -972,7 +989,8 @@ std::optional<fs::path> Workspace::resolve(std::string_view name, std::string_vi
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
   std::string n(name);
   const std::size_t cut = n.find_last_of("\\/:");
-  const std::string_view last = cut == std::string::npos ? std::string_view(n) : std::string_view(n).substr(cut + 1);
+  const std::string_view last =
+      cut == std::string::npos ? std::string_view(n) : std::string_view(n).substr(cut + 1);
   if (last.empty()) return std::nullopt;
   if (last.find('.') == std::string_view::npos) n += ext;
   if (platform_) return platform_->resolve(n);
@@ -997,8 +1015,10 @@ bool Workspace::use(std::string_view file, std::string_view alias, bool newArea)
     es_.raise(dupAlias(al));
     return false;
   }
-  std::unique_ptr<Table> t = Table::open(*p, es_);
+  const fs::path staged = switch_ ? switch_->staged(*p) : fs::path();
+  std::unique_ptr<Table> t = Table::open(*p, es_, Table::Access::Exclusive, staged);
   if (!t) return false;
+  if (switch_) t->stageIn(switch_, !staged.empty());
   a.attach(std::move(t), std::move(al));
   return true;
 }
@@ -1008,7 +1028,9 @@ bool Workspace::create(std::string_view file, const std::vector<FieldSpec>& fiel
   while (!(p = resolve(file, ".DBF"))) {
     if (es_.raise(fail::create(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
   }
-  return Table::create(*p, fields, es_);
+  return Table::create(*p, fields, es_, switch_);
 }
+
+fs::path Workspace::staged(const fs::path& p) const { return switch_ ? switch_->staged(p) : fs::path(); }
 
 }  // namespace rt::db

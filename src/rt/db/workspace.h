@@ -211,6 +211,15 @@ class Workspace {
 
   FieldEnv& env() { return env_; }
 
+  // While a switch is set, every file the work areas would write goes
+  // there instead: tables and indexes made or rewritten are staged, a table
+  // is copied beside itself before its first write, and a name whose new
+  // content is staged opens that content. Tables opened before keep
+  // writing where they were.
+  void stageIn(Switch* sw) { switch_ = sw; }
+  Switch* staging() const { return switch_; }
+  std::filesystem::path staged(const std::filesystem::path& p) const;
+
   // Host path of a name, with ext added when the name has no extension.
   std::optional<std::filesystem::path> resolve(std::string_view name, std::string_view ext) const;
 
@@ -228,8 +237,10 @@ class Workspace {
   };
 
  private:
+  friend class Area;
   err::ErrorSystem& es_;
   const dos::Platform* platform_;
+  Switch* switch_ = nullptr;
   Settings settings_;
   std::vector<std::unique_ptr<Area>> areas_;
   int current_ = 1;

@@ -7,8 +7,10 @@ std::string describe(const Error& e) {
   std::string s;
   s.append(e.subSystem.empty() ? std::string_view("???") : std::string_view(e.subSystem));
   s.append("/").append(std::to_string(e.subCode)).append("  ").append(e.description);
-  if (!e.filename.empty()) s += ": " + e.filename;
-  else if (!e.operation.empty()) s += ": " + e.operation;
+  if (!e.filename.empty())
+    s += ": " + e.filename;
+  else if (!e.operation.empty())
+    s += ": " + e.operation;
   return s;
 }
 }  // namespace
@@ -16,6 +18,7 @@ std::string describe(const Error& e) {
 Unhandled::Unhandled(const Error& e) : std::runtime_error(describe(e)), error(e) {}
 
 Answer ErrorSystem::raise(const Error& e) {
+  if (silenced_ > 0) return Answer::byDefault();
   if (!handler_) throw Unhandled(e);
   return handler_(e);
 }

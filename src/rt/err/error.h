@@ -64,7 +64,7 @@ struct Error {
   bool canRetry = false;
   bool canDefault = false;
   int severity = kError;
-  std::string subSystem;   // "DBFNTX", "BASE", "TERM", "DOS", ...
+  std::string subSystem;  // "DBFNTX", "BASE", "TERM", "DOS", ...
   int subCode = 0;
   std::string description;
   std::string filename;
@@ -116,6 +116,20 @@ class ErrorSystem {
   // the error is thrown as Unhandled.
   Answer raise(const Error& e);
 
+  // While a Silence lives, raise() answers Default without asking the
+  // handler: failures while the program ends or an object is destroyed
+  // are not reported again, and nothing is thrown from a destructor.
+  class Silence {
+   public:
+    explicit Silence(ErrorSystem& es) : es_(es) { ++es_.silenced_; }
+    ~Silence() { --es_.silenced_; }
+    Silence(const Silence&) = delete;
+    Silence& operator=(const Silence&) = delete;
+
+   private:
+    ErrorSystem& es_;
+  };
+
   // The network-error flag (NETERR).
   bool netErr() const { return netErr_; }
   void setNetErr(bool v) { netErr_ = v; }
@@ -138,6 +152,7 @@ class ErrorSystem {
 
  private:
   Handler handler_;
+  int silenced_ = 0;
   bool netErr_ = false;
   std::vector<Frame> chain_;
   std::string errOut_;
