@@ -363,8 +363,7 @@ bool Table::readInto(std::uint32_t recno, char* out, bool sequential) {
   }
   for (;;) {
     std::size_t got = 0;
-    const std::uint64_t off =
-        static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(recno - 1) * rl;
+    const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(recno - 1) * rl;
     bool ok;
     if (sequential) {
       std::uint32_t n = static_cast<std::uint32_t>(std::max<std::size_t>(1, kReadAhead / rl));
@@ -586,8 +585,8 @@ bool Table::flushWrites() {
     return false;
   }
   while (wCount_) {
-    const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) +
-                              static_cast<std::uint64_t>(wFirst_ - 1) * static_cast<std::uint64_t>(recLen_);
+    const std::uint64_t off =
+        static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(wFirst_ - 1) * static_cast<std::uint64_t>(recLen_);
     if (file_.writeAt(off, wbuf_.data(), wbuf_.size())) {
       wCount_ = 0;
       wbuf_.clear();
@@ -610,8 +609,7 @@ bool Table::writeHeader() {
     bool ok = file_.writeAt(0, header_.data(), 12);
     if (ok && fileRecs_ != lastRec_) {
       const char eof = 0x1A;
-      ok = file_.writeAt(static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(lastRec_) * recLen_,
-                         &eof, 1);
+      ok = file_.writeAt(static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(lastRec_) * recLen_, &eof, 1);
     }
     if (ok) {
       if (fileRecs_ != lastRec_) {
@@ -689,9 +687,8 @@ bool Table::scan(std::uint32_t first, std::uint32_t last,
   return true;
 }
 
-bool Table::scanParallel(
-    std::uint32_t first, std::uint32_t last,
-    const std::function<bool(std::uint32_t recno, std::uint32_t count, const char* recs)>& fn) {
+bool Table::scanParallel(std::uint32_t first, std::uint32_t last,
+                         const std::function<bool(std::uint32_t recno, std::uint32_t count, const char* recs)>& fn) {
   if (first < 1) first = 1;
   if (last > lastRec_) last = lastRec_;
   if (first > last) return true;

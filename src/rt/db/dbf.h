@@ -7,10 +7,10 @@
 // latest on commit and close, with the header (version, date of the last
 // write as year - 1900, month, day; record count) and the end-of-file byte
 // 0x1A, as the classic driver writes them; commit and close sync the file.
-// Reads come from a read-only view of the file where the system maps it. Create and rewrite (pack, zap) build
-// a new file beside the old one and rename it over. Opening checks the header against the file (descriptors,
-// lengths, record count) and refuses damage with a corruption error naming the file; no read ever passes the
-// end.
+// Reads come from a read-only view of the file where the system maps it. Create and rewrite (pack, zap) build a new
+// file beside the old one and rename it over. Opening checks the header
+// against the file (descriptors, lengths, record count) and refuses damage
+// with a corruption error naming the file; no read ever passes the end.
 //
 // Record numbers are 1-based; lastRec() + 1 is the phantom record at end of
 // file, whose fields read blank, zero, the empty date or false.
@@ -162,9 +162,8 @@ class Table {
   // The same with fn called from several threads at once for a large
   // table, each with runs of its own part; a run that cannot be read there
   // is read again on this thread, where the failure is raised.
-  bool scanParallel(
-      std::uint32_t first, std::uint32_t last,
-      const std::function<bool(std::uint32_t recno, std::uint32_t count, const char* recs)>& fn);
+  bool scanParallel(std::uint32_t first, std::uint32_t last,
+                    const std::function<bool(std::uint32_t recno, std::uint32_t count, const char* recs)>& fn);
 
  private:
   Table(File f, err::ErrorSystem& es);

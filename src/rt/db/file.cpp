@@ -8,8 +8,8 @@
 
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
+#include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -46,30 +46,21 @@ long count() { return gFaultCount.load(); }
 
 int dosCode(int e) {
   switch (e) {
-    case 0:
-      return 0;
-    case ENOENT:
-      return 2;
-    case ENXIO:
-      return 21;  // drive not ready
-    case ENOTDIR:
-      return 3;
+    case 0: return 0;
+    case ENOENT: return 2;
+    case ENXIO: return 21;  // drive not ready
+    case ENOTDIR: return 3;
     case EMFILE:
-    case ENFILE:
-      return 4;
+    case ENFILE: return 4;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR:
-      return 5;
-    case EWOULDBLOCK:
-      return 32;
+    case EISDIR: return 5;
+    case EWOULDBLOCK: return 32;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG:
-      return 112;
-    default:
-      return 31;  // general failure
+    case EFBIG: return 112;
+    default: return 31;  // general failure
   }
 }
 
@@ -227,9 +218,7 @@ void syncDir(const fs::path& dir) {
 }
 }  // namespace
 
-bool File::writeAt(std::uint64_t off, const void* buf, std::size_t n) {
-  return writeAll(fd_, off, buf, n, err_);
-}
+bool File::writeAt(std::uint64_t off, const void* buf, std::size_t n) { return writeAll(fd_, off, buf, n, err_); }
 
 bool File::size(std::uint64_t& out) {
   struct stat st {};
@@ -359,8 +348,7 @@ void startWriteback(int fd, std::uint64_t& started, std::uint64_t upTo) {
 #ifdef __linux__
   // Only a hint: the sync of commit() is what makes the bytes durable.
   if (upTo - started < kBuffer) return;
-  ::sync_file_range(fd, static_cast<off_t>(started), static_cast<off_t>(upTo - started),
-                    SYNC_FILE_RANGE_WRITE);
+  ::sync_file_range(fd, static_cast<off_t>(started), static_cast<off_t>(upTo - started), SYNC_FILE_RANGE_WRITE);
   started = upTo;
 #else
   (void)fd;

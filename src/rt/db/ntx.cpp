@@ -65,8 +65,7 @@ void insertionSort(char* a, std::size_t n, std::size_t stride, std::size_t depth
 
 // Sorts the n entries at in by their bytes from depth on. The result ends in
 // out when toOut, else in in; in and out are the same range of two buffers.
-void radixSort(char* in, char* out, std::size_t n, std::size_t stride, std::size_t depth, bool toOut,
-               char* one) {
+void radixSort(char* in, char* out, std::size_t n, std::size_t stride, std::size_t depth, bool toOut, char* one) {
   for (;;) {
     if (n < 48 || depth >= stride) {
       if (depth < stride) insertionSort(in, n, stride, depth, one);
@@ -175,8 +174,7 @@ void onThreads(unsigned threads, F work) {
 
 // Large sets: a part on each thread sorted into tmp, then the parts merged
 // back into a, each thread writing one range of the result.
-void parallelSort(char* a, char* tmp, std::size_t n, std::size_t stride, std::size_t depth,
-                  unsigned threads) {
+void parallelSort(char* a, char* tmp, std::size_t n, std::size_t stride, std::size_t depth, unsigned threads) {
   std::vector<std::size_t> from(threads + 1);
   for (unsigned t = 0; t <= threads; ++t) from[t] = n * t / threads;
   onThreads(threads, [&](unsigned t) {
@@ -329,8 +327,7 @@ void sortEntries(std::string& flat, std::size_t stride) {
 // --- KeyStore ---
 
 KeyStore::KeyStore(int keySize)
-    : keySize_(keySize),
-      stride_(static_cast<std::size_t>(keySize) + 4),
+    : keySize_(keySize), stride_(static_cast<std::size_t>(keySize) + 4),
       cap_(std::max<std::size_t>(16, 16384 / (static_cast<std::size_t>(keySize) + 4))) {}
 
 void KeyStore::makeEntry(std::string_view key, std::uint32_t recno, char* out) const {
@@ -406,8 +403,7 @@ void KeyStore::refreshFirst(std::size_t b) {
 }
 
 namespace {
-std::uint32_t lowerIn(const char* data, std::uint32_t count, std::size_t stride, const char* e,
-                      std::size_t len) {
+std::uint32_t lowerIn(const char* data, std::uint32_t count, std::size_t stride, const char* e, std::size_t len) {
   std::uint32_t lo = 0, hi = count;
   while (lo < hi) {
     const std::uint32_t mid = (lo + hi) / 2;
@@ -552,8 +548,7 @@ struct TreeShape {
   explicit TreeShape(std::size_t ks)
       : keySize(ks), stride(ks + 4), itemSize(ks + 8), m(maxItems(ks + 8)), blank(kPage, '\0') {
     itemsAt = 2 + (m + 1) * 2;
-    for (unsigned k = 0; k <= m; ++k)
-      le16(blank.data() + 2 + 2 * k, static_cast<unsigned>(itemsAt + k * itemSize));
+    for (unsigned k = 0; k <= m; ++k) le16(blank.data() + 2 + 2 * k, static_cast<unsigned>(itemsAt + k * itemSize));
   }
 };
 
@@ -650,19 +645,15 @@ bool Index::write(bool selfHeld, const std::string* sorted) {
     std::uint32_t root = 0;
     if (ok && sorted) {
       const char* e = sorted->data();
-      root = writeTree(
-          r, [&e, stride] { return std::exchange(e, e + stride); }, count,
-          static_cast<std::size_t>(kt_.size));
+      root = writeTree(r, [&e, stride] { return std::exchange(e, e + stride); }, count,
+                       static_cast<std::size_t>(kt_.size));
     } else if (ok) {
       KeyStore::Pos at = keys_.begin();
-      root = writeTree(
-          r,
-          [&at, this] {
-            const char* e = keys_.entry(at);
-            keys_.next(at);
-            return e;
-          },
-          count, static_cast<std::size_t>(kt_.size));
+      root = writeTree(r, [&at, this] {
+        const char* e = keys_.entry(at);
+        keys_.next(at);
+        return e;
+      }, count, static_cast<std::size_t>(kt_.size));
     }
     ok = ok && root != 0;
     if (ok) {

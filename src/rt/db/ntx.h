@@ -100,7 +100,7 @@ class KeyStore {
   std::size_t size_ = 0;
   std::uint64_t version_ = 0;
   std::vector<Block> blocks_;
-  std::string firsts_;                 // first entry of each block, for the block search
+  std::string firsts_;  // first entry of each block, for the block search
   std::unique_ptr<std::string> base_;  // the sorted entries taken over
   std::size_t views_ = 0;              // blocks still inside base_
 };

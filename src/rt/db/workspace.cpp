@@ -30,8 +30,7 @@ bool sameNoCase(std::string_view a, std::string_view b) {
 }
 
 // A work-area error that can be answered with its default.
-err::Error areaError(int gen, const char* subSystem, int subCode, const char* what,
-                     std::string_view name = {}) {
+err::Error areaError(int gen, const char* subSystem, int subCode, const char* what, std::string_view name = {}) {
   err::Error e;
   e.genCode = gen;
   e.subSystem = subSystem;
@@ -361,8 +360,7 @@ bool Area::seek(const Value& v, bool soft) {
   if (kt.type == 'C' && v.isString()) {
     want.assign(v.string(), 0, std::min(v.string().size(), static_cast<std::size_t>(kt.size)));
   } else if (!encodeKey(v, kt, want)) {
-    ws_.errors().raise(
-        fail::dataType(o.index->expression(), "the value sought has another type than the key"));
+    ws_.errors().raise(fail::dataType(o.index->expression(), "the value sought has another type than the key"));
     toEof();
     return false;
   }
@@ -545,14 +543,13 @@ Area::RawKey Area::rawKey(std::string_view text) const {
     const std::size_t plus = text.find('+');
     std::string_view part = trim(text.substr(0, plus));
     for (char c : part)
-      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
-            c == '-' || c == '>' || c == ' '))
+      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+            c == '>' || c == ' '))
         return {};
     const std::size_t arrow = part.find("->");
     if (arrow != std::string_view::npos) {
       const std::string_view alias = trim(part.substr(0, arrow));
-      if (!sameNoCase(alias, alias_) && !sameNoCase(alias, "FIELD") && !sameNoCase(alias, "_FIELD"))
-        return {};
+      if (!sameNoCase(alias, alias_) && !sameNoCase(alias, "FIELD") && !sameNoCase(alias, "_FIELD")) return {};
       part = trim(part.substr(arrow + 2));
     }
     const int i = table_->fieldIndex(part);
@@ -680,8 +677,7 @@ bool Area::copyTo(std::string_view file) {
   if (!ready()) return false;
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".DBF"))) {
-    if (ws_.errors().raise(fail::create(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry)
-      return false;
+    if (ws_.errors().raise(fail::create(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
   }
   flushHot();
   const auto rl = static_cast<std::size_t>(table_->recordLength());
@@ -711,8 +707,7 @@ bool Area::appendFrom(std::string_view file) {
   if (!ready()) return false;
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".DBF"))) {
-    if (ws_.errors().raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry)
-      return false;
+    if (ws_.errors().raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
   }
   flushHot();
   std::unique_ptr<Table> src = Table::open(*p, ws_.errors(), Table::Access::SharedRead, ws_.staged(*p));
@@ -723,8 +718,8 @@ bool Area::appendFrom(std::string_view file) {
   std::vector<int> from(tf.size(), -1);
   for (std::size_t i = 0; i < tf.size(); ++i) {
     from[i] = src->fieldIndex(tf[i].name);
-    if (same && !(sameNoCase(tf[i].name, sf[i].name) && tf[i].type == sf[i].type &&
-                  tf[i].width == sf[i].width && tf[i].decimals == sf[i].decimals))
+    if (same && !(sameNoCase(tf[i].name, sf[i].name) && tf[i].type == sf[i].type && tf[i].width == sf[i].width &&
+                  tf[i].decimals == sf[i].decimals))
       same = false;
   }
   bool ok = true;
@@ -766,8 +761,7 @@ bool Area::appendSdf(std::string_view file) {
   if (!ready()) return false;
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".TXT"))) {
-    if (ws_.errors().raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry)
-      return false;
+    if (ws_.errors().raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
   }
   flushHot();
   File in;
@@ -789,9 +783,8 @@ bool Area::appendSdf(std::string_view file) {
     for (std::size_t i = 0; i < fields.size(); ++i) {
       const Field& f = fields[i];
       const auto w = static_cast<std::size_t>(f.width);
-      const std::string_view slice = at < line.size()
-                                         ? std::string_view(line).substr(at, std::min(w, line.size() - at))
-                                         : std::string_view{};
+      const std::string_view slice =
+          at < line.size() ? std::string_view(line).substr(at, std::min(w, line.size() - at)) : std::string_view{};
       at += w;
       const int fi = static_cast<int>(i);
       switch (f.type) {
@@ -804,8 +797,7 @@ bool Area::appendSdf(std::string_view file) {
           table_->putRaw(fi, text::Date::fromDtos(slice).empty() ? std::string_view{} : slice);
           break;
         case 'L':
-          put(fi, Value(!slice.empty() &&
-                        (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')));
+          put(fi, Value(!slice.empty() && (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')));
           break;
         default:
           table_->putRaw(fi, slice);
@@ -943,8 +935,7 @@ Workspace::~Workspace() {
 Area& Workspace::area(int n) {
   n = std::clamp(n, 1, kAreas);
   if (areas_.size() < static_cast<std::size_t>(n)) {
-    for (int i = static_cast<int>(areas_.size()) + 1; i <= n; ++i)
-      areas_.push_back(std::make_unique<Area>(*this, i));
+    for (int i = static_cast<int>(areas_.size()) + 1; i <= n; ++i) areas_.push_back(std::make_unique<Area>(*this, i));
   }
   return *areas_[static_cast<std::size_t>(n - 1)];
 }
@@ -989,8 +980,7 @@ std::optional<fs::path> Workspace::resolve(std::string_view name, std::string_vi
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
   std::string n(name);
   const std::size_t cut = n.find_last_of("\\/:");
-  const std::string_view last =
-      cut == std::string::npos ? std::string_view(n) : std::string_view(n).substr(cut + 1);
+  const std::string_view last = cut == std::string::npos ? std::string_view(n) : std::string_view(n).substr(cut + 1);
   if (last.empty()) return std::nullopt;
   if (last.find('.') == std::string_view::npos) n += ext;
   if (platform_) return platform_->resolve(n);

@@ -64,7 +64,7 @@ struct Error {
   bool canRetry = false;
   bool canDefault = false;
   int severity = kError;
-  std::string subSystem;  // "DBFNTX", "BASE", "TERM", "DOS", ...
+  std::string subSystem;   // "DBFNTX", "BASE", "TERM", "DOS", ...
   int subCode = 0;
   std::string description;
   std::string filename;
