@@ -1023,4 +1023,31 @@ bool Workspace::create(std::string_view file, const std::vector<FieldSpec>& fiel
 
 fs::path Workspace::staged(const fs::path& p) const { return switch_ ? switch_->staged(p) : fs::path(); }
 
+bool Workspace::switchOver() {
+  Switch* sw = switch_;
+  if (!sw) return true;
+  closeAll();
+  switch_ = nullptr;
+  while (!sw->commit()) {
+    if (es_.raise(fail::write(sw->journal(), sw->error())).kind != err::Answer::Kind::Retry) return false;
+  }
+  return true;
+}
+
+void Workspace::leaveSwitch() {
+  err::ErrorSystem::Silence quiet(es_);
+  if (switch_) closeAll();
+  switch_ = nullptr;
+}
+
+bool Workspace::recover(std::string_view journal) {
+  const std::optional<fs::path> p = resolve(journal, "");
+  if (!p) return true;  // no such drive or folder: nothing to complete
+  int e = 0;
+  while (!Switch::recover(*p, e)) {
+    if (es_.raise(fail::write(*p, e)).kind != err::Answer::Kind::Retry) return false;
+  }
+  return true;
+}
+
 }  // namespace rt::db

@@ -219,6 +219,16 @@ class Workspace {
   void stageIn(Switch* sw) { switch_ = sw; }
   Switch* staging() const { return switch_; }
   std::filesystem::path staged(const std::filesystem::path& p) const;
+  // Closes every area and switches the staged files in; a failure goes to
+  // the error system (Retry repeats). The switch is no longer set after.
+  bool switchOver();
+  // Closes every area without reporting failures and leaves the switch,
+  // whose staged files are then dropped with it.
+  void leaveSwitch();
+  // Completes a switch a cut-off run left by its journal (a DOS name) and
+  // removes the temporary files of that folder; a failure goes to the error
+  // system.
+  bool recover(std::string_view journal);
 
   // Host path of a name, with ext added when the name has no extension.
   std::optional<std::filesystem::path> resolve(std::string_view name, std::string_view ext) const;
