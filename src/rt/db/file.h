@@ -150,6 +150,7 @@ bool temporaryName(const std::string& name);
 // A test's fault point. Every write, sync, rename and removal of a file
 // counts once armed; Crash ends the process at the n-th (as a power cut
 // would), Full fails that write and every later one as a full disk does.
+// While armed, syncs are counted but do not wait for the disk.
 namespace faults {
 enum class Kind { Off, Count, Crash, Full };
 void arm(Kind kind, long n = 0);
