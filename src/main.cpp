@@ -6,11 +6,10 @@
 #include "app/errorsys/Errorsys.h"
 #include "app/menu/Menu.h"
 #include "rt/runtime.h"
-#include "rt/term/curses_backend.h"
-#include "rt/text/cp860.h"
+#include "rt/term/device.h"
 
 int main() {
-  auto opened = rt::term::openCurses();
+  auto opened = rt::term::openDevice();
   if (!opened.backend) {
     std::fprintf(stderr, "fpo: %s\n", opened.error.c_str());
     return 1;
@@ -35,15 +34,13 @@ int main() {
     errorOutput = runtime.errors.takeErrOutput();
     // The runtime closes the tables, then gives the terminal back.
   }
-  // The error output goes out only now, on the restored terminal; a last
-  // line break keeps the shell's prompt off its last line.
+  // The error output goes out only now, on the restored console; a last
+  // line break keeps the shell's prompt off its last line. Control bytes of
+  // a file name or key text show as their glyphs, never raw.
   if (!errorOutput.empty()) {
-    // Code page 860 shown as the screen shows it: a file name or key text
-    // holding control bytes never reaches the terminal raw.
-    errorOutput = rt::text::toUtf8Lines(errorOutput);
-    std::fwrite(errorOutput.data(), 1, errorOutput.size(), stderr);
-    if (errorOutput.back() != '\n') std::fputs("\n", stderr);
+    if (errorOutput.back() != '\n') errorOutput += '\n';
+    rt::term::writeErrorOutput(errorOutput);
   }
-  if (!failure.empty()) std::fprintf(stderr, "fpo: %s\n", rt::text::toUtf8Lines(failure).c_str());
+  if (!failure.empty()) rt::term::writeErrorOutput("fpo: " + failure + "\n");
   return code;
 }

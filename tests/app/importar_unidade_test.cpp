@@ -9,14 +9,14 @@
 #include <map>
 
 #include "importar_fixture.h"
-#include "rt/db/file.h"
+#include "rt/os/os.h"
 
 namespace fpo {
 namespace {
 
 namespace fs = std::filesystem;
 namespace key = rt::term::key;
-using rt::db::faults::Kind;
+using rt::os::faults::Kind;
 
 // The tables the import writes.
 const char* const kTabelas[] = {"S_UPS.DBF", "S_CTR.DBF", "S_SS.DBF", "S_IPU.DBF",
@@ -32,8 +32,8 @@ class ImportarUnidade : public test::ImportarTest {
 
   // Armed, the fault point keeps the runs from waiting for the disk; what
   // is tested here is a process cut off, not the disk's cache.
-  ImportarUnidade() { rt::db::faults::arm(Kind::Count); }
-  ~ImportarUnidade() override { rt::db::faults::arm(Kind::Off); }
+  ImportarUnidade() { rt::os::faults::arm(Kind::Count); }
+  ~ImportarUnidade() override { rt::os::faults::arm(Kind::Off); }
 
   // Each table as its header tells it: the field list and the rows it
   // counts (not the date of the last write). A header that does not agree
@@ -87,9 +87,9 @@ class ImportarUnidade : public test::ImportarTest {
       close(fds[0]);
       passo("440", "37");
       keys().add(key::kEnter);  // "Processo Concluído", or "Quit"
-      rt::db::faults::arm(k, n);
+      rt::os::faults::arm(k, n);
       const int code = importar();
-      const long c = rt::db::faults::count();
+      const long c = rt::os::faults::count();
       if (write(fds[1], &c, sizeof c) != sizeof c) _exit(90);
       _exit(confere ? confere(code) : code == -1 && viu("Processo Concluído") ? 0 : 91);
     }
@@ -138,7 +138,7 @@ TEST_F(ImportarUnidade, CutOffAtEveryWrite) {
       ++comoDepois;
       EXPECT_EQ(agora, depois) << "neither the folder before nor the one after";
     }
-    EXPECT_TRUE(sobras().empty());
+    EXPECT_EQ(sobras(), std::vector<std::string>{});
     ASSERT_EQ(filho(Kind::Count, 0), 0);
     EXPECT_EQ(estado(), depois);
     if (HasFailure()) break;

@@ -7,6 +7,7 @@
 
 #include "app/funcoes/Funcoes.h"
 #include "rt/db/file.h"
+#include "rt/os/os.h"
 #include "rt/term/keys.h"
 #include "rt/text/cp860.h"
 #include "rt/ui/achoice.h"
@@ -24,8 +25,7 @@ constexpr std::size_t kChaveTamanho = 256;
 double segundosDoDia() {
   const auto agora = std::chrono::system_clock::now();
   const std::time_t t = std::chrono::system_clock::to_time_t(agora);
-  std::tm local{};
-  localtime_r(&t, &local);
+  const std::tm local = rt::os::localTime(t);
   const auto centesimos =
       std::chrono::duration_cast<std::chrono::milliseconds>(agora.time_since_epoch()).count() % 1000 / 10;
   return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(centesimos) / 100.0;
@@ -89,7 +89,7 @@ void FECHAINDICE(Sistema& s, std::string_view INDICE) {
 
   // The whole file is written beside and renamed over, never half-patched.
   rt::db::Replacement r;
-  if (r.begin(*caminho, true) && r.write(bytes.data(), bytes.size())) r.commit();
+  if (r.begin(*caminho, true) && r.write(bytes.data(), bytes.size())) r.commit(&f);
 }
 
 void IMPRIME(Sistema& s, std::string_view VL_ARQ) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <system_error>
@@ -382,7 +381,7 @@ bool Table::readInto(std::uint32_t recno, char* out, bool sequential) {
       ok = file_.readAt(off, out, rl, got);
       if (ok && got == rl) return true;
     }
-    if (!failed(fail::read(path(), ok ? EIO : file_.error()))) return false;
+    if (!failed(fail::read(path(), ok ? os::kIoFailed : file_.error()))) return false;
   }
 }
 
@@ -664,7 +663,7 @@ bool Table::readRun(std::uint32_t first, std::uint32_t count, char* out) {
     std::size_t got = 0;
     const bool ok = file_.readAt(off, out, count * rl, got);
     if (ok && got == count * rl) return true;
-    if (!failed(fail::read(path(), ok ? EIO : file_.error()))) return false;
+    if (!failed(fail::read(path(), ok ? os::kIoFailed : file_.error()))) return false;
   }
 }
 

@@ -1,7 +1,6 @@
 #include "rt/db/ntx.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <system_error>
 #include <thread>

@@ -1,6 +1,8 @@
 #include "rt/db/switch.h"
 
-#include <cerrno>
+#include <algorithm>
+
+#include "rt/os/os.h"
 
 namespace fs = std::filesystem;
 
@@ -52,7 +54,7 @@ Switch::~Switch() { abandon(); }
 
 bool Switch::stage(Replacement& r, File* keep) {
   if (!sameFolder(r.target(), journal_)) {
-    err_ = EXDEV;
+    err_ = os::kIoFailed;
     r.abandon();
     return false;
   }
@@ -110,15 +112,15 @@ bool Switch::commit() {
 bool Switch::finish() {
   for (Entry& e : entries_) {
     if (e.temp.empty()) continue;
-    if (!renameOver(e.temp, e.target, err_)) return false;
+    if (!os::renameOver(e.temp, e.target, err_)) return false;
     e.temp.clear();
   }
-  if (!removeFile(journal_, err_)) return false;
-  syncFolder(journal_.parent_path());
+  if (!os::removeFile(journal_, err_)) return false;
+  os::syncDir(journal_.parent_path());
   entries_.clear();
   journaled_ = false;
   int ignored = 0;
-  for (const fs::path& p : dropped_) removeFile(p, ignored);
+  for (const fs::path& p : dropped_) os::removeFile(p, ignored);
   dropped_.clear();
   return true;
 }
@@ -127,8 +129,8 @@ void Switch::abandon() {
   // Once the journal is in place the switch belongs to recover().
   if (journaled_) return;
   int ignored = 0;
-  for (const Entry& e : entries_) removeFile(e.temp, ignored);
-  for (const fs::path& p : dropped_) removeFile(p, ignored);
+  for (const Entry& e : entries_) os::removeFile(e.temp, ignored);
+  for (const fs::path& p : dropped_) os::removeFile(p, ignored);
   entries_.clear();
   dropped_.clear();
 }
@@ -141,22 +143,20 @@ bool Switch::recover(const fs::path& journal, int& err) {
   if (probe.open(journal, File::Mode::Read, File::Lock::None)) {
     probe.close();
     if (readJournal(journal, pairs)) {
+      const std::vector<std::string> there = os::folderFiles(dir);
       for (const auto& [temp, target] : pairs) {
-        int e = 0;
         // A file renamed before the cut is no longer there.
-        if (!renameOver(dir / temp, dir / target, e) && e != ENOENT) {
-          err = e;
-          return false;
-        }
+        if (std::find(there.begin(), there.end(), temp) == there.end()) continue;
+        if (!os::renameOver(dir / temp, dir / target, err)) return false;
       }
     }
-    if (!removeFile(journal, err)) return false;
-    syncFolder(dir);
+    if (!os::removeFile(journal, err)) return false;
+    os::syncDir(dir);
   }
-  for (const std::string& name : folderFiles(dir)) {
-    if (!temporaryName(name) || heldElsewhere(dir / name)) continue;
+  for (const std::string& name : os::folderFiles(dir)) {
     int ignored = 0;
-    removeFile(dir / name, ignored);
+    if (!os::temporaryName(name) || !os::lockFree(dir / name, ignored)) continue;
+    os::removeFile(dir / name, ignored);
   }
   return true;
 }

@@ -1,7 +1,6 @@
 #include "rt/db/workspace.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "rt/db/numtext.h"
@@ -580,7 +579,8 @@ bool Area::indexOn(std::string_view keyText, KeyFn key, std::string_view file) {
 bool Area::createIndex(std::string_view keyText, KeyFn key, RawKey raw, std::string_view file) {
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".NTX"))) {
-    if (ws_.errors().raise(fail::create(std::string(file), ENXIO, 1006)).kind != err::Answer::Kind::Retry)
+    if (ws_.errors().raise(fail::create(std::string(file), os::kNotReady, 1006)).kind !=
+        err::Answer::Kind::Retry)
       return false;
   }
   flushHot();
@@ -616,7 +616,8 @@ bool Area::orderListAdd(std::string_view file, KeyFn key) {
 bool Area::addIndex(std::string_view file, KeyFn key, bool compiled) {
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".NTX"))) {
-    if (ws_.errors().raise(fail::open(std::string(file), ENXIO, 1003)).kind != err::Answer::Kind::Retry)
+    if (ws_.errors().raise(fail::open(std::string(file), os::kNotReady, 1003)).kind !=
+        err::Answer::Kind::Retry)
       return false;
   }
   flushHot();
@@ -677,7 +678,8 @@ bool Area::copyTo(std::string_view file) {
   if (!ready()) return false;
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".DBF"))) {
-    if (ws_.errors().raise(fail::create(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
+    if (ws_.errors().raise(fail::create(std::string(file), os::kNotReady)).kind != err::Answer::Kind::Retry)
+      return false;
   }
   flushHot();
   const auto rl = static_cast<std::size_t>(table_->recordLength());
@@ -707,7 +709,8 @@ bool Area::appendFrom(std::string_view file) {
   if (!ready()) return false;
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".DBF"))) {
-    if (ws_.errors().raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
+    if (ws_.errors().raise(fail::open(std::string(file), os::kNotReady)).kind != err::Answer::Kind::Retry)
+      return false;
   }
   flushHot();
   std::unique_ptr<Table> src = Table::open(*p, ws_.errors(), Table::Access::SharedRead, ws_.staged(*p));
@@ -761,7 +764,8 @@ bool Area::appendSdf(std::string_view file) {
   if (!ready()) return false;
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".TXT"))) {
-    if (ws_.errors().raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
+    if (ws_.errors().raise(fail::open(std::string(file), os::kNotReady)).kind != err::Answer::Kind::Retry)
+      return false;
   }
   flushHot();
   File in;
@@ -990,7 +994,8 @@ std::optional<fs::path> Workspace::resolve(std::string_view name, std::string_vi
 bool Workspace::use(std::string_view file, std::string_view alias, bool newArea) {
   std::optional<fs::path> p;
   while (!(p = resolve(file, ".DBF"))) {
-    if (es_.raise(fail::open(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
+    if (es_.raise(fail::open(std::string(file), os::kNotReady)).kind != err::Answer::Kind::Retry)
+      return false;
   }
   const int n = newArea ? lowestFree() : current_;
   current_ = n;
@@ -1016,7 +1021,8 @@ bool Workspace::use(std::string_view file, std::string_view alias, bool newArea)
 bool Workspace::create(std::string_view file, const std::vector<FieldSpec>& fields) {
   std::optional<fs::path> p;
   while (!(p = resolve(file, ".DBF"))) {
-    if (es_.raise(fail::create(std::string(file), ENXIO)).kind != err::Answer::Kind::Retry) return false;
+    if (es_.raise(fail::create(std::string(file), os::kNotReady)).kind != err::Answer::Kind::Retry)
+      return false;
   }
   return Table::create(*p, fields, es_, switch_);
 }

@@ -1,17 +1,12 @@
 #include "rt/dos/dos.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
+
+#include "rt/os/file.h"
+#include "rt/os/os.h"
 
 namespace fs = std::filesystem;
 
@@ -111,18 +106,24 @@ std::optional<fs::path> Platform::driveRoot(char drive) const {
   std::error_code ec;
   fs::path root;
   switch (upperChar(drive)) {
-    case 'C':
-      root = cfg_.driveC.empty() ? fs::current_path(ec).parent_path() : cfg_.driveC;
+    case '\0':
+      root = cfg_.driveC.empty() ? os::currentDriveRoot() : cfg_.driveC;
       break;
-    case 'A':
-    case 'B': {
-      const auto& d = upperChar(drive) == 'A' ? cfg_.driveA : cfg_.driveB;
-      if (!d) return std::nullopt;
-      root = *d;
+    case 'C':
+      if (!cfg_.driveC.empty()) {
+        root = cfg_.driveC;
+        break;
+      }
+      [[fallthrough]];
+    default: {
+      const std::optional<fs::path>* d = upperChar(drive) == 'A'   ? &cfg_.driveA
+                                         : upperChar(drive) == 'B' ? &cfg_.driveB
+                                                                   : nullptr;
+      auto r = d && *d ? **d : os::driveRoot(upperChar(drive));
+      if (!r) return std::nullopt;
+      root = *r;
       break;
     }
-    default:
-      return std::nullopt;
   }
   if (root.empty() || !fs::is_directory(root, ec)) return std::nullopt;
   // Without "." or ".." or a trailing separator, so that ".." stops here.
@@ -133,7 +134,7 @@ std::optional<fs::path> Platform::driveRoot(char drive) const {
 }
 
 std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
-  char drive = 'C';
+  char drive = '\0';  // the current drive
   bool explicitDrive = false;
   if (dosPath.size() >= 2 && dosPath[1] == ':') {
     drive = upperChar(dosPath[0]);
@@ -147,8 +148,8 @@ std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
   if (!root) return std::nullopt;
 
   fs::path base;
-  if (absolute || (explicitDrive && drive != 'C')) {
-    base = *root;  // diskette drives are always at their root
+  if (absolute || (explicitDrive && (drive != 'C' || root != driveRoot('\0')))) {
+    base = *root;  // other drives than the current one are always at their root
   } else {
     std::error_code ec;
     base = fs::current_path(ec);
@@ -181,7 +182,7 @@ std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
 std::string Platform::curDir() const {
   std::error_code ec;
   fs::path cwd = fs::current_path(ec);
-  auto root = driveRoot('C');
+  auto root = driveRoot('\0');
   fs::path rel;
   if (root) {
     auto r = fs::weakly_canonical(*root, ec);
@@ -242,83 +243,32 @@ bool Platform::deleteFile(std::string_view dosPath) const {
   return p && fs::is_regular_file(*p, ec) && fs::remove(*p, ec);
 }
 
-namespace {
-
-// Writes all of n bytes; false with errno set.
-bool writeAll(int fd, const char* p, std::size_t n) {
-  while (n > 0) {
-    const ssize_t w = ::write(fd, p, n);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      if (w == 0) errno = ENOSPC;
-      return false;
-    }
-    p += w;
-    n -= static_cast<std::size_t>(w);
-  }
-  return true;
-}
-
-}  // namespace
-
 bool Platform::copyFile(std::string_view from, std::string_view to) const {
   auto src = resolve(from);
   auto dst = resolve(to);
   if (!src || !dst) return false;
-  const int in = ::open(src->c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return false;
-  struct stat st {};
-  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(in);
-    return false;
-  }
+  os::File in;
+  if (!in.open(*src, os::File::Mode::Read, os::File::Lock::None)) return false;
   // Written beside the target and renamed over it once complete and on the
   // disk: the old file stays whole whatever fails.
-  fs::path tmp;
-  int out = -1;
-  for (int attempt = 0; attempt < 100 && out < 0; ++attempt) {
-    tmp = dst->parent_path() / ("." + dst->filename().string() + "." + std::to_string(::getpid()) + "." +
-                                std::to_string(attempt) + ".tmp");
-    out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0 && errno != EEXIST) break;
-  }
-  if (out < 0) {
-    ::close(in);
-    return false;
-  }
-  bool ok = true;
+  os::Replacement out;
+  if (!out.begin(*dst, true)) return false;
   std::string buf(1 << 16, '\0');
-  for (;;) {
-    const ssize_t r = ::read(in, buf.data(), buf.size());
-    if (r < 0 && errno == EINTR) continue;
-    if (r < 0) ok = false;
-    if (r <= 0) break;
-    if (!writeAll(out, buf.data(), static_cast<std::size_t>(r))) {
-      ok = false;
-      break;
-    }
+  for (std::uint64_t at = 0;;) {
+    std::size_t got = 0;
+    if (!in.readAt(at, buf.data(), buf.size(), got)) return false;
+    if (got == 0) break;
+    if (!out.write(buf.data(), got)) return false;
+    at += got;
   }
-  ::close(in);
-  ok = ok && ::fsync(out) == 0;
-  ok = ::close(out) == 0 && ok;
-  ok = ok && ::rename(tmp.c_str(), dst->c_str()) == 0;
-  if (!ok) {
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  const int d = ::open(dst->parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (d >= 0) {
-    ::fsync(d);
-    ::close(d);
-  }
-  return true;
+  in.close();
+  return out.commit();
 }
 
 std::optional<std::uint64_t> Platform::diskSpace(char drive) const {
   auto root = driveRoot(drive);
-  struct statvfs st {};
-  if (root && ::statvfs(root->c_str(), &st) == 0)
-    return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
+  if (root)
+    if (auto n = os::freeSpace(*root)) return n;
   if (errors_) {
     err::Error e;
     e.genCode = err::kOpen;
@@ -333,56 +283,23 @@ std::optional<std::uint64_t> Platform::diskSpace(char drive) const {
       err::Answer a = errors_->raise(e);
       if (a.kind != err::Answer::Kind::Retry) break;
       root = driveRoot(drive);
-      if (root && ::statvfs(root->c_str(), &st) == 0)
-        return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
+      if (root)
+        if (auto n = os::freeSpace(*root)) return n;
     }
   }
   return std::nullopt;
 }
 
 namespace {
-
 bool isPipe(const std::string& lpt) { return !lpt.empty() && lpt[0] == '|'; }
-
-// A device path is opened as it is; any other path may be created.
-int openPrinter(const std::string& path) {
-  const bool device = path.rfind("/dev/", 0) == 0;
-  int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY;
-  if (!device) flags |= O_CREAT;
-  return ::open(path.c_str(), flags, 0644);
-}
-
-bool commandExists(const std::string& cmd) {
-  std::string prog;
-  for (char c : cmd) {
-    if (c == ' ' || c == '\t') {
-      if (!prog.empty()) break;
-      continue;
-    }
-    prog.push_back(c);
-  }
-  if (prog.empty()) return false;
-  if (prog.find('/') != std::string::npos) return ::access(prog.c_str(), X_OK) == 0;
-  const char* path = std::getenv("PATH");
-  std::string p = path ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= p.size()) {
-    auto end = p.find(':', start);
-    std::string dir = p.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!dir.empty() && ::access((dir + "/" + prog).c_str(), X_OK) == 0) return true;
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return false;
-}
-
 }  // namespace
 
 bool Platform::printerReady() const {
-  if (isPipe(cfg_.lpt1)) return commandExists(cfg_.lpt1.substr(1));
-  int fd = openPrinter(cfg_.lpt1);
-  if (fd < 0) return false;
-  ::close(fd);
+  if (isPipe(cfg_.lpt1)) return os::commandExists(cfg_.lpt1.substr(1));
+  os::Handle h = os::kNoHandle;
+  int error = 0;
+  if (!os::openOutput(cfg_.lpt1, true, h, error)) return false;
+  os::close(h);
   return true;
 }
 
@@ -391,26 +308,12 @@ bool Platform::copyToPrinter(const fs::path& file) const {
   if (!in) return false;
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return false;
-
-  // A printer command that stops reading must not end the program.
-  struct sigaction ignore {}, previous {};
-  ignore.sa_handler = SIG_IGN;
-  ::sigaction(SIGPIPE, &ignore, &previous);
-  bool ok = false;
-  if (isPipe(cfg_.lpt1)) {
-    if (FILE* p = ::popen(cfg_.lpt1.substr(1).c_str(), "w")) {
-      ok = std::fwrite(bytes.data(), 1, bytes.size(), p) == bytes.size();
-      ok = (::pclose(p) == 0) && ok;
-    }
-  } else {
-    int fd = openPrinter(cfg_.lpt1);
-    if (fd >= 0) {
-      ok = writeAll(fd, bytes.data(), bytes.size());
-      ok = (::close(fd) == 0) && ok;
-    }
-  }
-  ::sigaction(SIGPIPE, &previous, nullptr);
-  return ok;
+  if (isPipe(cfg_.lpt1)) return os::runWithInput(cfg_.lpt1.substr(1), bytes);
+  os::Handle h = os::kNoHandle;
+  int error = 0;
+  if (!os::openOutput(cfg_.lpt1, true, h, error)) return false;
+  const bool ok = os::writeOut(h, bytes.data(), bytes.size(), error);
+  return os::close(h) && ok;
 }
 
 bool Platform::run(std::string_view command) const {

@@ -1,13 +1,16 @@
 // rt/dos: the platform layer. DOS paths with drive letters and "\" are
 // resolved on this machine; drives, the printer Lpt1 and the one interpreter
-// command the system runs are stood in for here.
+// command the system runs are stood in for here. On Windows the drives, the
+// current directory and Lpt1 are the real ones; on POSIX systems C: is the
+// parent of the current directory and there are no diskette drives. These
+// variables override them (read by Config::fromEnvironment only):
 //
 //   FPO_DRIVE_C  folder standing for the root of drive C:, the current drive
-//                (unset: the parent of the current directory)
-//   FPO_DRIVE_A, FPO_DRIVE_B  folders for the diskette drives (unset or
-//                missing: the drive is not ready)
-//   FPO_LPT1     path opened for writing as the printer (default /dev/lp0),
-//                or "|command" whose standard input receives the bytes
+//   FPO_DRIVE_A, FPO_DRIVE_B  folders for the diskette drives (missing: the
+//                drive is not ready)
+//   FPO_LPT1     path opened for writing as the printer (default /dev/lp0,
+//                \\.\LPT1 on Windows; a file, a shared printer), or
+//                "|command" whose standard input receives the bytes
 //
 // Every path component is matched without regard to case; a component that
 // does not exist is taken upper-case, so new files get upper-case names.
@@ -21,6 +24,7 @@
 #include <vector>
 
 #include "rt/err/error.h"
+#include "rt/os/os.h"
 
 namespace rt::dos {
 
@@ -28,7 +32,7 @@ struct Config {
   std::filesystem::path driveC;  // empty: the parent of the current directory
   std::optional<std::filesystem::path> driveA;
   std::optional<std::filesystem::path> driveB;
-  std::string lpt1 = "/dev/lp0";
+  std::string lpt1 = os::defaultPrinter();
 
   static Config fromEnvironment();
 };
@@ -54,7 +58,7 @@ class Platform {
   std::vector<std::string> listFiles(std::string_view pattern) const;
 
   bool fileExists(std::string_view dosPath) const;
-  bool deleteFile(std::string_view dosPath) const;            // false when it failed
+  bool deleteFile(std::string_view dosPath) const;                  // false when it failed
   bool copyFile(std::string_view from, std::string_view to) const;  // byte for byte
 
   // Free bytes of a drive ('A', 'B', 'C'); a drive that is not ready raises an
@@ -71,6 +75,7 @@ class Platform {
   bool run(std::string_view command) const;
 
  private:
+  // The root of a drive by its letter, or of the current drive for '\0'.
   std::optional<std::filesystem::path> driveRoot(char drive) const;
 
   Config cfg_;

@@ -35,6 +35,8 @@ inline constexpr int kF7 = -6;
 inline constexpr int kF8 = -7;
 inline constexpr int kF9 = -8;
 inline constexpr int kF10 = -9;
+inline constexpr int kF11 = -40;
+inline constexpr int kF12 = -41;
 
 // Alt+letter, by the keyboard row of the letter: Q..P 272..281, A..L 286..294,
 // Z..M 300..306. Either case; 0 for anything that is not an ASCII letter.

@@ -1,21 +1,18 @@
 #include "rt/term/printer.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 namespace rt::term {
 
 namespace {
-err::Error fileError(int gen, int sub, const char* what, const std::filesystem::path& p, int os) {
+constexpr std::size_t kBuffer = 1u << 14;
+
+err::Error fileError(int gen, int sub, const char* what, const std::filesystem::path& p, int error) {
   err::Error e;
   e.genCode = gen;
   e.subSystem = "TERM";
   e.subCode = sub;
   e.description = what;
   e.filename = p.string();
-  e.osCode = os;
+  e.osCode = os::dosCode(error);
   e.canDefault = true;
   e.canRetry = gen == err::kCreate;
   return e;
@@ -25,10 +22,10 @@ err::Error fileError(int gen, int sub, const char* what, const std::filesystem::
 bool Printer::open(const std::filesystem::path& file, bool additive) {
   close();
   for (;;) {
-    file_ = std::fopen(file.c_str(), additive ? "ab" : "wb");
-    if (file_) break;
-    const int os = errno;
-    auto a = errors_.raise(fileError(err::kCreate, 2014, "Create error", file, os));
+    int error = 0;
+    if (os::openOutput(file, additive, file_, error)) break;
+    file_ = os::kNoHandle;
+    auto a = errors_.raise(fileError(err::kCreate, 2014, "Create error", file, error));
     if (a.kind != err::Answer::Kind::Retry) return false;
   }
   path_ = file;
@@ -37,22 +34,32 @@ bool Printer::open(const std::filesystem::path& file, bool additive) {
   return true;
 }
 
+bool Printer::flush(int& error) {
+  const bool ok = buf_.empty() || os::writeOut(file_, buf_.data(), buf_.size(), error);
+  buf_.clear();
+  return ok;
+}
+
 bool Printer::close() {
-  if (!file_) return true;
+  if (file_ == os::kNoHandle) return true;
   // On the disk before it is reported written (a device has nothing to sync).
-  bool ok = std::fflush(file_) == 0;
-  if (ok && ::fsync(::fileno(file_)) != 0 && errno != EINVAL && errno != EROFS) ok = false;
-  ok = std::fclose(file_) == 0 && ok && !failed_;
-  file_ = nullptr;
-  if (!ok && !failed_) errors_.raise(fileError(err::kWrite, 2016, "Write error", path_, errno));
+  int error = 0;
+  bool ok = !failed_ && flush(error) && os::sync(file_, error);
+  ok = os::close(file_) && ok;
+  file_ = os::kNoHandle;
+  buf_.clear();
+  if (!ok && !failed_) errors_.raise(fileError(err::kWrite, 2016, "Write error", path_, error));
+  ok = ok && !failed_;
   return ok;
 }
 
 void Printer::write(std::string_view bytes) {
-  if (!file_ || failed_ || bytes.empty()) return;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+  if (file_ == os::kNoHandle || failed_ || bytes.empty()) return;
+  buf_.append(bytes);
+  int error = 0;
+  if (buf_.size() >= kBuffer && !flush(error)) {
     failed_ = true;  // one report of a failing device is enough
-    errors_.raise(fileError(err::kWrite, 2016, "Write error", path_, errno));
+    errors_.raise(fileError(err::kWrite, 2016, "Write error", path_, error));
   }
 }
 

@@ -8,12 +8,12 @@
 // are. Failures are raised through the error system (create 20, write 24).
 #pragma once
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "rt/err/error.h"
+#include "rt/os/os.h"
 
 namespace rt::term {
 
@@ -29,7 +29,7 @@ class Printer {
   bool open(const std::filesystem::path& file, bool additive = false);
   // Releases the target: everything written reaches the file.
   bool close();
-  bool isOpen() const { return file_ != nullptr; }
+  bool isOpen() const { return file_ != os::kNoHandle; }
 
   void pos(int row, int col);
   void out(std::string_view text);
@@ -43,9 +43,11 @@ class Printer {
 
  private:
   void write(std::string_view bytes);
+  bool flush(int& error);
 
   err::ErrorSystem& errors_;
-  std::FILE* file_ = nullptr;
+  os::Handle file_ = os::kNoHandle;
+  std::string buf_;  // bytes not yet handed to the system
   std::filesystem::path path_;
   bool failed_ = false;
   int row_ = 0, col_ = 0;

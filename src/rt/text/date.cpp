@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "rt/os/os.h"
+
 namespace rt::text {
 
 namespace {
@@ -22,9 +24,7 @@ Date Date::fromYmd(int y, int m, int d) {
 }
 
 Date Date::today() {
-  std::time_t t = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&t, &tm);
+  const std::tm tm = os::localTime(std::time(nullptr));
   return fromYmd(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
 }
 

@@ -15,8 +15,9 @@ namespace {
 constexpr double kAllowance = 1.0 + 0x1p-52;
 
 double pow10(int n) {
+  constexpr int kExact = 23;  // 10^0 .. 10^22 are exact doubles
   static const auto table = [] {
-    std::array<double, 23> t{};
+    std::array<double, kExact> t{};
     double p = 1;
     for (double& v : t) {
       v = p;
@@ -24,7 +25,10 @@ double pow10(int n) {
     }
     return t;
   }();
-  if (n >= 0 && n < static_cast<int>(table.size())) return table[static_cast<std::size_t>(n)];
+  if (n >= 0 && n < kExact) return table[static_cast<std::size_t>(n)];
+  // Negative powers as quotients of exact ones: correctly rounded, which not
+  // every C library's pow() is.
+  if (n < 0 && n > -kExact) return 1.0 / table[static_cast<std::size_t>(-n)];
   return std::pow(10.0, n);
 }
 

@@ -2,8 +2,6 @@
 // records what it is asked and answers as told, file bytes and hex dumps.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +12,7 @@
 
 #include "rt/db/workspace.h"
 #include "rt/err/error.h"
+#include "rt/os/os.h"
 
 namespace dbtest {
 
@@ -26,7 +25,7 @@ class TempDir {
   TempDir() {
     static int counter = 0;
     path_ = fs::temp_directory_path() /
-            ("fpo-db-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+            ("fpo-db-" + std::to_string(rt::os::processId()) + "-" + std::to_string(++counter));
     fs::remove_all(path_);
     fs::create_directories(path_);
   }

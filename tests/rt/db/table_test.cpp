@@ -2,13 +2,14 @@
 // exclusive opens, damaged headers, failing writes and whole-file
 // replacement, copy and append-from rules.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
-#include <csignal>
 #include <cstring>
 
 #include "rt/dos/dos.h"
+#include "rt/os/os.h"
 #include "support.h"
 
 using namespace dbtest;
@@ -251,11 +252,15 @@ TEST(Files, ExclusiveOpen) {
   EXPECT_FALSE(fx.ws.use(fx.at("NOPE")));
   ASSERT_FALSE(fx.rec.seen.empty());
   EXPECT_EQ(fx.rec.seen[0].osCode, 2);
-  // A name that is no ordinary file (a folder, a FIFO that nobody writes):
-  // an open error at once.
+  // A name that is no ordinary file (a folder; a FIFO that nobody writes,
+  // or on Windows a device name): an open error at once.
   fs::create_directories(fx.at("DIR.DBF"));
+  const char* other = "NUL";
+#ifndef _WIN32
+  other = "PIPE";
   ASSERT_EQ(::mkfifo(fx.at("PIPE.DBF").c_str(), 0600), 0);
-  for (const char* name : {"DIR", "PIPE"}) {
+#endif
+  for (const char* name : {"DIR", other}) {
     fx.rec.seen.clear();
     EXPECT_FALSE(fx.ws.use(fx.at(name))) << name;
     ASSERT_FALSE(fx.rec.seen.empty()) << name;
@@ -342,15 +347,7 @@ TEST(Files, FailedWritesKeepTheOldFile) {
   const std::string before = readFile(fx.at("T.DBF"));
   const std::string bigBefore = readFile(fx.at("BIG.DBF"));
 
-  struct sigaction ign {}, old {};
-  ign.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ign, &old);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  setrlimit(RLIMIT_FSIZE, &small);
-
+  rt::os::limitFileSize(4096);  // a disk that fills up
   ASSERT_TRUE(fx.ws.use(fx.at("BIG")));
   fx.rec.seen.clear();
   EXPECT_FALSE(fx.ws.current().copyTo(fx.at("T")));  // over an existing file
@@ -359,9 +356,7 @@ TEST(Files, FailedWritesKeepTheOldFile) {
   EXPECT_FALSE(fx.ws.current().pack());
   const bool packFailed = fx.rec.any(rt::err::kWrite);
   fx.ws.closeAll();
-
-  setrlimit(RLIMIT_FSIZE, &saved);
-  sigaction(SIGXFSZ, &old, nullptr);
+  rt::os::limitFileSize(0);
 
   EXPECT_TRUE(copyFailed);
   EXPECT_TRUE(packFailed);
@@ -413,7 +408,7 @@ TEST(Files, RewriteEditsTheKeptRows) {
 TEST(Files, FailedRewriteKeepsTheOldFile) {
   struct Caso {
     std::uint32_t rows;
-    rlim_t limit;
+    std::uint64_t limit;
   };
   for (const Caso c : {Caso{100, 4096}, Caso{20000, 2u << 20}}) {
     SCOPED_TRACE(c.rows);
@@ -434,14 +429,7 @@ TEST(Files, FailedRewriteKeepsTheOldFile) {
       return true;
     };
 
-    struct sigaction ign {}, old {};
-    ign.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ign, &old);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = c.limit;
-    setrlimit(RLIMIT_FSIZE, &small);
+    rt::os::limitFileSize(c.limit);  // a disk that fills up
 
     fx.rec.seen.clear();
     EXPECT_FALSE(t.rewriteEdited(edit));
@@ -455,13 +443,12 @@ TEST(Files, FailedRewriteKeepsTheOldFile) {
     // The handler makes room and retries.
     edits = 0;
     fx.rec.answer = [&](const rt::err::Error&) {
-      setrlimit(RLIMIT_FSIZE, &saved);
+      rt::os::limitFileSize(0);
       return rt::err::Answer::retry();
     };
     EXPECT_TRUE(t.rewriteEdited(edit));
     fx.rec.answer = nullptr;
-    setrlimit(RLIMIT_FSIZE, &saved);
-    sigaction(SIGXFSZ, &old, nullptr);
+    rt::os::limitFileSize(0);
     EXPECT_GT(edits, c.rows);  // the failed attempt's, then every row again
     EXPECT_EQ(t.lastRec(), c.rows);
     std::uint32_t edited = 0;

@@ -1,12 +1,14 @@
 #include "rt/dos/dos.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
+#include <cctype>
 #include <fstream>
+#include <random>
+
+#include "rt/os/file.h"
+#include "rt/os/os.h"
 
 namespace fs = std::filesystem;
 using rt::dos::Config;
@@ -14,12 +16,30 @@ using rt::dos::Platform;
 
 namespace {
 
+#ifdef _WIN32
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
+
+// Host paths compared as the file system compares them (without regard to
+// case on Windows).
+std::optional<std::string> host(const std::optional<fs::path>& p) {
+  if (!p) return std::nullopt;
+  std::string s = p->string();
+  if (kWindows)
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
 // A temporary drive C: with a ZOZ folder as the current directory.
 class DosTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/fpo-dos-XXXXXX";
-    root_ = mkdtemp(tmpl);
+    std::random_device rd;
+    do root_ = fs::temp_directory_path() / ("fpo-dos-" + std::to_string(rd()));
+    while (!fs::create_directory(root_));
+    root_ = fs::canonical(root_);
     fs::create_directories(root_ / "ZOZ");
     old_ = fs::current_path();
     fs::current_path(root_ / "ZOZ");
@@ -74,11 +94,14 @@ TEST_F(DosTest, ResolvesPathsWithoutRegardToCase) {
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.dos);
-    EXPECT_EQ(p.resolve(k.dos), k.host);
+    EXPECT_EQ(host(p.resolve(k.dos)), host(k.host));
   }
-  EXPECT_EQ(Platform(Config{root_, {}, {}, ""}).resolve("A:X"), std::nullopt);  // unset: not ready
+  if (!kWindows) {
+    EXPECT_EQ(Platform(Config{root_, {}, {}, ""}).resolve("A:X"), std::nullopt);  // unset: not ready
+  }
   // A drive variable with a trailing separator, or naming a file.
-  EXPECT_EQ(Platform(Config{root_ / "ZOZ" / "", {}, {}, ""}).resolve("\\..\\s_ctr.dbf"), root_ / "ZOZ" / "s_ctr.dbf");
+  EXPECT_EQ(host(Platform(Config{root_ / "ZOZ" / "", {}, {}, ""}).resolve("\\..\\s_ctr.dbf")),
+            host(root_ / "ZOZ" / "s_ctr.dbf"));
   EXPECT_EQ(Platform(Config{root_ / "ZOZ" / "s_ctr.dbf", {}, {}, ""}).resolve("\\X"), std::nullopt);
 }
 
@@ -89,9 +112,17 @@ TEST_F(DosTest, CurrentDirectoryAsTheRunTimeReportsIt) {
   EXPECT_EQ(platform().curDir(), "ZOZ\\SUB");
   fs::current_path(root_);
   EXPECT_EQ(platform().curDir(), "");
-  // Without FPO_DRIVE_C the parent of the current directory is the root.
+  // Without FPO_DRIVE_C: the parent of the current directory is the root;
+  // on Windows the current drive's root is.
   fs::current_path(root_ / "ZOZ");
-  EXPECT_EQ(Platform(Config{}).curDir(), "ZOZ");
+  std::string real;
+  for (const auto& part : (root_ / "ZOZ").relative_path()) real += (real.empty() ? "" : "\\") + part.string();
+  EXPECT_EQ(Platform(Config{}).curDir(), kWindows ? real : "ZOZ");
+  if (kWindows) {
+    const auto zoz = Platform(Config{}).resolve("\\" + real);
+    ASSERT_TRUE(zoz);
+    EXPECT_TRUE(fs::equivalent(*zoz, root_ / "ZOZ"));
+  }
 }
 
 TEST(Wildcard, DosRules) {
@@ -100,11 +131,12 @@ TEST(Wildcard, DosRules) {
     const char* name;
     bool match;
   } cases[] = {
-      {"*.???", "S_UPS.211", true}, {"*.???", "README", true},   {"*.???", "A.DBFX", false},
-      {"*.NTX", "i01ctl.ntx", true}, {"*.NTX", "I01CTL.DBF", false}, {"*", "ANY.THING", true},
+      {"*.???", "S_UPS.211", true},   {"*.???", "README", true},      {"*.???", "A.DBFX", false},
+      {"*.NTX", "i01ctl.ntx", true},  {"*.NTX", "I01CTL.DBF", false}, {"*", "ANY.THING", true},
       {"S_*.DBF", "s_ups.dbf", true}, {"S_*.DBF", "CTL.DBF", false},  {"?.DBF", "A.DBF", true},
   };
-  for (const auto& k : cases) EXPECT_EQ(rt::dos::wildcardMatch(k.pattern, k.name), k.match) << k.pattern << " " << k.name;
+  for (const auto& k : cases)
+    EXPECT_EQ(rt::dos::wildcardMatch(k.pattern, k.name), k.match) << k.pattern << " " << k.name;
 }
 
 TEST_F(DosTest, ListsOrdinaryFilesAndDeletesIndexes) {
@@ -161,23 +193,28 @@ TEST_F(DosTest, CopyReplacesTheTargetWhole) {
 
   touch(root_ / "ZOZ" / "BIG.TXT", std::string(100000, 'b'));
   touch(root_ / "ZOZ" / "OLD.TXT", "old");
-  struct sigaction ign {}, old {};
-  ign.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ign, &old);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  setrlimit(RLIMIT_FSIZE, &small);
+  auto names = [&] {
+    std::vector<std::string> n;
+    for (const auto& e : fs::directory_iterator(root_ / "ZOZ")) n.push_back(e.path().filename().string());
+    std::sort(n.begin(), n.end());
+    return n;
+  };
+  rt::os::limitFileSize(4096);  // a disk that fills up
   const bool copied = p.copyFile("big.txt", "old.txt");
-  setrlimit(RLIMIT_FSIZE, &saved);
-  sigaction(SIGXFSZ, &old, nullptr);
+  rt::os::limitFileSize(0);
   EXPECT_FALSE(copied);
   EXPECT_EQ(read(root_ / "ZOZ" / "OLD.TXT"), "old");
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(root_ / "ZOZ")) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"BIG.TXT", "EMPTY.TXT", "OLD.TXT"}));
+  EXPECT_EQ(names(), (std::vector<std::string>{"BIG.TXT", "EMPTY.TXT", "OLD.TXT"}));
+
+  // A target that another opener holds (ZOZ itself using the file) stays
+  // as it was where the system cannot replace it.
+  rt::os::File held;
+  ASSERT_TRUE(held.open(root_ / "ZOZ" / "OLD.TXT", rt::os::File::Mode::Read, rt::os::File::Lock::Shared));
+  const bool replaced = p.copyFile("big.txt", "old.txt");
+  held.close();
+  EXPECT_EQ(replaced, rt::os::kRenamesOpenFiles);
+  EXPECT_EQ(read(root_ / "ZOZ" / "OLD.TXT"), replaced ? std::string(100000, 'b') : "old");
+  EXPECT_EQ(names(), (std::vector<std::string>{"BIG.TXT", "EMPTY.TXT", "OLD.TXT"}));
 }
 
 TEST_F(DosTest, DiskSpaceOfAMissingDriveIsAQuietOpenError) {
@@ -186,7 +223,9 @@ TEST_F(DosTest, DiskSpaceOfAMissingDriveIsAQuietOpenError) {
     seen.push_back(e);
     return rt::err::Answer::byDefault();
   });
-  auto p = platform();
+  Config c;
+  c.driveA = root_ / "no-such-folder";
+  auto p = platform(c);
   EXPECT_TRUE(p.diskSpace('C').has_value());
   EXPECT_FALSE(p.diskSpace('A').has_value());
   ASSERT_EQ(seen.size(), 1u);
@@ -196,21 +235,32 @@ TEST_F(DosTest, DiskSpaceOfAMissingDriveIsAQuietOpenError) {
 TEST_F(DosTest, PrinterIsAFileOrACommand) {
   touch(root_ / "ZOZ" / "REPORT.PRN", "line\r\n\f\r");
   Config c;
-  c.lpt1 = (root_ / "lpt1.out").string();
+  c.lpt1 = (root_ / "printer.out").string();  // not LPT1.*: a device name on Windows
   auto p = platform(c);
   EXPECT_TRUE(p.printerReady());
   EXPECT_TRUE(p.copyToPrinter(root_ / "ZOZ" / "REPORT.PRN"));
-  std::ifstream in(root_ / "lpt1.out", std::ios::binary);
+  std::ifstream in(root_ / "printer.out", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "line\r\n\f\r");
 
-  c.lpt1 = "|cat > " + (root_ / "piped.out").string();
+  // A command reading the bytes; one that fails is a failed copy.
+  const std::string piped = (root_ / "piped.out").string();
+  c.lpt1 = kWindows ? "|find \"line\" > \"" + piped + "\"" : "|cat > " + piped;
+  EXPECT_TRUE(platform(c).printerReady());
   EXPECT_TRUE(platform(c).copyToPrinter(root_ / "ZOZ" / "REPORT.PRN"));
-  std::ifstream piped(root_ / "piped.out", std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(piped), {}), "line\r\n\f\r");
+  std::ifstream in2(piped, std::ios::binary);
+  const std::string got(std::istreambuf_iterator<char>(in2), {});
+  EXPECT_EQ(got, kWindows ? "line\r\n" : "line\r\n\f\r");
+  c.lpt1 = kWindows ? "|find \"absent\"" : "|grep -q absent";
+  EXPECT_FALSE(platform(c).copyToPrinter(root_ / "ZOZ" / "REPORT.PRN"));
 
-  c.lpt1 = "/dev/no-such-printer";
+  // A device that is not there is not ready, and is not created.
+  const std::string device = kWindows ? "\\\\.\\LPT9" : "/dev/no-such-printer";
+  c.lpt1 = device;
   EXPECT_FALSE(platform(c).printerReady());
-  EXPECT_FALSE(fs::exists("/dev/no-such-printer"));
+  EXPECT_FALSE(platform(c).copyToPrinter(root_ / "ZOZ" / "REPORT.PRN"));
+  if (!kWindows) {
+    EXPECT_FALSE(fs::exists(device));
+  }
   c.lpt1 = "|no-such-command-xyz";
   EXPECT_FALSE(platform(c).printerReady());
 }

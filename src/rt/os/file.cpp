@@ -1,0 +1,340 @@
+#include "rt/os/file.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace rt::os {
+
+namespace {
+constexpr std::size_t kBuffer = 1u << 20;
+}  // namespace
+
+File::~File() { close(); }
+
+File::File(File&& o) noexcept : h_(o.h_), err_(o.err_), path_(std::move(o.path_)), view_(o.view_) {
+  o.h_ = kNoHandle;
+  o.view_ = View{};
+}
+
+File& File::operator=(File&& o) noexcept {
+  if (this != &o) {
+    close();
+    h_ = o.h_;
+    err_ = o.err_;
+    path_ = std::move(o.path_);
+    view_ = o.view_;
+    o.h_ = kNoHandle;
+    o.view_ = View{};
+  }
+  return *this;
+}
+
+const char* File::map(std::uint64_t len) {
+  unmap();
+  view_ = os::map(h_, len);
+  return view_.data;
+}
+
+void File::unmap() { os::unmap(view_); }
+
+bool File::open(const fs::path& p, Mode mode, Lock lock) {
+  close();
+  path_ = p;
+  Handle h = kNoHandle;
+  if (!os::open(p, mode, lock, h, err_)) return false;
+  h_ = h;
+  err_ = 0;
+  return true;
+}
+
+bool File::readAt(std::uint64_t off, void* buf, std::size_t n, std::size_t& got) {
+  return os::readAt(h_, off, buf, n, got, err_);
+}
+
+bool File::readAll(std::uint64_t off, void* buf, std::size_t n) const {
+  std::size_t got = 0;
+  int e = 0;
+  return os::readAt(h_, off, buf, n, got, e) && got == n;
+}
+
+bool File::writeAt(std::uint64_t off, const void* buf, std::size_t n) {
+  return os::writeAt(h_, off, buf, n, err_);
+}
+
+bool File::size(std::uint64_t& out) { return os::size(h_, out, err_); }
+
+bool File::truncate(std::uint64_t len) {
+  // A view must not outlast a truncation (the system may refuse it).
+  unmap();
+  return os::truncate(h_, len, err_);
+}
+
+bool File::sync() { return os::sync(h_, err_); }
+
+void File::close() {
+  unmap();
+  os::close(h_);
+  h_ = kNoHandle;
+}
+
+void File::adopt(Handle h, fs::path p) {
+  if (h_ != kNoHandle) {
+    const Handle old = h_;
+    View view = view_;
+    try {
+      std::thread([old, view]() mutable {
+        os::unmap(view);
+        os::close(old);
+      }).detach();
+      h_ = kNoHandle;
+      view_ = View{};
+    } catch (const std::system_error&) {
+      // no thread to be had: closed here
+    }
+  }
+  close();
+  h_ = h;
+  path_ = std::move(p);
+  err_ = 0;
+}
+
+// --- Replacement ---
+
+namespace {
+// Starts the system's write-back of the bytes from *started up to upTo.
+void writeBack(Handle h, std::uint64_t& started, std::uint64_t upTo) {
+  // Only a hint: the sync of commit() is what makes the bytes durable.
+  if (upTo - started < kBuffer) return;
+  os::startWriteback(h, started, upTo);
+  started = upTo;
+}
+}  // namespace
+
+// The thread that writes full buffers, one at a time.
+struct Replacement::Writer {
+  std::mutex m;
+  std::condition_variable cv;
+  std::string job;
+  std::uint64_t at = 0;
+  bool pending = false, quit = false;
+  int err = 0;
+  Handle h = kNoHandle;
+  std::uint64_t* started = nullptr;
+  std::thread thread;
+
+  void run() {
+    std::unique_lock<std::mutex> lk(m);
+    for (;;) {
+      cv.wait(lk, [this] { return pending || quit; });
+      if (!pending) return;
+      lk.unlock();
+      int e = 0;
+      const bool ok = os::writeAt(h, at, job.data(), job.size(), e);
+      if (ok) writeBack(h, *started, at + job.size());
+      lk.lock();
+      if (!ok && err == 0) err = e;
+      pending = false;
+      cv.notify_all();
+    }
+  }
+};
+
+Replacement::Replacement() = default;
+Replacement::~Replacement() { abandon(); }
+
+bool Replacement::settle() {
+  if (!writer_) return true;
+  std::unique_lock<std::mutex> lk(writer_->m);
+  writer_->cv.wait(lk, [this] { return !writer_->pending; });
+  if (writer_->err == 0) return true;
+  err_ = writer_->err;
+  return false;
+}
+
+void Replacement::stopWriter() {
+  if (!writer_) return;
+  {
+    std::lock_guard<std::mutex> lk(writer_->m);
+    writer_->quit = true;
+  }
+  writer_->cv.notify_all();
+  writer_->thread.join();
+  writer_.reset();
+}
+
+bool Replacement::handOff() {
+  if (!writer_) {
+    auto w = std::make_unique<Writer>();
+    w->h = h_;
+    w->started = &started_;
+    try {
+      w->thread = std::thread([p = w.get()] { p->run(); });
+      writer_ = std::move(w);
+    } catch (const std::system_error&) {
+      // no thread to be had: written here
+      if (!os::writeAt(h_, pos_, buf_.data(), buf_.size(), err_)) return false;
+      pos_ += buf_.size();
+      writeBack(h_, started_, pos_);
+      buf_.clear();
+      return true;
+    }
+  }
+  if (!settle()) return false;
+  {
+    std::lock_guard<std::mutex> lk(writer_->m);
+    writer_->job.swap(buf_);
+    writer_->at = pos_;
+    writer_->pending = true;
+  }
+  writer_->cv.notify_all();
+  pos_ += writer_->job.size();
+  buf_.clear();
+  return true;
+}
+
+bool Replacement::begin(const fs::path& target, bool selfHeld) {
+  abandon();
+  target_ = target;
+  err_ = 0;
+  pos_ = started_ = 0;
+  buf_.clear();
+  buf_.reserve(kBuffer);
+  // A file held by another opener (any area of this process included) is in
+  // use and must not be replaced under it.
+  if (!selfHeld && !lockFree(target, err_)) return false;
+  const fs::path dir = target.parent_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = "." + target.filename().string() + "." + std::to_string(processId()) + "." +
+                       std::to_string(attempt) + ".tmp";
+    temp_ = dir / name;
+    Handle h = kNoHandle;
+    bool exists = false;
+    if (createNew(temp_, h, err_, exists)) {
+      h_ = h;
+      err_ = 0;
+      return true;
+    }
+    if (!exists) break;
+  }
+  if (err_ == 0) err_ = kIoFailed;
+  temp_.clear();
+  return false;
+}
+
+bool Replacement::write(const void* data, std::size_t n) {
+  if (h_ == kNoHandle) return false;
+  buf_.append(static_cast<const char*>(data), n);
+  return buf_.size() < kBuffer || handOff();
+}
+
+char* Replacement::append(std::size_t n) {
+  if (h_ == kNoHandle) return nullptr;
+  if (buf_.size() + n > kBuffer && !buf_.empty() && !handOff()) return nullptr;
+  const std::size_t at = buf_.size();
+  buf_.resize(at + n);
+  return buf_.data() + at;
+}
+
+bool Replacement::flush() {
+  if (h_ == kNoHandle) return false;
+  if (!settle()) return false;
+  if (buf_.empty()) return true;
+  if (!os::writeAt(h_, pos_, buf_.data(), buf_.size(), err_)) return false;
+  pos_ += buf_.size();
+  buf_.clear();
+  return true;
+}
+
+bool Replacement::writeAt(std::uint64_t off, const void* data, std::size_t n) {
+  if (h_ == kNoHandle || !flush()) return false;
+  return os::writeAt(h_, off, data, n, err_);
+}
+
+bool Replacement::commit(File* keep) {
+  if (h_ == kNoHandle) return false;
+  if (!flush()) return false;
+  stopWriter();
+  if (!os::sync(h_, err_)) return false;
+  const bool held = keep && keep->isOpen();
+  if (!kRenamesOpenFiles) {
+    // Every handle of both names is closed for the rename; keep opens the
+    // file again under its own name afterwards.
+    if (held) keep->close();
+    os::close(h_);
+    h_ = kNoHandle;
+  }
+  if (!renameOver(temp_, target_, err_)) {
+    if (!kRenamesOpenFiles) {
+      // The temporary goes; the old file is held again as before.
+      std::error_code ec;
+      fs::remove(temp_, ec);
+      temp_.clear();
+      if (held) keep->open(target_, File::Mode::ReadWrite, File::Lock::Exclusive);
+    }
+    return false;
+  }
+  syncDir(target_.parent_path());
+  temp_.clear();
+  if (h_ == kNoHandle) {
+    if (keep && !keep->open(target_, File::Mode::ReadWrite, File::Lock::Exclusive)) {
+      err_ = keep->error();
+      return false;
+    }
+  } else if (keep) {
+    keep->adopt(h_, target_);
+  } else {
+    os::close(h_);
+  }
+  h_ = kNoHandle;
+  return true;
+}
+
+bool Replacement::stage(fs::path& temp, File* keep) {
+  if (h_ == kNoHandle) return false;
+  if (!flush()) return false;
+  stopWriter();
+  if (!os::sync(h_, err_)) return false;
+  temp = std::exchange(temp_, {});
+  if (keep) {
+    keep->adopt(h_, target_);
+  } else {
+    os::close(h_);
+  }
+  h_ = kNoHandle;
+  return true;
+}
+
+bool temporaryName(const std::string& n) {
+  // "." name "." process "." attempt ".tmp"
+  const std::string tail = ".tmp";
+  if (n.size() < 9 || n[0] != '.' || n.compare(n.size() - tail.size(), tail.size(), tail) != 0) return false;
+  std::size_t end = n.size() - tail.size();
+  for (int part = 0; part < 2; ++part) {
+    const std::size_t dot = n.rfind('.', end - 1);
+    if (dot == std::string::npos || dot == 0 || dot + 1 == end) return false;
+    for (std::size_t i = dot + 1; i < end; ++i)
+      if (n[i] < '0' || n[i] > '9') return false;
+    end = dot;
+  }
+  return end > 1;
+}
+
+void Replacement::abandon() {
+  stopWriter();
+  os::close(h_);
+  h_ = kNoHandle;
+  if (!temp_.empty()) {
+    std::error_code ec;
+    fs::remove(temp_, ec);
+    temp_.clear();
+  }
+  buf_.clear();
+  buf_.shrink_to_fit();
+}
+
+}  // namespace rt::os

@@ -1,0 +1,135 @@
+// rt/os/file: the files under the table layer.
+//
+// File is one open handle: full positioned reads and writes, an exclusive
+// or shared lock held per handle (so a second opener fails even inside the
+// same process), size, sync. Replacement writes a new file beside its
+// target and renames it over the target only when it is complete and
+// synced, so the old file survives any failure. Failures carry the system's
+// error number; dosCode() turns it into the DOS error number that the error
+// object reports (32 for a file in use).
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "rt/os/os.h"
+
+namespace rt::os {
+
+class File {
+ public:
+  using Mode = Access;
+  using Lock = os::Lock;
+
+  File() = default;
+  ~File();
+  File(File&& o) noexcept;
+  File& operator=(File&& o) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens an existing file and takes the lock without waiting. False with
+  // error() set (kInUse when another opener holds the file).
+  bool open(const std::filesystem::path& p, Mode mode, Lock lock);
+
+  bool isOpen() const { return h_ != kNoHandle; }
+  int error() const { return err_; }
+  const std::filesystem::path& path() const { return path_; }
+  // The name the file is known by when it was opened under another (the
+  // staged new content of that file).
+  void setName(std::filesystem::path p) { path_ = std::move(p); }
+
+  // Reads up to n bytes at off; got is the count read (less at end of file).
+  bool readAt(std::uint64_t off, void* buf, std::size_t n, std::size_t& got);
+  bool writeAt(std::uint64_t off, const void* buf, std::size_t n);
+  // Reads exactly n bytes at off; safe from several threads at once, and
+  // records no error.
+  bool readAll(std::uint64_t off, void* buf, std::size_t n) const;
+  bool size(std::uint64_t& out);
+  bool truncate(std::uint64_t len);
+  bool sync();
+  void close();
+
+  // Takes over an open handle (from Replacement::commit). A handle held
+  // before is closed on another thread: its file was just replaced, and
+  // freeing a large one takes a while.
+  void adopt(Handle h, std::filesystem::path p);
+
+  // A read-only view of the first len bytes (which must lie inside the
+  // file), kept coherent with writeAt by the system; nullptr when it
+  // cannot be mapped. Replaced by the next map(), dropped by close().
+  const char* map(std::uint64_t len);
+  void unmap();
+
+ private:
+  Handle h_ = kNoHandle;
+  int err_ = 0;
+  std::filesystem::path path_;
+  View view_;
+};
+
+// A whole file written beside its target and renamed over it.
+class Replacement {
+ public:
+  Replacement();
+  ~Replacement();  // abandons (removes the temporary) unless committed
+  Replacement(const Replacement&) = delete;
+  Replacement& operator=(const Replacement&) = delete;
+
+  // Creates the temporary beside target. Refuses (kInUse) when the
+  // target exists and another opener holds it locked, unless selfHeld (the
+  // caller holds that lock and is replacing its own file).
+  bool begin(const std::filesystem::path& target, bool selfHeld = false);
+
+  // Appends bytes through a buffer. Once the file grows past a megabyte,
+  // each full buffer is written by a thread of its own while the next one
+  // fills, and the system starts writing it out to the disk at once, so
+  // that the sync of commit() has little left to wait for. A failed write
+  // is answered by a later call.
+  bool write(const void* data, std::size_t n);
+  // n bytes appended to the buffer, for the caller to fill before the next
+  // call; nullptr when a flush of the buffer failed. drop() takes back the
+  // last n bytes appended.
+  char* append(std::size_t n);
+  void drop(std::size_t n) { buf_.resize(buf_.size() - std::min(n, buf_.size())); }
+  bool writeAt(std::uint64_t off, const void* data, std::size_t n);  // after flush()
+  bool flush();
+  std::uint64_t written() const { return pos_ + buf_.size(); }
+
+  // Flushes, syncs and renames over the target. With keep (the caller's
+  // handle of the target, if it holds one), the new file stays open (and
+  // locked exclusively) in keep. Where the system cannot rename over a file
+  // held open, keep is closed for the rename and opened again after it.
+  bool commit(File* keep = nullptr);
+  // Flushes and syncs, but leaves the file beside the target for a later
+  // rename (rt/db's Switch): its path goes to temp, and it is no longer
+  // removed here. With keep, it stays open in keep under the target's name.
+  bool stage(std::filesystem::path& temp, File* keep = nullptr);
+  void abandon();
+
+  int error() const { return err_; }
+  const std::filesystem::path& target() const { return target_; }
+
+ private:
+  Handle h_ = kNoHandle;
+  int err_ = 0;
+  std::filesystem::path target_, temp_;
+  struct Writer;
+  bool handOff();  // the full buffer to the writer thread
+  bool settle();   // waits for the writer; false when its write failed
+  void stopWriter();
+
+  std::string buf_;
+  std::uint64_t pos_ = 0;
+  std::uint64_t started_ = 0;  // bytes handed to the system's write-back
+  std::unique_ptr<Writer> writer_;
+};
+
+// Whether a file name is one a Replacement gives its temporary file.
+bool temporaryName(const std::string& name);
+
+}  // namespace rt::os

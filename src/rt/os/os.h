@@ -1,0 +1,116 @@
+// rt/os: the operating system under the run-time. Every system call of the
+// run-time goes through here; posix.cpp and win32.cpp implement it.
+//
+// Failures carry the system's error number (errno on POSIX, GetLastError()
+// on Windows, where it is itself the DOS code); dosCode() turns it into the
+// DOS error number that the error objects report.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rt::os {
+
+int dosCode(int error);
+extern const int kInUse;     // locked by another opener (DOS 32)
+extern const int kNotReady;  // drive not ready (DOS 21)
+extern const int kIoFailed;  // general failure, a short read (DOS 31)
+extern const int kDiskFull;  // DOS 112
+
+// An open file: a descriptor on POSIX, a HANDLE on Windows.
+using Handle = std::intptr_t;
+inline constexpr Handle kNoHandle = -1;
+
+enum class Access { Read, ReadWrite };
+enum class Lock { None, Shared, Exclusive };
+
+// Opens an existing ordinary file and takes the lock, both without waiting;
+// a lock is held per handle, so a second opener fails even inside the same
+// process (kInUse).
+bool open(const std::filesystem::path& p, Access access, Lock lock, Handle& h, int& err);
+// Creates a file that does not exist yet, for reading and writing, locked
+// exclusively. exists is set when a file of that name was there.
+bool createNew(const std::filesystem::path& p, Handle& h, int& err, bool& exists);
+// False with kInUse when another opener holds a lock on p; a file that is
+// not there is free.
+bool lockFree(const std::filesystem::path& p, int& err);
+
+// Positioned transfers, short ones and interruptions handled. readAt stops
+// early only at the end of the file. Safe from several threads at once.
+bool readAt(Handle h, std::uint64_t off, void* buf, std::size_t n, std::size_t& got, int& err);
+bool writeAt(Handle h, std::uint64_t off, const void* buf, std::size_t n, int& err);
+bool sync(Handle h, int& err);  // a kind of file that cannot be synced counts as synced
+bool size(Handle h, std::uint64_t& out, int& err);
+bool truncate(Handle h, std::uint64_t len, int& err);
+bool close(Handle h);  // the lock goes with the handle
+// Starts the system's write-back of bytes [from, to) without waiting; a hint.
+void startWriteback(Handle h, std::uint64_t from, std::uint64_t to);
+
+// A read-only view of the first len bytes of a file.
+struct View {
+  const char* data = nullptr;
+  std::uint64_t len = 0;
+  Handle section = kNoHandle;
+};
+View map(Handle h, std::uint64_t len);  // data is nullptr when it cannot be mapped
+void unmap(View& v);
+
+// A hint that the memory range will be filled whole soon.
+void adviseLarge(void* p, std::size_t n);
+
+// Whether a file that this process holds open can be renamed over.
+extern const bool kRenamesOpenFiles;
+// Renames from over to, replacing it, in one step.
+bool renameOver(const std::filesystem::path& from, const std::filesystem::path& to, int& err);
+// Makes the names in a folder durable (after a rename).
+void syncDir(const std::filesystem::path& dir);
+// Removes a file; true when it is gone (or was never there).
+bool removeFile(const std::filesystem::path& p, int& err);
+// The names of the ordinary files in a folder.
+std::vector<std::string> folderFiles(const std::filesystem::path& dir);
+int processId();
+
+// Output to a printer or a file: created (unless it is a device) and
+// emptied, or appended to; then written in sequence.
+bool openOutput(const std::filesystem::path& p, bool append, Handle& h, int& err);
+bool writeOut(Handle h, const void* buf, std::size_t n, int& err);
+// Runs a command of the system's shell with bytes as its standard input;
+// false when it could not run, stopped reading or failed.
+bool runWithInput(const std::string& command, const std::string& bytes);
+// Whether the program a command line starts can be found.
+bool commandExists(const std::string& command);
+std::string defaultPrinter();
+
+// The drives: the root of a drive of the system by its letter (nullopt where
+// the system has none), the root of the current drive, free bytes (nullopt
+// when not ready). A drive that is not ready never shows a system dialog.
+std::optional<std::filesystem::path> driveRoot(char letter);
+std::filesystem::path currentDriveRoot();
+std::optional<std::uint64_t> freeSpace(const std::filesystem::path& root);
+
+std::tm localTime(std::time_t t);
+
+// A test's fault point. Once armed, every write, sync, rename and removal
+// of a file counts; Crash ends the process at the n-th (as a power cut
+// would), Full fails that write and every later one as a full disk does.
+// While armed, syncs are counted but do not wait for the disk.
+namespace faults {
+enum class Kind { Off, Count, Crash, Full };
+void arm(Kind kind, long n = 0);
+long count();  // counted since the last arm
+// For the implementations: counts one operation; false when a write must
+// fail as on a full disk.
+bool point(bool write);
+bool armed();
+}  // namespace faults
+
+// For tests: from now on a write that would take a file past bytes fails as
+// on a full disk (0: no limit again).
+void limitFileSize(std::uint64_t bytes);
+
+}  // namespace rt::os

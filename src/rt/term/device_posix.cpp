@@ -1,0 +1,20 @@
+#include <cstdio>
+
+#include "rt/term/curses_backend.h"
+#include "rt/term/device.h"
+#include "rt/text/cp860.h"
+
+namespace rt::term {
+
+DeviceOpen openDevice() {
+  CursesOpen opened = openCurses();
+  return {std::move(opened.backend), std::move(opened.error)};
+}
+
+void writeErrorOutput(std::string_view cp860) {
+  const std::string utf8 = text::toUtf8Lines(cp860);
+  std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace rt::term
