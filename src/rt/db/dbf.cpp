@@ -422,9 +422,11 @@ bool Table::load(std::uint32_t recno) {
   return true;
 }
 
-Value Table::get(int field) {
+Value Table::get(int field) { return decode(field, rec_.data()); }
+
+Value Table::decode(int field, const char* rec) {
   const Field& f = fields_[static_cast<std::size_t>(field)];
-  std::string_view r = raw(field);
+  const std::string_view r(rec + f.offset, static_cast<std::size_t>(f.width));
   switch (f.type) {
     case 'C':
       return Value(std::string(r));
@@ -456,45 +458,49 @@ void Table::putRaw(int field, std::string_view bytes) {
 
 bool Table::put(int field, const Value& v) {
   if (atPhantom() || readOnly_) return true;
+  const Encoded e = encode(field, v, rec_.data());
+  if (e != Encoded::Refused) changed_ = true;
+  return e == Encoded::Ok;
+}
+
+Table::Encoded Table::encode(int field, const Value& v, char* rec) {
   const Field& f = fields_[static_cast<std::size_t>(field)];
-  char* dst = rec_.data() + f.offset;
+  char* dst = rec + f.offset;
   const auto w = static_cast<std::size_t>(f.width);
+  const auto text = [&](std::string_view bytes) {
+    const std::size_t n = std::min(w, bytes.size());
+    if (n) std::memcpy(dst, bytes.data(), n);
+    std::memset(dst + n, ' ', w - n);
+    return Encoded::Ok;
+  };
   switch (f.type) {
     case 'C':
-      if (v.isString()) {
-        putRaw(field, v.string());
-        return true;
-      }
+      if (v.isString()) return text(v.string());
       break;
     case 'N':
     case 'F':
       if (v.isNumber()) {
-        changed_ = true;
-        if (formatNumber(v.num(), f.width, f.decimals, dst)) return true;
+        if (formatNumber(v.num(), f.width, f.decimals, dst)) return Encoded::Ok;
         es_.raise(fail::dataWidth(f.name));
-        return false;
+        return Encoded::TooWide;
       }
       break;
     case 'D':
-      if (v.isDate()) {
-        putRaw(field, v.date().dtos());
-        return true;
-      }
+      if (v.isDate()) return text(v.date().dtos());
       break;
     case 'L':
       if (v.isLogical()) {
         dst[0] = v.logical() ? 'T' : 'F';
         if (w > 1) std::memset(dst + 1, ' ', w - 1);
-        changed_ = true;
-        return true;
+        return Encoded::Ok;
       }
       break;
     default:
       es_.raise(fail::dataType(f.name, std::string("field type ") + f.type + " is not supported"));
-      return false;
+      return Encoded::Refused;
   }
   es_.raise(fail::dataType(f.name));
-  return false;
+  return Encoded::Refused;
 }
 
 void Table::setRecord(const char* bytes) {

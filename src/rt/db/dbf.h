@@ -109,6 +109,12 @@ class Table {
   // phantom are ignored.
   bool put(int field, const Value& v);
   void putRaw(int field, std::string_view bytes);
+  // The same on the bytes of any record: a field's value, and a value
+  // written into a field (TooWide: asterisks written and the error raised;
+  // Refused: nothing written, the error raised).
+  Value decode(int field, const char* rec);
+  enum class Encoded { Ok, TooWide, Refused };
+  Encoded encode(int field, const Value& v, char* rec);
   void setRecord(const char* bytes);  // the whole record, flag included
   void setDeleted(bool on);
   bool changed() const { return changed_; }

@@ -441,6 +441,43 @@ bool Area::reindex() {
   return ok;
 }
 
+int Row::pos(std::string_view field) {
+  for (const auto& [name, at] : known_)
+    if (name == field) return at;
+  known_.emplace_back(std::string(field), t_.fieldIndex(field));
+  return known_.back().second;
+}
+
+std::string_view Row::raw(std::string_view field) {
+  const int p = pos(field);
+  if (p < 0) return {};
+  const Field& f = t_.fields()[static_cast<std::size_t>(p)];
+  return {rec_ + f.offset, static_cast<std::size_t>(f.width)};
+}
+
+Value Row::get(std::string_view field) {
+  const int p = pos(field);
+  return p < 0 ? Value() : t_.decode(p, rec_);
+}
+
+bool Row::put(std::string_view field, const Value& v) {
+  const int p = pos(field);
+  return p >= 0 && t_.encode(p, v, rec_) == Table::Encoded::Ok;
+}
+
+bool Area::rewrite(const std::function<bool(Row& row)>& edit) {
+  if (!ready()) return false;
+  flushHot();
+  Row row(*table_);
+  bool ok = table_->rewriteEdited([&](char* rec) {
+    row.rec_ = rec;
+    return edit(row);
+  });
+  if (ok && !orders_.empty()) ok = reindex();
+  goTop();
+  return ok;
+}
+
 bool Area::pack() {
   if (!ready()) return false;
   flushHot();

@@ -53,6 +53,29 @@ using KeyFn = std::function<Value()>;
 
 class Workspace;
 
+// A row of a table being rewritten (Area::rewrite): its fields read and
+// written by name, without regard to case, with the formatting of
+// Area::put. A name the table does not have reads empty and is not written.
+class Row {
+ public:
+  bool deleted() const { return rec_[0] == '*'; }
+  void setDeleted(bool on) { rec_[0] = on ? '*' : ' '; }
+  std::string_view raw(std::string_view field);  // the stored characters
+  Value get(std::string_view field);
+  // False when the table has no such field or the value does not fit it
+  // (the error was raised).
+  bool put(std::string_view field, const Value& v);
+
+ private:
+  friend class Area;
+  explicit Row(Table& t) : t_(t) {}
+  int pos(std::string_view field);
+
+  Table& t_;
+  char* rec_ = nullptr;
+  std::vector<std::pair<std::string, int>> known_;  // names looked up
+};
+
 class Area {
  public:
   Area(Workspace& ws, int number) : ws_(ws), number_(number) {}
@@ -92,6 +115,12 @@ class Area {
   bool deleteRecord();
   bool recall();
   bool commit();
+  // Replaces the table by one written whole beside it (or staged in the
+  // workspace's switch): every row, deleted ones included, is handed to
+  // edit in record order, which may change it and answers whether it
+  // stays. The orders are rebuilt; the area stands on its first row.
+  // Rows appended afterwards go to the new file.
+  bool rewrite(const std::function<bool(Row& row)>& edit);
   bool pack();
   bool zap();
   bool close();
