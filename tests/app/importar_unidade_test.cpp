@@ -4,11 +4,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <map>
 
+#include "app/menu/Menu.h"
 #include "importar_fixture.h"
+#include "rt/db/file.h"
 #include "rt/os/os.h"
 
 namespace fpo {
@@ -69,6 +72,7 @@ class ImportarUnidade : public test::ImportarTest {
       const std::string n = e.path().filename().string();
       if (n[0] == '.' || n == "FPO.JNL") out.push_back(n);
     }
+    std::sort(out.begin(), out.end());
     return out;
   }
 
@@ -183,6 +187,43 @@ TEST_F(ImportarUnidade, DiskFullFromSomeWriteOn) {
     ASSERT_EQ(filho(Kind::Count, 0), 0);
     EXPECT_EQ(estado(), depois);
   }
+}
+
+// A run cut off while it switches the tables leaves its journal; the next
+// start-up completes the switch before anything else, and removes the
+// temporary files a cut-off run left, but not one another program holds
+// nor files of other names.
+TEST_F(ImportarUnidade, StartUpCompletesTheSwitch) {
+  novaPasta();
+  long total = 0;
+  ASSERT_EQ(filho(Kind::Count, 0, &total), 0);
+  const Estado depois = estado();
+  // The last cut that leaves the journal with a table not yet switched.
+  long n = total;
+  for (; n > 0; --n) {
+    novaPasta();
+    ASSERT_EQ(filho(Kind::Crash, n), 86);
+    if (fs::exists(z("FPO.JNL")) && estado() != depois) break;
+  }
+  ASSERT_GT(n, 0);
+  for (const char* nome : {".S_UPS.DBF.99999.0.tmp", ".S_VPA.DBF.99998.3.tmp", ".S_VPA.DBF.tmp", "NOTAS.TMP"})
+    std::ofstream(z(nome)) << "x";
+  rt::db::File outro;
+  ASSERT_TRUE(outro.open(z(".S_VPA.DBF.99998.3.tmp"), rt::db::File::Mode::ReadWrite, rt::db::File::Lock::Exclusive));
+
+  keys().addText("202211").add(key::kEnter);                      // the period
+  keys().add({key::kEnter, key::kEnter, key::kEnter, key::kF10});  // the notices, the menu
+  keys().add({key::kEsc, key::kEnter});                           // the exit
+  try {
+    MENU(s);
+    ADD_FAILURE() << "MENU returned";
+  } catch (const rt::err::ProgramExit& e) {
+    EXPECT_EQ(e.code(), 0);
+  }
+  outro.close();
+  EXPECT_EQ(estado(), depois);
+  EXPECT_EQ(sobras(), (std::vector<std::string>{".S_VPA.DBF.99998.3.tmp", ".S_VPA.DBF.tmp"}));
+  EXPECT_TRUE(fs::exists(z("NOTAS.TMP")));
 }
 
 }  // namespace
