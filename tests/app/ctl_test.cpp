@@ -101,8 +101,8 @@ TEST_F(Ctl, DamagedTableIsSetAsideAndMadeAgain) {
   struct Caso {
     const char* nome;
     std::function<void(const fs::path& ctl)> estraga;
-    const char* alerta;   // a text of the alert
-    const char* guarda;   // where the old bytes are found afterwards
+    const char* alerta;  // a text of the alert
+    const char* guarda;  // where the old bytes are found afterwards
   };
   const std::vector<Caso> casos = {
       {"no table at all", lixo, "CTL_DANI.DBF", "CTL_DANI.DBF"},

@@ -86,7 +86,7 @@ TEST_F(ImportarFalhas, CutOffWhileReplacingATable) {
     EXPECT_EQ(tabelas(), antes);
   }
 
-// The folder left behind takes a whole import.
+  // The folder left behind takes a whole import.
   passo("440", "37");
   keys().add(key::kEnter);
   EXPECT_EQ(importar(), -1);

@@ -1,6 +1,7 @@
 // IMPORTAR: the import run, its folder tests and its two prompts.
-#include "app/funcoes/Funcoes.h"
 #include "app/importar/Importar.h"
+
+#include "app/funcoes/Funcoes.h"
 #include "app/importar/passos.h"
 #include "rt/db/switch.h"
 #include "rt/term/keys.h"

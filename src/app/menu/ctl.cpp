@@ -26,7 +26,8 @@ bool GUARDA_DANIFICADO(Sistema& s) {
   for (int n = 1; n < 100 && s.rt.dos.fileExists("\\ZOZ\\" + nome); ++n)
     nome = "CTLDAN" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".DBF";
   if (!s.rt.dos.renameFile("\\ZOZ\\CTL.DBF", "\\ZOZ\\" + nome)) return false;
-  ALERTAR(s, "Arquivo \\ZOZ\\CTL.DBF danificado.;Guardado como \\ZOZ\\" + nome + ";e criado um CTL.DBF novo.");
+  ALERTAR(s,
+          "Arquivo \\ZOZ\\CTL.DBF danificado.;Guardado como \\ZOZ\\" + nome + ";e criado um CTL.DBF novo.");
   return true;
 }
 

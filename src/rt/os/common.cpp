@@ -46,7 +46,8 @@ bool removeFile(const fs::path& p, int& err) {
 std::vector<std::string> folderFiles(const fs::path& dir) {
   std::vector<std::string> out;
   std::error_code ec;
-  for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end;
+       it.increment(ec)) {
     std::error_code ec2;
     if (it->is_regular_file(ec2)) out.push_back(it->path().filename().string());
   }
