@@ -301,6 +301,9 @@ bool Replacement::stage(fs::path& temp, File* keep) {
   if (!os::sync(h_, err_)) return false;
   temp = std::exchange(temp_, {});
   if (keep) {
+    // The old file stays where it is: closed here at once (its lock with
+    // it), not on another thread as after a rename.
+    keep->close();
     keep->adopt(h_, target_);
   } else {
     os::close(h_);
