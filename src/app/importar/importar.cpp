@@ -1,6 +1,9 @@
 // IMPORTAR: the import run, its folder tests and its two prompts.
 #include "app/importar/Importar.h"
 
+#include <filesystem>
+#include <optional>
+
 #include "app/funcoes/Funcoes.h"
 #include "app/importar/passos.h"
 #include "rt/db/switch.h"
