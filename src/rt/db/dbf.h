@@ -7,10 +7,10 @@
 // latest on commit and close, with the header (version, date of the last
 // write as year - 1900, month, day; record count) and the end-of-file byte
 // 0x1A, as the classic driver writes them; commit and close sync the file.
-// Reads come from a read-only view of the file where the system maps it. Create and rewrite (pack, zap) build a new
-// file beside the old one and rename it over (or stage it in a switch,
-// rt/db/switch, which renames it later together with others). Opening checks the header
-// against the file (descriptors, lengths, record count) and refuses damage
+// Reads come from a read-only view of the file where the system maps it.
+// Create and rewrite (pack, zap) build a new file beside the old one and
+// rename it over (or stage it in a switch, rt/db/switch, which renames it
+// later together with others). Opening checks the header against the file (descriptors, lengths, record count) and refuses damage
 // with a corruption error naming the file; no read ever passes the end.
 //
 // Record numbers are 1-based; lastRec() + 1 is the phantom record at end of
