@@ -10,8 +10,9 @@
 // Reads come from a read-only view of the file where the system maps it.
 // Create and rewrite (pack, zap) build a new file beside the old one and
 // rename it over (or stage it in a switch, rt/db/switch, which renames it
-// later together with others). Opening checks the header against the file (descriptors, lengths, record count) and refuses damage
-// with a corruption error naming the file; no read ever passes the end.
+// later together with others). Opening checks the header against the file
+// (descriptors, lengths, record count) and refuses damage with a corruption
+// error naming the file; no read ever passes the end.
 //
 // Record numbers are 1-based; lastRec() + 1 is the phantom record at end of
 // file, whose fields read blank, zero, the empty date or false.
