@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "importar_fixture.h"
@@ -42,6 +43,15 @@ class ImportarFalhas : public test::ImportarTest {
     const bool alerta = viu("Write error") || viu("Create error");
     _exit(code == 1 && alerta && s.rt.errors.errOutput().find("S_VPA") != std::string::npos ? 3 : 4);
   }
+  // The bytes of every table in \ZOZ by name.
+  std::map<std::string, std::string> tabelas() {
+    std::map<std::string, std::string> out;
+    for (const auto& e : fs::directory_iterator(drive().zoz())) {
+      const std::string n = e.path().filename().string();
+      if (n.size() > 4 && n.substr(n.size() - 4) == ".DBF") out[n] = bytes(n);
+    }
+    return out;
+  }
   // Every table in \ZOZ opens and reads to its end.
   void tabelasInteiras() {
     for (const auto& e : fs::directory_iterator(drive().zoz())) {
@@ -54,35 +64,26 @@ class ImportarFalhas : public test::ImportarTest {
 };
 
 // Files may grow only to a limit, and a write past it kills the run at once,
-// as a power cut would: the table being replaced is found whole, as before.
+// as a power cut would: whichever table was being written, every table of
+// the folder is found as it was.
 TEST_F(ImportarFalhas, CutOffWhileReplacingATable) {
   struct Caso {
     const char* nome;
     rlim_t limite;
-    const char* vitima;   // the table being replaced when the run dies
-    std::size_t camposUps;  // S_UPS's fields afterwards: 12 old, 44 new
-    bool ipuNovo;           // S_IPU packed and refreshed before
   };
   const Caso casos[] = {
-      {"copy of S_UPS", 2300, "S_UPS.DBF", 12, false},
-      {"pack of S_IPU", 100 * 1024, "S_IPU.DBF", 44, false},
-      {"pack of S_VPA", 300 * 1024, "S_VPA.DBF", 44, true},
+      {"copy of S_UPS", 2300},
+      {"pack of S_IPU", 100 * 1024},
+      {"pack of S_VPA", 300 * 1024},
   };
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
     for (const auto& e : fs::directory_iterator(drive().zoz())) fs::remove_all(e.path());
     test::zoz::build(drive().zoz(), {3000, 6000});
-    const auto antes = test::readTable(z(c.vitima));
+    const auto antes = tabelas();
     EXPECT_EXIT(cortada(c.limite, false), ::testing::KilledBySignal(SIGXFSZ), "");
     tabelasInteiras();
-    const auto depois = test::readTable(z(c.vitima));
-    ASSERT_EQ(depois.size(), antes.size());
-    for (std::size_t i = 0; i < antes.size(); ++i) {
-      EXPECT_EQ(depois[i].deleted, antes[i].deleted) << i;
-      EXPECT_EQ(depois[i].fields, antes[i].fields) << i;
-    }
-    EXPECT_EQ(test::fieldNames(z("S_UPS.DBF")).size(), c.camposUps);
-    EXPECT_EQ(linhas("S_IPU.DBF").size() == test::readTable(z("S_IPU.DBF")).size(), c.ipuNovo);
+    EXPECT_EQ(tabelas(), antes);
   }
 
   // The folder left behind takes a whole import.

@@ -271,6 +271,17 @@ bool Platform::deleteFile(std::string_view dosPath) const {
   return p && fs::is_regular_file(*p, ec) && fs::remove(*p, ec);
 }
 
+bool Platform::renameFile(std::string_view from, std::string_view to) const {
+  auto src = resolve(from);
+  auto dst = resolve(to);
+  std::error_code ec;
+  if (!src || !dst || !fs::is_regular_file(*src, ec) || fs::exists(*dst, ec)) return false;
+  int err = 0;
+  if (!os::renameOver(*src, *dst, err)) return false;
+  os::syncDir(dst->parent_path());
+  return true;
+}
+
 bool Platform::copyFile(std::string_view from, std::string_view to) const {
   auto src = resolve(from);
   auto dst = resolve(to);

@@ -122,6 +122,20 @@ class ErrorSystem {
   using FileNaming = std::function<std::string(std::string_view)>;
   void nameFiles(FileNaming naming) { naming_ = std::move(naming); }
 
+  // While a Silence lives, raise() answers Default without asking the
+  // handler: failures while the program ends or an object is destroyed
+  // are not reported again, and nothing is thrown from a destructor.
+  class Silence {
+   public:
+    explicit Silence(ErrorSystem& es) : es_(es) { ++es_.silenced_; }
+    ~Silence() { --es_.silenced_; }
+    Silence(const Silence&) = delete;
+    Silence& operator=(const Silence&) = delete;
+
+   private:
+    ErrorSystem& es_;
+  };
+
   // The network-error flag (NETERR).
   bool netErr() const { return netErr_; }
   void setNetErr(bool v) { netErr_ = v; }
@@ -149,6 +163,7 @@ class ErrorSystem {
  private:
   Handler handler_;
   FileNaming naming_;
+  int silenced_ = 0;
   bool netErr_ = false;
   std::vector<Frame> chain_;
   std::string errOut_;
