@@ -1,15 +1,20 @@
 #include "support/app_fixture.h"
 
-#include <stdlib.h>
+#include <random>
 
 namespace fpo::test {
 
 namespace fs = std::filesystem;
 
 TempDrive::TempDrive() {
-  std::string tmpl = (fs::temp_directory_path() / "fpo-test-XXXXXX").string();
-  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-  root_ = tmpl;
+  // A fresh folder of a name nobody else took.
+  std::random_device seed;
+  std::mt19937_64 gen(seed());
+  for (int i = 0;; ++i) {
+    root_ = fs::temp_directory_path() / ("fpo-test-" + std::to_string(gen()));
+    if (fs::create_directory(root_)) break;
+    if (i == 100) throw std::runtime_error("no fresh temporary folder");
+  }
   fs::create_directories(root_ / "ZOZ");
   previous_ = fs::current_path();
   fs::current_path(root_ / "ZOZ");
@@ -28,6 +33,8 @@ bool AppTest::shows(const rt::term::Screen& sc, const std::string& utf8) {
 }
 
 AppTest::AppTest(std::unique_ptr<RecordingBackend> backend)
-    : keys_(backend.get()), runtime_(std::move(backend), rt::dos::Config{drive_.root(), {}, {}, ""}), s(runtime_) {}
+    : keys_(backend.get()),
+      runtime_(std::move(backend), rt::dos::Config{drive_.root(), {}, {}, ""}),
+      s(runtime_) {}
 
 }  // namespace fpo::test
