@@ -1,20 +1,51 @@
 #include "support/app_fixture.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
 #include <random>
+#include <string>
 
 namespace fpo::test {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// A name of this run of the test program, handed down to its child
+// processes: a death test's child on Windows is a new process that runs the
+// test again, and works in the folder of its parent.
+const std::string& runName() {
+  static const std::string name = [] {
+    if (const char* v = std::getenv("FPO_TEST_RUN"); v && *v) return std::string(v);
+    std::random_device seed;
+    char n[9];
+    std::snprintf(n, sizeof n, "%08x", static_cast<unsigned>(seed()));
+#ifdef _WIN32
+    _putenv_s("FPO_TEST_RUN", n);
+#else
+    setenv("FPO_TEST_RUN", n, 1);
+#endif
+    return std::string(n);
+  }();
+  return name;
+}
+
+}  // namespace
+
 TempDrive::TempDrive() {
-  // A fresh folder of a name nobody else took.
-  std::random_device seed;
-  std::mt19937_64 gen(seed());
-  for (int i = 0;; ++i) {
-    root_ = fs::temp_directory_path() / ("fpo-test-" + std::to_string(gen()));
-    if (fs::create_directory(root_)) break;
-    if (i == 100) throw std::runtime_error("no fresh temporary folder");
-  }
+  // Named after the run, the test and the folders the test made before;
+  // short, as alerts show the paths.
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string test = info ? std::string(info->test_suite_name()) + "." + info->name() : "-";
+  static std::map<std::string, int> made;
+  char name[32];
+  std::snprintf(name, sizeof name, "fpo-%s-%06x-%d", runName().c_str(),
+                static_cast<unsigned>(std::hash<std::string>{}(test)&0xFFFFFF), ++made[test]);
+  root_ = fs::temp_directory_path() / name;
   fs::create_directories(root_ / "ZOZ");
   previous_ = fs::current_path();
   fs::current_path(root_ / "ZOZ");
