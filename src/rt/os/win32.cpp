@@ -273,7 +273,8 @@ bool openOutput(const fs::path& p, bool append, Handle& h, int& err) {
     err = lastError();
     return false;
   }
-  if (append && !device && ::GetFileType(f) == FILE_TYPE_DISK) {
+  // A device name may stand for a file (wine's dosdevices): appended to.
+  if (append && ::GetFileType(f) == FILE_TYPE_DISK) {
     LARGE_INTEGER zero{};
     ::SetFilePointerEx(f, zero, nullptr, FILE_END);
   }

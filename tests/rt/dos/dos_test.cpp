@@ -1,6 +1,9 @@
 #include "rt/dos/dos.h"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -231,6 +234,33 @@ TEST_F(DosTest, DiskSpaceOfAMissingDriveIsAQuietOpenError) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].genCode, rt::err::kOpen);
 }
+
+#ifdef _WIN32
+// Without overrides the drives are the real ones: a diskette drive with no
+// diskette (or none at all) is not ready, through the error system and
+// without a system dialog; \ZOZ is on the current drive.
+TEST_F(DosTest, RealDrives) {
+  std::vector<rt::err::Error> seen;
+  errors_.install([&](const rt::err::Error& e) {
+    seen.push_back(e);
+    return rt::err::Answer::byDefault();
+  });
+  Platform p(Config{}, &errors_);
+  EXPECT_TRUE(p.diskSpace('C').has_value());
+  const fs::path cur = fs::current_path().root_path();
+  EXPECT_TRUE(fs::equivalent(*p.resolve("\\"), cur));
+  const DWORD present = ::GetLogicalDrives();
+  for (char d : {'A', 'B'}) {
+    if (present & (1u << (d - 'A'))) continue;
+    SCOPED_TRACE(d);
+    seen.clear();
+    EXPECT_EQ(p.resolve(std::string(1, d) + ":X"), std::nullopt);
+    EXPECT_FALSE(p.diskSpace(d).has_value());
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].osCode, 21);
+  }
+}
+#endif
 
 TEST_F(DosTest, PrinterIsAFileOrACommand) {
   touch(root_ / "ZOZ" / "REPORT.PRN", "line\r\n\f\r");
