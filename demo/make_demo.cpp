@@ -2,7 +2,8 @@
 // ZOZ's control record (stages open), its installation record for the
 // municipality 0440, and the month's package with the installed tables.
 //
-//   fpo_demo <folder>     makes <folder>/ZOZ
+//   fpo_demo <folder> [rows]   makes <folder>/ZOZ; with rows, its production
+//                              table S_PRD repeated to at least that many rows
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -15,8 +16,8 @@
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: fpo_demo <folder>\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: fpo_demo <folder> [rows]\n");
     return 2;
   }
   const fs::path zoz = fs::path(argv[1]) / "ZOZ";
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     makeDemoPackage(zoz);
     makeDemoCritique(zoz);
     makeDemoProduction(zoz);
+    if (argc == 3) enlargeProduction(zoz, static_cast<std::uint32_t>(std::stoul(argv[2])));
   } catch (const std::exception& e) {
     std::fprintf(stderr, "fpo_demo: %s\n", e.what());
     return 1;

@@ -1,5 +1,7 @@
 #include "producao.h"
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -94,4 +96,34 @@ void makeDemoProduction(const fs::path& zoz) {
             {{}, N(1280), N(202210), D("20221011")},
             {{}, N(1030), N(202209), {}, D("20220920"), {}, {}, C("C")}});
   }
+}
+
+void enlargeProduction(const fs::path& zoz, std::uint32_t rows) {
+  const fs::path path = zoz / "S_PRD.DBF";
+  std::ifstream in(path, std::ios::binary);
+  const std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto u16 = [&](std::size_t at) {
+    return static_cast<std::size_t>(static_cast<unsigned char>(old[at]) |
+                                    static_cast<unsigned char>(old[at + 1]) << 8);
+  };
+  if (old.size() < 32) throw std::runtime_error("cannot read " + path.string());
+  const std::size_t header = u16(8), width = u16(10);
+  const std::size_t count = width == 0 ? 0 : (old.size() - header) / width;
+  if (count == 0 || rows <= count) return;
+  const std::string records = old.substr(header, count * width);
+  std::string out = old.substr(0, header);
+  out.reserve(header + rows * width + 1);
+  // The copies are marked deleted: the report's walk passes them by, its
+  // indexing still takes them all.
+  std::string copies = records;
+  for (std::size_t r = 0; r < count; ++r) copies[r * width] = '*';
+  out += records;
+  for (std::uint32_t n = static_cast<std::uint32_t>(count); n < rows; n += static_cast<std::uint32_t>(count))
+    out += copies;
+  const std::uint32_t total = static_cast<std::uint32_t>((out.size() - header) / width);
+  for (int i = 0; i < 4; ++i)
+    out[4 + static_cast<std::size_t>(i)] = static_cast<char>((total >> (8 * i)) & 0xFF);
+  out += '\x1A';
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(out.data(), static_cast<std::streamsize>(out.size()));
 }

@@ -54,6 +54,8 @@ class ErroScope {
 
 }  // namespace fpo
 
-// Marks a routine of the system in the chain of active routines.
+// Marks a routine of the system in the chain of active routines; FPO_LINE
+// marks the routine's step at its line (the line shown for the routine in the
+// call chain while the step runs).
 #define FPO_ROUTINE(sys, name) ::rt::err::Routine fpo_routine_guard_((sys).rt.errors, name, __LINE__)
-#define FPO_LINE(sys) (sys).rt.errors.setLine(__LINE__)
+#define FPO_LINE(sys) fpo_routine_guard_.at(__LINE__)

@@ -3,7 +3,10 @@
 // make a fresh one with the headless backend.
 #pragma once
 
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "rt/db/workspace.h"
 #include "rt/dos/dos.h"
@@ -14,7 +17,12 @@ namespace rt {
 
 struct Runtime {
   Runtime(std::unique_ptr<term::Backend> backend, dos::Config cfg)
-      : dos(std::move(cfg), &errors), term(errors, std::move(backend)), db(errors, &dos) {}
+      : dos(std::move(cfg), &errors), term(errors, std::move(backend)), db(errors, &dos) {
+    // Errors name files as the program does: by their DOS names.
+    errors.nameFiles([this](std::string_view host) {
+      return dos.dosName(std::filesystem::path(host)).value_or(std::string(host));
+    });
+  }
 
   err::ErrorSystem errors;
   dos::Platform dos;

@@ -1,4 +1,5 @@
 #include "app/errorsys/Errorsys.h"
+
 #include "rt/expr/expr.h"
 #include "rt/term/keys.h"
 #include "support/app_fixture.h"
@@ -95,6 +96,17 @@ TEST_F(Errorsys, AlertOffersWhatTheOperationAllows) {
   EXPECT_TRUE(shows(sc, "Retry"));
   EXPECT_TRUE(shows(sc, "Default"));
   EXPECT_FALSE(shows(keys().atKeys.at(4), "Retry"));
+}
+
+TEST_F(Errorsys, FilesAreNamedAsTheProgramNamesThem) {
+  // The run-time reports the file it used on this machine.
+  Error e = makeError(rt::err::kCreate);
+  e.description = "Create error";
+  e.filename = (drive().zoz() / "CTL1.DBF").string();
+  keys().add({key::kEnter});
+  EXPECT_THROW(s.rt.errors.raise(e), rt::err::ProgramExit);
+  EXPECT_TRUE(shows(keys().atKeys.at(0), "Error DBFNTX/1001  Create error: \\ZOZ\\CTL1.DBF"));
+  EXPECT_EQ(s.rt.errors.errOutput(), "\r\nError DBFNTX/1001  Create error: \\ZOZ\\CTL1.DBF");
 }
 
 TEST_F(Errorsys, QuitWritesTheChainAndEndsWithOne) {

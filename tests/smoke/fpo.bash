@@ -10,7 +10,7 @@
 
 fpo_demo() {
   rm -rf "$SMOKE_DIR/drive"
-  "$build/fpo_demo" "$SMOKE_DIR/drive" >/dev/null
+  "$build/fpo_demo" "$SMOKE_DIR/drive" ${FPO_DEMO_ROWS:-} >/dev/null
   zoz="$SMOKE_DIR/drive/ZOZ"
 }
 

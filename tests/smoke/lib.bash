@@ -1,6 +1,7 @@
 # Helpers for the smoke tests: a program in a private tmux server, in one
 # window of exactly 80x25 (no status line), driven by keys and read back as
-# text. Source this file; it ends the server when the script exits (EXIT trap).
+# text. Source this file; it ends the server when the script exits (EXIT trap),
+# and not before (a new window never races the old server's exit).
 #
 #   tmux_start CMDLINE     run the shell command line CMDLINE in a fresh window
 #   tmux_keys KEY...       send tmux key names: Enter Escape Tab BSpace F1 F10
@@ -28,6 +29,7 @@ set -g default-terminal tmux-256color
 set -g status off
 set -g remain-on-exit on
 set -s escape-time 0
+set -s exit-empty off
 CONF
 
 command -v tmux >/dev/null || { echo "smoke: tmux is not installed" >&2; exit 1; }

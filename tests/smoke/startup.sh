@@ -51,7 +51,8 @@ code=$(tmux_wait_exit)
 
 # Without ZOZ's control record the period dialog's read of it is a run-time
 # error; "Quit" ends with exit code 1, and the error text and the call chain
-# show on the terminal after the program has given it back.
+# show on the terminal after the program has given it back, below its last
+# screen.
 fpo_demo
 rm "$zoz/S_CTR.DBF"
 tmux_start "cd '$zoz' && FPO_DRIVE_C='$SMOKE_DIR/drive' '$fpo'"
@@ -63,7 +64,15 @@ code=$(tmux_wait_exit)
 [[ $code == 1 ]] || fail "Quit: exit code $code"
 shown=$(tmux_capture)
 grep -q "^Error .*CTR_MVM" <<<"$shown" || fail "no error text on the terminal"
-grep -q "^Called from DATREF([0-9]*)" <<<"$shown" || fail "no DATREF in the call chain"
-grep -q "^Called from MENU([0-9]*)" <<<"$shown" || fail "no MENU in the call chain"
-! grep -qF "Data de Referência" <<<"$shown" || fail "the program's screen is still there"
+# Each level with the line of the step it stood at: DATREF reading the
+# control record, MENU calling DATREF (the step marks precede them).
+src="$(dirname "$0")/../../src/app"
+at() { echo $(($(grep -nF -- "$2" "$src/$1" | head -1 | cut -d: -f1) - 1)); }
+grep -qF "Called from DATREF($(at funcoes/datref.cpp 'CAMPOTEXTO(s, "CTR_MVM")'))" <<<"$shown" \
+  || fail "DATREF is not at the reading of the control record"
+grep -qF "Called from MENU($(at menu/menu.cpp '  DATREF(s);'))" <<<"$shown" || fail "MENU is not at its call of DATREF"
+# Below the program's last screen, which stays.
+last_row=$(grep -n "░░░░" <<<"$shown" | tail -1 | cut -d: -f1)
+error_row=$(grep -n "^Error " <<<"$shown" | head -1 | cut -d: -f1)
+[[ -n $last_row && $last_row -lt $error_row ]] || fail "the error text is not below the program's last screen"
 echo "startup smoke test passed"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real terminal backend in tmux: code page 860 glyphs, colours, the key
-# codes of the classic keyboard, the resize notice, the cancel key, and the
+# codes of the classic keyboard (also from the raw sequences of other
+# terminals), the resize notice, the cancel key, and the
 # refusal of a device that is not a usable terminal.
 # Arguments: the program (unused here) and the build directory.
 source "$(dirname "$0")/lib.bash"
@@ -73,6 +74,25 @@ F2 -1
 F9 -8
 KEYS
 n=$((n + 1)); tmux_type "ç"; tmux_wait_for "#$n tecla 135 "
+
+# The same keys in the encodings of other terminals, sent as raw bytes; an
+# unknown sequence is dropped whole, the key after it is read as itself.
+while read -r code hex; do
+  n=$((n + 1))
+  _tmux send-keys -t smoke -H $hex
+  tmux_wait_for "#$n tecla $code "
+done <<'RAW'
+1 1b 5b 31 7e
+6 1b 5b 34 7e
+1 1b 5b 48
+6 1b 4f 46
+1 1b 5b 37 7e
+6 1b 5b 38 7e
+28 1b 5b 5b 41
+-8 1b 5b 32 30 7e
+2 1b 5b 31 3b 35 43
+120 1b 5b 39 39 7e 78
+RAW
 n=$((n + 1)); tmux_type "Ã"; tmux_wait_for "#$n tecla 142 "
 
 # A window smaller than 80x25 shows a notice and drops keys; enlarged, the

@@ -48,6 +48,7 @@ Fim PASSO(Sistema& s, Critica& c) {
   auto& dos = s.rt.dos;
   auto& db = s.rt.db;
 
+  FPO_LINE(s);
   const auto botao = NEWALERT(s, "Escolha a unidade;e tecle <Enter>;quando estiver pronto.", {"A:", "B:", "\\ZOZ"});
   if (t.lastKey() == key::kEsc) return Fim::Menu;
   c.ERRO.value = 0;
@@ -68,6 +69,7 @@ Fim PASSO(Sistema& s, Critica& c) {
     }
   }
 
+  FPO_LINE(s);
   rt::db::Area& ctrl = ABRE_CTRL(s, c.REF_ARQUIVO);
   c.REF_ARQ = comparar::sub(c.lista.c("DATREF"), 4, 2);
 
@@ -82,6 +84,7 @@ Fim PASSO(Sistema& s, Critica& c) {
   }
 
   for (;;) {
+    FPO_LINE(s);
     if (!PERGUNTA_MUNICIPIO(s, c.CODMNC)) return Fim::Menu;
     db.select("CTRL");
     ctrl.setOrder(1);
@@ -171,6 +174,7 @@ void COMPARAR(Sistema& s) {
   Critica c(s);
   c.REF_ARQUIVO = s.REF_ARQUIVO.value_or("");
   for (;;) {
+    FPO_LINE(s);
     const Fim fim = PASSO(s, c);
     if (fim == Fim::Menu) return;
     if (fim == Fim::Secoes) break;
@@ -180,21 +184,26 @@ void COMPARAR(Sistema& s) {
   for (Fabrica f : {comparar::MANTENEDORAS, comparar::UNIDADES, comparar::SERVICOS, comparar::ESPECIALIDADES,
                     comparar::ORCAMENTO}) {
     auto secao = f(s, c);
+    FPO_LINE(s);
     comparar::SECAO(s, c, *secao);
   }
 
   t.setDevice(rt::term::Terminal::Device::Screen);
   t.printer().close();
 
+  FPO_LINE(s);
   const bool semErros = REGISTRA_CTL(s, c);
   const std::string fim = semErros ? "Crítica sem erros.;"_cp : "Crítica com erros.;"_cp;
   for (;;) {
+    FPO_LINE(s);
     const auto resposta = NEWALERT(s, fim + "Imprimir?", {"Sim", "Não"_cp});
     if (resposta != 1) break;
     if (!s.rt.dos.printerReady()) {
+      FPO_LINE(s);
       NEWALERT(s, "Impressora sem papel;ou destivada.");
       continue;
     }
+    FPO_LINE(s);
     IMPRIME_RELATORIO(s, c);
   }
   s.rt.db.closeAll();

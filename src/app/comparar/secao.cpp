@@ -98,6 +98,7 @@ void IMPRIME(Sistema& s, Critica& c, Secao& secao) {
   if (total == 0) {
     if (p.prow() != 0) p.eject();
     flag = false;
+    FPO_LINE(s);
     CABECALHO(s, c, secao);
     linha(s, "");
     linha(s, rt::text::padC("# CRITICA SEM ERROS #", 78));
@@ -107,6 +108,7 @@ void IMPRIME(Sistema& s, Critica& c, Secao& secao) {
   while (c.CONTADOR <= total) {
     if (p.prow() == 0) {
       flag = true;
+      FPO_LINE(s);
       CABECALHO(s, c, secao);
     }
     const Entrada& e = c.VT_BANCOS[c.CONTADOR - 1];
@@ -171,7 +173,9 @@ void SECAO(Sistema& s, Critica& c, Secao& secao) {
   MENSAGEM(s, 24, secao.status);
 
   secao.prepara();
+  FPO_LINE(s);
   FASE1(s, c, secao);
+  FPO_LINE(s);
   FASE2(s, c, secao);
   std::stable_sort(c.VT_BANCOS.begin(), c.VT_BANCOS.end(),
                    [](const Entrada& a, const Entrada& b) { return a.chave < b.chave; });
@@ -182,6 +186,7 @@ void SECAO(Sistema& s, Critica& c, Secao& secao) {
     c.PAG = 0;
   }
   t.setDevice(Device::Printer);
+  FPO_LINE(s);
   IMPRIME(s, c, secao);
 }
 

@@ -23,19 +23,24 @@ void DATREF(Sistema& s) {
   s.MES_REFERENCIA = 0;
 
   for (;;) {
+    FPO_LINE(s);
     rt::Value v = EDITA(s, "Data de Referência (AAAAMM)"_cp, "C", 6, "999999", kRegra);
     if (t.lastKey() == 27) return;
     const std::string data = v.isString() ? v.string() : std::string();
 
+    FPO_LINE(s);
     if (NEWALERT(s, "Confirma Data: " + data, {"Sim", "Nao"}) != 1) continue;
 
     auto& db = s.rt.db;
+    FPO_LINE(s);
     db.use("s_ctr", "s_ctr", true);
     const int area = db.currentNumber();
     auto fechar = [&] { db.area(area).close(); };
 
+    FPO_LINE(s);
     const std::string mvm = CAMPOTEXTO(s, "CTR_MVM");
     if (!rt::text::equals(data, mvm, false)) {
+      FPO_LINE(s);
       NEWALERT(s, "ZOZ em " + rt::text::transformText(mvm, "@R 9999/99") + " - Cancelado. Tecle <ENTER>");
       fechar();
       continue;
@@ -48,6 +53,7 @@ void DATREF(Sistema& s) {
       }
     }
     if (!aberto) {
+      FPO_LINE(s);
       NEWALERT(s, "ZOZ Fechado - Cancelado. Tecle <ENTER>");
       fechar();
       continue;

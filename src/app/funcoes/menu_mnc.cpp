@@ -110,6 +110,7 @@ int PEGA_MNC(Sistema& s, ESCOLHA_MNC& v, int PAR_MODE, int /*PAR_COL*/) {
     if (t.lastKey() == key::kEsc) {
       ctrl.goTo(registro);
     } else if (!ctrl.found()) {
+      FPO_LINE(s);
       NEWALERT(s, "Código do município não encontrado."_cp);
       ctrl.goTo(registro);
     }
@@ -132,6 +133,7 @@ int PEGA_MNC(Sistema& s, ESCOLHA_MNC& v, int PAR_MODE, int /*PAR_COL*/) {
       const std::string achado = texto(ctrl, "NMEMNC");
       const std::string& digitado = nome.string();
       if (ctrl.eof() || digitado.substr(0, 1) != achado.substr(0, 1)) {
+        FPO_LINE(s);
         NEWALERT(s, "Nome do município não encontrado."_cp);
         ctrl.goTo(registro);
       }

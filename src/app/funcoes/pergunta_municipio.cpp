@@ -10,10 +10,12 @@ bool PERGUNTA_MUNICIPIO(Sistema& s, int& CODMNC) {
   FPO_ROUTINE(s, "PERGUNTA_MUNICIPIO");
   auto& t = s.term();
   for (;;) {
+    FPO_LINE(s);
     const rt::Value v = EDITA(s, "Entre com o Cod. Município (ENTER p/ Lista)"_cp, "N", 0, "9999", " ");
     CODMNC = v.isNumber() ? static_cast<int>(v.num()) : 0;
     if (t.lastKey() == rt::term::key::kEsc) return false;
     if (CODMNC == 0) {
+      FPO_LINE(s);
       CODMNC = MENU_MNC(s);
       if (CODMNC == 0) continue;
     }

@@ -75,6 +75,7 @@ void COMPLEMENTO_FEDERAL(Sistema& s, Importacao& r) {
       if (procurada.size() > tamanhoChave) procurada.resize(tamanhoChave);
       const auto achada = chaves.lower_bound(procurada);
       if (svpa.used() && achada != chaves.end() && rt::text::startsWith(*achada, procurada)) {
+        FPO_LINE(s);
         NEWALERT(s, std::string("Problema na Geracao do Valor Complemento Federal - Cancelado. Tecle <ENTER>"));
         throw rt::err::ProgramExit(0);
       }

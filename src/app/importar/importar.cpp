@@ -51,6 +51,7 @@ void PERGUNTA_COMPLEMENTO(Sistema& s) {
       t.devOut("Acessar o KOVA Novamente");
       throw rt::err::ProgramExit(0);
     }
+    FPO_LINE(s);
     const auto resposta = NEWALERT(
         s, "Confirma Percentual de Complemento: " + rt::text::transformNumber(*s.WVALCOM, "@E 999%"), {"Sim", "Nao"});
     if (resposta == 1) break;

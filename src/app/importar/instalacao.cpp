@@ -124,6 +124,7 @@ bool INSTALA_TABELAS(Sistema& s, Importacao& r) {
     }
   }
   db.closeAll();
+  FPO_LINE(s);
   REESTRUTURA_UPS(s);
 
   MENSAGEM(s, 24, "Aguarde atualização dos índices."_cp);
@@ -146,10 +147,13 @@ bool INSTALA_TABELAS(Sistema& s, Importacao& r) {
        {"Atualizando \\ZOZ\\S_UPS.DBF", "Atualizando \\ZOZ\\S_MNT.DBF", "Atualizando \\ZOZ\\S_SRV.DBF",
         "Atualizando \\ZOZ\\S_EMU.DBF", "Atualizando S_IPU.DBF"})
     MENSAGEM(s, 24, aviso);
+  FPO_LINE(s);
   ATUALIZA_IPU(s, r, ctrl, ups, ipu, ipumnc);
   db.closeAll();
 
+  FPO_LINE(s);
   ESCREVE_CNESIA(s);
+  FPO_LINE(s);
   REGISTRA_CTL(s, r);
   return true;
 }

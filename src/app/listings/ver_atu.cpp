@@ -9,6 +9,7 @@ namespace fpo {
 
 void VER_ATU(Sistema& s) {
   FPO_ROUTINE(s, "VER_ATU");
+  FPO_LINE(s);
   LISTA_CTL(s,
             "'    ' + Str(CTL->DATREF, 6) + '            ' + DtoC(CTL->DATATU) + '           ' + "
             "StrZero(CTL->CODMNC, 4) + ' - ' + Nome_Municipio(CTL->CODMNC) + Space(24)",

@@ -134,12 +134,14 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
         break;
       case key::kEnter:
         if (m.HORPOS >= 1 && m.HORPOS <= 3 && (s.ANO_REFERENCIA == 0 || s.MES_REFERENCIA == 0)) {
+          FPO_LINE(s);
           NEWALERT(s, "Informe a data de referência."_cp);
           t.restoreRegion(CAMPO);
           return 2;
         }
         t.restoreRegion(m.AREA);
         SELECIONA(s, m.LI, m.CI, m.VTHOR[static_cast<std::size_t>(m.HORPOS - 1)].texto);
+        FPO_LINE(s);
         if (m.HORPOS == 5) confirmaEncerramento(s);
         else if (m.acao) m.acao(s, m.HORPOS, NUMERO);
         t.restoreRegion(CAMPO);
@@ -222,6 +224,7 @@ void LIGAMENU(Sistema& s, Menus& m, int LINHA, std::string_view COROPC, std::str
     t.setColor(CORMEN);
     t.clearTypeAhead();
     t.stuff(1);
+    FPO_LINE(s);
     rt::ui::achoice(t, m.LI + 2, m.CI + 1, m.LF - 3, m.CF - 1, m.OPCOES, {},
                     [&](int modo, int numero, int posicao) { return ACHOPCOES(s, m, modo, numero, posicao); },
                     m.INICIAL);
@@ -255,11 +258,13 @@ void MENU(Sistema& s) {
   t.devPos(1, 7);
   t.devOut(rt::text::dtoc(rt::Date::today()));
 
+  FPO_LINE(s);
   DATREF(s);
 
   if (s.rt.dos.fileExists("ZOZ.EXE")) s.rt.dos.deleteFile("ZOZ.EXE");
 
   MENSAGEM(s, 24, "Criando arquivo \\ZOZ\\CTL.DBF;Tecle <ENTER> para continuar!!!");
+  FPO_LINE(s);
   PREPARACTL(s);
 
   const std::string WCOR = t.colorSpec();
@@ -272,6 +277,7 @@ void MENU(Sistema& s) {
   Menus m;
   CRIAMENUS(m);
   m.acao = ACAO;
+  FPO_LINE(s);
   LIGAMENU(s, m, 2, "0/W", "R/W", "R*/W", "0/W, W+/R");
 }
 

@@ -138,8 +138,11 @@ bool ABRE_TABELAS(Sistema& s) {
   for (const Tabela& tb : kTabelas) {
     // A table that cannot be opened fails quietly; building its index on
     // the empty work area is then the error that the policy shows.
+    FPO_LINE(s);
     db.use(tb.arquivo, tb.alias, true);
+    FPO_LINE(s);
     NEWALERT(s, rt::text::fromUtf8(tb.banner), {}, std::string("0/W"), true);
+    FPO_LINE(s);
     const bool ok = db.current().indexOn(tb.chave, tb.indice);
     t.restoreRegion(tela);
     if (!ok) return false;
@@ -204,6 +207,7 @@ void PABFAE(Sistema& s) {
   auto& db = s.rt.db;
   auto& dos = s.rt.dos;
 
+  FPO_LINE(s);
   if (!ABRE_TABELAS(s)) {
     db.closeAll();
     return;
@@ -220,15 +224,18 @@ void PABFAE(Sistema& s) {
     return;
   }
   Relatorio r(s);
+  FPO_LINE(s);
   ESCREVE(s, r);
   t.setDevice(rt::term::Terminal::Device::Screen);
   // A report that did not reach the file whole is not offered for printing.
   const bool inteiro = t.printer().close();
 
   while (inteiro) {
+    FPO_LINE(s);
     const auto resposta = NEWALERT(s, "Relatório concluído.;Imprimir?"_cp, {"Sim", "Não"_cp});
     if (resposta != 1) break;
     if (dos.printerReady() && dos.copyToPrinter(*arquivo)) break;
+    FPO_LINE(s);
     NEWALERT(s, "Impressora sem papel;ou destivada.");
   }
   db.closeAll();

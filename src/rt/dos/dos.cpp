@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "rt/os/file.h"
@@ -185,6 +186,33 @@ std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
     cur /= upperStr(part);
   }
   return cur;
+}
+
+std::optional<std::string> Platform::dosName(const fs::path& host) const {
+  // A relative name is the program's own already.
+  if (!host.is_absolute()) return std::nullopt;
+  const fs::path path = host.lexically_normal();
+  // The drive whose root holds the path most closely (a diskette folder may
+  // lie inside drive C's).
+  std::optional<std::string> best;
+  std::size_t bestDepth = 0;
+  for (char drive : {'C', 'A', 'B'}) {
+    const auto root = driveRoot(drive);
+    if (!root) continue;
+    const fs::path rel = path.lexically_relative(*root);
+    if (rel.empty() || *rel.begin() == "..") continue;
+    const auto depth = static_cast<std::size_t>(std::distance(root->begin(), root->end()));
+    if (best && depth <= bestDepth) continue;
+    std::string name = drive == 'C' ? "\\" : std::string(1, drive) + ":\\";
+    for (const auto& part : rel) {
+      if (part == ".") continue;
+      if (name.back() != '\\') name += '\\';
+      name += part.string();
+    }
+    best = std::move(name);
+    bestDepth = depth;
+  }
+  return best;
 }
 
 std::string Platform::curDir() const {

@@ -48,6 +48,12 @@ class Platform {
   // "A:\FUPSLM11.TXT". nullopt when the drive is not ready.
   std::optional<std::filesystem::path> resolve(std::string_view dosPath) const;
 
+  // The DOS name of a host path on one of the drives, as the operator knows
+  // it: "\ZOZ\CTL1.DBF" on drive C, "A:\FUPSLM11.TXT" on a diskette drive;
+  // the names as they are stored. nullopt for a path on no drive, and for a
+  // relative one (a name the program gave, such as "LPT1").
+  std::optional<std::string> dosName(const std::filesystem::path& host) const;
+
   // The current directory as the run-time reports it (CURDIR): relative to
   // the current drive's root, no leading separator, "\" between folders.
   std::string curDir() const;

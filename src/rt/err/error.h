@@ -8,6 +8,7 @@
 // throws ProgramExit; main() catches it, closes what is open and exits.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -114,8 +115,13 @@ class ErrorSystem {
   const Handler& handler() const { return handler_; }
 
   // Hands the error to the handler and returns its answer. Without a handler
-  // the error is thrown as Unhandled.
+  // the error is thrown as Unhandled. Its file name goes first through the
+  // naming installed with nameFiles.
   Answer raise(const Error& e);
+
+  // How a file name (a host path) is shown in errors, e.g. as its DOS name.
+  using FileNaming = std::function<std::string(std::string_view)>;
+  void nameFiles(FileNaming naming) { naming_ = std::move(naming); }
 
   // The network-error flag (NETERR).
   bool netErr() const { return netErr_; }
@@ -129,6 +135,10 @@ class ErrorSystem {
   void setLine(int line) {
     if (!chain_.empty()) chain_.back().line = line;
   }
+  // The line of the routine at `depth` (0 the outermost).
+  void setLine(std::size_t depth, int line) {
+    if (depth < chain_.size()) chain_[depth].line = line;
+  }
   const std::vector<Frame>& chain() const { return chain_; }
 
   // The error output stream (OUTERR). Kept in memory while the screen is in
@@ -139,21 +149,29 @@ class ErrorSystem {
 
  private:
   Handler handler_;
+  FileNaming naming_;
   bool netErr_ = false;
   std::vector<Frame> chain_;
   std::string errOut_;
 };
 
-// Marks one active routine for the call chain while it runs.
+// Marks one active routine for the call chain while it runs. Its line starts
+// at `line` and follows the routine's steps through at(), also while routines
+// it called are active, so the chain tells where each level stood.
 class Routine {
  public:
-  Routine(ErrorSystem& es, std::string_view name, int line) : es_(es) { es_.push(name, line); }
+  Routine(ErrorSystem& es, std::string_view name, int line) : es_(es), depth_(es.chain().size()) {
+    es_.push(name, line);
+  }
   ~Routine() { es_.pop(); }
   Routine(const Routine&) = delete;
   Routine& operator=(const Routine&) = delete;
 
+  void at(int line) { es_.setLine(depth_, line); }
+
  private:
   ErrorSystem& es_;
+  std::size_t depth_;
 };
 
 // Runs op() and, when it reports a failure (returns an Error), raises it and

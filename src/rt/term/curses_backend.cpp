@@ -1,17 +1,19 @@
 #include "rt/term/curses_backend.h"
 
 #include <langinfo.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string_view>
 
 #include "rt/err/error.h"
+#include "rt/term/keydecode.h"
 #include "rt/term/keys.h"
 #include "rt/text/cp860.h"
 
@@ -24,9 +26,8 @@ namespace rt::term {
 
 namespace {
 
-constexpr int kEscDelayMs = 25;   // how long curses waits for the rest of a sequence
-constexpr int kAltFollowMs = 10;  // how long after ESC a letter still makes Alt+letter
-constexpr int kDeadReads = 100;   // failed blocking reads in a row: the terminal is gone
+constexpr int kEscDelayMs = 25;  // how long the rest of an escape sequence is waited for
+constexpr int kDeadReads = 100;  // failed blocking reads in a row: the terminal is gone
 
 // Classic colour number (blue = 1, red = 4) to curses colour (red = 1, blue = 4).
 constexpr short kCursesColor[8] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
@@ -48,6 +49,71 @@ bool utf8Locale() {
   return cs && (std::strcmp(cs, "UTF-8") == 0 || std::strcmp(cs, "utf8") == 0);
 }
 
+// --- giving the terminal back on a signal ---
+//
+// Hang-up, quit, interrupt, termination and the fault signals restore the
+// terminal's mode and leave the full-screen mode, then end the process with
+// exit code 1. The handler only writes prepared bytes and sets the saved mode.
+
+constexpr int kSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+constexpr std::size_t kSignalCount = sizeof kSignals / sizeof kSignals[0];
+
+struct SignalRestore {
+  termios mode{};
+  bool haveMode = false;
+  char bytes[512] = {};
+  volatile std::sig_atomic_t length = 0;
+  struct sigaction previous[kSignalCount] = {};
+  stack_t previousStack{};
+  bool haveStack = false;
+};
+SignalRestore gRestore;
+alignas(16) char gAltStack[64 * 1024];  // the handler still runs when the stack overflowed
+
+extern "C" void restoreAndExit(int) {
+  const auto n = static_cast<std::size_t>(gRestore.length);
+  if (n > 0 && ::write(STDOUT_FILENO, gRestore.bytes, n) < 0) {
+    // Nothing more can be done about it here.
+  }
+  if (gRestore.haveMode) ::tcsetattr(STDIN_FILENO, TCSANOW, &gRestore.mode);
+  ::_exit(1);
+}
+
+void catchSignals() {
+  gRestore.haveMode = ::tcgetattr(STDIN_FILENO, &gRestore.mode) == 0;
+  stack_t alt{};
+  alt.ss_sp = gAltStack;
+  alt.ss_size = sizeof gAltStack;
+  gRestore.haveStack = ::sigaltstack(&alt, &gRestore.previousStack) == 0;
+  struct sigaction act {};
+  act.sa_handler = restoreAndExit;
+  act.sa_flags = SA_ONSTACK;
+  sigfillset(&act.sa_mask);
+  for (std::size_t i = 0; i < kSignalCount; ++i) ::sigaction(kSignals[i], &act, &gRestore.previous[i]);
+}
+
+void releaseSignals() {
+  gRestore.length = 0;
+  for (std::size_t i = 0; i < kSignalCount; ++i) ::sigaction(kSignals[i], &gRestore.previous[i], nullptr);
+  if (gRestore.haveStack) ::sigaltstack(&gRestore.previousStack, nullptr);
+}
+
+// A terminfo string, empty when the terminal lacks it.
+std::string cap(const char* name) {
+  const char* s = tigetstr(name);
+  if (s == nullptr || s == reinterpret_cast<const char*>(-1)) return {};
+  return s;
+}
+
+// The bytes that end the full-screen mode as endwin() does.
+void prepareRestore() {
+  const std::string bytes = cap("sgr0") + cap("cnorm") + cap("rmcup");
+  gRestore.length = 0;
+  if (bytes.size() > sizeof gRestore.bytes) return;
+  std::memcpy(gRestore.bytes, bytes.data(), bytes.size());
+  gRestore.length = static_cast<std::sig_atomic_t>(bytes.size());
+}
+
 class Curses final : public Backend {
  public:
   explicit Curses(SCREEN* scr) : scr_(scr) {
@@ -61,22 +127,16 @@ class Curses final : public Backend {
     } else {
       colors_ = false;
     }
-    // Keys that curses knows only by their terminfo names.
-    const std::pair<const char*, int> named[] = {{"kLFT5", key::kCtrlLeft}, {"kRIT5", key::kCtrlRight},
-                                                 {"kHOM5", key::kCtrlHome}, {"kEND5", key::kCtrlEnd},
-                                                 {"kPRV5", key::kCtrlPgUp}, {"kNXT5", key::kCtrlPgDn}};
-    for (const auto& [cap, code] : named) {
-      const char* seq = tigetstr(cap);
-      if (seq == nullptr || seq == reinterpret_cast<const char*>(-1)) continue;
-      const int kc = key_defined(seq);
-      if (kc > 0) extra_[kc] = code;
-    }
     checkSize();
+    prepareRestore();
   }
 
+  // The last screen stays on the terminal, below what was there before.
   ~Curses() override {
     endwin();
+    showLastScreen();
     delscreen(scr_);
+    releaseSignals();
   }
 
   void present(const Screen& screen, const CursorState& cursor) override {
@@ -88,107 +148,48 @@ class Curses final : public Backend {
   int readKey(int timeoutMs) override {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     int dead = 0;
+    bool tried = false;
     for (;;) {
+      for (int k; (k = decoder_.take()) != 0;)
+        if (!small_) return k;
+      const bool inSequence = decoder_.waiting();
       int wait = -1;
-      if (timeoutMs >= 0) {
+      if (inSequence) {
+        wait = kEscDelayMs;
+      } else if (timeoutMs >= 0) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 && tried) return 0;
         wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
       }
+      tried = true;
       wtimeout(stdscr, wait);
       wint_t ch = 0;
       const int rc = wget_wch(stdscr, &ch);
       if (rc == ERR) {
-        if (timeoutMs >= 0) {
-          if (std::chrono::steady_clock::now() >= deadline) return 0;
-        } else if (++dead >= kDeadReads) {
+        if (inSequence)
+          decoder_.timeout();
+        else if (timeoutMs < 0 && ++dead >= kDeadReads)
           throw err::ProgramExit(1);
-        }
         continue;
       }
       dead = 0;
-      if (rc == KEY_CODE_YES && ch == KEY_RESIZE) {
-        resized();
+      if (rc == KEY_CODE_YES) {
+        if (ch == KEY_RESIZE) resized();
         continue;
       }
-      const int code = rc == KEY_CODE_YES ? functionKey(ch) : character(ch);
-      if (code != 0 && !small_) return code;
-      if (timeoutMs == 0) return 0;
+      decoder_.feed(static_cast<char32_t>(ch));
     }
   }
 
-  void discardPending() override { flushinp(); }
+  void discardPending() override {
+    flushinp();
+    decoder_.clear();
+  }
 
   void tone(double, double) override { beep(); }
 
  private:
-  int functionKey(wint_t k) const {
-    switch (k) {
-      case KEY_UP:
-        return key::kUp;
-      case KEY_DOWN:
-        return key::kDown;
-      case KEY_LEFT:
-        return key::kLeft;
-      case KEY_RIGHT:
-        return key::kRight;
-      case KEY_HOME:
-      case KEY_A1:
-      case KEY_FIND:
-        return key::kHome;
-      case KEY_END:
-      case KEY_C1:
-      case KEY_SELECT:
-        return key::kEnd;
-      case KEY_PPAGE:
-      case KEY_A3:
-        return key::kPgUp;
-      case KEY_NPAGE:
-      case KEY_C3:
-        return key::kPgDn;
-      case KEY_IC:
-        return key::kIns;
-      case KEY_DC:
-        return key::kDel;
-      case KEY_BACKSPACE:
-        return key::kBackspace;
-      case KEY_ENTER:
-        return key::kEnter;
-      default:
-        break;
-    }
-    if (k == static_cast<wint_t>(KEY_F(1))) return key::kF1;
-    if (k >= static_cast<wint_t>(KEY_F(2)) && k <= static_cast<wint_t>(KEY_F(10)))
-      return -static_cast<int>(k - static_cast<wint_t>(KEY_F(1)));
-    const auto it = extra_.find(static_cast<int>(k));
-    return it == extra_.end() ? 0 : it->second;
-  }
-
-  int character(wint_t c) {
-    if (c == 27) return escape();
-    if (c == 127) return key::kBackspace;
-    if (c < 127) return static_cast<int>(c);
-    const int b = text::fromUnicode(static_cast<char32_t>(c));
-    return b >= 128 ? b : 0;  // characters the code page lacks are dropped
-  }
-
-  // ESC + letter is Alt+letter; anything else after ESC is read afterwards.
-  int escape() {
-    wtimeout(stdscr, kAltFollowMs);
-    wint_t next = 0;
-    const int rc = wget_wch(stdscr, &next);
-    if (rc == OK) {
-      if (next < 128) {
-        const int a = key::alt(static_cast<char>(next));
-        if (a != 0) return a;
-      }
-      unget_wch(static_cast<wchar_t>(next));
-    } else if (rc == KEY_CODE_YES) {
-      ungetch(static_cast<int>(next));
-    }
-    return key::kEsc;
-  }
-
   void checkSize() { small_ = LINES < kRows || COLS < kCols; }
 
   void resized() {
@@ -244,10 +245,45 @@ class Curses final : public Backend {
     wrefresh(stdscr);
   }
 
+  // The cells last presented, written as text with their colours where the
+  // terminal's own screen is (after endwin), each row on a line of its own.
+  void showLastScreen() {
+    const std::string sgr0 = cap("sgr0"), setaf = cap("setaf"), setab = cap("setab");
+    const std::string bold = cap("bold"), blink = cap("blink"), rev = cap("rev");
+    const bool lateWrap = tigetflag("xenl") > 0 || COLS > kCols;
+    std::string out;
+    for (int r = 0; r < kRows; ++r) {
+      int last = kCols - 1;
+      while (last >= 0 && shown_.cell(r, last).ch == ' ' && (shown_.cell(r, last).attr & 0xF0) == 0) --last;
+      int attr = -1;
+      for (int c = 0; c <= last; ++c) {
+        const Cell cell = shown_.cell(r, c);
+        if (cell.attr != attr) {
+          attr = cell.attr;
+          const int fg = attr & 0x0F, bg = attr >> 4;
+          out += sgr0;
+          if (fg & 8) out += bold;
+          if (bg & 8) out += blink;
+          if (colors_ && !setaf.empty() && !setab.empty()) {
+            out += tiparm(setaf.c_str(), kCursesColor[fg & 7]);
+            out += tiparm(setab.c_str(), kCursesColor[bg & 7]);
+          } else if ((bg & 7) > (fg & 7)) {
+            out += rev;
+          }
+        }
+        out += text::toUtf8(std::string(1, static_cast<char>(cell.ch)));
+      }
+      out += sgr0;
+      if (last < kCols - 1 || lateWrap) out += "\r\n";
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+  }
+
   SCREEN* scr_;
   bool colors_ = false;
   bool small_ = false;
-  std::map<int, int> extra_;
+  KeyDecoder decoder_;
   Screen shown_;  // what the program last presented
   Screen drawn_;  // what is on the terminal
   bool drawnValid_ = false;
@@ -265,18 +301,23 @@ CursesOpen openCurses() {
   std::setlocale(LC_CTYPE, "");
   if (!utf8Locale()) std::setlocale(LC_CTYPE, "C.UTF-8");
 
+  catchSignals();
   SCREEN* scr = newterm(type, stdout, stdin);
-  if (scr == nullptr) return {nullptr, std::string("unknown terminal type '") + type + "'"};
+  if (scr == nullptr) {
+    releaseSignals();
+    return {nullptr, std::string("unknown terminal type '") + type + "'"};
+  }
   set_term(scr);
   if (raw() == ERR || noecho() == ERR) {
     endwin();
     delscreen(scr);
+    releaseSignals();
     return {nullptr, "cannot put the terminal in raw mode"};
   }
   nonl();
-  keypad(stdscr, TRUE);
+  // Keys are decoded here from the bytes (keydecode.h), not from terminfo.
+  keypad(stdscr, FALSE);
   intrflush(stdscr, FALSE);
-  set_escdelay(kEscDelayMs);
   return {std::make_unique<Curses>(scr), {}};
 }
 

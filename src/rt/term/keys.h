@@ -37,6 +37,32 @@ inline constexpr int kF9 = -8;
 inline constexpr int kF10 = -9;
 inline constexpr int kF11 = -40;
 inline constexpr int kF12 = -41;
+inline constexpr int kShiftTab = 271;
+
+// The function key n (1..12) alone or with Shift, Ctrl or Alt.
+enum class Mod { None, Shift, Ctrl, Alt };
+constexpr int fkey(int n, Mod m = Mod::None) {
+  if (n < 1 || n > 12) return 0;
+  if (n > 10) return -40 - (n - 11) - 2 * static_cast<int>(m);
+  if (m == Mod::None) return n == 1 ? kF1 : 1 - n;
+  return -10 * static_cast<int>(m) - (n - 1);
+}
+
+// The navigation keys with Ctrl or Alt, where the classic keyboard has them.
+inline constexpr int kCtrlUp = 397;
+inline constexpr int kCtrlDown = 401;
+inline constexpr int kCtrlIns = 402;
+inline constexpr int kCtrlDel = 403;
+inline constexpr int kAltHome = 407;
+inline constexpr int kAltUp = 408;
+inline constexpr int kAltPgUp = 409;
+inline constexpr int kAltLeft = 411;
+inline constexpr int kAltRight = 413;
+inline constexpr int kAltEnd = 415;
+inline constexpr int kAltDown = 416;
+inline constexpr int kAltPgDn = 417;
+inline constexpr int kAltIns = 418;
+inline constexpr int kAltDel = 419;
 
 // Alt+letter, by the keyboard row of the letter: Q..P 272..281, A..L 286..294,
 // Z..M 300..306. Either case; 0 for anything that is not an ASCII letter.

@@ -66,6 +66,10 @@ struct CursorState {
 };
 
 // The device under a Terminal: shows the screen, delivers keys, sounds tones.
+// The Terminal never makes two calls at once, but present() may come from a
+// thread of the Terminal's own while the program works. The Terminal
+// presents its screen a last time before destroying the backend; destroyed,
+// the backend gives the device back with that screen left visible on it.
 class Backend {
  public:
   virtual ~Backend() = default;

@@ -8,7 +8,7 @@ namespace rt::term {
 
 namespace {
 
-// Shows pending drawing once it has waited this long without a key read.
+// Drawing is shown at the latest this long after it was done.
 constexpr auto kShowAfter = std::chrono::milliseconds(40);
 
 struct Span {
@@ -20,22 +20,60 @@ Span clip(int lo, int hi, int size) { return {std::max(lo, 0), std::min(hi, size
 }  // namespace
 
 Terminal::Terminal(err::ErrorSystem& errors, std::unique_ptr<Backend> backend)
-    : errors_(errors), backend_(std::move(backend)) {}
+    : errors_(errors), backend_(std::move(backend)) {
+  dirtySince_ = std::chrono::steady_clock::now();
+  shower_ = std::thread([this] { showLater(); });
+}
 
-void Terminal::changed() {
+Terminal::~Terminal() {
+  {
+    Lock lock(mu_);
+    stop_ = true;
+  }
+  wake_.notify_one();
+  shower_.join();
+  // The last screen, for the backend to leave behind.
+  Lock lock(mu_);
+  show(lock);
+}
+
+// The shower thread: shows drawing that has waited kShowAfter unshown.
+void Terminal::showLater() {
+  Lock lock(mu_);
+  while (!stop_) {
+    if (!dirty_) {
+      wake_.wait(lock);
+      continue;
+    }
+    const auto due = dirtySince_ + kShowAfter;
+    if (std::chrono::steady_clock::now() < due) {
+      wake_.wait_until(lock, due);
+      continue;
+    }
+    show(lock);
+  }
+}
+
+void Terminal::changed(const Lock& lock) {
   const auto now = std::chrono::steady_clock::now();
   if (!dirty_) {
     dirty_ = true;
     dirtySince_ = now;
+    wake_.notify_one();
   } else if (now - dirtySince_ >= kShowAfter) {
-    flush();
+    show(lock);
   }
 }
 
-void Terminal::flush() {
+void Terminal::show(const Lock&) {
   CursorState c{row_, col_ == kCols ? kCols - 1 : col_, shape_};
   backend_->present(screen_, c);
   dirty_ = false;
+}
+
+void Terminal::flush() {
+  Lock lock(mu_);
+  show(lock);
 }
 
 void Terminal::put(int row, int col, std::uint8_t ch, std::uint8_t attr) {
@@ -49,9 +87,10 @@ void Terminal::devPos(int row, int col) {
     printer_.pos(row, col);
     return;
   }
+  Lock lock(mu_);
   row_ = row;
   col_ = col;
-  changed();
+  changed(lock);
 }
 
 void Terminal::devOut(std::string_view text) { devOutAttr(text, colors_[Slot::Standard]); }
@@ -66,6 +105,7 @@ void Terminal::devOutAttr(std::string_view text, std::uint8_t attr) {
     printer_.out(text);
     return;
   }
+  Lock lock(mu_);
   const long long start = col_;
   const long long end = start + static_cast<long long>(text.size());
   if (row_ >= 0 && row_ < kRows) {
@@ -75,7 +115,7 @@ void Terminal::devOutAttr(std::string_view text, std::uint8_t attr) {
   }
   // The position moves on but never past the right edge of the screen.
   if (start < kCols) col_ = static_cast<int>(std::min(end, static_cast<long long>(kCols)));
-  changed();
+  changed(lock);
 }
 
 void Terminal::dispBox(int top, int left, int bottom, int right, std::string_view frame) {
@@ -89,6 +129,7 @@ void Terminal::dispBox(int top, int left, int bottom, int right, std::string_vie
   right = std::clamp(right, -1, kCols);
   const Span cols = clip(left, right, kCols);
   const Span rows = clip(top, bottom, kRows);
+  Lock lock(mu_);
   auto edge = [&](int row, std::uint8_t first, std::uint8_t mid, std::uint8_t last) {
     if (row < 0 || row >= kRows) return;
     for (int c = cols.lo; c <= cols.hi; ++c) put(row, c, c == left ? first : c == right ? last : mid, a);
@@ -101,25 +142,34 @@ void Terminal::dispBox(int top, int left, int bottom, int right, std::string_vie
     if (frame.size() > 8)
       for (int c = std::max(cols.lo, left + 1); c <= std::min(cols.hi, right - 1); ++c) put(r, c, ch(8), a);
   }
-  changed();
+  changed(lock);
 }
 
-void Terminal::clear(int top, int left, int bottom, int right) {
+void Terminal::clearCells(int top, int left, int bottom, int right) {
   const Span rows = clip(top, bottom, kRows);
   const Span cols = clip(left, right, kCols);
   for (int r = rows.lo; r <= rows.hi; ++r)
     for (int c = cols.lo; c <= cols.hi; ++c) put(r, c, ' ', colors_[Slot::Standard]);
-  changed();
+}
+
+void Terminal::clear(int top, int left, int bottom, int right) {
+  Lock lock(mu_);
+  clearCells(top, left, bottom, right);
+  changed(lock);
 }
 
 void Terminal::cls() {
-  clear(0, 0, kRows - 1, kCols - 1);
-  devPos(0, 0);
+  Lock lock(mu_);
+  clearCells(0, 0, kRows - 1, kCols - 1);
+  row_ = 0;
+  col_ = 0;
+  changed(lock);
 }
 
 void Terminal::setCell(int row, int col, Cell c) {
+  Lock lock(mu_);
   screen_.set(row, col, c);
-  changed();
+  changed(lock);
 }
 
 Region Terminal::saveRegion(int top, int left, int bottom, int right) const {
@@ -137,23 +187,27 @@ Region Terminal::saveRegion(int top, int left, int bottom, int right) const {
 }
 
 void Terminal::restoreRegion(const Region& region) {
+  Lock lock(mu_);
   std::size_t i = 0;
   for (int r = region.top_; r <= region.bottom_; ++r)
     for (int c = region.left_; c <= region.right_ && i < region.cells_.size(); ++c)
       screen_.set(r, c, region.cells_[i++]);
-  changed();
+  changed(lock);
 }
 
 void Terminal::setCursor(CursorShape shape) {
+  Lock lock(mu_);
   shape_ = shape;
-  changed();
+  changed(lock);
 }
 
 int Terminal::fromDevice(int timeoutMs) {
   // A poll shows the screen only when drawing has waited long enough; a read
   // that waits always shows it first.
-  if (dirty_ && (timeoutMs != 0 || std::chrono::steady_clock::now() - dirtySince_ >= kShowAfter)) flush();
+  Lock lock(mu_);
+  if (dirty_ && (timeoutMs != 0 || std::chrono::steady_clock::now() - dirtySince_ >= kShowAfter)) show(lock);
   const int k = backend_->readKey(timeoutMs);
+  lock.unlock();
   if (k == key::kAltC && cancel_) {
     const auto& chain = errors_.chain();
     std::string out = "Cancelled at: ";
@@ -206,6 +260,7 @@ int Terminal::nextKey() {
 void Terminal::clearTypeAhead() {
   typeAhead_.clear();
   peeked_.reset();
+  Lock lock(mu_);
   backend_->discardPending();
 }
 
@@ -220,7 +275,8 @@ void Terminal::stuffText(std::string_view cp860) {
 }
 
 void Terminal::tone(double frequency, double ticks) {
-  flush();
+  Lock lock(mu_);
+  show(lock);
   backend_->tone(frequency, ticks);
 }
 

@@ -9,8 +9,12 @@
 //   - text is code page 860 bytes, one cell per byte; control bytes are drawn
 //     as their code-page glyphs;
 //   - the screen is shown before every key read that waits and every tone,
-//     on flush(), and every few tens of milliseconds while drawing or polling
-//     goes on without such a read;
+//     on flush(), and at the latest a few tens of milliseconds after it was
+//     drawn on, whatever the program does meanwhile (a thread of the Terminal
+//     shows it; every call of the Backend is made with the Terminal's lock
+//     held, so the backend is never entered twice at once);
+//   - when the Terminal is destroyed the screen is presented a last time
+//     before the backend is destroyed; the backend leaves it visible;
 //   - key reads return the classic key codes of keys.h. Keys stuffed into the
 //     type-ahead buffer come before the device's. With cancel enabled (the
 //     default) the cancel key Alt-C (302) arriving from the device at any key
@@ -22,13 +26,16 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "rt/err/error.h"
 #include "rt/term/color.h"
@@ -41,11 +48,11 @@ namespace rt::term {
 class Terminal {
  public:
   Terminal(err::ErrorSystem& errors, std::unique_ptr<Backend> backend);
+  ~Terminal();
   Terminal(const Terminal&) = delete;
   Terminal& operator=(const Terminal&) = delete;
 
   const Screen& screen() const { return screen_; }
-  Backend& backend() { return *backend_; }
 
   // Colours (SETCOLOR). setColor applies a colour string (color.h);
   // colorSpec gives the whole setting back as a string for setColor.
@@ -125,8 +132,12 @@ class Terminal {
   void flush();
 
  private:
-  void changed();
+  using Lock = std::unique_lock<std::mutex>;
+  void changed(const Lock&);
+  void show(const Lock&);
+  void showLater();
   void put(int row, int col, std::uint8_t ch, std::uint8_t attr);
+  void clearCells(int top, int left, int bottom, int right);
   int fromDevice(int timeoutMs);
   int take(int timeoutMs);
 
@@ -142,8 +153,14 @@ class Terminal {
   std::optional<int> peeked_;  // a device key seen by nextKey, not yet read
   int lastKey_ = 0;
   bool cancel_ = true;
+  // The screen and the cursor are written by the program's thread with mu_
+  // held; the shower thread reads them with mu_ held.
+  std::mutex mu_;
+  std::condition_variable wake_;
   bool dirty_ = true;
+  bool stop_ = false;
   std::chrono::steady_clock::time_point dirtySince_{};
+  std::thread shower_;
 };
 
 }  // namespace rt::term

@@ -64,6 +64,36 @@ class DosTest : public ::testing::Test {
   rt::err::ErrorSystem errors_;
 };
 
+TEST_F(DosTest, NamesHostPathsAsDosNames) {
+  touch(root_ / "ZOZ" / "s_ctr.dbf");
+  fs::create_directories(root_ / "floppy");
+  Config c;
+  c.driveA = root_ / "floppy";  // inside drive C's folder
+  auto p = platform(c);
+
+  struct Case {
+    fs::path host;
+    std::optional<std::string> dos;
+  } cases[] = {
+      {root_ / "ZOZ" / "CTL1.DBF", "\\ZOZ\\CTL1.DBF"},
+      {root_ / "ZOZ" / "s_ctr.dbf", "\\ZOZ\\s_ctr.dbf"},  // as stored
+      {root_ / "ZOZ" / "NEW" / "X.TXT", "\\ZOZ\\NEW\\X.TXT"},
+      {root_ / "ZOZ" / ".." / "ZOZ" / "I01CTL.NTX", "\\ZOZ\\I01CTL.NTX"},
+      {root_, "\\"},
+      {root_ / "floppy" / "FUPSLM11.TXT", "A:\\FUPSLM11.TXT"},
+      {"LPT1", std::nullopt},  // a name of the program's own
+      {"\\ZOZ\\S_CTR.DBF", std::nullopt},
+      {"/elsewhere/CTL.DBF", std::nullopt},
+      {root_.string() + "x/CTL.DBF", std::nullopt},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.host);
+    EXPECT_EQ(p.dosName(k.host), k.dos);
+  }
+  // Every DOS path resolved comes back as its name.
+  for (const char* name : {"\\ZOZ\\s_ctr.dbf", "A:\\X.TXT"}) EXPECT_EQ(p.dosName(*p.resolve(name)), name);
+}
+
 TEST_F(DosTest, ResolvesPathsWithoutRegardToCase) {
   touch(root_ / "ZOZ" / "s_ctr.dbf");
   touch(root_ / "ZOZ" / "S_UPS.211");

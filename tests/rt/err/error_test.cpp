@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 using rt::err::Answer;
@@ -52,6 +55,23 @@ TEST(ErrorSystem, WithoutAHandlerTheErrorIsThrown) {
   }
 }
 
+TEST(ErrorSystem, FileNamesAreShownThroughTheInstalledNaming) {
+  ErrorSystem es;
+  std::vector<std::string> seen;
+  es.install([&](const Error& e) {
+    seen.push_back(e.filename);
+    return Answer::byDefault();
+  });
+  es.nameFiles([](std::string_view host) { return "named:" + std::string(host); });
+  Error e;
+  e.filename = "/drive/ZOZ/CTL1.DBF";
+  es.raise(e);
+  e.filename.clear();
+  e.operation = "+";
+  es.raise(e);
+  EXPECT_EQ(seen, (std::vector<std::string>{"named:/drive/ZOZ/CTL1.DBF", ""}));
+}
+
 TEST(ErrorSystem, CallChainFollowsActiveRoutines) {
   ErrorSystem es;
   {
@@ -66,6 +86,26 @@ TEST(ErrorSystem, CallChainFollowsActiveRoutines) {
     EXPECT_EQ(es.chain().size(), 1u);
   }
   EXPECT_TRUE(es.chain().empty());
+}
+
+TEST(ErrorSystem, EachRoutineKeepsTheLineOfItsCurrentStep) {
+  ErrorSystem es;
+  rt::err::Routine menu(es, "MENU", 10);
+  menu.at(14);
+  {
+    rt::err::Routine datref(es, "DATREF", 20);
+    datref.at(31);
+    {
+      rt::err::Routine edita(es, "EDITA", 40);
+      EXPECT_EQ(es.chain()[0].line, 14);  // where each level stood
+      EXPECT_EQ(es.chain()[1].line, 31);
+      EXPECT_EQ(es.chain()[2].line, 40);
+      menu.at(15);  // a step of an outer routine names that routine only
+    }
+    datref.at(35);
+  }
+  ASSERT_EQ(es.chain().size(), 1u);
+  EXPECT_EQ(es.chain()[0].line, 15);
 }
 
 }  // namespace
