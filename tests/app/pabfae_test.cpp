@@ -159,6 +159,24 @@ TEST_F(Pabfae, ValuesGroupsAndTotals) {
   EXPECT_FALSE(term().printer().isOpen());
 }
 
+TEST_F(Pabfae, DeletedProductionRowsLeftOut) {
+  test::makeTable(
+      z("S_UPS.DBF"), kUps,
+      {{V(id(1)), C(""), C("POSTO UM"), C("230440")}, {V(id(2)), C(""), C("POSTO DOIS"), C("230440")}});
+  test::makeTable(z("S_PRD.DBF"), kPrd,
+                  {{V(id(1)), C("202211"), C("0101010010"), N(1)},
+                   {V(id(1)), C("202211"), C("0301010072"), N(9)},  // deleted: inside the unit's rows
+                   {V(id(2)), C("202211"), C("0101010010"), N(3)},  // deleted: the unit's only row
+                   {V(id(1)), C("202211"), C("0101010010"), N(2)}},
+                  {2, 3});
+  const std::string esperado =
+      "\r\n" + cabecalho(1, "0440-" + std::to_string(CALDIGMNC(440)) + " FORTALEZA") + "\r\n" + " 0001-" +
+      std::to_string(CALDIGUPS(1)) + " " + rt::text::padR("POSTO UM", 33) + " " + v12("30,00") + " " +
+      v12("") + " " + v12("30,00") + "\r\n" + kTracos + "\r\n" + totais("30,00", "", "30,00") + "\r\n" +
+      kTracos + "\f\r";
+  EXPECT_EQ(relatorio(), esperado);
+}
+
 TEST_F(Pabfae, EmptyProduction) {
   unidades(0);
   EXPECT_EQ(relatorio(), "\r\n" + kTracos + "\r\n" + totais("", "", "") + "\r\n" + kTracos + "\f\r");

@@ -36,7 +36,10 @@ class Tabela {
   void seleciona();  // makes it the current area
 
   std::string c(std::string_view nome);  // a text field as stored
-  double n(std::string_view nome);       // a number field (a text one by Val)
+  // The same without a copy: valid until the table moves or this is asked
+  // for a few more fields.
+  std::string_view v(std::string_view nome);
+  double n(std::string_view nome);  // a number field (a text one by Val)
   std::uint32_t recno() {
     rt::db::Area* a = area();
     return a ? a->recNo() : 0;
@@ -49,7 +52,14 @@ class Tabela {
   std::string alias_;
   rt::db::Area* area_ = nullptr;
   std::uint64_t serial_ = 0;  // the opened table the positions below belong to
-  std::vector<std::pair<std::string, int>> pos_;
+  struct Posicao {
+    std::string nome;
+    const char* onde;  // where the name was read from, tried first
+    int pos;
+  };
+  std::vector<Posicao> pos_;
+  std::array<std::string, 4> copias_;  // fields that are not text, as c() gives them
+  std::size_t proxima_ = 0;
 };
 
 // The run's variables, alive from the start of COMPARAR to its end.
@@ -71,11 +81,20 @@ struct Critica {
   int PAG = 0;
   std::array<std::optional<bool>, 5> ERROS;
   std::string relatorio;  // the report file's name in the current directory
+  // The last unit sought by DO_MUNICIPIO and its answer, for the opened
+  // UPSZEB of that serial.
+  std::string unidadeVista;
+  std::uint64_t unidadeSerial = 0;
+  bool unidadeDoMunicipio = false;
 
   // "23" and the municipality in four digits, as ZOZ's tables hold it.
-  std::string municipio() const;
+  const std::string& municipio() const;
   // UNIDADE + stem + REF_ARQ + ".TXT".
   std::string nacional(std::string_view stem) const;
+
+ private:
+  mutable std::string municipio_;
+  mutable int municipioDe_ = -1;
 };
 
 // What sets one section apart; the engine (SECAO) runs the rest.

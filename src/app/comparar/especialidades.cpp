@@ -45,13 +45,18 @@ class Especialidades : public Secao {
     s_.rt.db.current().indexOn("SubStr(EMUZEB->EMU_UID, 1, 6) + EMUZEB->EMU_EMA", d + "I09KOVA");
   }
 
-  bool considera() override { return DO_MUNICIPIO(s_, c_, ups_, zeb_.c("EMU_UID")); }
+  bool considera() override { return DO_MUNICIPIO(s_, c_, ups_, zeb_.v("EMU_UID")); }
 
-  std::string chave() override { return sub(zeb_.c("EMU_UID"), 0, 6) + zeb_.c("EMU_EMA"); }
+  std::string chave() override {
+    std::string chaveLocal = sub(zeb_.v("EMU_UID"), 0, 6);
+    chaveLocal += zeb_.v("EMU_EMA");
+    return chaveLocal;
+  }
 
   bool difere() override {
-    return !igual(s_, esp_.c("CODUPS") + digito(esp_.c("CODUPS")), zeb_.c("EMU_UID")) ||
-           !igual(s_, esp_.c("CODESP"), zeb_.c("EMU_EMA")) || esp_.n("QTDESP") != zeb_.n("EMU_QT_PR") ||
+    const std::string_view codups = esp_.v("CODUPS");
+    return !igual(s_, std::string(codups) + digito(codups), zeb_.v("EMU_UID")) ||
+           !igual(s_, esp_.v("CODESP"), zeb_.v("EMU_EMA")) || esp_.n("QTDESP") != zeb_.n("EMU_QT_PR") ||
            esp_.n("QTDHOR") != zeb_.n("EMU_QT_HR");
   }
 
@@ -80,8 +85,9 @@ class Especialidades : public Secao {
     Tabela linha(s_, "ESP2");
     const std::string estado = "23";
     for (esp2.goTop(); !esp2.eof(); esp2.skip(1)) {
-      const std::string SOMCAM(rt::text::allTrim(linha.c("CODESM1") + linha.c("CODESM2") + linha.c("CODESM3") +
-                                                 linha.c("CODESM4") + linha.c("CODESM5")));
+      std::string juntos(linha.v("CODESM1"));
+      for (const char* campo : {"CODESM2", "CODESM3", "CODESM4", "CODESM5"}) juntos += linha.v(campo);
+      const std::string SOMCAM(rt::text::allTrim(juntos));
       const rt::Value codups(linha.c("CODUPS"));
       for (std::size_t VFOR = 0; VFOR < SOMCAM.size(); VFOR += 10) {
         const std::string DIVREG = sub(SOMCAM, VFOR, 10);

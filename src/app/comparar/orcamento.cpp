@@ -34,12 +34,15 @@ class Orcamento : public Secao {
     auto& db = s_.rt.db;
     const std::string& d = c_.DIRETORIO;
     rt::db::Area& afo = CRIA_TRABALHO(s_, c_, "AFO_COMP", "AFO", kAfo);
-    afo.appendSdf(c_.nacional("\\FAFOLM"));
-    if (afo.used()) {
-      const int aux = afo.fieldPos("IPRAUX");
-      for (afo.goTop(); !afo.eof(); afo.skip(1))
-        if (val(afo.table()->raw(aux)) != 0) afo.deleteRecord();
-      afo.pack();
+    if (!afo.used() || afo.fieldPos("IPRAUX") < 0) {
+      afo.appendSdf(c_.nacional("\\FAFOLM"));
+    } else {
+      // Only the whole items are loaded: the table is what the load of every
+      // line, the deletion of the sub-coded ones and a pack would leave.
+      const rt::db::Field& aux = afo.table()->fields()[static_cast<std::size_t>(afo.fieldPos("IPRAUX"))];
+      afo.appendSdf(c_.nacional("\\FAFOLM"), [&aux](const char* rec) {
+        return val(std::string_view(rec + aux.offset, static_cast<std::size_t>(aux.width))) == 0;
+      });
     }
     afo.indexOn("AFO->DATREF + AFO->CODUPS + AFO->CODIPR", d + "I10KOVA");
 
@@ -48,18 +51,22 @@ class Orcamento : public Secao {
   }
 
   bool considera() override {
-    const std::string pa = zeb_.c("IPU_PA");
+    const std::string_view pa = zeb_.v("IPU_PA");
     if (val(pa.size() > 5 ? pa.substr(pa.size() - 5) : pa) != 0) return false;
-    return DO_MUNICIPIO(s_, c_, ups_, zeb_.c("IPU_UID"));
+    return DO_MUNICIPIO(s_, c_, ups_, zeb_.v("IPU_UID"));
   }
 
   std::string chave() override {
-    return zeb_.c("IPU_CMP") + sub(zeb_.c("IPU_UID"), 0, 6) + sub(zeb_.c("IPU_PA"), 0, 2);
+    std::string chaveLocal(zeb_.v("IPU_CMP"));
+    chaveLocal += sub(zeb_.v("IPU_UID"), 0, 6);
+    chaveLocal += sub(zeb_.v("IPU_PA"), 0, 2);
+    return chaveLocal;
   }
 
   bool difere() override {
-    return !igual(s_, afo_.c("CODUPS") + digito(afo_.c("CODUPS")), zeb_.c("IPU_UID")) ||
-           val(afo_.c("QTDPRG")) != zeb_.n("IPU_QT_O") || val(afo_.c("VCTPRG")) / 100 != zeb_.n("IPU_VL_O");
+    const std::string_view codups = afo_.v("CODUPS");
+    return !igual(s_, std::string(codups) + digito(codups), zeb_.v("IPU_UID")) ||
+           val(afo_.v("QTDPRG")) != zeb_.n("IPU_QT_O") || val(afo_.v("VCTPRG")) / 100 != zeb_.n("IPU_VL_O");
   }
 
   double ordemNacional() override { return val(afo_.c("DATREF") + afo_.c("CODUPS")); }

@@ -1,9 +1,12 @@
 // The section engine: phase 1 over the local table, phase 2 over the
 // national work table, the sort of the error list and its report pages.
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 #include "app/comparar/critica.h"
 #include "app/funcoes/Funcoes.h"
+#include "rt/term/color.h"
 #include "rt/text/date.h"
 #include "rt/text/number.h"
 #include "rt/text/picture.h"
@@ -27,15 +30,44 @@ rt::db::Area* seleciona(Sistema& s, const std::string& alias) {
   return &s.rt.db.current();
 }
 
-// The counter on the gauge's bottom row.
-void CONTADOR_TELA(Sistema& s, long registro, std::uint32_t total) {
-  const std::string de = std::string(rt::text::allTrim(rt::text::str(total)));
-  const std::string texto = " Registro Corrente: " + zeros(static_cast<double>(registro), static_cast<int>(de.size())) +
-                            " de " + de + " ";
-  auto& t = s.term();
-  t.devPos(14, 18);
-  t.devOut(rt::text::padC(texto, 43), "0/W");
-}
+// The counter on the gauge's bottom row. The line is made once for a pass;
+// each record only writes its number's digits into it.
+class Contador {
+ public:
+  explicit Contador(std::uint32_t total)
+      : de_(rt::text::allTrim(rt::text::str(total))), cor_(rt::term::parseColorPair("0/W")) {
+    const std::string modelo = texto(0);
+    if (modelo.size() <= kLargura) {
+      linha_ = rt::text::padC(modelo, static_cast<int>(kLargura));
+      digitos_ = linha_.find(" Registro Corrente: ") + 20;
+    }
+  }
+
+  void mostra(Sistema& s, long registro) {
+    auto& t = s.term();
+    t.devPos(14, 18);
+    if (!cor_ || linha_.empty() || registro < 0) {
+      t.devOut(rt::text::padC(texto(registro), static_cast<int>(kLargura)), "0/W");
+      return;
+    }
+    auto n = static_cast<unsigned long>(registro);
+    for (std::size_t i = de_.size(); i-- > 0; n /= 10) linha_[digitos_ + i] = static_cast<char>('0' + n % 10);
+    t.devOutAttr(linha_, *cor_);
+  }
+
+ private:
+  static constexpr std::size_t kLargura = 43;
+
+  std::string texto(long registro) const {
+    return " Registro Corrente: " + zeros(static_cast<double>(registro), static_cast<int>(de_.size())) +
+           " de " + de_ + " ";
+  }
+
+  std::string de_;
+  std::optional<std::uint8_t> cor_;
+  std::string linha_;
+  std::size_t digitos_ = 0;
+};
 
 void FASE1(Sistema& s, Critica& c, Secao& secao) {
   FPO_ROUTINE(s, "FASE1");
@@ -43,13 +75,21 @@ void FASE1(Sistema& s, Critica& c, Secao& secao) {
   if (!local) return;
   local->goTop();
   const std::uint32_t total = local->lastRec();
+  Contador contador(total);
+  double barra = -1;
   c.REGISTRO = 1;
   // A table in index order shows each record at most once; the bound only
   // guards against a damaged index.
   for (std::uint64_t passos = 0; !local->eof() && passos <= total; ++passos) {
-    PERCENT(s, static_cast<double>(c.REGISTRO), total);
+    // The gauge is drawn again only when its bar grows (and at its first
+    // and last record): between those calls it would paint the same cells.
+    const double cheias = std::floor(50.0 * static_cast<double>(c.REGISTRO) / total);
+    if (c.REGISTRO == 1 || c.REGISTRO == static_cast<long>(total) || cheias != barra) {
+      PERCENT(s, static_cast<double>(c.REGISTRO), total);
+      barra = cheias;
+    }
     if (c.REGISTRO != static_cast<long>(total)) {
-      CONTADOR_TELA(s, c.REGISTRO, total);
+      contador.mostra(s, c.REGISTRO);
       ++c.REGISTRO;
     }
     if (secao.considera()) {

@@ -42,13 +42,19 @@ class Servicos : public Secao {
     s_.rt.db.current().indexOn("SubStr(SRVZEB->SRV_UID, 1, 6) + SRVZEB->SRV_SR + SRVZEB->SRV_CSF", d + "I07KOVA");
   }
 
-  bool considera() override { return DO_MUNICIPIO(s_, c_, ups_, zeb_.c("SRV_UID")); }
+  bool considera() override { return DO_MUNICIPIO(s_, c_, ups_, zeb_.v("SRV_UID")); }
 
-  std::string chave() override { return sub(zeb_.c("SRV_UID"), 0, 6) + zeb_.c("SRV_SR") + zeb_.c("SRV_CSF"); }
+  std::string chave() override {
+    std::string chaveLocal = sub(zeb_.v("SRV_UID"), 0, 6);
+    chaveLocal += zeb_.v("SRV_SR");
+    chaveLocal += zeb_.v("SRV_CSF");
+    return chaveLocal;
+  }
 
   bool difere() override {
-    return !igual(s_, srv_.c("CODUPS") + digito(srv_.c("CODUPS")), zeb_.c("SRV_UID")) ||
-           !igual(s_, srv_.c("CODSRV"), zeb_.c("SRV_SR")) || !igual(s_, srv_.c("CODCLS"), zeb_.c("SRV_CSF"));
+    const std::string_view codups = srv_.v("CODUPS");
+    return !igual(s_, std::string(codups) + digito(codups), zeb_.v("SRV_UID")) ||
+           !igual(s_, srv_.v("CODSRV"), zeb_.v("SRV_SR")) || !igual(s_, srv_.v("CODCLS"), zeb_.v("SRV_CSF"));
   }
 
   double ordemNacional() override { return val(srv_.c("CODUPS")); }
@@ -74,9 +80,9 @@ class Servicos : public Secao {
     Tabela linha(s_, "SRV2");
     const std::string estado = "23";
     for (srv2.goTop(); !srv2.eof(); srv2.skip(1)) {
-      const std::string SOMCAM = std::string(rt::text::allTrim(linha.c("CODSRM1"))) +
-                                 std::string(rt::text::allTrim(linha.c("CODSRM2"))) +
-                                 std::string(rt::text::allTrim(linha.c("CODSRM3")));
+      std::string SOMCAM(rt::text::allTrim(linha.v("CODSRM1")));
+      SOMCAM += rt::text::allTrim(linha.v("CODSRM2"));
+      SOMCAM += rt::text::allTrim(linha.v("CODSRM3"));
       const rt::Value codups(linha.c("CODUPS"));
       for (std::size_t VFOR = 0; VFOR < SOMCAM.size(); VFOR += 6) {
         const std::string DIVREG = sub(SOMCAM, VFOR, 6);

@@ -7,7 +7,13 @@
 
 namespace fpo::comparar {
 
-std::string Critica::municipio() const { return "23" + zeros(CODMNC, 4); }
+const std::string& Critica::municipio() const {
+  if (municipioDe_ != CODMNC) {
+    municipio_ = "23" + zeros(CODMNC, 4);
+    municipioDe_ = CODMNC;
+  }
+  return municipio_;
+}
 
 std::string Critica::nacional(std::string_view stem) const {
   return UNIDADE + std::string(stem) + REF_ARQ + ".TXT";
@@ -32,13 +38,16 @@ void Tabela::seleciona() {
 }
 
 int Tabela::pos(std::string_view nome) {
-  for (const auto& [n, p] : pos_)
-    if (n == nome) return p;
+  // The names are mostly the same literals: their address finds them first.
+  for (const Posicao& e : pos_)
+    if (e.onde == nome.data() && e.nome == nome) return e.pos;
+  for (const Posicao& e : pos_)
+    if (e.nome == nome) return e.pos;
   rt::db::Area* a = area();
   if (!a) return -1;
   const int p = a->fieldPos(nome);
   if (p < 0) a->get(nome);  // told once: the error of a read of an unknown field
-  pos_.emplace_back(std::string(nome), p);
+  pos_.push_back({std::string(nome), nome.data(), p});
   return p;
 }
 
@@ -50,6 +59,18 @@ std::string Tabela::c(std::string_view nome) {
   if (v.isNumber()) return rt::text::str(v.num(), v.numberInfo().width, v.numberInfo().decimals);
   if (v.isDate()) return v.date().dtos();
   return {};
+}
+
+std::string_view Tabela::v(std::string_view nome) {
+  const int p = pos(nome);
+  if (p >= 0 && area_ && area_->used()) {
+    rt::db::Table* t = area_->table();
+    if (p < static_cast<int>(t->fields().size()) && t->fields()[static_cast<std::size_t>(p)].type == 'C')
+      return t->raw(p);
+  }
+  std::string& copia = copias_[proxima_++ % copias_.size()];
+  copia = c(nome);
+  return copia;
 }
 
 double Tabela::n(std::string_view nome) {
@@ -93,10 +114,21 @@ std::string sub(std::string_view t, std::size_t from, std::size_t n) {
 std::string digito(std::string_view codups) {
   double v = val(codups);
   if (!(v > -1e15 && v < 1e15)) v = 0;  // only the six lowest digits count anyway
-  return rt::text::str(CALDIGUPS(static_cast<long long>(v)), 1);
+  return std::string(1, static_cast<char>('0' + CALDIGUPS(static_cast<long long>(v))));
 }
 
-double val(std::string_view t) { return rt::text::val(t).value; }
+double val(std::string_view t) {
+  // Codes and amounts of digits alone, the usual case, are read here.
+  if (!t.empty() && t.size() <= 15) {
+    long long n = 0;
+    for (char c : t) {
+      if (c < '0' || c > '9') return rt::text::val(t).value;
+      n = n * 10 + (c - '0');
+    }
+    return static_cast<double>(n);
+  }
+  return rt::text::val(t).value;
+}
 
 std::string zeros(double n, int width) { return rt::text::strZero(n, width); }
 

@@ -46,9 +46,9 @@ class Unidades : public Secao {
     s_.rt.db.current().indexOn("UPSZEB->UPS_ID", d + "I05KOVA");
   }
 
-  bool considera() override { return igual(s_, zeb_.c("UPS_MN"), c_.municipio()); }
+  bool considera() override { return igual(s_, zeb_.v("UPS_MN"), c_.municipio()); }
 
-  std::string chave() override { return sub(zeb_.c("UPS_ID"), 0, 6); }
+  std::string chave() override { return sub(zeb_.v("UPS_ID"), 0, 6); }
 
   bool difere() override {
     const std::string cgc = zeros(val(zeb_.c("UPS_CGCCPF")), 14);
@@ -92,9 +92,16 @@ bool DO_MUNICIPIO(Sistema& s, Critica& c, Tabela& ups, std::string_view uid) {
   rt::db::Area* a = ups.area();
   if (!a) return false;
   ups.seleciona();
+  // Rows of one unit follow each other: the unit is sought once for them.
+  const std::string_view chave = uid.substr(0, 6);
+  const std::uint64_t serial = a->table() ? a->table()->serial() : 0;
+  if (serial != 0 && serial == c.unidadeSerial && chave == c.unidadeVista) return c.unidadeDoMunicipio;
   a->goTop();
-  a->seek(rt::Value(sub(uid, 0, 6)), false);
-  return igual(s, ups.c("UPS_MN"), c.municipio());
+  a->seek(rt::Value(std::string(chave)), false);
+  c.unidadeVista = chave;
+  c.unidadeSerial = serial;
+  c.unidadeDoMunicipio = igual(s, ups.v("UPS_MN"), c.municipio());
+  return c.unidadeDoMunicipio;
 }
 
 }  // namespace fpo::comparar

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/funcoes/Funcoes.h"
+#include "rt/term/color.h"
 #include "rt/text/cp860.h"
 #include "rt/text/strings.h"
 
@@ -52,7 +53,17 @@ std::string PERCENT(Sistema& s, double VALOR, double TOTAL, std::optional<std::s
   if (VALOR != static_cast<double>(s.rt.db.current().lastRec()) + 1) {
     const double parte = std::floor(kBarCells * VALOR / TOTAL);
     const int cheias = parte >= kBarCells ? kBarCells : parte > 0 ? static_cast<int>(parte) : 0;
-    if (cheias > 0) escreve(s, kBarRow, kBarCol, std::string(static_cast<std::size_t>(cheias), ' '), "0/0");
+    if (cheias > 0) {
+      // Most calls find the bar as it is already: only the position moves.
+      static const std::uint8_t cheia = rt::term::parseColorPair("0/0").value_or(0);
+      bool igual = t.device() == rt::term::Terminal::Device::Screen;
+      for (int c = 0; igual && c < cheias; ++c)
+        igual = t.cell(kBarRow, kBarCol + c) == rt::term::Cell{' ', cheia};
+      if (igual)
+        t.devPos(kBarRow, kBarCol + cheias);
+      else
+        escreve(s, kBarRow, kBarCol, std::string(static_cast<std::size_t>(cheias), ' '), "0/0");
+    }
   }
   if (VALOR == TOTAL) t.restoreRegion(s.TELAPERC);
   if (s.COR) t.setColor(*s.COR);

@@ -2,8 +2,13 @@
 #include "app/pabfae/Pabfae.h"
 
 #include <cmath>
+#include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "app/ambiente.h"
 #include "app/funcoes/Funcoes.h"
@@ -151,10 +156,27 @@ bool ABRE_TABELAS(Sistema& s) {
   return true;
 }
 
-// The walk over S_PRD in competence and unit order, into the printer.
-void ESCREVE(Sistema& s, Relatorio& r) {
-  FPO_ROUTINE(s, "ESCREVE");
+// A unit's rows done: its line, and the page's end when it is full.
+void FECHA_UNIDADE(Sistema& s, Relatorio& r, Area& mn, Area& ups, double pab, double outros) {
   auto& t = s.term();
+  if (t.printer().prow() == 0) r.cabecalho(mn);
+  r.unidade(ups, pab, outros);
+  if (t.printer().prow() > 59) {
+    r.linha(0, kTracos);
+    t.printer().eject();
+    ++r.pagina;
+  }
+}
+
+void TOTAIS(Sistema& s, Relatorio& r, double totalPab, double totalOutros) {
+  r.linha(0, kTracos);
+  r.totais(totalPab, totalOutros);
+  r.linha(0, kTracos);
+  s.term().printer().eject();
+}
+
+// The walk over S_PRD in competence and unit order, row by row.
+void ESCREVE_LINHAS(Sistema& s, Relatorio& r) {
   auto& db = s.rt.db;
   Area& mn = *db.find("MN");
   Area& ups = *db.find("UPS");
@@ -166,7 +188,6 @@ void ESCREVE(Sistema& s, Relatorio& r) {
   double totalPab = 0, totalOutros = 0;
   prd.goTop();
   while (!prd.eof()) {
-    FPO_LINE(s);
     const std::string uid = texto(prd, "PRD_UID");
     double pab = 0, outros = 0;
     ups.seek(rt::Value(uid), false);
@@ -185,18 +206,141 @@ void ESCREVE(Sistema& s, Relatorio& r) {
       }
       prd.skip(1);
     }
-    if (t.printer().prow() == 0) r.cabecalho(mn);
-    r.unidade(ups, pab, outros);
-    if (t.printer().prow() > 59) {
-      r.linha(0, kTracos);
-      t.printer().eject();
-      ++r.pagina;
-    }
+    FECHA_UNIDADE(s, r, mn, ups, pab, outros);
   }
-  r.linha(0, kTracos);
-  r.totais(totalPab, totalOutros);
-  r.linha(0, kTracos);
-  t.printer().eject();
+  TOTAIS(s, r, totalPab, totalOutros);
+}
+
+bool tipoComum(char t) { return t == 'C' || t == 'N' || t == 'F' || t == 'D' || t == 'L'; }
+
+// The same walk without reading S_PRD in index order: one pass in record
+// order gives each row's value and whether it counts as PAB (the procedure
+// and price sought once per competence and procedure), then the unit groups
+// come from the index entries alone. Sums are made in the same order as the
+// row-by-row walk. False, with nothing printed, when the tables are not of
+// the usual kind (the row-by-row walk then does the report).
+bool ESCREVE_RAPIDO(Sistema& s, Relatorio& r) {
+  auto& db = s.rt.db;
+  Area& mn = *db.find("MN");
+  Area& ups = *db.find("UPS");
+  Area& pa = *db.find("PA");
+  Area& vpa = *db.find("VPA");
+  Area& prd = *db.find("PRD");
+  const bool exact = db.settings().exact;
+  rt::db::Table* t = prd.table();
+  const rt::db::Index* ix = prd.index(1);
+  if (!t || !ix || prd.order() != 1) return false;
+  // Look-ups that could raise an error for each row keep the row-by-row walk.
+  const rt::db::Index *ixPa = pa.index(pa.order()), *ixVpa = vpa.index(vpa.order());
+  const int iPab = pa.fieldPos("PA_PAB"), iTotal = vpa.fieldPos("VPA_TOTAL");
+  if (!ixPa || !ixVpa || ixPa->keyType().type != 'C' || ixVpa->keyType().type != 'C' || iPab < 0 ||
+      iTotal < 0 || !tipoComum(pa.table()->fields()[static_cast<std::size_t>(iPab)].type) ||
+      !tipoComum(vpa.table()->fields()[static_cast<std::size_t>(iTotal)].type))
+    return false;
+  const int iUid = t->fieldIndex("PRD_UID"), iCmp = t->fieldIndex("PRD_CMP"), iPa = t->fieldIndex("PRD_PA"),
+            iQt = t->fieldIndex("PRD_QT_A");
+  if (iUid < 0 || iCmp < 0 || iPa < 0 || iQt < 0) return false;
+  const auto& f = t->fields();
+  const rt::db::Field &fUid = f[static_cast<std::size_t>(iUid)], &fCmp = f[static_cast<std::size_t>(iCmp)],
+                      &fPa = f[static_cast<std::size_t>(iPa)], &fQt = f[static_cast<std::size_t>(iQt)];
+  if (fUid.type != 'C' || fCmp.type != 'C' || !tipoComum(fPa.type) || !tipoComum(fQt.type)) return false;
+  const auto wCmp = static_cast<std::size_t>(fCmp.width), wUid = static_cast<std::size_t>(fUid.width);
+  if (ix->keyType().type != 'C' || static_cast<std::size_t>(ix->keyType().size) != wCmp + wUid) return false;
+
+  // By record number: the row's value, and 1 visible, 2 PAB.
+  const std::uint32_t total = t->lastRec();
+  const std::unique_ptr<double[]> valor(new double[total]);
+  const std::unique_ptr<std::uint8_t[]> marca(new std::uint8_t[total]);
+  struct Preco {
+    double total;
+    bool pab;
+  };
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view k) const { return std::hash<std::string_view>{}(k); }
+  };
+  std::unordered_map<std::string, Preco, Hash, std::equal_to<>> precos;
+  const bool ocultos = db.settings().deleted;
+  const std::size_t wPa = fPa.type == 'C' ? std::min<std::size_t>(7, static_cast<std::size_t>(fPa.width)) : 0;
+  if (wCmp + wPa > 256) return false;
+  char chave[256];
+  const bool lido = t->scan(1, total, [&](std::uint32_t primeiro, std::uint32_t n, const char* recs) {
+    const auto rl = static_cast<std::size_t>(t->recordLength());
+    for (std::uint32_t k = 0; k < n; ++k, recs += rl) {
+      const std::size_t i = primeiro - 1 + k;
+      if (ocultos && recs[0] == '*') {
+        marca[i] = 0;
+        continue;
+      }
+      std::memcpy(chave, recs + fCmp.offset, wCmp);
+      std::memcpy(chave + wCmp, recs + fPa.offset, wPa);
+      auto it = precos.find(std::string_view(chave, wCmp + wPa));
+      if (it == precos.end()) {
+        const std::string procura(chave, wCmp + wPa);
+        pa.seek(rt::Value(procura), false);
+        vpa.seek(rt::Value(procura), false);
+        it = precos
+                 .emplace(procura,
+                          Preco{numero(vpa, "VPA_TOTAL"), rt::text::equals(texto(pa, "PA_PAB"), "S", exact)})
+                 .first;
+      }
+      const rt::Value qt = t->get(iQt, recs);
+      valor[i] = (qt.isNumber() ? qt.num() : 0) * it->second.total;
+      marca[i] = static_cast<std::uint8_t>(1 | (it->second.pab ? 2 : 0));
+    }
+    return true;
+  });
+  if (!lido) return false;
+
+  const rt::db::KeyStore& ks = ix->keys();
+  // The rows are reached in index order, far apart: a position some entries
+  // ahead asks for its row's data early.
+  rt::db::KeyStore::Pos adiante = ks.begin();
+  for (int k = 0; k < 32; ++k) ks.next(adiante);
+  auto visivel = [&](rt::db::KeyStore::Pos& p) {
+    for (; !ks.atEnd(p); ks.next(p)) {
+      if (!ks.atEnd(adiante)) {
+        const std::uint32_t n = ks.recno(adiante);
+        if (n >= 1 && n <= total) {
+          __builtin_prefetch(&valor[n - 1]);
+          __builtin_prefetch(&marca[n - 1]);
+        }
+        ks.next(adiante);
+      }
+      if (ks.recno(p) <= total && (marca[ks.recno(p) - 1] & 1)) return;
+    }
+  };
+  double totalPab = 0, totalOutros = 0;
+  rt::db::KeyStore::Pos p = ks.begin();
+  visivel(p);
+  while (!ks.atEnd(p)) {
+    const std::string uid(ks.key(p).substr(wCmp, wUid));
+    double pab = 0, outros = 0;
+    ups.seek(rt::Value(uid), false);
+    mn.seek(rt::Value(texto(ups, "UPS_MN")), false);
+    while (!ks.atEnd(p) && ks.key(p).substr(wCmp, wUid) == uid) {
+      const std::size_t i = ks.recno(p) - 1;
+      if (marca[i] & 2) {
+        pab += valor[i];
+        totalPab += valor[i];
+      } else {
+        outros += valor[i];
+        totalOutros += valor[i];
+      }
+      ks.next(p);
+      visivel(p);
+    }
+    FECHA_UNIDADE(s, r, mn, ups, pab, outros);
+  }
+  TOTAIS(s, r, totalPab, totalOutros);
+  return true;
+}
+
+// The report's rows into the printer.
+void ESCREVE(Sistema& s, Relatorio& r) {
+  FPO_ROUTINE(s, "ESCREVE");
+  FPO_LINE(s);
+  if (!ESCREVE_RAPIDO(s, r)) ESCREVE_LINHAS(s, r);
 }
 
 }  // namespace

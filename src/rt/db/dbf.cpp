@@ -298,12 +298,22 @@ std::string_view Table::raw(int field) const {
 void Table::remap() {
   map_ = nullptr;
   mappedRecs_ = 0;
+  mapRefused_ = false;
   if (fileRecs_ == 0) {
     file_.unmap();
     return;
   }
   map_ = file_.map(static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(fileRecs_) * recLen_);
   if (map_) mappedRecs_ = fileRecs_;
+}
+
+// Once every record is in the file, the ones written since the last mapping
+// are read through the view too.
+void Table::mapWritten() {
+  if (lastRec_ <= mappedRecs_ || wCount_ || changed_ || mapRefused_) return;
+  map_ = file_.map(static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(lastRec_) * recLen_);
+  mappedRecs_ = map_ ? lastRec_ : 0;
+  mapRefused_ = !map_;
 }
 
 const char* Table::peek(std::uint32_t recno) {
@@ -331,6 +341,16 @@ bool Table::readInto(std::uint32_t recno, char* out, bool sequential) {
   if (cacheCount_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_) {
     std::memcpy(out, cache_.data() + (recno - cacheFirst_) * rl, rl);
     return true;
+  }
+  // Records read out of order from a table grown well past its view: the
+  // pending writes go out and the view takes in every record.
+  if (!sequential && lastRec_ - mappedRecs_ >= std::max<std::uint32_t>(1024, mappedRecs_ / 8) && !changed_ &&
+      !mapRefused_ && flushWrites()) {
+    mapWritten();
+    if (map_ && recno <= mappedRecs_) {
+      std::memcpy(out, map_ + hdrLen_ + static_cast<std::size_t>(recno - 1) * rl, rl);
+      return true;
+    }
   }
   for (;;) {
     std::size_t got = 0;
@@ -394,9 +414,11 @@ bool Table::load(std::uint32_t recno) {
   return true;
 }
 
-Value Table::get(int field) {
+Value Table::get(int field) { return get(field, rec_.data()); }
+
+Value Table::get(int field, const char* rec) {
   const Field& f = fields_[static_cast<std::size_t>(field)];
-  std::string_view r = raw(field);
+  const std::string_view r(rec + f.offset, static_cast<std::size_t>(f.width));
   switch (f.type) {
     case 'C':
       return Value(std::string(r));
@@ -492,6 +514,14 @@ bool Table::appendBlank() {
   isNew_ = true;
   modified_ = true;
   return true;
+}
+
+void Table::dropAppended() {
+  if (!isNew_ || !changed_ || recNo_ != lastRec_) return;
+  --lastRec_;
+  recNo_ = lastRec_ + 1;
+  std::fill(rec_.begin(), rec_.end(), ' ');
+  changed_ = isNew_ = false;
 }
 
 void Table::bufferWrite(std::uint32_t recno, const char* rec) {
@@ -607,6 +637,7 @@ bool Table::scan(std::uint32_t first, std::uint32_t last,
   if (first > last) return true;
   flushRecord();
   if (!flushWrites()) return false;
+  mapWritten();
   const auto rl = static_cast<std::size_t>(recLen_);
   const auto per = static_cast<std::uint32_t>(std::max<std::size_t>(1, kScanRun / rl));
   std::string run(std::min<std::uint64_t>(per, last - first + 1) * rl, '\0');
@@ -630,6 +661,7 @@ bool Table::scanParallel(std::uint32_t first, std::uint32_t last,
   if (threads < 2 || total < 4 * kScanRun) return scan(first, last, fn);
   flushRecord();
   if (!flushWrites()) return false;
+  mapWritten();
   // Smaller runs than a scan's: the buffers of all threads are alive at once.
   const auto per = static_cast<std::uint32_t>(std::max<std::size_t>(1, kScanRun / 4 / rl));
   const std::size_t runBytes = static_cast<std::size_t>(per) * rl;

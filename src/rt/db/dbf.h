@@ -92,6 +92,8 @@ class Table {
   std::string_view raw(int field) const;
 
   Value get(int field);
+  // A field of a record's bytes as scan() hands them (deletion flag first).
+  Value get(int field, const char* rec);
   // Writes a value: text cut or blank-filled, numbers formatted to the
   // field (too wide: asterisks and the data-width error), dates, logicals.
   // A value of the wrong type is the data-type error. Writes to the
@@ -105,6 +107,9 @@ class Table {
 
   // Appends a blank record and makes it current.
   bool appendBlank();
+  // Takes back the record just appended while it is still unwritten; the
+  // phantom becomes current.
+  void dropAppended();
   // Writes the current record into the write buffer when changed.
   bool flushRecord();
   // Everything to the file: record, buffers, header; with sync, to the disk.
@@ -153,6 +158,7 @@ class Table {
   void bufferWrite(std::uint32_t recno, const char* rec);
   bool failed(const err::Error& e);  // raises; true when the handler asks to retry
   void remap();
+  void mapWritten();
 
   File file_;
   err::ErrorSystem& es_;
@@ -172,6 +178,7 @@ class Table {
   // The records on disk as a read-only view, when the system maps files.
   const char* map_ = nullptr;
   std::uint32_t mappedRecs_ = 0;
+  bool mapRefused_ = false;  // the system would not map the written records
   std::string scratch_;
   // Read-ahead of consecutive records.
   std::string cache_;

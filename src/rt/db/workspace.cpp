@@ -148,18 +148,28 @@ bool Area::flushHot() {
     // The keys of the record as written now and, unless it is new, as it is
     // stored: where they differ, the record moves in that order.
     const std::uint32_t rec = table_->recNo();
-    std::vector<std::string> now(orders_.size()), before(orders_.size());
-    std::vector<bool> ok(orders_.size());
+    // The buffers of the last write are taken over (a key expression that
+    // writes to this area again finds none and makes its own).
+    std::vector<std::string> now = std::move(keysNow_), before = std::move(keysBefore_);
+    std::vector<char> ok = std::move(keysOk_);
+    now.resize(orders_.size());
+    before.resize(orders_.size());
+    ok.assign(orders_.size(), 0);
     for (std::size_t i = 0; i < orders_.size(); ++i) ok[i] = keyOf(orders_[i], now[i]);
     const bool isNew = table_->isNew();
     bool stored = false;
     if (!isNew) {
-      std::string old(static_cast<std::size_t>(table_->recordLength()), ' ');
+      std::string old = std::move(stored_);
+      old.assign(static_cast<std::size_t>(table_->recordLength()), ' ');
       if (table_->storedRecord(old.data())) {
         stored = true;
         table_->swapRecord(old);
-        for (std::size_t i = 0; i < orders_.size(); ++i) keyOf(orders_[i], before[i]);
+        for (std::size_t i = 0; i < orders_.size(); ++i) {
+          before[i].clear();
+          keyOf(orders_[i], before[i]);
+        }
         table_->swapRecord(old);
+        stored_ = std::move(old);
       }
     }
     for (std::size_t i = 0; i < orders_.size(); ++i) {
@@ -174,6 +184,9 @@ bool Area::flushHot() {
         o.index->markChanged();
       }
     }
+    keysNow_ = std::move(now);
+    keysBefore_ = std::move(before);
+    keysOk_ = std::move(ok);
   }
   return table_->flushRecord();
 }
@@ -533,10 +546,41 @@ Area::RawKey Area::rawKey(std::string_view text) const {
     while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
     return v;
   };
+  // A whole number of up to four digits, or -1.
+  auto count = [&trim](std::string_view v) {
+    v = trim(v);
+    if (v.empty() || v.size() > 4) return -1;
+    int n = 0;
+    for (char c : v) {
+      if (c < '0' || c > '9') return -1;
+      n = n * 10 + (c - '0');
+    }
+    return n;
+  };
   int total = 0;
   while (true) {
     const std::size_t plus = text.find('+');
     std::string_view part = trim(text.substr(0, plus));
+    // SubStr(field, 1, n) and Left(field, n): the field's first n characters.
+    int take = -1;
+    const std::size_t open = part.find('(');
+    if (open != std::string_view::npos) {
+      const std::string_view fn = trim(part.substr(0, open));
+      if (part.back() != ')') return {};
+      std::string_view args = part.substr(open + 1, part.size() - open - 2);
+      const std::size_t c1 = args.find(',');
+      if (c1 == std::string_view::npos) return {};
+      const std::string_view rest = args.substr(c1 + 1);
+      if (sameNoCase(fn, "SUBSTR")) {
+        const std::size_t c2 = rest.find(',');
+        if (c2 == std::string_view::npos || count(rest.substr(0, c2)) != 1) return {};
+        take = count(rest.substr(c2 + 1));
+      } else if (sameNoCase(fn, "LEFT")) {
+        take = count(rest);
+      }
+      if (take < 1) return {};
+      part = trim(args.substr(0, c1));
+    }
     for (char c : part)
       if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
             c == '>' || c == ' '))
@@ -551,8 +595,9 @@ Area::RawKey Area::rawKey(std::string_view text) const {
     if (part.empty() || i < 0) return {};
     const Field& f = table_->fields()[static_cast<std::size_t>(i)];
     if (f.type != 'C') return {};
-    parts.emplace_back(f.offset, f.width);
-    total += f.width;
+    const int width = take < 0 ? f.width : std::min(take, f.width);
+    parts.emplace_back(f.offset, width);
+    total += width;
     if (plus == std::string_view::npos) break;
     text.remove_prefix(plus + 1);
   }
@@ -755,7 +800,9 @@ bool Area::appendFrom(std::string_view file) {
   return ok;
 }
 
-bool Area::appendSdf(std::string_view file) {
+bool Area::appendSdf(std::string_view file) { return appendSdf(file, nullptr); }
+
+bool Area::appendSdf(std::string_view file, const std::function<bool(const char* rec)>& keep) {
   if (!ready()) return false;
   std::optional<fs::path> p;
   while (!(p = ws_.resolve(file, ".TXT"))) {
@@ -773,18 +820,29 @@ bool Area::appendSdf(std::string_view file) {
   line.reserve(width);
   bool any = false, afterCR = false, ok = true;
 
+  // Text fields take the line's bytes as they stand: the line goes into the
+  // record whole, blank-filled, and only numbers, dates and logicals are
+  // then made from their slices.
+  std::vector<std::size_t> converted;
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    if (fields[i].type == 'N' || fields[i].type == 'F' || fields[i].type == 'D' || fields[i].type == 'L')
+      converted.push_back(i);
+  std::string row(width + 1, ' ');
+
   auto emit = [&]() {
     if (!appendBlank()) {
       ok = false;
       return;
     }
-    std::size_t at = 0;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
+    std::memcpy(row.data() + 1, line.data(), line.size());
+    std::fill(row.begin() + 1 + static_cast<std::ptrdiff_t>(line.size()), row.end(), ' ');
+    table_->setRecord(row.data());
+    for (const std::size_t i : converted) {
       const Field& f = fields[i];
       const auto w = static_cast<std::size_t>(f.width);
+      const auto at = static_cast<std::size_t>(f.offset - 1);
       const std::string_view slice =
           at < line.size() ? std::string_view(line).substr(at, std::min(w, line.size() - at)) : std::string_view{};
-      at += w;
       const int fi = static_cast<int>(i);
       switch (f.type) {
         case 'N':
@@ -795,14 +853,16 @@ bool Area::appendSdf(std::string_view file) {
           // A valid YYYYMMDD is stored as it stands; anything else is the empty date.
           table_->putRaw(fi, text::Date::fromDtos(slice).empty() ? std::string_view{} : slice);
           break;
-        case 'L':
-          put(fi, Value(!slice.empty() && (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')));
-          break;
         default:
-          table_->putRaw(fi, slice);
+          put(fi, Value(!slice.empty() && (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')));
       }
     }
-    flushHot();
+    if (keep && !keep(table_->record())) {
+      table_->dropAppended();
+      eof_ = true;
+    } else {
+      flushHot();
+    }
     line.clear();
     any = false;
   };

@@ -115,6 +115,9 @@ class Area {
   bool copyTo(std::string_view file);
   bool appendFrom(std::string_view file);
   bool appendSdf(std::string_view file);
+  // The same, keeping only the rows that keep() accepts as made (record
+  // bytes, deletion flag first); the others are never appended.
+  bool appendSdf(std::string_view file, const std::function<bool(const char* rec)>& keep);
 
  private:
   friend class Workspace;
@@ -155,6 +158,10 @@ class Area {
   KeyStore::Pos pos_;
   std::uint64_t posVersion_ = ~0ull;
   std::uint32_t posRec_ = 0;
+  // Kept between writes: the keys of the record written and as stored.
+  std::vector<std::string> keysNow_, keysBefore_;
+  std::vector<char> keysOk_;
+  std::string stored_;
 };
 
 class FieldEnv : public expr::Env {

@@ -431,3 +431,110 @@ TEST(Index, DamagedFilesAreRefusedAndRebuilt) {
 }
 
 }  // namespace
+
+namespace {
+
+// Rows appended and indexed at once (the index reads them through the
+// table's view), then changed, appended to and packed: seeks and reads see
+// every change.
+TEST(Index, RowsIndexedRightAfterTheirAppendStayCurrent) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("T"), {{"K", 'C', 4, 0}, {"V", 'N', 5, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("T")));
+  Area& a = fx.ws.current();
+  for (int i = 0; i < 3000; ++i) {
+    ASSERT_TRUE(a.appendBlank());
+    a.put("K", S(std::to_string(19999 - i).substr(1)));
+    a.put("V", Value::number(i));
+  }
+  ASSERT_TRUE(a.indexOn("K", fx.at("TK")));
+  ASSERT_TRUE(a.seek(S("8999")));
+  EXPECT_EQ(a.get("V").num(), 1000);
+  a.put("V", Value::number(77));
+  a.put("K", S("AAAA"));
+  ASSERT_TRUE(a.appendBlank());
+  a.put("K", S("0000"));
+  a.put("V", Value::number(5));
+  ASSERT_TRUE(a.seek(S("AAAA")));
+  EXPECT_EQ(a.get("V").num(), 77);
+  EXPECT_FALSE(a.seek(S("8999")));
+  ASSERT_TRUE(a.seek(S("0000")));
+  EXPECT_EQ(a.recNo(), 3001u);
+  a.goTo(2);
+  a.deleteRecord();
+  ASSERT_TRUE(a.pack());
+  EXPECT_EQ(a.lastRec(), 3000u);
+  ASSERT_TRUE(a.seek(S("9997")));
+  EXPECT_EQ(a.get("V").num(), 2);
+  EXPECT_EQ(a.recNo(), 2u);
+  fx.ws.closeAll();
+  EXPECT_EQ(readNtx(fx.at("TK.NTX"), "K").size(), 3000u);
+}
+
+// A load that keeps some of the text's rows leaves the table file that the
+// load of all of them, the deletion of the others and a pack leave.
+TEST(Index, FilteredTextLoadIsTheLoadDeleteAndPack) {
+  Fixture fx;
+  std::string text;
+  for (int i = 0; i < 500; ++i) text += std::to_string(100 + i) + (i % 3 ? "  7" : " 10") + "\r\n";
+  text += "999 10";  // the last row, without an end of line, left out
+  writeFile(fx.at("IN.TXT"), text);
+  const std::vector<rt::db::FieldSpec> fields = {{"K", 'C', 3, 0}, {"V", 'N', 3, 0}};
+  const auto fica = [](const char* rec) { return std::string_view(rec + 4, 3) != " 10"; };
+
+  ASSERT_TRUE(fx.ws.create(fx.at("TODOS"), fields));
+  ASSERT_TRUE(fx.ws.use(fx.at("TODOS")));
+  Area& todos = fx.ws.current();
+  ASSERT_TRUE(todos.appendSdf(fx.at("IN")));
+  for (todos.goTop(); !todos.eof(); todos.skip(1))
+    if (!fica(todos.table()->record())) todos.deleteRecord();
+  ASSERT_TRUE(todos.pack());
+  ASSERT_TRUE(fx.ws.create(fx.at("FILTRO"), fields));
+  ASSERT_TRUE(fx.ws.use(fx.at("FILTRO")));
+  Area& filtro = fx.ws.current();
+  ASSERT_TRUE(filtro.appendSdf(fx.at("IN"), fica));
+  EXPECT_EQ(filtro.lastRec(), 333u);
+  EXPECT_TRUE(filtro.eof());
+  ASSERT_TRUE(filtro.indexOn("K", fx.at("FK")));
+  ASSERT_TRUE(filtro.seek(S("101")));
+  EXPECT_EQ(filtro.recNo(), 1u);
+  EXPECT_FALSE(filtro.seek(S("999")));
+  fx.ws.closeAll();
+  EXPECT_EQ(readFile(fx.at("FILTRO.DBF")), readFile(fx.at("TODOS.DBF")));
+}
+
+// Keys of leading parts of text fields, as SubStr(f, 1, n) and Left(f, n)
+// give them (n past the field's width: the whole field), kept current
+// through changes.
+TEST(Index, LeadingPartsOfFields) {
+  Fixture fx;
+  ASSERT_TRUE(fx.ws.create(fx.at("T"), {{"K", 'C', 4, 0}, {"V", 'C', 2, 0}}));
+  ASSERT_TRUE(fx.ws.use(fx.at("T"), "T"));
+  Area& a = fx.ws.current();
+  for (const auto& [k, v] :
+       std::vector<std::pair<const char*, const char*>>{{"ABCD", "1"}, {"AB", "22"}, {"ZZ9", "3"}}) {
+    ASSERT_TRUE(a.appendBlank());
+    a.put("K", S(k));
+    a.put("V", S(v));
+  }
+  ASSERT_TRUE(a.indexOn("SubStr(T->K, 1, 3) + left( V ,9)", fx.at("TA")));
+  ASSERT_TRUE(a.indexOn("LEFT(K,2)+SUBSTR(k,1,9)", fx.at("TB")));
+  a.orderListClear();
+  ASSERT_TRUE(a.orderListAdd(fx.at("TA")));
+  ASSERT_TRUE(a.orderListAdd(fx.at("TB")));
+  a.goTo(3);
+  a.put("K", S("AA"));
+  ASSERT_TRUE(a.seek(S("AA 3")));
+  EXPECT_EQ(a.recNo(), 3u);
+  a.setOrder(2);
+  ASSERT_TRUE(a.seek(S("AAAA")));
+  EXPECT_EQ(a.recNo(), 3u);
+  fx.ws.closeAll();
+  using E = std::vector<std::pair<std::string, std::uint32_t>>;
+  EXPECT_EQ(readNtx(fx.at("TA.NTX"), "SubStr(T->K, 1, 3) + left( V ,9)"),
+            (E{{"AA 3 ", 3}, {"AB 22", 2}, {"ABC1 ", 1}}));
+  EXPECT_EQ(readNtx(fx.at("TB.NTX"), "LEFT(K,2)+SUBSTR(k,1,9)"),
+            (E{{"AAAA  ", 3}, {"ABAB  ", 2}, {"ABABCD", 1}}));
+}
+
+}  // namespace
