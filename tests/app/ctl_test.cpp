@@ -75,13 +75,20 @@ TEST_F(Ctl, RebuildWidensPeriodsAndDropsDeletedRows) {
 // file's bytes are never touched, and nothing is left beside them.
 TEST_F(Ctl, RebuildReplacesTheFileWhole) {
   test::makeTable(ctl(), {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}}, {{N(440), N(9812)}, {N(441), N(202211)}});
+  const std::string antes = [&] {
+    std::ifstream copia(ctl(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(copia), {});
+  }();
+#ifndef _WIN32
+  // A handle opened before still reads the old table whole. (On Windows a
+  // file that another handle holds open cannot be renamed over at all.)
   std::ifstream velho(ctl(), std::ios::binary);
-  std::ifstream copia(ctl(), std::ios::binary);
-  const std::string antes(std::istreambuf_iterator<char>(copia), {});
+#endif
   PREPARACTL(s);
   EXPECT_TRUE(keys().atKeys.empty());
-  // The handle opened before still reads the old table whole.
+#ifndef _WIN32
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(velho), {}), antes);
+#endif
   std::vector<std::string> arquivos;
   for (const auto& e : fs::directory_iterator(drive().zoz())) arquivos.push_back(e.path().filename().string());
   std::sort(arquivos.begin(), arquivos.end());

@@ -112,6 +112,7 @@ class ErrorSystem {
 
   void install(Handler h) { handler_ = std::move(h); }
   bool installed() const { return static_cast<bool>(handler_); }
+  const Handler& handler() const { return handler_; }
 
   // Hands the error to the handler and returns its answer. Without a handler
   // the error is thrown as Unhandled. Its file name goes first through the
