@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
   std::error_code ec;
   fs::create_directories(zoz, ec);
   if (ec) {
-    std::fprintf(stderr, "fpo_demo: cannot create %s: %s\n", zoz.c_str(), ec.message().c_str());
+    std::fprintf(stderr, "fpo_demo: cannot create %s: %s\n", zoz.string().c_str(), ec.message().c_str());
     return 1;
   }
 
@@ -55,6 +55,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "fpo_demo: %s\n", e.what());
     return 1;
   }
-  std::printf("%s\n", zoz.c_str());
+  std::printf("%s\n", zoz.string().c_str());
   return 0;
 }

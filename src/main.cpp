@@ -1,5 +1,4 @@
 // The program: installs the error policy, then runs MENU.
-#include <cstdio>
 #include <exception>
 #include <string>
 
@@ -11,7 +10,7 @@
 int main() {
   auto opened = rt::term::openDevice();
   if (!opened.backend) {
-    std::fprintf(stderr, "fpo: %s\n", opened.error.c_str());
+    rt::term::writeErrorOutput("fpo: " + opened.error + "\n");
     return 1;
   }
 

@@ -4,6 +4,7 @@
 
 #include "app/errorsys/Errorsys.h"
 #include "app/menu/Menu.h"
+#include "rt/db/file.h"
 #include "rt/term/keys.h"
 #include "support/app_fixture.h"
 #include "support/tables.h"
@@ -74,13 +75,20 @@ TEST_F(Ctl, RebuildWidensPeriodsAndDropsDeletedRows) {
 // file's bytes are never touched, and nothing is left beside them.
 TEST_F(Ctl, RebuildReplacesTheFileWhole) {
   test::makeTable(ctl(), {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}}, {{N(440), N(9812)}, {N(441), N(202211)}});
+  const std::string antes = [&] {
+    std::ifstream copia(ctl(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(copia), {});
+  }();
+#ifndef _WIN32
+  // A handle opened before still reads the old table whole. (On Windows a
+  // file that another handle holds open cannot be renamed over at all.)
   std::ifstream velho(ctl(), std::ios::binary);
-  std::ifstream copia(ctl(), std::ios::binary);
-  const std::string antes(std::istreambuf_iterator<char>(copia), {});
+#endif
   PREPARACTL(s);
   EXPECT_TRUE(keys().atKeys.empty());
-  // The handle opened before still reads the old table whole.
+#ifndef _WIN32
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(velho), {}), antes);
+#endif
   std::vector<std::string> arquivos;
   for (const auto& e : fs::directory_iterator(drive().zoz())) arquivos.push_back(e.path().filename().string());
   std::sort(arquivos.begin(), arquivos.end());
@@ -89,47 +97,85 @@ TEST_F(Ctl, RebuildReplacesTheFileWhole) {
   for (int a = 1; a <= 3; ++a) EXPECT_FALSE(s.rt.db.area(a).used()) << a;
 }
 
-// A table that cannot be read, or a scratch table that cannot be made: the
-// error policy's alert names the file, and CTL.DBF stays as it was.
-TEST_F(Ctl, DamagedTableIsReportedAndKept) {
+// A damaged table is set aside whole under a free name that says so, the
+// alert names it, and a fresh table takes its place; a scratch table that
+// cannot be made, or a table another program holds, is the error policy's
+// alert and CTL.DBF stays as it was.
+TEST_F(Ctl, DamagedTableIsSetAsideAndMadeAgain) {
+  const auto lixo = [](const fs::path& p) {
+    std::ofstream(p, std::ios::binary) << "\x03\x7a\x0b\x0aThis is no table at all";
+  };
   struct Caso {
     const char* nome;
     std::function<void(const fs::path& ctl)> estraga;
     const char* alerta;  // a text of the alert
+    const char* guarda;  // where the old bytes are found afterwards
   };
   const std::vector<Caso> casos = {
-      {"no table at all",
-       [](const fs::path& p) { std::ofstream(p, std::ios::binary) << "\x03\x7a\x0b\x0aThis is no table at all"; },
-       "CTL.DBF"},
-      {"empty file", [](const fs::path& p) { std::ofstream(p, std::ios::binary).flush(); }, "CTL.DBF"},
+      {"no table at all", lixo, "CTL_DANI.DBF", "CTL_DANI.DBF"},
+      {"empty file", [](const fs::path& p) { std::ofstream(p, std::ios::binary).flush(); }, "CTL_DANI.DBF",
+       "CTL_DANI.DBF"},
       {"rows cut off",
        [](const fs::path& p) {
          test::makeTable(p, {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}}, {{N(440), N(9812)}, {N(441), N(5)}});
          fs::resize_file(p, fs::file_size(p) - 5);
        },
-       "CTL.DBF"},
+       "CTL_DANI.DBF", "CTL_DANI.DBF"},
+      {"a damaged table set aside before",
+       [&](const fs::path& p) {
+         lixo(p);
+         lixo(p.parent_path() / "CTL_DANI.DBF");
+       },
+       "CTLDAN01.DBF", "CTLDAN01.DBF"},
       {"CTL1.DBF is a folder",
        [](const fs::path& p) {
          test::makeTable(p, {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}}, {{N(440), N(9812)}});
          fs::create_directory(p.parent_path() / "CTL1.DBF");
        },
-       "CTL1.DBF"},
+       "CTL1.DBF", "CTL.DBF"},
   };
   for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
     for (const auto& e : fs::directory_iterator(drive().zoz())) fs::remove_all(e.path());
     keys().atKeys.clear();
     c.estraga(ctl());
     std::ifstream in(ctl(), std::ios::binary);
     const std::string antes(std::istreambuf_iterator<char>(in), {});
-    keys().add(rt::term::key::kEnd).add(rt::term::key::kEnter);  // "Default" in the alert
+    const bool guardado = std::string(c.guarda) != "CTL.DBF";
+    if (guardado) {
+      keys().add(rt::term::key::kEnter);  // the notice
+    } else {
+      keys().add(rt::term::key::kEnd).add(rt::term::key::kEnter);  // "Default" in the error policy's alert
+    }
     PREPARACTL(s);
-    EXPECT_EQ(keys().pending(), 0u) << c.nome;
-    ASSERT_FALSE(keys().atKeys.empty()) << c.nome;
-    EXPECT_TRUE(shows(keys().atKeys.at(0), c.alerta)) << c.nome;
-    std::ifstream depois(ctl(), std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(depois), {}), antes) << c.nome;
-    for (int a = 1; a <= 3; ++a) EXPECT_FALSE(s.rt.db.area(a).used()) << c.nome << a;
+    EXPECT_EQ(keys().pending(), 0u);
+    ASSERT_FALSE(keys().atKeys.empty());
+    EXPECT_TRUE(shows(keys().atKeys.at(0), c.alerta));
+    std::ifstream velho(drive().zoz() / c.guarda, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(velho), {}), antes);
+    if (guardado) {
+      EXPECT_EQ(test::fieldNames(ctl()), kLayout);
+      EXPECT_TRUE(test::readTable(ctl()).empty());
+    }
+    for (int a = 1; a <= 3; ++a) EXPECT_FALSE(s.rt.db.area(a).used()) << a;
   }
+}
+
+// A table another program holds is not damaged: its open fails quietly,
+// and the file is neither moved nor replaced.
+TEST_F(Ctl, TableHeldByAnotherProgramStays) {
+  test::makeTable(ctl(), {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}}, {{N(440), N(9812)}});
+  std::ifstream in(ctl(), std::ios::binary);
+  const std::string antes(std::istreambuf_iterator<char>(in), {});
+  rt::db::File outro;
+  ASSERT_TRUE(outro.open(ctl(), rt::db::File::Mode::ReadWrite, rt::db::File::Lock::Exclusive));
+  PREPARACTL(s);
+  outro.close();
+  std::ifstream depois(ctl(), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(depois), {}), antes);
+  for (const auto& e : fs::directory_iterator(drive().zoz()))
+    EXPECT_EQ(e.path().filename().string().rfind("CTLDAN", 0), std::string::npos);
+  EXPECT_FALSE(fs::exists(drive().zoz() / "CTL_DANI.DBF"));
 }
 
 }  // namespace

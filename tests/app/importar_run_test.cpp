@@ -187,6 +187,9 @@ TEST_F(ImportarPacote, WithoutTheMonthsBudgetRows) {
   EXPECT_EQ(meses, (std::vector<std::string>{"202210", "202210"}));
 }
 
+// (The reader runs beside the Linux build; the tables of fpo.exe meet it in
+// the smoke test of fpo.exe.)
+#ifndef _WIN32
 // The tables the import wrote, read by Debian's python3-dbfread.
 TEST_F(ImportarRun, IndependentReaderAgrees) {
   if (std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") != 0) GTEST_SKIP() << "python3-dbfread missing";
@@ -230,6 +233,7 @@ TEST_F(ImportarRun, IndependentReaderAgrees) {
   }
   EXPECT_EQ(out, ours);
 }
+#endif
 
 }  // namespace
 }  // namespace fpo

@@ -332,7 +332,12 @@ TEST_F(Listagens, MissingTableReturnsToTheMenu) {
     SCOPED_TRACE(tabela);
     s.rt.db.closeAll();
     keys().atKeys.clear();
-    for (const char* t : {"CTL.DBF", "S_MN.DBF"}) fs::copy_file(guarda / t, z(t), fs::copy_options::overwrite_existing);
+    // Removed first: MinGW's copy_file takes any two files for the same one
+    // and refuses to overwrite.
+    for (const char* t : {"CTL.DBF", "S_MN.DBF"}) {
+      fs::remove(z(t));
+      fs::copy_file(guarda / t, z(t));
+    }
     fs::remove(z(tabela));
     keys().add({key::kRight, key::kEnter});  // Default
     VER_ATU(s);

@@ -198,26 +198,28 @@ TEST_F(Menu, Notices) {
   EXPECT_FALSE(shows(keys().atKeys.at(k + 3), "Dialise."));
 }
 
-// A damaged control table is reported while the status line stands, kept as
-// it is, and the start-up goes on to the notices.
+// A damaged control table is set aside under the name the alert gives while
+// the status line stands, a fresh one is made, and the start-up goes on to
+// the notices.
 TEST_F(Menu, DamagedControlTableAtStartUp) {
   const std::string junk = "\x03\x7a\x0b\x0aThis is no table at all";
   std::ofstream(drive().zoz() / "CTL.DBF", std::ios::binary) << junk;
   periodo();
-  keys().add({key::kEnd, key::kEnter});  // "Default"
+  keys().add(key::kEnter);  // the alert
   avisos();
   keys().add(key::kF10);
   sair();
   EXPECT_EQ(roda(), 0);
 
-  const auto& alerta = keys().atKeys.at(primeira("Corruption detected"));
-  EXPECT_TRUE(shows(alerta, "CTL.DBF"));
+  const auto& alerta = keys().atKeys.at(primeira("CTL.DBF danificado"));
+  EXPECT_TRUE(shows(alerta, "Guardado como \\ZOZ\\CTL_DANI.DBF"));
   EXPECT_EQ(text(alerta, 24), rt::text::padC("Criando arquivo \\ZOZ\\CTL.DBF;Tecle <ENTER> para continuar!!!", 80));
   EXPECT_EQ(alerta.attr(24, 10), 0x70);
   primeira("Novidade");
   primeira("Pressione F10");
-  std::ifstream in(drive().zoz() / "CTL.DBF", std::ios::binary);
+  std::ifstream in(drive().zoz() / "CTL_DANI.DBF", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), junk);
+  EXPECT_TRUE(test::readTable(drive().zoz() / "CTL.DBF").empty());
 }
 
 TEST_F(Menu, EscAtThePeriodLeavesItUnset) {

@@ -6,6 +6,7 @@
 #include "app/errorsys/Errorsys.h"
 #include "app/funcoes/Funcoes.h"
 #include "app/pabfae/Pabfae.h"
+#include "rt/os/os.h"
 #include "rt/term/keys.h"
 #include "rt/text/date.h"
 #include "rt/text/number.h"
@@ -216,8 +217,9 @@ TEST_F(Pabfae, PageBreaks) {
 
 // A system whose printer Lpt1 is a file.
 struct ComImpressora {
-  explicit ComImpressora(const fs::path& root, const fs::path& lpt1)
-      : backend(new test::RecordingBackend),
+  explicit ComImpressora(const fs::path& root, const fs::path& lpt1,
+                         test::RecordingBackend* teclado = new test::RecordingBackend)
+      : backend(teclado),
         runtime(std::unique_ptr<rt::term::Backend>(backend), rt::dos::Config{root, {}, {}, lpt1.string()}),
         s(runtime) {
     ERRORSYS(s);
@@ -226,6 +228,16 @@ struct ComImpressora {
   rt::Runtime runtime;
   Sistema s;
 };
+
+#ifdef _WIN32
+// Keys for a run whose disk fills up when the printing question is asked.
+struct DiscoCheioAoImprimir : test::RecordingBackend {
+  int readKey(int timeoutMs) override {
+    if (timeoutMs != 0 && test::AppTest::shows(shown, "Imprimir?")) rt::os::limitFileSize(1);
+    return RecordingBackend::readKey(timeoutMs);
+  }
+};
+#endif
 
 TEST_F(Pabfae, Printing) {
   unidades(3);
@@ -246,11 +258,20 @@ TEST_F(Pabfae, Printing) {
   };
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
-    const fs::path lpt1 = c.lpt1 == kPronta    ? drive().root() / "lpt1.out"
-                          : c.lpt1 == kAusente ? drive().root() / "missing" / "lpt1.out"
-                                               : fs::path("/dev/full");
+#ifdef _WIN32
+    // No device that takes nothing: Lpt1 is a file on a disk that is full
+    // by the time the report is printed.
+    const fs::path cheia = drive().root() / "printer.out";
+    auto* teclado = c.lpt1 == kCheia ? new DiscoCheioAoImprimir : new test::RecordingBackend;
+#else
+    const fs::path cheia = "/dev/full";
+    auto* teclado = new test::RecordingBackend;
+#endif
+    const fs::path lpt1 = c.lpt1 == kPronta    ? drive().root() / "printer.out"
+                          : c.lpt1 == kAusente ? drive().root() / "missing" / "printer.out"
+                                               : cheia;
     if (c.lpt1 == kPronta) fs::remove(lpt1);
-    ComImpressora p(drive().root(), lpt1);
+    ComImpressora p(drive().root(), lpt1, teclado);
     p.backend->add(c.teclas);
     PABFAE(p.s);
     EXPECT_EQ(p.backend->pending(), 0u);
@@ -267,6 +288,7 @@ TEST_F(Pabfae, Printing) {
     }
     EXPECT_TRUE(p.backend->tones().empty());
     EXPECT_EQ(p.s.rt.db.find("PRD"), nullptr);
+    rt::os::limitFileSize(0);
   }
 }
 
@@ -343,10 +365,18 @@ TEST_F(Pabfae, ControlBytesPrintAsBlanks) {
 
 // A report that did not reach its file whole is not offered for printing.
 TEST_F(Pabfae, ReportNotWrittenWhole) {
+#ifdef _WIN32
+  // A disk that fills up while the report is written: the indexes (2 KB
+  // each) fit, the report (4 KB) does not.
+  unidades(40);
+  rt::os::limitFileSize(3 * 1024);
+#else
   unidades(3);
   fs::create_symlink("/dev/full", z("PABFAE.PRN"));
+#endif
   keys().add({key::kRight, key::kEnter});  // Default in the error policy's alert
   PABFAE(s);
+  rt::os::limitFileSize(0);
   EXPECT_EQ(keys().pending(), 0u);
   ASSERT_EQ(keys().atKeys.size(), 2u);
   EXPECT_TRUE(shows(keys().atKeys[0], "Write error"));

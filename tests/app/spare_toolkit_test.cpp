@@ -117,7 +117,7 @@ TEST_F(SpareToolkit, Imprime) {
   const std::string relatorio = "linha 1\r\nlinha 2\r\n\f\r";
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
-    const fs::path lpt1 = c.pronta ? drive().root() / "lpt1.out" : drive().root() / "missing" / "lpt1.out";
+    const fs::path lpt1 = c.pronta ? drive().root() / "printer.out" : drive().root() / "missing" / "printer.out";
     fs::remove(lpt1);
     escreve(z("REL.PRN"), relatorio);
     ComImpressora p(drive().root(), lpt1);

@@ -1,15 +1,51 @@
 #include "support/app_fixture.h"
 
-#include <stdlib.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
 
 namespace fpo::test {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// A name of this run of the test program, handed down to its child
+// processes: a death test's child on Windows is a new process that runs the
+// test again, and works in the folder of its parent.
+const std::string& runName() {
+  static const std::string name = [] {
+    if (const char* v = std::getenv("FPO_TEST_RUN"); v && *v) return std::string(v);
+    std::random_device seed;
+    char n[9];
+    std::snprintf(n, sizeof n, "%08x", static_cast<unsigned>(seed()));
+#ifdef _WIN32
+    _putenv_s("FPO_TEST_RUN", n);
+#else
+    setenv("FPO_TEST_RUN", n, 1);
+#endif
+    return std::string(n);
+  }();
+  return name;
+}
+
+}  // namespace
+
 TempDrive::TempDrive() {
-  std::string tmpl = (fs::temp_directory_path() / "fpo-test-XXXXXX").string();
-  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-  root_ = tmpl;
+  // Named after the run, the test and the folders the test made before;
+  // short, as alerts show the paths.
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string test = info ? std::string(info->test_suite_name()) + "." + info->name() : "-";
+  static std::map<std::string, int> made;
+  char name[32];
+  std::snprintf(name, sizeof name, "fpo-%s-%06x-%d", runName().c_str(),
+                static_cast<unsigned>(std::hash<std::string>{}(test)&0xFFFFFF), ++made[test]);
+  root_ = fs::temp_directory_path() / name;
   fs::create_directories(root_ / "ZOZ");
   previous_ = fs::current_path();
   fs::current_path(root_ / "ZOZ");
@@ -28,6 +64,8 @@ bool AppTest::shows(const rt::term::Screen& sc, const std::string& utf8) {
 }
 
 AppTest::AppTest(std::unique_ptr<RecordingBackend> backend)
-    : keys_(backend.get()), runtime_(std::move(backend), rt::dos::Config{drive_.root(), {}, {}, ""}), s(runtime_) {}
+    : keys_(backend.get()),
+      runtime_(std::move(backend), rt::dos::Config{drive_.root(), {}, {}, ""}),
+      s(runtime_) {}
 
 }  // namespace fpo::test

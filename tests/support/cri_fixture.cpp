@@ -190,7 +190,7 @@ void grava(const fs::path& zoz, const fs::path& nacional, const Mes& m) {
 CriticaTest::CriticaTest(std::unique_ptr<RecordingBackend> backend)
     : keys_(backend.get()),
       runtime_(std::move(backend), rt::dos::Config{drive_.root(), drive_.root() / "A", std::nullopt,
-                                                   (drive_.root() / "LPT1" / "PRN").string()}),
+                                                   impressora().string()}),
       s(runtime_) {
   ERRORSYS(s);
   s.rt.db.settings().deleted = true;

@@ -78,7 +78,7 @@ void gravaTexto(const std::filesystem::path& file, const std::vector<std::string
 
 // A headless system for the critique: drive C: a temporary folder whose
 // ZOZ is the current directory, drive A: its folder "A" (missing: not
-// ready), Lpt1 the file "LPT1/PRN" (the folder missing: not ready); the
+// ready), Lpt1 the file "PRINTER/OUT" (the folder missing: not ready); the
 // error policy installed, deleted rows hidden, the period 2022/11 set.
 class CriticaTest : public ::testing::Test {
  protected:
@@ -86,7 +86,7 @@ class CriticaTest : public ::testing::Test {
 
   std::filesystem::path zoz() const { return drive_.zoz(); }
   std::filesystem::path disquete() const { return drive_.root() / "A"; }
-  std::filesystem::path impressora() const { return drive_.root() / "LPT1" / "PRN"; }
+  std::filesystem::path impressora() const { return drive_.root() / "PRINTER" / "OUT"; }
   RecordingBackend& keys() { return *keys_; }
 
   // The usual answers: the drive button's key, the municipality and "Sim";

@@ -1,7 +1,6 @@
 // The federal-complement price rows of S_VPA: the month's earlier
 // complement rows replaced by one per elective procedure of the month, and
 // the municipality written into every price row from 2012/08 on.
-#include <cstring>
 #include <set>
 
 #include "app/funcoes/Funcoes.h"
@@ -20,14 +19,6 @@ std::string ajusta(std::string_view v, int largura) {
   std::string out(v.substr(0, static_cast<std::size_t>(std::max(largura, 0))));
   out.resize(static_cast<std::size_t>(std::max(largura, 0)), ' ');
   return out;
-}
-
-// Whether a field of the given width holds the value as a write would leave it.
-bool comoGravado(std::string_view campo, std::string_view valor, int largura) {
-  const auto w = static_cast<std::size_t>(std::max(largura, 0));
-  if (campo.size() != w) return false;
-  const std::size_t n = std::min(w, valor.size());
-  return campo.substr(0, n) == valor.substr(0, n) && campo.find_first_not_of(' ', n) == std::string_view::npos;
 }
 
 int larguraDe(rt::db::Area& a, int pos) {
@@ -86,48 +77,24 @@ void COMPLEMENTO_FEDERAL(Sistema& s, Importacao& r) {
   }
 
   // The month's complement rows go, and every row from 2012/08 on takes the
-  // municipality and its own month. Neither field is in the key of insvpa,
-  // so the marks are written in record order as the table is rewritten;
-  // the rows appended below get both as they are written.
-  const auto remover = [&](const char* reg) {
-    return vCmp >= 0 && vTipo >= 0 && rt::text::equals(noRegistro(svpa, vCmp, reg), r.periodo, exato) &&
-           rt::text::equals(noRegistro(svpa, vTipo, reg), "1", exato);
-  };
+  // municipality and its own month, in one rewrite of the table; the rows
+  // appended below get both as they are written.
   const rt::Value municipio(r.CODMNC);
-  const std::string munGravado = ajusta(r.CODMNC, larguraDe(svpa, vMun));
-  const int larguraMvm = larguraDe(svpa, vMvm);
-  const auto campoDe = [&](int pos) -> const rt::db::Field* {
-    return pos < 0 ? nullptr : &svpa.table()->fields()[static_cast<std::size_t>(pos)];
-  };
-  const auto texto = [&](int pos) { return pos < 0 || campoDe(pos)->type == 'C'; };
-  if (svpa.used() && svpa.orderCount() == 0 && vCmp >= 0 && texto(vMun) && texto(vMvm)) {
-    const rt::db::Field* mun = campoDe(vMun);
-    const rt::db::Field* mvm = campoDe(vMvm);
-    if (svpa.commit()) {
-      svpa.table()->rewriteEdited([&](char* reg) {
-        if (reg[0] == '*' || remover(reg)) return false;
-        const std::string_view cmp = noRegistro(svpa, vCmp, reg);
-        if (rt::text::compare(cmp, "201208", exato) < 0) return true;
-        if (mun) std::memcpy(reg + mun->offset, munGravado.data(), munGravado.size());
-        if (mvm) {
-          const std::string mes = ajusta(cmp, larguraMvm);
-          std::memcpy(reg + mvm->offset, mes.data(), mes.size());
-        }
-        return true;
-      });
-    }
-    svpa.goTop();
-  } else {
-    removeLinhas(svpa, remover);
-    for (svpa.goTop(); !svpa.eof(); svpa.skip(1)) {
-      const std::string_view cmp = bruto(svpa, vCmp);
-      if (rt::text::compare(cmp, "201208", exato) < 0) continue;
-      if (bruto(svpa, vMun) != munGravado || !comoGravado(bruto(svpa, vMvm), cmp, larguraMvm)) {
+  if (svpa.used()) {
+    svpa.rewrite([&](rt::db::Row& linha) {
+      const std::string_view cmp = linha.raw("VPA_CMP");
+      if (linha.deleted() ||
+          (rt::text::equals(cmp, r.periodo, exato) && rt::text::equals(linha.raw("VPA_TIPO"), "1", exato)))
+        return false;
+      if (rt::text::compare(cmp, "201208", exato) >= 0) {
         const rt::Value mes{std::string(cmp)};
-        if (vMun >= 0) svpa.put(vMun, municipio);
-        if (vMvm >= 0) svpa.put(vMvm, mes);
+        linha.put("VPA_MUN", municipio);
+        linha.put("VPA_MVM", mes);
       }
-    }
+      return true;
+    });
+  } else {
+    svpa.rewrite({});  // the layer's error of an area not in use
   }
 
   for (const std::uint32_t registro : procedimentos) {

@@ -1,7 +1,12 @@
 // IMPORTAR: the import run, its folder tests and its two prompts.
-#include "app/funcoes/Funcoes.h"
 #include "app/importar/Importar.h"
+
+#include <filesystem>
+#include <optional>
+
+#include "app/funcoes/Funcoes.h"
 #include "app/importar/passos.h"
+#include "rt/db/switch.h"
 #include "rt/term/keys.h"
 #include "rt/text/compare.h"
 #include "rt/text/cp860.h"
@@ -17,6 +22,26 @@ using importar::Importacao;
 namespace key = rt::term::key;
 
 enum class Fim { Inicio, Menu };
+
+// The run's writes into ZOZ's tables, staged while it lives and switched in
+// together by conclui(); dropped when the run ends otherwise.
+class Unidade {
+ public:
+  Unidade(rt::db::Workspace& db, const std::optional<std::filesystem::path>& jornal) : db_(db) {
+    if (jornal) {
+      troca_.emplace(*jornal);
+      db_.stageIn(&*troca_);
+    }
+  }
+  ~Unidade() { db_.leaveSwitch(); }
+  Unidade(const Unidade&) = delete;
+  Unidade& operator=(const Unidade&) = delete;
+  bool conclui() { return db_.switchOver(); }
+
+ private:
+  rt::db::Workspace& db_;
+  std::optional<rt::db::Switch> troca_;
+};
 
 std::string maiusculas(std::string_view s) { return rt::text::upperAscii(s); }
 
@@ -104,12 +129,17 @@ Fim PASSO(Sistema& s, Importacao& r) {
   }
   r.CODMNC = "23" + rt::text::strZero(r.numero, 4);
 
-  if (!importar::CONTROLE_ZOZ(s, r)) return Fim::Inicio;
-  if (!importar::INSTALA_TABELAS(s, r)) return Fim::Inicio;
+  // From here the tables change together or not at all. A run sent back
+  // to the start keeps what it changed, as a whole.
+  Unidade unidade(db, db.resolve(kJornal, ""));
+  if (!importar::CONTROLE_ZOZ(s, r) || !importar::INSTALA_TABELAS(s, r)) {
+    unidade.conclui();
+    return Fim::Inicio;
+  }
   importar::COMPLEMENTO_FEDERAL(s, r);
 
   db.commitAll();
-  db.closeAll();
+  if (!unidade.conclui()) return Fim::Menu;
   NEWALERT(s, "Processo Concluído"_cp, {"Ok!"});
   return Fim::Menu;
 }

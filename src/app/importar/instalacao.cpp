@@ -45,9 +45,9 @@ void ATUALIZA_IPU(Sistema& s, Importacao& r, rt::db::Area& ctrl, rt::db::Area& u
   const std::string mes(bruto(ctrl, datref));
   const bool exato = s.rt.db.settings().exact;
 
-  const int cmpInstalado = campo(ipumnc, "IPU_CMP");
-  removeLinhas(ipumnc, [&](const char* reg) {
-    return cmpInstalado >= 0 && rt::text::equals(noRegistro(ipumnc, cmpInstalado, reg), mes, exato);
+  campo(ipumnc, "IPU_CMP");
+  ipumnc.rewrite([&](rt::db::Row& linha) {
+    return !linha.deleted() && !rt::text::equals(linha.raw("IPU_CMP"), mes, exato);
   });
 
   const int cmp = campo(ipu, "IPU_CMP");

@@ -2,7 +2,6 @@
 // small helpers over the work areas.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,11 +45,5 @@ std::string_view bruto(rt::db::Area& a, int pos);
 inline std::string texto(rt::db::Area& a, std::string_view nome) { return std::string(bruto(a, campo(a, nome))); }
 // The system's "=" between texts.
 bool igual(Sistema& s, std::string_view a, std::string_view b);
-// Drops the rows that match, and those marked deleted, in one replacement
-// of the table's file (delete and pack without marks left behind). The area
-// must have no orders; it stands on its first row afterwards.
-bool removeLinhas(rt::db::Area& a, const std::function<bool(const char* registro)>& remover);
-// A field's bytes in a raw record.
-std::string_view noRegistro(rt::db::Area& a, int pos, const char* registro);
 
 }  // namespace fpo::importar

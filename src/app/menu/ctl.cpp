@@ -1,5 +1,7 @@
 // The control table \ZOZ\CTL.DBF: created at the first start, rebuilt at
-// every later one through \ZOZ\CTL1.DBF.
+// every later one through \ZOZ\CTL1.DBF; a damaged one is set aside and
+// made again.
+#include "app/funcoes/Funcoes.h"
 #include "app/menu/Menu.h"
 #include "rt/db/dbf.h"
 
@@ -13,12 +15,28 @@ const std::vector<rt::db::FieldSpec> VT_BANCO = {
     {"CODRMS", 'C', 1, 0}, {"CODGST", 'C', 2, 0},
 };
 
+// A damaged CTL.DBF is kept whole under a free name that says so, and the
+// operator told that name; true when it was moved (a fresh table is made).
+// A table that cannot be opened (another program holds it) is not damaged.
+bool GUARDA_DANIFICADO(Sistema& s) {
+  const auto p = s.rt.db.resolve("\\ZOZ\\CTL.DBF", "");
+  std::string why;
+  if (!p || rt::db::Table::check(*p, why) != rt::db::Table::Health::Damaged) return false;
+  std::string nome = "CTL_DANI.DBF";
+  for (int n = 1; n < 100 && s.rt.dos.fileExists("\\ZOZ\\" + nome); ++n)
+    nome = "CTLDAN" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".DBF";
+  if (!s.rt.dos.renameFile("\\ZOZ\\CTL.DBF", "\\ZOZ\\" + nome)) return false;
+  ALERTAR(s,
+          "Arquivo \\ZOZ\\CTL.DBF danificado.;Guardado como \\ZOZ\\" + nome + ";e criado um CTL.DBF novo.");
+  return true;
+}
+
 }  // namespace
 
 void PREPARACTL(Sistema& s) {
   FPO_ROUTINE(s, "PREPARACTL");
   auto& db = s.rt.db;
-  if (!s.rt.dos.fileExists("\\ZOZ\\CTL.DBF")) {
+  if (!s.rt.dos.fileExists("\\ZOZ\\CTL.DBF") || GUARDA_DANIFICADO(s)) {
     db.create("\\ZOZ\\CTL.DBF", VT_BANCO);
     return;
   }

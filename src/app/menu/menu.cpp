@@ -244,6 +244,8 @@ void MENU(Sistema& s) {
   t.setCancel(true);
   s.rt.db.settings().deleted = true;
   s.IMPRESSORA = false;
+  // An import cut off while it switched ZOZ's tables is finished first.
+  s.rt.db.recover(kJornal);
 
   t.cls();
   t.setColor("W/0");

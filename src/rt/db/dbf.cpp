@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "rt/db/numtext.h"
+#include "rt/db/switch.h"
 #include "rt/text/date.h"
 
 namespace fs = std::filesystem;
@@ -61,52 +62,79 @@ bool numericType(char t) { return t == 'N' || t == 'F'; }
 
 }  // namespace
 
-Table::Table(File f, err::ErrorSystem& es) : file_(std::move(f)), es_(es), serial_(++gSerial) {}
+Table::Table(File f, err::ErrorSystem& es)
+    : file_(std::move(f)), name_(file_.path()), es_(es), serial_(++gSerial) {}
 
-Table::~Table() { close(); }
+Table::~Table() { closeQuietly(); }
 
-bool Table::failed(const err::Error& e) { return es_.raise(e).kind == err::Answer::Kind::Retry; }
+bool Table::failed(const err::Error& e) { return !quiet_ && es_.raise(e).kind == err::Answer::Kind::Retry; }
 
-std::unique_ptr<Table> Table::open(const fs::path& p, err::ErrorSystem& es, Access access) {
+Table::Load Table::loadHeader(std::string& head, std::string& why) {
+  File& f = file_;
+  std::uint64_t size = 0;
+  head.assign(32, '\0');
+  std::size_t got = 0;
+  if (!f.size(size) || !f.readAt(0, head.data(), head.size(), got)) return Load::Unreadable;
+  if (got < 32) {
+    why = "shorter than a table header";
+    return Load::Damaged;
+  }
+  const unsigned hl = u16(head, 8);
+  if (hl < 32 + 32 + 1) {
+    why = "header length too small";
+  } else if (hl > size) {
+    why = "header longer than the file";
+  } else {
+    head.resize(hl);
+    if (!f.readAt(0, head.data(), hl, got) || got != hl) {
+      why = "header cannot be read";
+    } else if (parseHeader(head, size, why)) {
+      return Load::Ok;
+    }
+  }
+  return Load::Damaged;
+}
+
+Table::Health Table::check(const fs::path& p, std::string& why) {
+  File f;
+  if (!f.open(p, File::Mode::Read, File::Lock::Shared)) return Health::Unopened;
+  static err::ErrorSystem none;
+  Table t(std::move(f), none);
+  t.quiet_ = t.readOnly_ = true;
+  std::string head;
+  switch (t.loadHeader(head, why)) {
+    case Load::Ok:
+      return Health::Good;
+    case Load::Damaged:
+      return Health::Damaged;
+    default:
+      return Health::Unopened;
+  }
+}
+
+std::unique_ptr<Table> Table::open(const fs::path& p, err::ErrorSystem& es, Access access,
+                                   const fs::path& content) {
   for (;;) {
     File f;
     const bool ro = access == Access::SharedRead;
-    if (!f.open(p, ro ? File::Mode::Read : File::Mode::ReadWrite,
+    if (!f.open(content.empty() ? p : content, ro ? File::Mode::Read : File::Mode::ReadWrite,
                 ro ? File::Lock::Shared : File::Lock::Exclusive)) {
       if (es.raise(fail::open(p, f.error())).kind == err::Answer::Kind::Retry) continue;
       return nullptr;
     }
     std::unique_ptr<Table> t(new Table(std::move(f), es));
+    t->name_ = p;
     t->readOnly_ = ro;
-    std::uint64_t size = 0;
     std::string why;
-    std::string head(32, '\0');
-    std::size_t got = 0;
-    if (!t->file_.size(size) || !t->file_.readAt(0, head.data(), head.size(), got)) {
+    std::string head;
+    const Load l = t->loadHeader(head, why);
+    if (l == Load::Unreadable) {
       int e = t->file_.error();
       t->file_.close();
       if (es.raise(fail::read(p, e)).kind == err::Answer::Kind::Retry) continue;
       return nullptr;
     }
-    bool ok = false;
-    if (got < 32) {
-      why = "shorter than a table header";
-    } else {
-      const unsigned hl = u16(head, 8);
-      if (hl < 32 + 32 + 1) {
-        why = "header length too small";
-      } else if (hl > size) {
-        why = "header longer than the file";
-      } else {
-        head.resize(hl);
-        if (!t->file_.readAt(0, head.data(), hl, got) || got != hl) {
-          why = "header cannot be read";
-        } else {
-          ok = t->parseHeader(head, size, why);
-        }
-      }
-    }
-    if (!ok) {
+    if (l == Load::Damaged) {
       t->file_.close();
       // Damage is not retried (the error says so): a Retry is taken as Default.
       es.raise(fail::corrupt(p, why));
@@ -195,7 +223,7 @@ bool Table::parseHeader(const std::string& hdr, std::uint64_t fileSize, std::str
   return true;
 }
 
-bool Table::create(const fs::path& p, const std::vector<FieldSpec>& specs, err::ErrorSystem& es) {
+bool Table::create(const fs::path& p, const std::vector<FieldSpec>& specs, err::ErrorSystem& es, Switch* sw) {
   // The structure first: a bad field list is refused before any file is touched.
   std::string why;
   std::vector<FieldSpec> list;
@@ -249,7 +277,7 @@ bool Table::create(const fs::path& p, const std::vector<FieldSpec>& specs, err::
   hdr.push_back(0x1A);
   for (;;) {
     Replacement r;
-    if (r.begin(p) && r.write(hdr.data(), hdr.size()) && r.commit()) return true;
+    if (r.begin(p) && r.write(hdr.data(), hdr.size()) && (sw ? sw->stage(r) : r.commit())) return true;
     if (es.raise(fail::create(p, r.error())).kind != err::Answer::Kind::Retry) return false;
   }
 }
@@ -450,45 +478,49 @@ void Table::putRaw(int field, std::string_view bytes) {
 
 bool Table::put(int field, const Value& v) {
   if (atPhantom() || readOnly_) return true;
+  const Encoded e = encode(field, v, rec_.data());
+  if (e != Encoded::Refused) changed_ = true;
+  return e == Encoded::Ok;
+}
+
+Table::Encoded Table::encode(int field, const Value& v, char* rec) {
   const Field& f = fields_[static_cast<std::size_t>(field)];
-  char* dst = rec_.data() + f.offset;
+  char* dst = rec + f.offset;
   const auto w = static_cast<std::size_t>(f.width);
+  const auto text = [&](std::string_view bytes) {
+    const std::size_t n = std::min(w, bytes.size());
+    if (n) std::memcpy(dst, bytes.data(), n);
+    std::memset(dst + n, ' ', w - n);
+    return Encoded::Ok;
+  };
   switch (f.type) {
     case 'C':
-      if (v.isString()) {
-        putRaw(field, v.string());
-        return true;
-      }
+      if (v.isString()) return text(v.string());
       break;
     case 'N':
     case 'F':
       if (v.isNumber()) {
-        changed_ = true;
-        if (formatNumber(v.num(), f.width, f.decimals, dst)) return true;
+        if (formatNumber(v.num(), f.width, f.decimals, dst)) return Encoded::Ok;
         es_.raise(fail::dataWidth(f.name));
-        return false;
+        return Encoded::TooWide;
       }
       break;
     case 'D':
-      if (v.isDate()) {
-        putRaw(field, v.date().dtos());
-        return true;
-      }
+      if (v.isDate()) return text(v.date().dtos());
       break;
     case 'L':
       if (v.isLogical()) {
         dst[0] = v.logical() ? 'T' : 'F';
         if (w > 1) std::memset(dst + 1, ' ', w - 1);
-        changed_ = true;
-        return true;
+        return Encoded::Ok;
       }
       break;
     default:
       es_.raise(fail::dataType(f.name, std::string("field type ") + f.type + " is not supported"));
-      return false;
+      return Encoded::Refused;
   }
   es_.raise(fail::dataType(f.name));
-  return false;
+  return Encoded::Refused;
 }
 
 void Table::setRecord(const char* bytes) {
@@ -553,7 +585,38 @@ bool Table::flushRecord() {
   return true;
 }
 
+bool Table::writable() {
+  if (!switch_ || staged_) return true;
+  for (;;) {
+    // The whole file as it is, beside it; the writes go to the copy.
+    Replacement r;
+    std::uint64_t size = 0;
+    bool ok = r.begin(path(), true) && file_.size(size);
+    std::string buf;
+    for (std::uint64_t at = 0; ok && at < size;) {
+      buf.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size - at, kScanRun)));
+      std::size_t got = 0;
+      ok = file_.readAt(at, buf.data(), buf.size(), got) && got == buf.size() && r.write(buf.data(), got);
+      at += got;
+    }
+    if (ok && finish(r)) return true;
+    if (!failed(fail::write(path(), r.error() ? r.error() : file_.error()))) return false;
+  }
+}
+
+bool Table::finish(Replacement& r) {
+  if (!switch_) return r.commit(&file_);
+  if (!switch_->stage(r, &file_)) return false;
+  staged_ = true;
+  return true;
+}
+
 bool Table::flushWrites() {
+  if (wCount_ && !writable()) {
+    wCount_ = 0;
+    wbuf_.clear();
+    return false;
+  }
   while (wCount_) {
     const std::uint64_t off =
         static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(wFirst_ - 1) * static_cast<std::uint64_t>(recLen_);
@@ -572,6 +635,7 @@ bool Table::flushWrites() {
 }
 
 bool Table::writeHeader() {
+  if (!writable()) return false;
   stampDate(header_);
   put32(header_, 4, lastRec_);
   for (;;) {
@@ -616,6 +680,13 @@ bool Table::close() {
   map_ = nullptr;
   mappedRecs_ = 0;
   file_.close();
+  return ok;
+}
+
+bool Table::closeQuietly() {
+  quiet_ = true;
+  const bool ok = close();
+  quiet_ = false;
   return ok;
 }
 
@@ -742,7 +813,7 @@ bool Table::rewriteEdited(const std::function<bool(char* rec)>& edit) {
     stampDate(hdr);
     put32(hdr, 4, kept);
     ok = ok && r.write(&eof, 1) && r.writeAt(0, hdr.data(), 12);
-    if (ok && r.commit(&file_)) {
+    if (ok && finish(r)) {
       header_ = std::move(hdr);
       lastRec_ = fileRecs_ = kept;
       remap();

@@ -7,10 +7,12 @@
 // latest on commit and close, with the header (version, date of the last
 // write as year - 1900, month, day; record count) and the end-of-file byte
 // 0x1A, as the classic driver writes them; commit and close sync the file.
-// Reads come from a read-only view of the file where the system maps it. Create and rewrite (pack, zap) build a new
-// file beside the old one and rename it over. Opening checks the header
-// against the file (descriptors, lengths, record count) and refuses damage
-// with a corruption error naming the file; no read ever passes the end.
+// Reads come from a read-only view of the file where the system maps it.
+// Create and rewrite (pack, zap) build a new file beside the old one and
+// rename it over (or stage it in a switch, rt/db/switch, which renames it
+// later together with others). Opening checks the header against the file
+// (descriptors, lengths, record count) and refuses damage with a corruption
+// error naming the file; no read ever passes the end.
 //
 // Record numbers are 1-based; lastRec() + 1 is the phantom record at end of
 // file, whose fields read blank, zero, the empty date or false.
@@ -31,6 +33,8 @@
 #include "rt/expr/value.h"
 
 namespace rt::db {
+
+class Switch;
 
 // A field as table creation takes it.
 struct FieldSpec {
@@ -54,14 +58,23 @@ class Table {
   enum class Access { Exclusive, SharedRead };
 
   // Opens an existing table. On failure the error is raised (Retry repeats)
-  // and nullptr returned.
+  // and nullptr returned. With content, the table named p is read from that
+  // file (its new content staged in a switch).
   static std::unique_ptr<Table> open(const std::filesystem::path& p, err::ErrorSystem& es,
-                                     Access access = Access::Exclusive);
+                                     Access access = Access::Exclusive,
+                                     const std::filesystem::path& content = {});
 
   // Creates a table without rows, replacing a file of that name (refused
-  // while another opener holds it). False after the error was raised.
+  // while another opener holds it), or staging the new file in sw. False
+  // after the error was raised.
   static bool create(const std::filesystem::path& p, const std::vector<FieldSpec>& fields,
-                     err::ErrorSystem& es);
+                     err::ErrorSystem& es, Switch* sw = nullptr);
+
+  // Whether the file at p is a table whose header agrees with the file:
+  // Damaged with why when it is not; Unopened when it cannot be opened
+  // (missing, held by another opener). Nothing is raised.
+  enum class Health { Good, Damaged, Unopened };
+  static Health check(const std::filesystem::path& p, std::string& why);
 
   // The header the driver writes for a field list (no validation).
   static std::string makeHeader(const std::vector<FieldSpec>& fields, std::uint32_t count);
@@ -70,7 +83,7 @@ class Table {
   Table(const Table&) = delete;
   Table& operator=(const Table&) = delete;
 
-  const std::filesystem::path& path() const { return file_.path(); }
+  const std::filesystem::path& path() const { return name_; }
   const std::vector<Field>& fields() const { return fields_; }
   int fieldIndex(std::string_view name) const;  // without regard to case; -1
   int recordLength() const { return recLen_; }
@@ -100,6 +113,11 @@ class Table {
   // phantom are ignored.
   bool put(int field, const Value& v);
   void putRaw(int field, std::string_view bytes);
+  // The same on the bytes of any record: a value written into a field
+  // (TooWide: asterisks written and the error raised; Refused: nothing
+  // written, the error raised); get(field, rec) reads one.
+  enum class Encoded { Ok, TooWide, Refused };
+  Encoded encode(int field, const Value& v, char* rec);
   void setRecord(const char* bytes);  // the whole record, flag included
   void setDeleted(bool on);
   bool changed() const { return changed_; }
@@ -115,6 +133,17 @@ class Table {
   // Everything to the file: record, buffers, header; with sync, to the disk.
   bool commit(bool sync = true);
   bool close();
+  // Closes without raising a failure (from a destructor, or while the
+  // program ends); false when something could not be written.
+  bool closeQuietly();
+
+  // From now on the table's file is replaced only through sw: a rewrite is
+  // staged there, and so is a copy of the file made before the first write
+  // into it (unless staged says the open file is already the staged one).
+  void stageIn(Switch* sw, bool staged) {
+    switch_ = sw;
+    staged_ = staged;
+  }
 
   // Reads a record without touching the current one.
   bool readRecord(std::uint32_t recno, char* out);
@@ -151,6 +180,8 @@ class Table {
  private:
   Table(File f, err::ErrorSystem& es);
   bool parseHeader(const std::string& hdr, std::uint64_t fileSize, std::string& why);
+  enum class Load { Ok, Unreadable, Damaged };
+  Load loadHeader(std::string& head, std::string& why);  // reads and checks the header
   bool readInto(std::uint32_t recno, char* out, bool sequential);
   bool flushWrites();
   bool readRun(std::uint32_t first, std::uint32_t count, char* out);
@@ -159,8 +190,14 @@ class Table {
   bool failed(const err::Error& e);  // raises; true when the handler asks to retry
   void remap();
   void mapWritten();
+  bool writable();              // stages a copy of the file before its first write in a switch
+  bool finish(Replacement& r);  // renames over the file, or stages in the switch
 
   File file_;
+  std::filesystem::path name_;
+  Switch* switch_ = nullptr;
+  bool staged_ = false;
+  bool quiet_ = false;
   err::ErrorSystem& es_;
   std::uint64_t serial_;
   std::string header_;  // the header bytes as read or written

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "rt/db/numtext.h"
+#include "rt/db/switch.h"
 
 namespace fs = std::filesystem;
 
@@ -656,7 +657,7 @@ bool Index::write(bool selfHeld, const std::string* sorted) {
     ok = ok && root != 0;
     if (ok) {
       le32(hdr.data() + 4, root);
-      ok = r.writeAt(4, hdr.data() + 4, 4) && r.commit(&file_);
+      ok = r.writeAt(4, hdr.data() + 4, 4) && (switch_ ? switch_->stage(r, &file_) : r.commit(&file_));
     }
     if (ok) {
       dirty_ = false;
@@ -668,8 +669,9 @@ bool Index::write(bool selfHeld, const std::string* sorted) {
 }
 
 std::unique_ptr<Index> Index::create(const fs::path& p, const std::string& expression, const KeyType& kt,
-                                     std::string sortedEntries, err::ErrorSystem& es) {
+                                     std::string sortedEntries, err::ErrorSystem& es, Switch* sw) {
   std::unique_ptr<Index> ix(new Index(es));
+  ix->switch_ = sw;
   ix->expression_ = expression;
   ix->kt_ = kt;
   ix->keys_ = KeyStore(kt.size);
@@ -679,13 +681,17 @@ std::unique_ptr<Index> Index::create(const fs::path& p, const std::string& expre
   return ix;
 }
 
-std::unique_ptr<Index> Index::open(const fs::path& p, std::uint32_t lastRec, err::ErrorSystem& es) {
+std::unique_ptr<Index> Index::open(const fs::path& p, std::uint32_t lastRec, err::ErrorSystem& es,
+                                   Switch* sw) {
+  const fs::path staged = sw ? sw->staged(p) : fs::path();
   for (;;) {
     std::unique_ptr<Index> ix(new Index(es));
-    if (!ix->file_.open(p, File::Mode::ReadWrite, File::Lock::Exclusive)) {
+    ix->switch_ = sw;
+    if (!ix->file_.open(staged.empty() ? p : staged, File::Mode::ReadWrite, File::Lock::Exclusive)) {
       if (es.raise(fail::open(p, ix->file_.error(), 1003)).kind == err::Answer::Kind::Retry) continue;
       return nullptr;
     }
+    ix->file_.setName(p);
     std::uint64_t size = 0;
     std::string hdr(kPage, '\0');
     std::size_t got = 0;

@@ -105,15 +105,21 @@ class KeyStore {
   std::size_t views_ = 0;              // blocks still inside base_
 };
 
+class Switch;
+
 // One open index file.
 class Index {
  public:
   // Writes a new index file (replacing any file of that name) from sorted
   // entries. nullptr after the error was raised.
+  // With sw, the file and every later rewrite of it are staged there.
   static std::unique_ptr<Index> create(const std::filesystem::path& p, const std::string& expression,
-                                       const KeyType& kt, std::string sortedEntries, err::ErrorSystem& es);
-  // Reads an index file; record numbers beyond lastRec are damage.
-  static std::unique_ptr<Index> open(const std::filesystem::path& p, std::uint32_t lastRec, err::ErrorSystem& es);
+                                       const KeyType& kt, std::string sortedEntries, err::ErrorSystem& es,
+                                       Switch* sw = nullptr);
+  // Reads an index file (its staged content when sw holds one); record
+  // numbers beyond lastRec are damage.
+  static std::unique_ptr<Index> open(const std::filesystem::path& p, std::uint32_t lastRec,
+                                     err::ErrorSystem& es, Switch* sw = nullptr);
 
   const std::filesystem::path& path() const { return file_.path(); }
   const std::string& expression() const { return expression_; }
@@ -137,6 +143,7 @@ class Index {
 
   err::ErrorSystem& es_;
   File file_;
+  Switch* switch_ = nullptr;
   std::string expression_;
   KeyType kt_;
   bool unique_ = false;

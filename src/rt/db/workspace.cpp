@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "rt/db/numtext.h"
+#include "rt/db/switch.h"
 #include "rt/dos/dos.h"
 
 namespace fs = std::filesystem;
@@ -64,7 +65,10 @@ bool standardType(char t) { return t == 'C' || t == 'N' || t == 'F' || t == 'D' 
 
 // --- Area: basics ---
 
-Area::~Area() { close(); }
+Area::~Area() {
+  err::ErrorSystem::Silence quiet(ws_.errors());
+  close();
+}
 
 bool Area::ready() {
   if (table_) return true;
@@ -450,6 +454,43 @@ bool Area::reindex() {
   return ok;
 }
 
+int Row::pos(std::string_view field) {
+  for (const auto& [name, at] : known_)
+    if (name == field) return at;
+  known_.emplace_back(std::string(field), t_.fieldIndex(field));
+  return known_.back().second;
+}
+
+std::string_view Row::raw(std::string_view field) {
+  const int p = pos(field);
+  if (p < 0) return {};
+  const Field& f = t_.fields()[static_cast<std::size_t>(p)];
+  return {rec_ + f.offset, static_cast<std::size_t>(f.width)};
+}
+
+Value Row::get(std::string_view field) {
+  const int p = pos(field);
+  return p < 0 ? Value() : t_.get(p, rec_);
+}
+
+bool Row::put(std::string_view field, const Value& v) {
+  const int p = pos(field);
+  return p >= 0 && t_.encode(p, v, rec_) == Table::Encoded::Ok;
+}
+
+bool Area::rewrite(const std::function<bool(Row& row)>& edit) {
+  if (!ready()) return false;
+  flushHot();
+  Row row(*table_);
+  bool ok = table_->rewriteEdited([&](char* rec) {
+    row.rec_ = rec;
+    return edit(row);
+  });
+  if (ok && !orders_.empty()) ok = reindex();
+  goTop();
+  return ok;
+}
+
 bool Area::pack() {
   if (!ready()) return false;
   flushHot();
@@ -632,7 +673,8 @@ bool Area::createIndex(std::string_view keyText, KeyFn key, RawKey raw, std::str
   std::string flat;
   if (!buildEntries(key, raw, kt, flat)) return false;
   sortEntries(flat, static_cast<std::size_t>(kt.size) + 4);
-  std::unique_ptr<Index> ix = Index::create(*p, std::string(keyText), kt, std::move(flat), ws_.errors());
+  std::unique_ptr<Index> ix =
+      Index::create(*p, std::string(keyText), kt, std::move(flat), ws_.errors(), ws_.switch_);
   if (!ix) {
     goTop();
     return false;
@@ -661,7 +703,7 @@ bool Area::addIndex(std::string_view file, KeyFn key, bool compiled) {
       return false;
   }
   flushHot();
-  std::unique_ptr<Index> ix = Index::open(*p, table_->lastRec(), ws_.errors());
+  std::unique_ptr<Index> ix = Index::open(*p, table_->lastRec(), ws_.errors(), ws_.switch_);
   if (!ix) return false;
   RawKey raw;
   if (compiled) {
@@ -738,7 +780,7 @@ bool Area::copyTo(std::string_view file) {
     const char eof = 0x1A;
     char cnt[4] = {static_cast<char>(count & 0xFF), static_cast<char>((count >> 8) & 0xFF),
                    static_cast<char>((count >> 16) & 0xFF), static_cast<char>(count >> 24)};
-    ok = ok && r.write(&eof, 1) && r.writeAt(4, cnt, 4) && r.commit();
+    ok = ok && r.write(&eof, 1) && r.writeAt(4, cnt, 4) && (ws_.switch_ ? ws_.switch_->stage(r) : r.commit());
     if (ok) return true;
     const err::Error e = began ? fail::write(*p, r.error()) : fail::create(*p, r.error());
     if (ws_.errors().raise(e).kind != err::Answer::Kind::Retry) return false;
@@ -753,7 +795,7 @@ bool Area::appendFrom(std::string_view file) {
       return false;
   }
   flushHot();
-  std::unique_ptr<Table> src = Table::open(*p, ws_.errors(), Table::Access::SharedRead);
+  std::unique_ptr<Table> src = Table::open(*p, ws_.errors(), Table::Access::SharedRead, ws_.staged(*p));
   if (!src) return false;
   const std::vector<Field>& tf = table_->fields();
   const std::vector<Field>& sf = src->fields();
@@ -986,7 +1028,10 @@ std::optional<Value> FieldEnv::call(std::string_view name, std::vector<Value>& a
 Workspace::Workspace(err::ErrorSystem& es, const dos::Platform* platform)
     : es_(es), platform_(platform), env_(*this) {}
 
-Workspace::~Workspace() { closeAll(); }
+Workspace::~Workspace() {
+  err::ErrorSystem::Silence quiet(es_);
+  closeAll();
+}
 
 Area& Workspace::area(int n) {
   n = std::clamp(n, 1, kAreas);
@@ -1062,8 +1107,10 @@ bool Workspace::use(std::string_view file, std::string_view alias, bool newArea)
     es_.raise(dupAlias(al));
     return false;
   }
-  std::unique_ptr<Table> t = Table::open(*p, es_);
+  const fs::path staged = switch_ ? switch_->staged(*p) : fs::path();
+  std::unique_ptr<Table> t = Table::open(*p, es_, Table::Access::Exclusive, staged);
   if (!t) return false;
+  if (switch_) t->stageIn(switch_, !staged.empty());
   a.attach(std::move(t), std::move(al));
   return true;
 }
@@ -1074,7 +1121,36 @@ bool Workspace::create(std::string_view file, const std::vector<FieldSpec>& fiel
     if (es_.raise(fail::create(std::string(file), os::kNotReady)).kind != err::Answer::Kind::Retry)
       return false;
   }
-  return Table::create(*p, fields, es_);
+  return Table::create(*p, fields, es_, switch_);
+}
+
+fs::path Workspace::staged(const fs::path& p) const { return switch_ ? switch_->staged(p) : fs::path(); }
+
+bool Workspace::switchOver() {
+  Switch* sw = switch_;
+  if (!sw) return true;
+  closeAll();
+  switch_ = nullptr;
+  while (!sw->commit()) {
+    if (es_.raise(fail::write(sw->journal(), sw->error())).kind != err::Answer::Kind::Retry) return false;
+  }
+  return true;
+}
+
+void Workspace::leaveSwitch() {
+  err::ErrorSystem::Silence quiet(es_);
+  if (switch_) closeAll();
+  switch_ = nullptr;
+}
+
+bool Workspace::recover(std::string_view journal) {
+  const std::optional<fs::path> p = resolve(journal, "");
+  if (!p) return true;  // no such drive or folder: nothing to complete
+  int e = 0;
+  while (!Switch::recover(*p, e)) {
+    if (es_.raise(fail::write(*p, e)).kind != err::Answer::Kind::Retry) return false;
+  }
+  return true;
 }
 
 }  // namespace rt::db

@@ -53,6 +53,29 @@ using KeyFn = std::function<Value()>;
 
 class Workspace;
 
+// A row of a table being rewritten (Area::rewrite): its fields read and
+// written by name, without regard to case, with the formatting of
+// Area::put. A name the table does not have reads empty and is not written.
+class Row {
+ public:
+  bool deleted() const { return rec_[0] == '*'; }
+  void setDeleted(bool on) { rec_[0] = on ? '*' : ' '; }
+  std::string_view raw(std::string_view field);  // the stored characters
+  Value get(std::string_view field);
+  // False when the table has no such field or the value does not fit it
+  // (the error was raised).
+  bool put(std::string_view field, const Value& v);
+
+ private:
+  friend class Area;
+  explicit Row(Table& t) : t_(t) {}
+  int pos(std::string_view field);
+
+  Table& t_;
+  char* rec_ = nullptr;
+  std::vector<std::pair<std::string, int>> known_;  // names looked up
+};
+
 class Area {
  public:
   Area(Workspace& ws, int number) : ws_(ws), number_(number) {}
@@ -92,6 +115,12 @@ class Area {
   bool deleteRecord();
   bool recall();
   bool commit();
+  // Replaces the table by one written whole beside it (or staged in the
+  // workspace's switch): every row, deleted ones included, is handed to
+  // edit in record order, which may change it and answers whether it
+  // stays. The orders are rebuilt; the area stands on its first row.
+  // Rows appended afterwards go to the new file.
+  bool rewrite(const std::function<bool(Row& row)>& edit);
   bool pack();
   bool zap();
   bool close();
@@ -218,6 +247,25 @@ class Workspace {
 
   FieldEnv& env() { return env_; }
 
+  // While a switch is set, every file the work areas would write goes
+  // there instead: tables and indexes made or rewritten are staged, a table
+  // is copied beside itself before its first write, and a name whose new
+  // content is staged opens that content. Tables opened before keep
+  // writing where they were.
+  void stageIn(Switch* sw) { switch_ = sw; }
+  Switch* staging() const { return switch_; }
+  std::filesystem::path staged(const std::filesystem::path& p) const;
+  // Closes every area and switches the staged files in; a failure goes to
+  // the error system (Retry repeats). The switch is no longer set after.
+  bool switchOver();
+  // Closes every area without reporting failures and leaves the switch,
+  // whose staged files are then dropped with it.
+  void leaveSwitch();
+  // Completes a switch a cut-off run left by its journal (a DOS name) and
+  // removes the temporary files of that folder; a failure goes to the error
+  // system.
+  bool recover(std::string_view journal);
+
   // Host path of a name, with ext added when the name has no extension.
   std::optional<std::filesystem::path> resolve(std::string_view name, std::string_view ext) const;
 
@@ -235,8 +283,10 @@ class Workspace {
   };
 
  private:
+  friend class Area;
   err::ErrorSystem& es_;
   const dos::Platform* platform_;
+  Switch* switch_ = nullptr;
   Settings settings_;
   std::vector<std::unique_ptr<Area>> areas_;
   int current_ = 1;

@@ -46,13 +46,21 @@ std::vector<std::string> splitComponents(std::string_view path) {
 }
 
 // The entry of dir whose name equals name without regard to case: the exact
-// spelling first, else the first in name order.
+// spelling first, else the first in name order. The name comes back as
+// stored, also where the system itself ignores case.
 std::optional<std::string> findNoCase(const fs::path& dir, const std::string& name) {
   std::error_code ec;
-  if (fs::exists(dir / name, ec)) return name;
+  if (fs::exists(dir / name, ec)) {
+    std::string other = name;
+    for (char& c : other)
+      c = c >= 'a' && c <= 'z' ? upperChar(c) : c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    // Only the exact spelling answers: that is the stored name.
+    if (other == name || !fs::exists(dir / other, ec)) return name;
+  }
   std::optional<std::string> best;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     std::string entry = it->path().filename().string();
+    if (entry == name) return entry;
     if (equalNoCase(entry, name) && (!best || entry < *best)) best = entry;
   }
   return best;
@@ -269,6 +277,17 @@ bool Platform::deleteFile(std::string_view dosPath) const {
   auto p = resolve(dosPath);
   std::error_code ec;
   return p && fs::is_regular_file(*p, ec) && fs::remove(*p, ec);
+}
+
+bool Platform::renameFile(std::string_view from, std::string_view to) const {
+  auto src = resolve(from);
+  auto dst = resolve(to);
+  std::error_code ec;
+  if (!src || !dst || !fs::is_regular_file(*src, ec) || fs::exists(*dst, ec)) return false;
+  int err = 0;
+  if (!os::renameOver(*src, *dst, err)) return false;
+  os::syncDir(dst->parent_path());
+  return true;
 }
 
 bool Platform::copyFile(std::string_view from, std::string_view to) const {

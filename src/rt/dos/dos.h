@@ -64,7 +64,9 @@ class Platform {
   std::vector<std::string> listFiles(std::string_view pattern) const;
 
   bool fileExists(std::string_view dosPath) const;
-  bool deleteFile(std::string_view dosPath) const;                  // false when it failed
+  bool deleteFile(std::string_view dosPath) const;  // false when it failed
+  // Gives a file another name; false when it failed or the name is taken.
+  bool renameFile(std::string_view from, std::string_view to) const;
   bool copyFile(std::string_view from, std::string_view to) const;  // byte for byte
 
   // Free bytes of a drive ('A', 'B', 'C'); a drive that is not ready raises an

@@ -16,14 +16,11 @@ std::string describe(const Error& e) {
 Unhandled::Unhandled(const Error& e) : std::runtime_error(describe(e)), error(e) {}
 
 Answer ErrorSystem::raise(const Error& e) {
-  if (naming_ && !e.filename.empty()) {
-    Error named = e;
-    named.filename = naming_(e.filename);
-    if (!handler_) throw Unhandled(named);
-    return handler_(named);
-  }
-  if (!handler_) throw Unhandled(e);
-  return handler_(e);
+  if (silenced_ > 0) return Answer::byDefault();
+  Error named = e;
+  if (naming_ && !named.filename.empty()) named.filename = naming_(named.filename);
+  if (!handler_) throw Unhandled(named);
+  return handler_(named);
 }
 
 }  // namespace rt::err

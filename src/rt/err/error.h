@@ -112,6 +112,7 @@ class ErrorSystem {
 
   void install(Handler h) { handler_ = std::move(h); }
   bool installed() const { return static_cast<bool>(handler_); }
+  const Handler& handler() const { return handler_; }
 
   // Hands the error to the handler and returns its answer. Without a handler
   // the error is thrown as Unhandled. Its file name goes first through the
@@ -121,6 +122,20 @@ class ErrorSystem {
   // How a file name (a host path) is shown in errors, e.g. as its DOS name.
   using FileNaming = std::function<std::string(std::string_view)>;
   void nameFiles(FileNaming naming) { naming_ = std::move(naming); }
+
+  // While a Silence lives, raise() answers Default without asking the
+  // handler: failures while the program ends or an object is destroyed
+  // are not reported again, and nothing is thrown from a destructor.
+  class Silence {
+   public:
+    explicit Silence(ErrorSystem& es) : es_(es) { ++es_.silenced_; }
+    ~Silence() { --es_.silenced_; }
+    Silence(const Silence&) = delete;
+    Silence& operator=(const Silence&) = delete;
+
+   private:
+    ErrorSystem& es_;
+  };
 
   // The network-error flag (NETERR).
   bool netErr() const { return netErr_; }
@@ -149,6 +164,7 @@ class ErrorSystem {
  private:
   Handler handler_;
   FileNaming naming_;
+  int silenced_ = 0;
   bool netErr_ = false;
   std::vector<Frame> chain_;
   std::string errOut_;

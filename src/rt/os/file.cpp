@@ -4,6 +4,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -291,6 +292,39 @@ bool Replacement::commit(File* keep) {
   }
   h_ = kNoHandle;
   return true;
+}
+
+bool Replacement::stage(fs::path& temp, File* keep) {
+  if (h_ == kNoHandle) return false;
+  if (!flush()) return false;
+  stopWriter();
+  if (!os::sync(h_, err_)) return false;
+  temp = std::exchange(temp_, {});
+  if (keep) {
+    // The old file stays where it is: closed here at once (its lock with
+    // it), not on another thread as after a rename.
+    keep->close();
+    keep->adopt(h_, target_);
+  } else {
+    os::close(h_);
+  }
+  h_ = kNoHandle;
+  return true;
+}
+
+bool temporaryName(const std::string& n) {
+  // "." name "." process "." attempt ".tmp"
+  const std::string tail = ".tmp";
+  if (n.size() < 9 || n[0] != '.' || n.compare(n.size() - tail.size(), tail.size(), tail) != 0) return false;
+  std::size_t end = n.size() - tail.size();
+  for (int part = 0; part < 2; ++part) {
+    const std::size_t dot = n.rfind('.', end - 1);
+    if (dot == std::string::npos || dot == 0 || dot + 1 == end) return false;
+    for (std::size_t i = dot + 1; i < end; ++i)
+      if (n[i] < '0' || n[i] > '9') return false;
+    end = dot;
+  }
+  return end > 1;
 }
 
 void Replacement::abandon() {

@@ -39,6 +39,9 @@ class File {
   bool isOpen() const { return h_ != kNoHandle; }
   int error() const { return err_; }
   const std::filesystem::path& path() const { return path_; }
+  // The name the file is known by when it was opened under another (the
+  // staged new content of that file).
+  void setName(std::filesystem::path p) { path_ = std::move(p); }
 
   // Reads up to n bytes at off; got is the count read (less at end of file).
   bool readAt(std::uint64_t off, void* buf, std::size_t n, std::size_t& got);
@@ -102,6 +105,10 @@ class Replacement {
   // locked exclusively) in keep. Where the system cannot rename over a file
   // held open, keep is closed for the rename and opened again after it.
   bool commit(File* keep = nullptr);
+  // Flushes and syncs, but leaves the file beside the target for a later
+  // rename (rt/db's Switch): its path goes to temp, and it is no longer
+  // removed here. With keep, it stays open in keep under the target's name.
+  bool stage(std::filesystem::path& temp, File* keep = nullptr);
   void abandon();
 
   int error() const { return err_; }
@@ -121,5 +128,8 @@ class Replacement {
   std::uint64_t started_ = 0;  // bytes handed to the system's write-back
   std::unique_ptr<Writer> writer_;
 };
+
+// Whether a file name is one a Replacement gives its temporary file.
+bool temporaryName(const std::string& name);
 
 }  // namespace rt::os

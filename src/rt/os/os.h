@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rt::os {
 
@@ -68,6 +69,10 @@ extern const bool kRenamesOpenFiles;
 bool renameOver(const std::filesystem::path& from, const std::filesystem::path& to, int& err);
 // Makes the names in a folder durable (after a rename).
 void syncDir(const std::filesystem::path& dir);
+// Removes a file; true when it is gone (or was never there).
+bool removeFile(const std::filesystem::path& p, int& err);
+// The names of the ordinary files in a folder.
+std::vector<std::string> folderFiles(const std::filesystem::path& dir);
 int processId();
 
 // Output to a printer or a file: created (unless it is a device) and
@@ -89,6 +94,20 @@ std::filesystem::path currentDriveRoot();
 std::optional<std::uint64_t> freeSpace(const std::filesystem::path& root);
 
 std::tm localTime(std::time_t t);
+
+// A test's fault point. Once armed, every write, sync, rename and removal
+// of a file counts; Crash ends the process at the n-th (as a power cut
+// would), Full fails that write and every later one as a full disk does.
+// While armed, syncs are counted but do not wait for the disk.
+namespace faults {
+enum class Kind { Off, Count, Crash, Full };
+void arm(Kind kind, long n = 0);
+long count();  // counted since the last arm
+// For the implementations: counts one operation; false when a write must
+// fail as on a full disk.
+bool point(bool write);
+bool armed();
+}  // namespace faults
 
 // For tests: from now on a write that would take a file past bytes fails as
 // on a full disk (0: no limit again).

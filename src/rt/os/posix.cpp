@@ -130,6 +130,10 @@ bool readAt(Handle h, std::uint64_t off, void* buf, std::size_t n, std::size_t& 
 }
 
 bool writeAt(Handle h, std::uint64_t off, const void* buf, std::size_t n, int& err) {
+  if (!faults::point(true)) {
+    err = ENOSPC;
+    return false;
+  }
   auto* p = static_cast<const char*>(buf);
   std::size_t done = 0;
   while (done < n) {
@@ -149,6 +153,8 @@ bool writeAt(Handle h, std::uint64_t off, const void* buf, std::size_t n, int& e
 }
 
 bool sync(Handle h, int& err) {
+  faults::point(false);
+  if (faults::armed()) return true;
   while (::fsync(fd(h)) != 0) {
     if (errno == EINTR) continue;
     if (errno == EINVAL || errno == EROFS) return true;  // nothing to sync on this kind of file
@@ -169,6 +175,7 @@ bool size(Handle h, std::uint64_t& out, int& err) {
 }
 
 bool truncate(Handle h, std::uint64_t len, int& err) {
+  faults::point(false);
   while (::ftruncate(fd(h), static_cast<off_t>(len)) != 0) {
     if (errno == EINTR) continue;
     err = errno;
@@ -218,12 +225,14 @@ void adviseLarge(void* p, std::size_t n) {
 }
 
 bool renameOver(const fs::path& from, const fs::path& to, int& err) {
+  faults::point(false);
   if (::rename(from.c_str(), to.c_str()) == 0) return true;
   err = errno;
   return false;
 }
 
 void syncDir(const fs::path& dir) {
+  if (faults::armed()) return;
   const int f = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (f < 0) return;
   ::fsync(f);

@@ -168,6 +168,10 @@ bool readAt(Handle h, std::uint64_t off, void* buf, std::size_t n, std::size_t& 
 }
 
 bool writeAt(Handle h, std::uint64_t off, const void* buf, std::size_t n, int& err) {
+  if (!faults::point(true)) {
+    err = ERROR_DISK_FULL;
+    return false;
+  }
   auto* p = static_cast<const char*>(buf);
   const std::size_t want = n;
   n = allowed(off, n);
@@ -193,6 +197,8 @@ bool writeAt(Handle h, std::uint64_t off, const void* buf, std::size_t n, int& e
 }
 
 bool sync(Handle h, int& err) {
+  faults::point(false);
+  if (faults::armed()) return true;
   if (::FlushFileBuffers(handle(h))) return true;
   const int e = lastError();
   // Nothing to sync on this kind of file (a device).
@@ -212,6 +218,7 @@ bool size(Handle h, std::uint64_t& out, int& err) {
 }
 
 bool truncate(Handle h, std::uint64_t len, int& err) {
+  faults::point(false);
   FILE_END_OF_FILE_INFO info{};
   info.EndOfFile.QuadPart = static_cast<LONGLONG>(len);
   if (::SetFileInformationByHandle(handle(h), FileEndOfFileInfo, &info, sizeof info)) return true;
@@ -252,6 +259,7 @@ void unmap(View& v) {
 void adviseLarge(void*, std::size_t) {}
 
 bool renameOver(const fs::path& from, const fs::path& to, int& err) {
+  faults::point(false);
   if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
   err = lastError();

@@ -11,7 +11,6 @@
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <deque>
 #include <string>
 
@@ -262,10 +261,11 @@ void writeErrorOutput(std::string_view cp860) {
     writeConsole(err, glyphs(cp860, true));
     return;
   }
-  // Redirected: UTF-8, as on other systems.
+  // Redirected: UTF-8 with its line breaks as they are, as on other systems.
   const std::string utf8 = text::toUtf8Lines(cp860);
-  std::fwrite(utf8.data(), 1, utf8.size(), stderr);
-  std::fflush(stderr);
+  DWORD written = 0;
+  if (err != nullptr && err != INVALID_HANDLE_VALUE)
+    WriteFile(err, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
 
 }  // namespace rt::term

@@ -2,12 +2,11 @@
 // code page 860 text and colours, then shows the code of every key it reads.
 // F10 ends it with exit code 0; the cancel key ends it as the run-time does.
 // (Not a .cpp: the unit test program takes every .cpp of this folder.)
-#include <cstdio>
 #include <string>
 #include <utility>
 
 #include "rt/err/error.h"
-#include "rt/term/curses_backend.h"
+#include "rt/term/device.h"
 #include "rt/term/term.h"
 #include "rt/text/cp860.h"
 
@@ -16,9 +15,9 @@ int main() {
   rt::err::ErrorSystem errors;
   int code = 0;
   {
-    term::CursesOpen open = term::openCurses();
+    term::DeviceOpen open = term::openDevice();
     if (!open.backend) {
-      std::fprintf(stderr, "fpo_term_demo: %s\n", open.error.c_str());
+      term::writeErrorOutput("fpo_term_demo: " + open.error + "\n");
       return 1;
     }
     try {
@@ -51,6 +50,6 @@ int main() {
       code = e.code();
     }
   }
-  std::fputs(errors.takeErrOutput().c_str(), stderr);
+  rt::term::writeErrorOutput(errors.takeErrOutput());
   return code;
 }

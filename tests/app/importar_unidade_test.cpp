@@ -1,0 +1,265 @@
+// The import as one unit of work: cut off at every write it makes, or with
+// the disk filling up at any point, the folder is found, after the start-up
+// recovery, wholly as it was before or wholly as a whole import leaves it.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+
+#include "app/menu/Menu.h"
+#include "importar_fixture.h"
+#include "rt/db/file.h"
+#include "rt/os/os.h"
+
+namespace fpo {
+namespace {
+
+namespace fs = std::filesystem;
+namespace key = rt::term::key;
+using rt::os::faults::Kind;
+
+// The tables the import writes.
+const char* const kTabelas[] = {"S_UPS.DBF",    "S_CTR.DBF", "S_SS.DBF", "S_IPU.DBF",
+                                "S_CNESIA.DBF", "S_VPA.DBF", "CTL.DBF"};
+
+unsigned u16(const std::string& b, std::size_t at) {
+  return static_cast<unsigned char>(b[at]) | static_cast<unsigned>(static_cast<unsigned char>(b[at + 1]))
+                                                 << 8;
+}
+
+class ImportarUnidade : public test::ImportarTest {
+ protected:
+  using Estado = std::map<std::string, std::string>;
+
+  // Armed, the fault point keeps the runs from waiting for the disk; what
+  // is tested here is a process cut off, not the disk's cache.
+  ImportarUnidade() { rt::os::faults::arm(Kind::Count); }
+  ~ImportarUnidade() override { rt::os::faults::arm(Kind::Off); }
+
+  // Each table as its header tells it: the field list and the rows it
+  // counts (not the date of the last write). A header that does not agree
+  // with the length of its file is a failure.
+  Estado estado() {
+    Estado out;
+    for (const char* nome : kTabelas) {
+      if (!fs::exists(z(nome))) {
+        out[nome] = "(none)";
+        continue;
+      }
+      const std::string b = bytes(nome);
+      if (b.size() < 32) {
+        ADD_FAILURE() << nome << " shorter than a header";
+        continue;
+      }
+      const std::size_t n = u16(b, 4) | static_cast<std::size_t>(u16(b, 6)) << 16;
+      const std::size_t hl = u16(b, 8), rl = u16(b, 10);
+      const std::size_t fim = hl + n * rl;
+      if (b.size() != fim && !(b.size() == fim + 1 && b[fim] == '\x1A')) {
+        ADD_FAILURE() << nome << ": the header counts " << n << " rows, the file holds " << b.size()
+                      << " bytes";
+        continue;
+      }
+      out[nome] = b.substr(0, 1) + b.substr(4, fim - 4);
+    }
+    return out;
+  }
+
+  // The files left beside the tables by a run: temporaries and the journal.
+  std::vector<std::string> sobras() {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(drive().zoz())) {
+      const std::string n = e.path().filename().string();
+      if (n[0] == '.' || n == "FPO.JNL") out.push_back(n);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
+  // What a start-up does first.
+  void partida() { ASSERT_TRUE(s.rt.db.recover(kJornal)); }
+
+  // The import in a child process with the fault point armed. The child's
+  // exit code: 86 when cut off, else what confere makes of the import's
+  // result (by default 0 for a whole import); the writes it counted in
+  // *contadas.
+  int filho(Kind k, long n, long* contadas = nullptr, const std::function<int(int)>& confere = {}) {
+    int fds[2];
+    EXPECT_EQ(pipe(fds), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      // The child never returns into the test: what it finds is its exit code.
+      int r = 95;
+      try {
+        close(fds[0]);
+        passo("440", "37");
+        keys().add(key::kEnter);  // "Processo Concluído", or "Quit"
+        rt::os::faults::arm(k, n);
+        const int code = importar();
+        const long c = rt::os::faults::count();
+        if (write(fds[1], &c, sizeof c) != sizeof c) _exit(90);
+        r = confere ? confere(code) : code == -1 && viu("Processo Concluído") ? 0 : 91;
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "child %d: %s\n", getpid(), e.what());
+      }
+      if (r != 0) {
+        std::fprintf(stderr, "child %d of %d, exit %d: %s\n", getpid(), getppid(), r,
+                     s.rt.errors.errOutput().c_str());
+        if (!keys().atKeys.empty())
+          for (int l = 0; l < 25; ++l) std::fprintf(stderr, "%s\n", text(keys().atKeys.back(), l).c_str());
+      }
+      _exit(r);
+    }
+    close(fds[1]);
+    int st = 0;
+    waitpid(pid, &st, 0);
+    long c = 0;
+    if (read(fds[0], &c, sizeof c) == sizeof c && contadas) *contadas = c;
+    close(fds[0]);
+    semTravas();
+    return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+  }
+
+  // The locks of a process that ended go with its files, which the system
+  // may release a moment after the process was reaped (on a busy machine):
+  // waited for, as the next run of the program would not start sooner.
+  void semTravas() {
+    for (int tentativa = 0; tentativa < 400; ++tentativa) {
+      bool livre = true;
+      for (const auto& e : fs::directory_iterator(drive().zoz())) {
+        int err = 0;
+        livre = livre && rt::os::lockFree(e.path(), err);
+      }
+      if (livre) return;
+      usleep(5000);
+    }
+    ADD_FAILURE() << "files still locked";
+  }
+
+  void novaPasta() {
+    for (const auto& e : fs::directory_iterator(drive().zoz())) fs::remove_all(e.path());
+    test::zoz::build(drive().zoz());
+  }
+};
+
+// Cut off before each write, sync, rename and removal of the import, from
+// the first to the last: every table is whole, the folder is the one before
+// or the one after once the start-up has run, nothing is left beside the
+// tables, and the next import gives the same folder as an uncut one.
+TEST_F(ImportarUnidade, CutOffAtEveryWrite) {
+  novaPasta();
+  const Estado antes = estado();
+  long total = 0;
+  ASSERT_EQ(filho(Kind::Count, 0, &total), 0);
+  const Estado depois = estado();
+  ASSERT_NE(antes, depois);
+  ASSERT_GT(total, 10);
+
+  int comoAntes = 0, comoDepois = 0;
+  for (long n = 1; n <= total; ++n) {
+    SCOPED_TRACE("cut off at write " + std::to_string(n) + " of " + std::to_string(total));
+    novaPasta();
+    ASSERT_EQ(filho(Kind::Crash, n), 86);
+    // Each table is whole before the start-up too: old or new.
+    const Estado cortado = estado();
+    for (const auto& [nome, conteudo] : cortado)
+      EXPECT_TRUE(conteudo == antes.at(nome) || conteudo == depois.at(nome)) << nome;
+    partida();
+    const Estado agora = estado();
+    if (agora == antes) {
+      ++comoAntes;
+    } else {
+      ++comoDepois;
+      EXPECT_EQ(agora, depois) << "neither the folder before nor the one after";
+    }
+    EXPECT_EQ(sobras(), std::vector<std::string>{});
+    ASSERT_EQ(filho(Kind::Count, 0), 0);
+    EXPECT_EQ(estado(), depois);
+    if (HasFailure()) break;
+  }
+  EXPECT_GT(comoAntes, 0);
+  EXPECT_GT(comoDepois, 0);
+}
+
+// The disk full from some write on, early to late: one alert, "Quit" ends
+// the run with the error text and exit code 1, and the folder is the one
+// before; the next import is whole.
+TEST_F(ImportarUnidade, DiskFullFromSomeWriteOn) {
+  novaPasta();
+  long total = 0;
+  ASSERT_EQ(filho(Kind::Count, 0, &total), 0);
+  const Estado depois = estado();
+  const auto confere = [this](int code) {
+    if (code == -1) return viu("Processo Concluído") ? 0 : 94;  // past the last write
+    if (code != 1) return 93;
+    // The alert's appearances: it reads every key until one answers it.
+    int alertas = 0;
+    bool antes = false;
+    for (const auto& sc : keys().atKeys) {
+      const bool agora = shows(sc, "Write error") || shows(sc, "Create error");
+      alertas += agora && !antes;
+      antes = agora;
+    }
+    const std::string erro = s.rt.errors.errOutput();
+    const bool texto =
+        erro.find("Write error") != std::string::npos || erro.find("Create error") != std::string::npos;
+    return alertas == 1 && texto ? 0 : 92;
+  };
+  for (long n = 1; n <= total; n += 3) {
+    SCOPED_TRACE("disk full from write " + std::to_string(n) + " of " + std::to_string(total));
+    novaPasta();
+    const Estado antes = estado();
+    // A write that fails is the error policy's alert, answered "Quit".
+    EXPECT_EQ(filho(Kind::Full, n, nullptr, confere), 0);
+    partida();
+    const Estado agora = estado();
+    EXPECT_TRUE(agora == antes || agora == depois);
+    EXPECT_TRUE(sobras().empty());
+    ASSERT_EQ(filho(Kind::Count, 0), 0);
+    EXPECT_EQ(estado(), depois);
+  }
+}
+
+// A run cut off while it switches the tables leaves its journal; the next
+// start-up completes the switch before anything else, and removes the
+// temporary files a cut-off run left, but not one another program holds
+// nor files of other names.
+TEST_F(ImportarUnidade, StartUpCompletesTheSwitch) {
+  novaPasta();
+  long total = 0;
+  ASSERT_EQ(filho(Kind::Count, 0, &total), 0);
+  const Estado depois = estado();
+  // The last cut that leaves the journal with a table not yet switched.
+  long n = total;
+  for (; n > 0; --n) {
+    novaPasta();
+    ASSERT_EQ(filho(Kind::Crash, n), 86);
+    if (fs::exists(z("FPO.JNL")) && estado() != depois) break;
+  }
+  ASSERT_GT(n, 0);
+  for (const char* nome : {".S_UPS.DBF.99999.0.tmp", ".S_VPA.DBF.99998.3.tmp", ".S_VPA.DBF.tmp", "NOTAS.TMP"})
+    std::ofstream(z(nome)) << "x";
+  rt::db::File outro;
+  ASSERT_TRUE(
+      outro.open(z(".S_VPA.DBF.99998.3.tmp"), rt::db::File::Mode::ReadWrite, rt::db::File::Lock::Exclusive));
+
+  keys().addText("202211").add(key::kEnter);                       // the period
+  keys().add({key::kEnter, key::kEnter, key::kEnter, key::kF10});  // the notices, the menu
+  keys().add({key::kEsc, key::kEnter});                            // the exit
+  try {
+    MENU(s);
+    ADD_FAILURE() << "MENU returned";
+  } catch (const rt::err::ProgramExit& e) {
+    EXPECT_EQ(e.code(), 0);
+  }
+  outro.close();
+  EXPECT_EQ(estado(), depois);
+  EXPECT_EQ(sobras(), (std::vector<std::string>{".S_VPA.DBF.99998.3.tmp", ".S_VPA.DBF.tmp"}));
+  EXPECT_TRUE(fs::exists(z("NOTAS.TMP")));
+}
+
+}  // namespace
+}  // namespace fpo
