@@ -74,7 +74,8 @@ TEST_F(Ctl, RebuildWidensPeriodsAndDropsDeletedRows) {
 // The new table is written beside the old one and renamed over it: the old
 // file's bytes are never touched, and nothing is left beside them.
 TEST_F(Ctl, RebuildReplacesTheFileWhole) {
-  test::makeTable(ctl(), {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}}, {{N(440), N(9812)}, {N(441), N(202211)}});
+  test::makeTable(ctl(), {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}},
+                  {{N(440), N(9812)}, {N(441), N(202211)}});
   const std::string antes = [&] {
     std::ifstream copia(ctl(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(copia), {});
@@ -90,7 +91,8 @@ TEST_F(Ctl, RebuildReplacesTheFileWhole) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(velho), {}), antes);
 #endif
   std::vector<std::string> arquivos;
-  for (const auto& e : fs::directory_iterator(drive().zoz())) arquivos.push_back(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(drive().zoz()))
+    arquivos.push_back(e.path().filename().string());
   std::sort(arquivos.begin(), arquivos.end());
   EXPECT_EQ(arquivos, (std::vector<std::string>{"CTL.DBF", "CTL1.DBF"}));
   EXPECT_EQ(test::readTable(ctl()).size(), 2u);
@@ -117,7 +119,8 @@ TEST_F(Ctl, DamagedTableIsSetAsideAndMadeAgain) {
        "CTL_DANI.DBF"},
       {"rows cut off",
        [](const fs::path& p) {
-         test::makeTable(p, {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}}, {{N(440), N(9812)}, {N(441), N(5)}});
+         test::makeTable(p, {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}},
+                         {{N(440), N(9812)}, {N(441), N(5)}});
          fs::resize_file(p, fs::file_size(p) - 5);
        },
        "CTL_DANI.DBF", "CTL_DANI.DBF"},
@@ -139,8 +142,11 @@ TEST_F(Ctl, DamagedTableIsSetAsideAndMadeAgain) {
     for (const auto& e : fs::directory_iterator(drive().zoz())) fs::remove_all(e.path());
     keys().atKeys.clear();
     c.estraga(ctl());
-    std::ifstream in(ctl(), std::ios::binary);
-    const std::string antes(std::istreambuf_iterator<char>(in), {});
+    // Read and closed: an open file could not be set aside on Windows.
+    const std::string antes = [&] {
+      std::ifstream in(ctl(), std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(in), {});
+    }();
     const bool guardado = std::string(c.guarda) != "CTL.DBF";
     if (guardado) {
       keys().add(rt::term::key::kEnter);  // the notice

@@ -1,19 +1,36 @@
 // The import as one unit of work: cut off at every write it makes, or with
 // the disk filling up at any point, the folder is found, after the start-up
 // recovery, wholly as it was before or wholly as a whole import leaves it.
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <sstream>
+#include <thread>
 
 #include "app/menu/Menu.h"
 #include "importar_fixture.h"
 #include "rt/db/file.h"
 #include "rt/os/os.h"
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
 
 namespace fpo {
 namespace {
@@ -30,6 +47,39 @@ unsigned u16(const std::string& b, std::size_t at) {
   return static_cast<unsigned char>(b[at]) | static_cast<unsigned>(static_cast<unsigned char>(b[at + 1]))
                                                  << 8;
 }
+
+#ifdef _WIN32
+// This test program started again, running only the hidden child test with
+// these variables set; its exit code.
+int deNovo(const std::vector<std::pair<std::string, std::string>>& env) {
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring linha = L"\"" + std::wstring(exe) +
+                       L"\" --gtest_filter=ImportarUnidade.DISABLED_Filho --gtest_also_run_disabled_tests";
+  for (const auto& [k, v] : env) _putenv_s(k.c_str(), v.c_str());
+  // Its failures come on stderr; gtest's lines on stdout are dropped.
+  SECURITY_ATTRIBUTES herda{sizeof herda, nullptr, TRUE};
+  HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &herda, OPEN_EXISTING,
+                           0, nullptr);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  si.hStdOutput = nul;
+  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION pi{};
+  const BOOL ok = CreateProcessW(exe, linha.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  for (const auto& [k, v] : env) _putenv_s(k.c_str(), "");
+  CloseHandle(nul);
+  if (!ok) return -1;
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return static_cast<int>(code);
+}
+#endif
 
 class ImportarUnidade : public test::ImportarTest {
  protected:
@@ -82,45 +132,86 @@ class ImportarUnidade : public test::ImportarTest {
   // What a start-up does first.
   void partida() { ASSERT_TRUE(s.rt.db.recover(kJornal)); }
 
+  // What the child makes of the import's result: a whole import, or the
+  // full disk's alert answered "Quit".
+  enum class Confere { Inteira, Cheio };
+
   // The import in a child process with the fault point armed. The child's
-  // exit code: 86 when cut off, else what confere makes of the import's
-  // result (by default 0 for a whole import); the writes it counted in
-  // *contadas.
-  int filho(Kind k, long n, long* contadas = nullptr, const std::function<int(int)>& confere = {}) {
+  // exit code: 86 when cut off, else 0 when the result is as `confere`
+  // expects; the writes it counted in *contadas.
+  int filho(Kind k, long n, long* contadas = nullptr, Confere confere = Confere::Inteira) {
+    long c = -1;
+#ifdef _WIN32
+    // This test program started again, running only the hidden test below.
+    const fs::path arquivo = drive().root() / "contadas";
+    fs::remove(arquivo);
+    const std::string pedido = std::to_string(static_cast<int>(k)) + " " + std::to_string(n) + " " +
+                               std::to_string(static_cast<int>(confere)) + " " + arquivo.string();
+    const int r = deNovo({{"FPO_TEST_DRIVE", drive().root().string()}, { "FPO_FILHO", pedido }});
+    std::ifstream(arquivo) >> c;
+#else
     int fds[2];
     EXPECT_EQ(pipe(fds), 0);
     const pid_t pid = fork();
     if (pid == 0) {
       // The child never returns into the test: what it finds is its exit code.
-      int r = 95;
-      try {
-        close(fds[0]);
-        passo("440", "37");
-        keys().add(key::kEnter);  // "Processo Concluído", or "Quit"
-        rt::os::faults::arm(k, n);
-        const int code = importar();
-        const long c = rt::os::faults::count();
-        if (write(fds[1], &c, sizeof c) != sizeof c) _exit(90);
-        r = confere ? confere(code) : code == -1 && viu("Processo Concluído") ? 0 : 91;
-      } catch (const std::exception& e) {
-        std::fprintf(stderr, "child %d: %s\n", getpid(), e.what());
-      }
-      if (r != 0) {
-        std::fprintf(stderr, "child %d of %d, exit %d: %s\n", getpid(), getppid(), r,
-                     s.rt.errors.errOutput().c_str());
-        if (!keys().atKeys.empty())
-          for (int l = 0; l < 25; ++l) std::fprintf(stderr, "%s\n", text(keys().atKeys.back(), l).c_str());
-      }
-      _exit(r);
+      close(fds[0]);
+      _exit(corre(k, n, confere, [&](long contou) {
+        if (write(fds[1], &contou, sizeof contou) != sizeof contou) _exit(90);
+      }));
     }
     close(fds[1]);
     int st = 0;
     waitpid(pid, &st, 0);
-    long c = 0;
-    if (read(fds[0], &c, sizeof c) == sizeof c && contadas) *contadas = c;
+    if (read(fds[0], &c, sizeof c) != sizeof c) c = -1;
     close(fds[0]);
+    const int r = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+#endif
+    if (contadas && c >= 0) *contadas = c;
     semTravas();
-    return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    return r;
+  }
+
+  // The child's part: the import with the fault point armed; the writes it
+  // counted go to `conta` when it was not cut off. Its exit code.
+  int corre(Kind k, long n, Confere confere, const std::function<void(long)>& conta) {
+    int r = 95;
+    try {
+      passo("440", "37");
+      keys().add(key::kEnter);  // "Processo Concluído", or "Quit"
+      rt::os::faults::arm(k, n);
+      const int code = importar();
+      conta(rt::os::faults::count());
+      r = confere == Confere::Cheio ? confereCheio(code) : code == -1 && viu("Processo Concluído") ? 0 : 91;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "child %d: %s\n", rt::os::processId(), e.what());
+    }
+    if (r != 0) {
+      std::fprintf(stderr, "child %d, exit %d: %s\n", rt::os::processId(), r,
+                   s.rt.errors.errOutput().c_str());
+      if (!keys().atKeys.empty())
+        for (int l = 0; l < 25; ++l) std::fprintf(stderr, "%s\n", text(keys().atKeys.back(), l).c_str());
+    }
+    return r;
+  }
+
+  // A full disk from some write on: one alert, "Quit" ends the run with the
+  // error text and exit code 1; or the import got past its last write.
+  int confereCheio(int code) {
+    if (code == -1) return viu("Processo Concluído") ? 0 : 94;
+    if (code != 1) return 93;
+    // The alert's appearances: it reads every key until one answers it.
+    int alertas = 0;
+    bool antes = false;
+    for (const auto& sc : keys().atKeys) {
+      const bool agora = shows(sc, "Write error") || shows(sc, "Create error");
+      alertas += agora && !antes;
+      antes = agora;
+    }
+    const std::string erro = s.rt.errors.errOutput();
+    const bool texto =
+        erro.find("Write error") != std::string::npos || erro.find("Create error") != std::string::npos;
+    return alertas == 1 && texto ? 0 : 92;
   }
 
   // The locks of a process that ended go with its files, which the system
@@ -134,7 +225,7 @@ class ImportarUnidade : public test::ImportarTest {
         livre = livre && rt::os::lockFree(e.path(), err);
       }
       if (livre) return;
-      usleep(5000);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ADD_FAILURE() << "files still locked";
   }
@@ -144,6 +235,23 @@ class ImportarUnidade : public test::ImportarTest {
     test::zoz::build(drive().zoz());
   }
 };
+
+#ifdef _WIN32
+// The child process of filho() on Windows: FPO_FILHO names the fault, its
+// write, the check and the file that takes the count.
+TEST_F(ImportarUnidade, DISABLED_Filho) {
+  const char* pedido = std::getenv("FPO_FILHO");
+  if (!pedido) GTEST_SKIP();
+  int k = 0, confere = 0;
+  long n = 0;
+  std::string arquivo;
+  std::istringstream in(pedido);
+  in >> k >> n >> confere >> std::ws;
+  std::getline(in, arquivo);
+  std::_Exit(corre(static_cast<Kind>(k), n, static_cast<Confere>(confere),
+                   [&](long c) { std::ofstream(arquivo) << c; }));
+}
+#endif
 
 // Cut off before each write, sync, rename and removal of the import, from
 // the first to the last: every table is whole, the folder is the one before
@@ -192,28 +300,12 @@ TEST_F(ImportarUnidade, DiskFullFromSomeWriteOn) {
   long total = 0;
   ASSERT_EQ(filho(Kind::Count, 0, &total), 0);
   const Estado depois = estado();
-  const auto confere = [this](int code) {
-    if (code == -1) return viu("Processo Concluído") ? 0 : 94;  // past the last write
-    if (code != 1) return 93;
-    // The alert's appearances: it reads every key until one answers it.
-    int alertas = 0;
-    bool antes = false;
-    for (const auto& sc : keys().atKeys) {
-      const bool agora = shows(sc, "Write error") || shows(sc, "Create error");
-      alertas += agora && !antes;
-      antes = agora;
-    }
-    const std::string erro = s.rt.errors.errOutput();
-    const bool texto =
-        erro.find("Write error") != std::string::npos || erro.find("Create error") != std::string::npos;
-    return alertas == 1 && texto ? 0 : 92;
-  };
   for (long n = 1; n <= total; n += 3) {
     SCOPED_TRACE("disk full from write " + std::to_string(n) + " of " + std::to_string(total));
     novaPasta();
     const Estado antes = estado();
     // A write that fails is the error policy's alert, answered "Quit".
-    EXPECT_EQ(filho(Kind::Full, n, nullptr, confere), 0);
+    EXPECT_EQ(filho(Kind::Full, n, nullptr, Confere::Cheio), 0);
     partida();
     const Estado agora = estado();
     EXPECT_TRUE(agora == antes || agora == depois);

@@ -49,9 +49,12 @@ class TempDrive {
 
   const std::filesystem::path& root() const { return root_; }
   std::filesystem::path zoz() const { return root_ / "ZOZ"; }
+  // Another process's drive (FPO_TEST_DRIVE), neither filled nor removed.
+  bool borrowed() const { return borrowed_; }
 
  private:
   std::filesystem::path root_, previous_;
+  bool borrowed_ = false;
 };
 
 class AppTest : public ::testing::Test {
