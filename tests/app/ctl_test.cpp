@@ -71,10 +71,22 @@ TEST_F(Ctl, RebuildWidensPeriodsAndDropsDeletedRows) {
   for (std::size_t i = 0; i < again.size(); ++i) EXPECT_EQ(again[i].fields, expected[i]);
 }
 
+// Only a period written without its century, below 190000, gets it added.
+TEST_F(Ctl, RebuildAddsTheCenturyOnlyBelow190000) {
+  test::makeTable(ctl(), {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}},
+                  {{N(1), N(189999)}, {N(2), N(190000)}, {N(3), N(190001)}, {N(4), N(1)}});
+  PREPARACTL(s);
+  const auto rows = test::readTable(ctl());
+  const std::vector<std::string> esperado = {"379999", "190000", "190001", "190001"};
+  ASSERT_EQ(rows.size(), esperado.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].fields[2], esperado[i]) << i;
+}
+
 // The new table is written beside the old one and renamed over it: the old
 // file's bytes are never touched, and nothing is left beside them.
 TEST_F(Ctl, RebuildReplacesTheFileWhole) {
-  test::makeTable(ctl(), {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}}, {{N(440), N(9812)}, {N(441), N(202211)}});
+  test::makeTable(ctl(), {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}},
+                  {{N(440), N(9812)}, {N(441), N(202211)}});
   const std::string antes = [&] {
     std::ifstream copia(ctl(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(copia), {});
@@ -90,7 +102,8 @@ TEST_F(Ctl, RebuildReplacesTheFileWhole) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(velho), {}), antes);
 #endif
   std::vector<std::string> arquivos;
-  for (const auto& e : fs::directory_iterator(drive().zoz())) arquivos.push_back(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(drive().zoz()))
+    arquivos.push_back(e.path().filename().string());
   std::sort(arquivos.begin(), arquivos.end());
   EXPECT_EQ(arquivos, (std::vector<std::string>{"CTL.DBF", "CTL1.DBF"}));
   EXPECT_EQ(test::readTable(ctl()).size(), 2u);
@@ -117,7 +130,8 @@ TEST_F(Ctl, DamagedTableIsSetAsideAndMadeAgain) {
        "CTL_DANI.DBF"},
       {"rows cut off",
        [](const fs::path& p) {
-         test::makeTable(p, {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}}, {{N(440), N(9812)}, {N(441), N(5)}});
+         test::makeTable(p, {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}},
+                         {{N(440), N(9812)}, {N(441), N(5)}});
          fs::resize_file(p, fs::file_size(p) - 5);
        },
        "CTL_DANI.DBF", "CTL_DANI.DBF"},
