@@ -28,11 +28,12 @@ bool sameNoCase(std::string_view a, std::string_view b) {
 
 namespace {
 
-std::vector<std::string> splitComponents(std::string_view path) {
+// The non-empty pieces of s between any of the separator characters.
+std::vector<std::string> split(std::string_view s, std::string_view separators) {
   std::vector<std::string> parts;
   std::string cur;
-  for (char c : path) {
-    if (c == '\\' || c == '/') {
+  for (char c : s) {
+    if (separators.find(c) != std::string_view::npos) {
       if (!cur.empty()) parts.push_back(std::move(cur));
       cur.clear();
     } else {
@@ -165,7 +166,7 @@ std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
 
   fs::path cur = base;
   bool exists = true;
-  for (const std::string& part : splitComponents(dosPath)) {
+  for (const std::string& part : split(dosPath, "\\/")) {
     if (part == ".") continue;
     if (part == "..") {
       // As on DOS, ".." at the root of a drive stays there.
@@ -361,21 +362,7 @@ bool Platform::copyToPrinter(const fs::path& file) const {
 }
 
 bool Platform::run(std::string_view command) const {
-  auto words = [](std::string_view s) {
-    std::vector<std::string> w;
-    std::string cur;
-    for (char c : s) {
-      if (c == ' ' || c == '\t') {
-        if (!cur.empty()) w.push_back(std::move(cur));
-        cur.clear();
-      } else {
-        cur.push_back(c);
-      }
-    }
-    if (!cur.empty()) w.push_back(std::move(cur));
-    return w;
-  };
-  auto w = words(command);
+  auto w = split(command, " \t");
   if (w.size() == 3 && sameNoCase(w[2], ">nul")) w.pop_back();
   if (w.size() != 2 || !(sameNoCase(w[0], "DEL") || sameNoCase(w[0], "ERASE"))) return false;
 
