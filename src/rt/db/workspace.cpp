@@ -248,52 +248,31 @@ bool Area::stepOrder(bool forward) {
   }
 }
 
-bool Area::goTop() {
-  if (!ready()) return false;
-  flushHot();
-  found_ = false;
-  bof_ = false;
-  if (controlling_) {
-    const KeyStore& ks = orders_[static_cast<std::size_t>(controlling_ - 1)].index->keys();
-    for (KeyStore::Pos p = ks.begin(); !ks.atEnd(p); ks.next(p)) {
-      if (!table_->load(ks.recno(p))) break;
-      if (visible()) {
-        settle(p);
-        return true;
-      }
-    }
-  } else {
-    for (std::uint32_t r = 1; r <= table_->lastRec(); ++r) {
-      if (!table_->load(r)) break;
-      if (visible()) {
-        eof_ = false;
-        return true;
-      }
-    }
-  }
-  toEof();
-  bof_ = true;
-  return true;
-}
+bool Area::goTop() { return goEnd(true); }
 
-bool Area::goBottom() {
+bool Area::goBottom() { return goEnd(false); }
+
+bool Area::goEnd(bool top) {
   if (!ready()) return false;
   flushHot();
   found_ = false;
   bof_ = false;
   if (controlling_) {
     const KeyStore& ks = orders_[static_cast<std::size_t>(controlling_ - 1)].index->keys();
-    KeyStore::Pos p = ks.end();
-    while (ks.prev(p)) {
+    // From the bottom the first step comes before the first entry: end() is past the last.
+    KeyStore::Pos p = top ? ks.begin() : ks.end();
+    while (top ? !ks.atEnd(p) : ks.prev(p)) {
       if (!table_->load(ks.recno(p))) break;
       if (visible()) {
         settle(p);
         return true;
       }
+      if (top) ks.next(p);
     }
   } else {
-    for (std::uint32_t r = table_->lastRec(); r >= 1; --r) {
-      if (!table_->load(r)) break;
+    const std::uint32_t n = table_->lastRec();
+    for (std::uint32_t k = 0; k < n; ++k) {
+      if (!table_->load(top ? k + 1 : n - k)) break;
       if (visible()) {
         eof_ = false;
         return true;

@@ -166,6 +166,7 @@ class Area {
   bool visible();
   void toEof();
   void settle(const KeyStore::Pos& p);
+  bool goEnd(bool top);  // goTop() or goBottom()
   KeyStore::Pos currentPos();
   bool stepNatural(bool forward);
   bool stepOrder(bool forward);
