@@ -32,36 +32,28 @@
 #include "rt/term/headless.h"
 #include "rt/term/keys.h"
 #include "rt/text/number.h"
+#include "zozgen/layouts.h"
 
 extern char** environ;
 
 namespace fs = std::filesystem;
-using rt::db::FieldSpec;
 using rt::Value;
+using rt::db::FieldSpec;
 
 namespace {
 
 constexpr int kMunicipios = 184;
 constexpr int kUnidades = 5000;
-constexpr int kIpuMes = 20000;      // the package's budget rows of the month
+constexpr int kIpuMes = 20000;  // the package's budget rows of the month
 constexpr int kIpuInstalado = 200000;
 constexpr int kProcedimentos = 5000;  // per month
 constexpr int kMesesPa = 10;          // S_PA: 50,000 rows
 constexpr int kLinhasVpa = 1000000;
 
-const std::vector<FieldSpec> kUpsAntigo = {
-    {"UPS_ID", 'C', 7, 0},     {"UPS_UF", 'C', 2, 0},      {"UPS_RZSC", 'C', 35, 0}, {"UPS_NMFN", 'C', 35, 0},
-    {"UPS_IN_ATV", 'C', 1, 0}, {"UPS_CGCCPF", 'C', 14, 0}, {"UPS_MN", 'C', 6, 0},    {"UPS_DT_IN", 'D', 8, 0},
-    {"UPS_QT_CM", 'N', 3, 0},  {"UPS_CNES", 'C', 7, 0},    {"UPS_IDANT", 'C', 7, 0}, {"UPS_OBS", 'C', 20, 0}};
-const std::vector<FieldSpec> kIpu = {
-    {"IPU_UID", 'C', 7, 0},  {"IPU_NAPU", 'C', 3, 0},  {"IPU_PA", 'C', 7, 0},   {"IPU_TPFIN", 'C', 2, 0},
-    {"IPU_CMP", 'C', 6, 0},  {"IPU_VU_O", 'N', 12, 2}, {"IPU_QT_O", 'N', 8, 0}, {"IPU_VL_O", 'N', 14, 2},
-    {"IPU_MVM", 'C', 6, 0},  {"IPU_FPOMAG", 'C', 1, 0}};
-const std::vector<FieldSpec> kPa = {{"PA_ID", 'C', 10, 0},     {"PA_DC", 'C', 40, 0},    {"PA_CMP", 'C', 6, 0},
-                                    {"PA_ELETIVA", 'C', 1, 0}, {"PA_TOTAL", 'N', 12, 2}, {"PA_PAB", 'C', 1, 0}};
-const std::vector<FieldSpec> kVpa = {{"VPA_CMP", 'C', 6, 0},    {"VPA_PA", 'C', 10, 0}, {"VPA_TIPO", 'C', 1, 0},
-                                     {"VPA_TOTAL", 'N', 12, 2}, {"VPA_SA", 'N', 12, 2}, {"VPA_CTF", 'C', 2, 0},
-                                     {"VPA_RUB", 'C', 6, 0},    {"VPA_MVM", 'C', 6, 0}, {"VPA_MUN", 'C', 6, 0}};
+using zozgen::kIpu;
+using zozgen::kPa;
+using zozgen::kUpsAntigo;
+using zozgen::kVpa;
 
 // Writes a table row by row: fill(t, i) puts the fields of row i.
 template <class Fill>
@@ -94,14 +86,12 @@ std::string procedimento(int i) { return rt::text::strZero(301010000 + i * 7, 10
 void gera(const fs::path& zoz) {
   fs::create_directories(zoz);
   std::mt19937 rnd(7);
-  tabela(zoz / "ZOZ_CTRL.211", {{"CODMNC", 'N', 4, 0}, {"NMEMNC", 'C', 30, 0}, {"CODGES", 'C', 2, 0},
-                                {"DATREF", 'C', 6, 0}},
-         kMunicipios, [](rt::db::Table& t, int i) {
-           put(t, 0, 440 + i * 5);
-           put(t, 1, "MUNICIPIO " + std::to_string(i));
-           put(t, 2, "PM");
-           put(t, 3, "202211");
-         });
+  tabela(zoz / "ZOZ_CTRL.211", zozgen::kCtrl, kMunicipios, [](rt::db::Table& t, int i) {
+    put(t, 0, 440 + i * 5);
+    put(t, 1, "MUNICIPIO " + std::to_string(i));
+    put(t, 2, "PM");
+    put(t, 3, "202211");
+  });
   // A tenth of the units belong to 230440, the rest spread over the state.
   auto mnDe = [](int u) { return u % 10 == 0 ? municipio(0) : municipio(1 + u % (kMunicipios - 1)); };
   for (const char* nome : {"S_UPS.211"})
@@ -140,8 +130,8 @@ void gera(const fs::path& zoz) {
   tabela(zoz / "S_IPU.DBF", kIpu, kIpuInstalado,
          [&](rt::db::Table& t, int i) { ipu(t, unidade(i % kUnidades), mes(i / kIpuMes), i); });
   for (const char* nome : {"S_MNT.211", "S_MNT.DBF"})
-    tabela(zoz / nome, {{"MNT_ID", 'C', 8, 0}, {"MNT_CGCFI", 'C', 4, 0}, {"MNT_CGCDV", 'C', 2, 0},
-                        {"MNT_MN", 'C', 6, 0}},
+    tabela(zoz / nome,
+           {{"MNT_ID", 'C', 8, 0}, {"MNT_CGCFI", 'C', 4, 0}, {"MNT_CGCDV", 'C', 2, 0}, {"MNT_MN", 'C', 6, 0}},
            kMunicipios, [](rt::db::Table& t, int i) {
              put(t, 0, rt::text::strZero(7954571 + i, 8));
              put(t, 1, "0001");
@@ -149,19 +139,17 @@ void gera(const fs::path& zoz) {
              put(t, 3, municipio(i));
            });
   for (const char* nome : {"S_SRV.211", "S_SRV.DBF"})
-    tabela(zoz / nome, {{"SRV_UID", 'C', 7, 0}, {"SRV_SR", 'C', 3, 0}, {"SRV_CSF", 'C', 3, 0}}, 2 * kUnidades,
-           [](rt::db::Table& t, int i) {
-             put(t, 0, unidade(i / 2));
-             put(t, 1, i % 2 ? "010" : "014");
-             put(t, 2, "001");
-           });
+    tabela(zoz / nome, zozgen::kSrv, 2 * kUnidades, [](rt::db::Table& t, int i) {
+      put(t, 0, unidade(i / 2));
+      put(t, 1, i % 2 ? "010" : "014");
+      put(t, 2, "001");
+    });
   for (const char* nome : {"S_EMU.211", "S_EMU.DBF"})
-    tabela(zoz / nome, {{"EMU_UID", 'C', 7, 0}, {"EMU_EMA", 'C', 2, 0}, {"EMU_QT_PR", 'N', 3, 0}}, kUnidades,
-           [](rt::db::Table& t, int i) {
-             put(t, 0, unidade(i));
-             put(t, 1, "01");
-             put(t, 2, 2);
-           });
+    tabela(zoz / nome, zozgen::kEmu, kUnidades, [](rt::db::Table& t, int i) {
+      put(t, 0, unidade(i));
+      put(t, 1, "01");
+      put(t, 2, 2);
+    });
   tabela(zoz / "S_PA.DBF", kPa, kProcedimentos * kMesesPa, [&](rt::db::Table& t, int i) {
     put(t, 0, procedimento(i % kProcedimentos));
     put(t, 1, "PROCEDIMENTO " + std::to_string(i % kProcedimentos));
@@ -182,26 +170,16 @@ void gera(const fs::path& zoz) {
     put(t, 4, 0.0);
     put(t, 7, cmp);
   });
-  tabela(zoz / "S_CTR.DBF",
-         {{"CTR_MVM", 'C', 6, 0}, {"CTR_CAD", 'C', 1, 0}, {"CTR_FPO", 'C', 1, 0}, {"CTR_BDP", 'C', 1, 0},
-          {"CTR_PRD", 'C', 1, 0}, {"CTR_CRD", 'C', 1, 0}, {"CTR_CNES", 'C', 3, 0}, {"CTR_VERSAO", 'C', 10, 0}},
-         1, [](rt::db::Table& t, int) {
-           put(t, 0, "202211");
-           for (int f = 1; f <= 5; ++f) put(t, f, "A");
-         });
-  tabela(zoz / "S_SS.DBF",
-         {{"SS_GESTAO", 'C', 6, 0}, {"SS_CONDIC", 'C', 2, 0}, {"SS_UFIBGE", 'C', 2, 0}, {"SS_UFSIGL", 'C', 2, 0},
-          {"SS_DPCNES", 'C', 5, 0}},
-         1, [](rt::db::Table& t, int) {
-           put(t, 0, "230440");
-           put(t, 2, "23");
-           put(t, 3, "LM");
-         });
-  tabela(zoz / "CTL.DBF",
-         {{"CODDER", 'N', 2, 0}, {"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}, {"DATATU", 'D', 8, 0},
-          {"DATSES", 'D', 8, 0}, {"DATVRS", 'D', 8, 0}, {"DATIMP", 'D', 8, 0}, {"STASES", 'C', 1, 0},
-          {"CODRMS", 'C', 1, 0}, {"CODGST", 'C', 2, 0}},
-         0, [](rt::db::Table&, int) {});
+  tabela(zoz / "S_CTR.DBF", zozgen::kCtr, 1, [](rt::db::Table& t, int) {
+    put(t, 0, "202211");
+    for (int f = 1; f <= 5; ++f) put(t, f, "A");
+  });
+  tabela(zoz / "S_SS.DBF", zozgen::kSsAntigo, 1, [](rt::db::Table& t, int) {
+    put(t, 0, "230440");
+    put(t, 2, "23");
+    put(t, 3, "LM");
+  });
+  tabela(zoz / "CTL.DBF", zozgen::kCtl, 0, [](rt::db::Table&, int) {});
 }
 
 // The import of 0440 at 37% on the drive whose \ZOZ is the current directory.
@@ -243,7 +221,8 @@ Medida executa(const std::vector<std::string>& argv) {
   args.push_back(nullptr);
   const auto t0 = std::chrono::steady_clock::now();
   pid_t pid = 0;
-  if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) throw std::runtime_error("spawn");
+  if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0)
+    throw std::runtime_error("spawn");
   int status = 0;
   rusage ru{};
   // The peak of the anonymous memory (heap, not mapped files), sampled.
@@ -305,8 +284,9 @@ int main(int argc, char** argv) {
     fs::create_directories(copia);
     fs::create_directories(drive);
     const Medida cp = executa({"cp", "-r", mestre.string(), copia.string()});
-    const Medida cps = executa({"sh", "-c", "cp -r '" + mestre.string() + "' '" + copia.string() + "/ZOZ2' && sync -f '" +
-                                                copia.string() + "/ZOZ2'"});
+    const Medida cps = executa({"sh", "-c",
+                                "cp -r '" + mestre.string() + "' '" + copia.string() + "/ZOZ2' && sync -f '" +
+                                    copia.string() + "/ZOZ2'"});
     fs::copy(mestre, drive / "ZOZ", fs::copy_options::recursive);
     executa({"sync"});
     const Medida imp = executa({self, "--importa", drive.string()});
@@ -320,21 +300,24 @@ int main(int argc, char** argv) {
     tImp.push_back(imp.segundos);
     rss = std::max(rss, imp.maxRssKb);
     anon = std::max(anon, imp.anonKb);
-    std::printf("run %d: cp %.3f s, cp+sync %.3f s, import %.3f s (%.2fx cp, %.2fx cp+sync), peak RSS %.1f MB, "
-                "anonymous %.1f MB\n",
-                r + 1, cp.segundos, cps.segundos, imp.segundos, imp.segundos / cp.segundos,
-                imp.segundos / cps.segundos, static_cast<double>(imp.maxRssKb) / 1024,
-                static_cast<double>(imp.anonKb) / 1024);
+    std::printf(
+        "run %d: cp %.3f s, cp+sync %.3f s, import %.3f s (%.2fx cp, %.2fx cp+sync), peak RSS %.1f MB, "
+        "anonymous %.1f MB\n",
+        r + 1, cp.segundos, cps.segundos, imp.segundos, imp.segundos / cp.segundos,
+        imp.segundos / cps.segundos, static_cast<double>(imp.maxRssKb) / 1024,
+        static_cast<double>(imp.anonKb) / 1024);
     fs::remove_all(copia);
     fs::remove_all(drive);
   }
   const double keys = 1.0e6 * (17 + 4) + 2.0e5 * (6 + 4) + 3.0 * 5000 * (14 + 4);
   std::printf("median: cp %.3f s, cp+sync %.3f s, import %.3f s = %.2fx cp, %.2fx cp+sync\n", mediana(tCp),
-              mediana(tCpSync), mediana(tImp), mediana(tImp) / mediana(tCp), mediana(tImp) / mediana(tCpSync));
-  std::printf("peak RSS %.1f MB (mapped table pages included), anonymous %.1f MB; index entries %.1f MB, "
-              "tables %.1f MB\n",
-              static_cast<double>(rss) / 1024, static_cast<double>(anon) / 1024, keys / 1e6,
-              static_cast<double>(bytes(mestre)) / 1e6);
+              mediana(tCpSync), mediana(tImp), mediana(tImp) / mediana(tCp),
+              mediana(tImp) / mediana(tCpSync));
+  std::printf(
+      "peak RSS %.1f MB (mapped table pages included), anonymous %.1f MB; index entries %.1f MB, "
+      "tables %.1f MB\n",
+      static_cast<double>(rss) / 1024, static_cast<double>(anon) / 1024, keys / 1e6,
+      static_cast<double>(bytes(mestre)) / 1e6);
   fs::remove_all(base);
   return 0;
 }

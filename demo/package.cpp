@@ -9,6 +9,7 @@
 #include "rt/expr/value.h"
 #include "rt/text/cp860.h"
 #include "tabela.h"
+#include "zozgen/layouts.h"
 
 namespace fs = std::filesystem;
 
@@ -75,29 +76,15 @@ const std::vector<FieldSpec> kUpsAntigo = {
     {"UPS_IN_ATV", 'C', 1, 0}, {"UPS_CGCCPF", 'C', 14, 0}, {"UPS_MN", 'C', 6, 0},    {"UPS_RS", 'C', 3, 0},
     {"UPS_AB", 'C', 6, 0},     {"UPS_NU_CC", 'C', 14, 0},  {"UPS_DT_IN", 'D', 8, 0}, {"UPS_TUP", 'C', 2, 0},
     {"UPS_TP", 'C', 2, 0},     {"UPS_CNES", 'C', 7, 0},    {"UPS_IDANT", 'C', 7, 0}};
-const std::vector<FieldSpec> kIpu = {
-    {"IPU_UID", 'C', 7, 0}, {"IPU_NAPU", 'C', 3, 0},  {"IPU_PA", 'C', 7, 0},   {"IPU_TPFIN", 'C', 2, 0},
-    {"IPU_CMP", 'C', 6, 0}, {"IPU_VU_O", 'N', 12, 2}, {"IPU_QT_O", 'N', 8, 0}, {"IPU_VL_O", 'N', 14, 2},
-    {"IPU_MVM", 'C', 6, 0}, {"IPU_FPOMAG", 'C', 1, 0}};
-const std::vector<FieldSpec> kMnt = {
-    {"MNT_ID", 'C', 8, 0}, {"MNT_CGCFI", 'C', 4, 0}, {"MNT_CGCDV", 'C', 2, 0}, {"MNT_RZSC", 'C', 35, 0},
-    {"MNT_MN", 'C', 6, 0}, {"MNT_RS", 'C', 3, 0},    {"MNT_AB", 'C', 6, 0},    {"MNT_NU_CC", 'C', 14, 0}};
+using zozgen::kIpu;
+using zozgen::kMnt;
 const std::vector<FieldSpec> kSrv = {
     {"SRV_UID", 'C', 7, 0}, {"SRV_SR", 'C', 3, 0}, {"SRV_CSF", 'C', 3, 0}, {"SRV_CMP", 'C', 6, 0}};
 const std::vector<FieldSpec> kEmu = {
     {"EMU_UID", 'C', 7, 0}, {"EMU_EMA", 'C', 2, 0}, {"EMU_QT_PR", 'N', 3, 0}, {"EMU_QT_HR", 'N', 4, 0}};
-const std::vector<FieldSpec> kPa = {{"PA_ID", 'C', 10, 0},    {"PA_DC", 'C', 40, 0},
-                                    {"PA_CMP", 'C', 6, 0},    {"PA_ELETIVA", 'C', 1, 0},
-                                    {"PA_TOTAL", 'N', 12, 2}, {"PA_PAB", 'C', 1, 0}};
-const std::vector<FieldSpec> kVpa = {
-    {"VPA_CMP", 'C', 6, 0},    {"VPA_PA", 'C', 10, 0}, {"VPA_TIPO", 'C', 1, 0},
-    {"VPA_TOTAL", 'N', 12, 2}, {"VPA_SA", 'N', 12, 2}, {"VPA_CTF", 'C', 2, 0},
-    {"VPA_RUB", 'C', 6, 0},    {"VPA_MVM", 'C', 6, 0}, {"VPA_MUN", 'C', 6, 0}};
-const std::vector<FieldSpec> kCtrl = {{"CODMNC", 'N', 4, 0},
-                                      {"NMEMNC", 'C', 30, 0},
-                                      {"CODDER", 'N', 2, 0},
-                                      {"CODGES", 'C', 2, 0},
-                                      {"DATREF", 'C', 6, 0}};
+using zozgen::kPa;
+using zozgen::kVpa;
+const zozgen::Layout& kCtrl = zozgen::kCtrlDer;
 
 struct Procedimento {
   const char* id;

@@ -12,6 +12,7 @@
 #include "rt/text/number.h"
 #include "rt/text/strings.h"
 #include "tabela.h"
+#include "zozgen/layouts.h"
 
 namespace fs = std::filesystem;
 
@@ -46,10 +47,7 @@ const std::vector<FieldSpec> kPrd = {{"PRD_UID", 'C', 7, 0},  {"PRD_CMP", 'C', 6
                                      {"PRD_SEQ", 'C', 2, 0},  {"PRD_PA", 'C', 10, 0}, {"PRD_QT_P", 'N', 6, 0},
                                      {"PRD_QT_A", 'N', 6, 0}, {"PRD_MVM", 'C', 6, 0}};
 const std::vector<FieldSpec> kMn = {{"MN_IBGE", 'C', 6, 0}, {"MN_NOME", 'C', 30, 0}, {"MN_UF", 'C', 2, 0}};
-const std::vector<FieldSpec> kCtl = {{"CODDER", 'N', 2, 0}, {"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0},
-                                     {"DATATU", 'D', 8, 0}, {"DATSES", 'D', 8, 0}, {"DATVRS", 'D', 8, 0},
-                                     {"DATIMP", 'D', 8, 0}, {"STASES", 'C', 1, 0}, {"CODRMS", 'C', 1, 0},
-                                     {"CODGST", 'C', 2, 0}};
+using zozgen::kCtl;
 
 }  // namespace
 

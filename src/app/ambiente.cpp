@@ -1,13 +1,10 @@
 #include "app/ambiente.h"
 
+#include "rt/dos/dos.h"
+
 namespace fpo {
 
-std::string Ambiente::upper(std::string_view n) {
-  std::string out(n);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return out;
-}
+std::string Ambiente::upper(std::string_view n) { return rt::dos::upperAscii(n); }
 
 std::optional<rt::Value> Ambiente::lookup(std::string_view alias, std::string_view name) {
   if (!alias.empty()) return std::nullopt;

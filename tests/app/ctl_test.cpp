@@ -71,6 +71,17 @@ TEST_F(Ctl, RebuildWidensPeriodsAndDropsDeletedRows) {
   for (std::size_t i = 0; i < again.size(); ++i) EXPECT_EQ(again[i].fields, expected[i]);
 }
 
+// Only a period written without its century, below 190000, gets it added.
+TEST_F(Ctl, RebuildAddsTheCenturyOnlyBelow190000) {
+  test::makeTable(ctl(), {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}},
+                  {{N(1), N(189999)}, {N(2), N(190000)}, {N(3), N(190001)}, {N(4), N(1)}});
+  PREPARACTL(s);
+  const auto rows = test::readTable(ctl());
+  const std::vector<std::string> esperado = {"379999", "190000", "190001", "190001"};
+  ASSERT_EQ(rows.size(), esperado.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].fields[2], esperado[i]) << i;
+}
+
 // The new table is written beside the old one and renamed over it: the old
 // file's bytes are never touched, and nothing is left beside them.
 TEST_F(Ctl, RebuildReplacesTheFileWhole) {

@@ -57,7 +57,7 @@ class Listagens : public test::AppTest {
                     {
                         {rt::Value(), N(440), N(202211), D("20221120"), D("20221122"), {}, {}, C("E")},
                         {rt::Value(), N(440), N(202210), D("20221105"), D("20221107"), {}, {}, C("C")},
-                        {rt::Value(), N(270), N(202211), D("20221121")},  // imported only
+                        {rt::Value(), N(270), N(202211), D("20221121")},                     // imported only
                         {rt::Value(), N(10), N(202211), {}, D("20221123"), {}, {}, C("C")},  // critiqued only
                         {rt::Value(), N(1280), N(202210), D("20221010")},
                         {rt::Value(), N(445), N(202209), D("20220915")},
@@ -69,8 +69,8 @@ class Listagens : public test::AppTest {
                      {C("230010"), C("ABAIARA")},
                      {C("230445"), C("FORQUILHA")},
                      {C("231280"), C("SOBRAL")},
-                     {C("230020"), C("ACARAPE")},  // no control rows
-                     {C("230450"), C("FRECHEIRINHA")},  // no control rows
+                     {C("230020"), C("ACARAPE")},           // no control rows
+                     {C("230450"), C("FRECHEIRINHA")},      // no control rows
                      {C("220440"), C("FORMOSA DO PIAUI")},  // another state, the digits of 0440
                      {C("231240"), C("SAO GONCALO DO AMARANTE")}});
   }
@@ -115,16 +115,19 @@ TEST_F(Listagens, UpdateListingScreen) {
   EXPECT_EQ(text(sc, 4, 1, 3), "┌──");
   EXPECT_EQ(text(sc, 21, 76, 1), "┘");
   EXPECT_EQ(sc.attr(22, 3), 0x08);  // the shadow
-  EXPECT_EQ(text(sc, 5, 3, 72),
-            rt::text::toUtf8(rt::text::padR(" Referência      Data Atualizacao                Município"_cp, 72)));
+  EXPECT_EQ(text(sc, 5, 3, 72), rt::text::toUtf8(rt::text::padR(
+                                    " Referência      Data Atualizacao                Município"_cp, 72)));
   EXPECT_EQ(text(sc, 6, 3, 72), "════════════════════════════════════════════════════════════════════════");
   // Order 2: code, then period; a row only the critique wrote has no date.
-  const std::vector<std::string> esperado = {
-      atu("202211", "  /  /    ", "0010", "ABAIARA"),   atu("202211", "21/11/2022", "0270", "CAUCAIA"),
-      atu("202210", "05/11/2022", "0440", "FORTALEZA"), atu("202211", "20/11/2022", "0440", "FORTALEZA"),
-      atu("202209", "15/09/2022", "0445", "FORQUILHA"), atu("202211", "25/11/2022", "1240", "SAO GONCALO DO AMARANTE"),
-      atu("202210", "10/10/2022", "1280", "SOBRAL")};
-  for (std::size_t i = 0; i < esperado.size(); ++i) EXPECT_EQ(text(sc, 7 + static_cast<int>(i), 3, 72), esperado[i]);
+  const std::vector<std::string> esperado = {atu("202211", "  /  /    ", "0010", "ABAIARA"),
+                                             atu("202211", "21/11/2022", "0270", "CAUCAIA"),
+                                             atu("202210", "05/11/2022", "0440", "FORTALEZA"),
+                                             atu("202211", "20/11/2022", "0440", "FORTALEZA"),
+                                             atu("202209", "15/09/2022", "0445", "FORQUILHA"),
+                                             atu("202211", "25/11/2022", "1240", "SAO GONCALO DO AMARANTE"),
+                                             atu("202210", "10/10/2022", "1280", "SOBRAL")};
+  for (std::size_t i = 0; i < esperado.size(); ++i)
+    EXPECT_EQ(text(sc, 7 + static_cast<int>(i), 3, 72), esperado[i]);
   EXPECT_EQ(text(sc, 12, 53, 22), "SAO GONCALO DO AMARANT");  // cut at column 74
   EXPECT_EQ(text(sc, 14, 3, 72), std::string(72, ' '));
   EXPECT_EQ(sc.attr(7, 3), 0x4F);  // the highlighted row spans the box
@@ -169,32 +172,40 @@ TEST_F(Listagens, Searches) {
       {"period in order 1", std::vector<int>{kAltT, kAltR} + texto("202211"), "10/202211", 1, nullptr, ""},
       {"period not found", std::vector<int>{key::kDown, kAltR} + texto("199901") + std::vector<int>{' '},
        "270/202211", 2, "Referência não encontrada.", ""},
-      {"period left with Esc searches 0", {key::kDown, kAltR, key::kEsc, ' '}, "270/202211", 2,
-       "Referência não encontrada.", ""},
+      {"period left with Esc searches 0",
+       {key::kDown, kAltR, key::kEsc, ' '},
+       "270/202211",
+       2,
+       "Referência não encontrada.",
+       ""},
       {"code: the earliest period", std::vector<int>{kAltO} + texto("0440"), "440/202210", 2, nullptr, ""},
       {"code not found", std::vector<int>{kAltO} + texto("9999") + std::vector<int>{' '}, "10/202211", 2,
        "Código do município não encontrado.", ""},
-      {"name", std::vector<int>{kAltM} + texto("sobral") + std::vector<int>{key::kEnter}, "1280/202210", 2, nullptr,
-       ""},
-      {"name of another state's row", std::vector<int>{kAltT, kAltM} + texto("FORMOSA") + std::vector<int>{key::kEnter},
-       "440/202210", 1, nullptr, ""},
+      {"name", std::vector<int>{kAltM} + texto("sobral") + std::vector<int>{key::kEnter}, "1280/202210", 2,
+       nullptr, ""},
+      {"name of another state's row",
+       std::vector<int>{kAltT, kAltM} + texto("FORMOSA") + std::vector<int>{key::kEnter}, "440/202210", 1,
+       nullptr, ""},
       {"name without control rows",
-       std::vector<int>{key::kDown, kAltM} + texto("ACARAPE") + std::vector<int>{key::kEnter, ' '}, "270/202211", 2,
-       "Município não encontrado.", ""},
-      {"name past the last", std::vector<int>{kAltM} + texto("ZZZ") + std::vector<int>{key::kEnter, ' '}, "10/202211",
-       2, "Município não encontrado.", ""},
+       std::vector<int>{key::kDown, kAltM} + texto("ACARAPE") + std::vector<int>{key::kEnter, ' '},
+       "270/202211", 2, "Município não encontrado.", ""},
+      {"name past the last", std::vector<int>{kAltM} + texto("ZZZ") + std::vector<int>{key::kEnter, ' '},
+       "10/202211", 2, "Município não encontrado.", ""},
       {"blank name: the first name", {key::kDown, kAltM, key::kEnter}, "10/202211", 2, nullptr, ""},
       {"typed letters", texto("FOR"), "440/202210", 1, nullptr, "FOR"},
       {"typed letters to a later name", texto("FR"), "1240/202211", 1, nullptr, "FR"},
       {"lower case", texto("forq"), "445/202209", 1, nullptr, "FORQ"},
-      {"a letter past every name", texto("SZ") + std::vector<int>{' '}, "1240/202211", 1, "Município não encontrado.",
-       "S"},
+      {"a letter past every name", texto("SZ") + std::vector<int>{' '}, "1240/202211", 1,
+       "Município não encontrado.", "S"},
       {"backspace", texto("FORQ") + std::vector<int>{key::kBackspace}, "440/202210", 1, nullptr, "FOR"},
       {"backspace to the empty text", std::vector<int>{'S', key::kBackspace}, "10/202211", 1, nullptr, ""},
       {"backspace on the empty text", {key::kDown, key::kBackspace}, "270/202211", 2, nullptr, ""},
       {"accents and punctuation ignored", {key::kDown, 0x82, '-'}, "270/202211", 2, nullptr, ""},
       {"at most 24 characters", std::vector<int>(24, ' ') + std::vector<int>{'A'}, "10/202211", 1, nullptr,
        std::string(24, ' ')},
+      {"the 24th character is the last taken",
+       texto("SAO GONCALO DO AMARANTE") + std::vector<int>{' ', 'A', key::kBackspace}, "1240/202211", 1,
+       nullptr, "SAO GONCALO DO AMARANTE"},
       {"order switch", {key::kDown, kAltT}, "270/202211", 1, nullptr, ""},
       {"order switch twice", {key::kDown, key::kDown, kAltT, kAltT}, "440/202210", 2, nullptr, ""},
       {"Alt-P and Enter", {key::kDown, kAltP, key::kEnter}, "270/202211", 2, nullptr, ""},
@@ -209,7 +220,8 @@ TEST_F(Listagens, Searches) {
     EXPECT_EQ(keys().pending(), 0u);
     EXPECT_EQ(atual(), c.linha);
     EXPECT_EQ(s.rt.db.find("CTL")->order(), c.ordem);
-    for (const char* m : {"Referência não encontrada.", "Código do município não encontrado.", "Município não encontrado."})
+    for (const char* m :
+         {"Referência não encontrada.", "Código do município não encontrado.", "Município não encontrado."})
       EXPECT_EQ(viu(m), c.mensagem && std::string(c.mensagem) == m) << m;
     EXPECT_EQ(keys().tones().size() > tons, c.mensagem != nullptr);
     EXPECT_EQ(text(keys().atKeys.back(), 21, 4, 70), linha(c.chave));
@@ -233,7 +245,8 @@ TEST_F(Listagens, CritiqueHandlerSearchesAlike) {
 }
 
 TEST_F(Listagens, SearchFieldsStandOnTheHighlightedRow) {
-  teclas({key::kDown, key::kDown, kAltR, key::kEsc, ' ', kAltO, key::kEsc, ' ', kAltM, key::kEsc, ' ', key::kEsc});
+  teclas({key::kDown, key::kDown, kAltR, key::kEsc, ' ', kAltO, key::kEsc, ' ', kAltM, key::kEsc, ' ',
+          key::kEsc});
   VER_ATU(s);
   const auto& cur = keys().cursorsAtKeys;
   ASSERT_EQ(cur.size(), 12u);
@@ -286,7 +299,8 @@ TEST_F(Listagens, EveryOpeningStartsAfreshAndOnlyReads) {
   EXPECT_EQ(text(keys().atKeys.at(0), 21, 4, 70), linha(""));
   EXPECT_EQ(atual(), "10/202211");
   EXPECT_EQ(s.rt.db.find("CTL")->order(), 2);
-  for (const char* ntx : {"I01CTL.NTX", "I02CTL.NTX", "I01MN.NTX", "I02MN.NTX"}) EXPECT_TRUE(fs::exists(z(ntx)));
+  for (const char* ntx : {"I01CTL.NTX", "I02CTL.NTX", "I01MN.NTX", "I02MN.NTX"})
+    EXPECT_TRUE(fs::exists(z(ntx)));
   s.rt.db.closeAll();
   EXPECT_EQ(bytes(z("CTL.DBF")), antes);
 }

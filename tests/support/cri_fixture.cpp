@@ -16,45 +16,10 @@ namespace fpo::test::cri {
 namespace fs = std::filesystem;
 using rt::db::FieldSpec;
 
-const std::vector<FieldSpec> kCtrl = {{"CODMNC", 'N', 4, 0},
-                                      {"NMEMNC", 'C', 30, 0},
-                                      {"CODDER", 'N', 2, 0},
-                                      {"CODGES", 'C', 2, 0},
-                                      {"DATREF", 'C', 6, 0}};
-const std::vector<FieldSpec> kMnt = {{"MNT_ID", 'C', 8, 0},   {"MNT_CGCFI", 'C', 4, 0}, {"MNT_CGCDV", 'C', 2, 0},
-                                     {"MNT_RZSC", 'C', 35, 0}, {"MNT_MN", 'C', 6, 0},   {"MNT_RS", 'C', 3, 0},
-                                     {"MNT_AB", 'C', 6, 0},    {"MNT_NU_CC", 'C', 14, 0}};
-const std::vector<FieldSpec> kUps = {{"UPS_ID", 'C', 7, 0},     {"UPS_RZSC", 'C', 35, 0}, {"UPS_CGCCPF", 'C', 14, 0},
-                                     {"UPS_MN", 'C', 6, 0},     {"UPS_RS", 'C', 3, 0},    {"UPS_AB", 'C', 6, 0},
-                                     {"UPS_NU_CC", 'C', 14, 0}, {"UPS_TUP", 'C', 2, 0},   {"UPS_TP", 'C', 2, 0}};
-const std::vector<FieldSpec> kSrv = {{"SRV_UID", 'C', 7, 0}, {"SRV_SR", 'C', 3, 0}, {"SRV_CSF", 'C', 3, 0}};
-const std::vector<FieldSpec> kEmu = {
-    {"EMU_UID", 'C', 7, 0}, {"EMU_EMA", 'C', 2, 0}, {"EMU_QT_PR", 'N', 4, 0}, {"EMU_QT_HR", 'N', 6, 0}};
-const std::vector<FieldSpec> kIpu = {
-    {"IPU_UID", 'C', 7, 0}, {"IPU_NAPU", 'C', 3, 0},  {"IPU_PA", 'C', 7, 0},   {"IPU_TPFIN", 'C', 2, 0},
-    {"IPU_CMP", 'C', 6, 0}, {"IPU_VU_O", 'N', 12, 2}, {"IPU_QT_O", 'N', 8, 0}, {"IPU_VL_O", 'N', 14, 2},
-    {"IPU_MVM", 'C', 6, 0}, {"IPU_FPOMAG", 'C', 1, 0}};
-
-const std::vector<FieldSpec> kFman = {
-    {"CODEST", 'C', 2, 0},  {"CODDER", 'C', 3, 0},  {"CODMNC", 'C', 5, 0},  {"NMRCGC", 'C', 14, 0},
-    {"NMERAZ", 'C', 30, 0}, {"CODABT", 'N', 2, 0},  {"NMELOG", 'C', 30, 0}, {"NMRLOG", 'C', 5, 0},
-    {"NMECMP", 'C', 10, 0}, {"NMEBAI", 'C', 15, 0}, {"CODCEP", 'N', 8, 0},  {"CODDDD", 'N', 4, 0},
-    {"NMRTLF", 'N', 7, 0},  {"CODBCO", 'N', 3, 0},  {"CODAGB", 'C', 6, 0},  {"NMRCTB", 'C', 14, 0}};
-const std::vector<FieldSpec> kFups = {
-    {"CODEST", 'C', 2, 0},  {"CODDER", 'C', 3, 0},  {"CODDIS", 'N', 3, 0},  {"CODMNC", 'C', 4, 0},
-    {"DIGMNC", 'C', 1, 0},  {"CODUPS", 'C', 6, 0},  {"DATREF", 'N', 6, 0},  {"NMERAZ", 'C', 35, 0},
-    {"NMEFAN", 'C', 35, 0}, {"CODFIJ", 'N', 1, 0},  {"NMRFIJ", 'C', 14, 0}, {"CODABT", 'N', 1, 0},
-    {"NMELOG", 'C', 30, 0}, {"NMRLOG", 'C', 5, 0},  {"NMECMP", 'C', 10, 0}, {"NMEBAI", 'C', 15, 0},
-    {"CODCEP", 'N', 8, 0},  {"CODDDD", 'N', 4, 0},  {"NURTLF", 'N', 7, 0},  {"CODBCO", 'N', 3, 0},
-    {"CODAGB", 'C', 6, 0},  {"NMRCTB", 'C', 14, 0}, {"CODTIU", 'C', 2, 0},  {"CODPRT", 'C', 2, 0},
-    {"NMRCTR", 'N', 8, 0},  {"DATCTR", 'N', 8, 0},  {"QTDCSM", 'N', 3, 0},  {"QTDEQO", 'N', 3, 0},
-    {"QTDSGE", 'N', 2, 0},  {"QTDSPC", 'N', 2, 0},  {"QTDSCA", 'N', 2, 0},  {"CODTUA", 'C', 2, 0},
-    {"CODFLU", 'C', 2, 0},  {"CODNVH", 'C', 2, 0}};
-const std::vector<FieldSpec> kFafo = {
-    {"CODEST", 'C', 2, 0},  {"CODUPS", 'C', 6, 0},  {"DATREF", 'C', 6, 0},  {"CODIPR", 'C', 2, 0},
-    {"IPRAUX", 'C', 5, 0},  {"QTDPRG", 'C', 7, 0},  {"QTDPRD", 'C', 7, 0},  {"QTDAPR", 'C', 7, 0},
-    {"VCTPRG", 'C', 15, 0}, {"VCTPRD", 'C', 15, 0}, {"VCTAPR", 'C', 15, 0}, {"CODBLQ", 'C', 1, 0},
-    {"VCTDPG", 'C', 15, 0}, {"CODIDC", 'C', 1, 0},  {"CODMNC", 'C', 6, 0}};
+const std::vector<FieldSpec> kUps = {
+    {"UPS_ID", 'C', 7, 0},     {"UPS_RZSC", 'C', 35, 0}, {"UPS_CGCCPF", 'C', 14, 0},
+    {"UPS_MN", 'C', 6, 0},     {"UPS_RS", 'C', 3, 0},    {"UPS_AB", 'C', 6, 0},
+    {"UPS_NU_CC", 'C', 14, 0}, {"UPS_TUP", 'C', 2, 0},   {"UPS_TP", 'C', 2, 0}};
 
 std::string linha(const std::vector<FieldSpec>& layout, const std::vector<Valor>& valores) {
   std::string out;
@@ -67,8 +32,8 @@ std::string linha(const std::vector<FieldSpec>& layout, const std::vector<Valor>
   return out;
 }
 
-std::string fman(const std::string& cgc, const std::string& agencia, const std::string& conta, const std::string& der,
-                 const std::string& mnc) {
+std::string fman(const std::string& cgc, const std::string& agencia, const std::string& conta,
+                 const std::string& der, const std::string& mnc) {
   return linha(kFman, {{"CODEST", "23"},
                        {"CODDER", der},
                        {"CODMNC", mnc},
@@ -79,8 +44,9 @@ std::string fman(const std::string& cgc, const std::string& agencia, const std::
                        {"NMRCTB", conta}});
 }
 
-std::string fups(const std::string& codups, const std::string& cgc, const std::string& mnc, const std::string& agencia,
-                 const std::string& conta, const std::string& tiu, const std::string& prt, const std::string& der) {
+std::string fups(const std::string& codups, const std::string& cgc, const std::string& mnc,
+                 const std::string& agencia, const std::string& conta, const std::string& tiu,
+                 const std::string& prt, const std::string& der) {
   return linha(kFups, {{"CODEST", "23"},
                        {"CODDER", der},
                        {"CODDIS", "1"},
@@ -114,14 +80,19 @@ std::string fafo(const std::string& codups, const std::string& datref, const std
 
 Row mnt(const std::string& cgc14, const std::string& mn, const std::string& agencia, const std::string& conta,
         const std::string& rs) {
-  return {rt::Value(cgc14.substr(0, 8)), rt::Value(cgc14.substr(8, 4)), rt::Value(cgc14.substr(12, 2)),
-          C("MANTENEDORA"),              rt::Value(mn),                   rt::Value(rs),
-          rt::Value(agencia),            rt::Value(conta)};
+  return {rt::Value(cgc14.substr(0, 8)),
+          rt::Value(cgc14.substr(8, 4)),
+          rt::Value(cgc14.substr(12, 2)),
+          C("MANTENEDORA"),
+          rt::Value(mn),
+          rt::Value(rs),
+          rt::Value(agencia),
+          rt::Value(conta)};
 }
 
 Row ups(const std::string& id, const std::string& cgc, const std::string& mn, const std::string& agencia,
         const std::string& conta, const std::string& tup, const std::string& tp, const std::string& rs) {
-  return {rt::Value(id), C("UNIDADE"),        rt::Value(cgc), rt::Value(mn), rt::Value(rs),
+  return {rt::Value(id),      C("UNIDADE"),     rt::Value(cgc), rt::Value(mn), rt::Value(rs),
           rt::Value(agencia), rt::Value(conta), rt::Value(tup), rt::Value(tp)};
 }
 
@@ -134,8 +105,8 @@ Row emu(const std::string& id, const std::string& ema, double qt, double hr) {
 }
 
 Row ipu(const std::string& id, const std::string& pa, const std::string& cmp, double qt, double vl) {
-  return {rt::Value(id), C("001"), rt::Value(pa), C("01"), rt::Value(cmp), N(qt ? vl / qt : 0), N(qt), N(vl),
-          rt::Value(cmp), C("N")};
+  return {rt::Value(id),       C("001"), rt::Value(pa), C("01"),        rt::Value(cmp),
+          N(qt ? vl / qt : 0), N(qt),    N(vl),         rt::Value(cmp), C("N")};
 }
 
 std::string num(int n) { return rt::text::strZero(234560 + n, 6); }
@@ -147,8 +118,8 @@ Mes Mes::limpo() {
             {N(270), C("CAUCAIA"), N(2), C("PE"), C("202211")},
             {N(10), C("ABAIARA"), N(20), C("PE"), C("202211")}};
   m.mnt = {cri::mnt("07954571000104", "230440"), cri::mnt("07533995000129", "230270")};
-  m.ups = {cri::ups(uid(1), "07954571000104"), cri::ups(uid(2), "07954571000285"), cri::ups(uid(3), "12345678901"),
-           cri::ups(uid(4), "07533995000129", "230270")};
+  m.ups = {cri::ups(uid(1), "07954571000104"), cri::ups(uid(2), "07954571000285"),
+           cri::ups(uid(3), "12345678901"), cri::ups(uid(4), "07533995000129", "230270")};
   m.srv = {cri::srv(uid(1), "010", "001"), cri::srv(uid(1), "020", "003"), cri::srv(uid(2), "010", "001"),
            cri::srv(uid(4), "030", "001")};
   m.emu = {cri::emu(uid(1), "01", 2, 40), cri::emu(uid(2), "05", 1, 20), cri::emu(uid(4), "01", 3, 30)};
@@ -156,7 +127,8 @@ Mes Mes::limpo() {
            cri::ipu(uid(1), "0100010", "202211", 1, 5), cri::ipu(uid(2), "0100000", "202211", 3, 31.5),
            cri::ipu(uid(4), "0100000", "202211", 7, 70)};
   m.fman = {cri::fman("07954571000104", "123456", "00000000012345")};
-  m.fups = {cri::fups(num(1), "07954571000104"), cri::fups(num(2), "07954571000285"), cri::fups(num(3), "00012345678901")};
+  m.fups = {cri::fups(num(1), "07954571000104"), cri::fups(num(2), "07954571000285"),
+            cri::fups(num(3), "00012345678901")};
   m.fsrv = {cri::fsrv(num(1), "010001020003"), cri::fsrv(num(2), "010001")};
   m.fesp = {cri::fesp(num(1), "0100200040"), cri::fesp(num(2), "0500100020")};
   m.fafo = {cri::fafo(num(1), "202211", "01", "00000", "0000010", "000000000015000"),
@@ -189,8 +161,8 @@ void grava(const fs::path& zoz, const fs::path& nacional, const Mes& m) {
 
 CriticaTest::CriticaTest(std::unique_ptr<RecordingBackend> backend)
     : keys_(backend.get()),
-      runtime_(std::move(backend), rt::dos::Config{drive_.root(), drive_.root() / "A", std::nullopt,
-                                                   impressora().string()}),
+      runtime_(std::move(backend),
+               rt::dos::Config{drive_.root(), drive_.root() / "A", std::nullopt, impressora().string()}),
       s(runtime_) {
   ERRORSYS(s);
   s.rt.db.settings().deleted = true;
@@ -238,7 +210,8 @@ namespace {
 std::vector<std::string> corta(const std::string& s, const std::string& sep) {
   std::vector<std::string> out;
   std::size_t at = 0;
-  for (std::size_t p; (p = s.find(sep, at)) != std::string::npos; at = p + sep.size()) out.push_back(s.substr(at, p - at));
+  for (std::size_t p; (p = s.find(sep, at)) != std::string::npos; at = p + sep.size())
+    out.push_back(s.substr(at, p - at));
   out.push_back(s.substr(at));
   return out;
 }

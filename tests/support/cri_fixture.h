@@ -20,13 +20,21 @@
 #include "rt/runtime.h"
 #include "support/app_fixture.h"
 #include "support/tables.h"
+#include "zozgen/layouts.h"
 
 namespace fpo::test::cri {
 
 // The month's tables as the critique reads them.
-extern const std::vector<rt::db::FieldSpec> kCtrl, kMnt, kUps, kSrv, kEmu, kIpu;
+inline const zozgen::Layout& kCtrl = zozgen::kCtrlDer;
+inline const zozgen::Layout& kEmu = zozgen::kEmuHoras;
+extern const std::vector<rt::db::FieldSpec> kUps;
+using zozgen::kIpu;
+using zozgen::kMnt;
+using zozgen::kSrv;
 // The national files' column layouts.
-extern const std::vector<rt::db::FieldSpec> kFman, kFups, kFafo;
+using zozgen::kFafo;
+using zozgen::kFman;
+using zozgen::kFups;
 
 // A fixed-width line of a layout: the named fields' values at their
 // columns (texts left-aligned, numbers right-aligned), blanks elsewhere.
@@ -41,7 +49,8 @@ std::string fman(const std::string& cgc, const std::string& agencia, const std::
                  const std::string& der = "001", const std::string& mnc = "04400");
 std::string fups(const std::string& codups, const std::string& cgc, const std::string& mnc = "0440",
                  const std::string& agencia = "123456", const std::string& conta = "00000012345678",
-                 const std::string& tiu = "05", const std::string& prt = "01", const std::string& der = "001");
+                 const std::string& tiu = "05", const std::string& prt = "01",
+                 const std::string& der = "001");
 // The items as they stand from column 9 on.
 std::string fsrv(const std::string& codups, const std::string& itens);
 std::string fesp(const std::string& codups, const std::string& itens);

@@ -7,16 +7,19 @@
 
 #include "rt/db/dbf.h"
 #include "rt/expr/value.h"
+#include "zozgen/tabela.h"
 
 namespace fpo::test {
 
-using Row = std::vector<rt::Value>;
+using zozgen::Row;
 
 // Creates the table at a host path with these fields and rows (values in
 // field order; nil leaves a field blank). deleted lists 1-based record
 // numbers to mark deleted.
-void makeTable(const std::filesystem::path& path, const std::vector<rt::db::FieldSpec>& fields,
-               const std::vector<Row>& rows, const std::vector<int>& deleted = {});
+inline void makeTable(const std::filesystem::path& path, const std::vector<rt::db::FieldSpec>& fields,
+                      const std::vector<Row>& rows, const std::vector<int>& deleted = {}) {
+  zozgen::tabela(path, fields, rows, deleted);
+}
 
 // Every record (deleted ones included) as field texts, trailing blanks cut.
 struct Record {
@@ -27,8 +30,8 @@ std::vector<Record> readTable(const std::filesystem::path& path);
 std::vector<std::string> fieldNames(const std::filesystem::path& path);
 
 // A text value from a UTF-8 literal, a number, a date "YYYYMMDD".
-rt::Value C(const char* utf8);
-inline rt::Value N(double v) { return rt::Value::number(v); }
-rt::Value D(const char* yyyymmdd);
+using zozgen::C;
+using zozgen::D;
+using zozgen::N;
 
 }  // namespace fpo::test

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "rt/db/dbf.h"
+#include "zozgen/layouts.h"
 
 namespace fpo::test {
 
@@ -29,13 +30,13 @@ std::string unidade(int numero);
 // deleted in the installed S_UPS.
 std::string U(int n);
 
-extern const std::vector<rt::db::FieldSpec> kCtrl;  // ZOZ_CTRL
-extern const std::vector<rt::db::FieldSpec> kIpu;   // S_IPU, package and installed
-extern const std::vector<rt::db::FieldSpec> kPa;
-extern const std::vector<rt::db::FieldSpec> kVpa;
-extern const std::vector<rt::db::FieldSpec> kCtr;
+using zozgen::kCtl;
+using zozgen::kCtr;
+using zozgen::kCtrl;  // ZOZ_CTRL
+using zozgen::kIpu;   // S_IPU, package and installed
+using zozgen::kPa;
+using zozgen::kVpa;
 extern const std::vector<rt::db::FieldSpec> kSs;
-extern const std::vector<rt::db::FieldSpec> kCtl;
 
 struct Options {
   int fillerIpu = 0;  // extra installed S_IPU rows of 2022/09

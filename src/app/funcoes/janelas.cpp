@@ -1,14 +1,15 @@
 // Windows, frames, shadow, status line and the menu-bar highlight.
 #include <string>
+#include <string_view>
 
 #include "app/funcoes/Funcoes.h"
-#include "rt/text/cp860.h"
 
 namespace fpo {
 
 namespace {
-const std::string kSingle = "┌─┐│┘─└│"_cp;
-const std::string kDouble = "╔═╗║╝═╚║"_cp;
+// ┌─┐│┘─└│ and ╔═╗║╝═╚║ in code page 860.
+constexpr std::string_view kSingle = "\xDA\xC4\xBF\xB3\xD9\xC4\xC0\xB3";
+constexpr std::string_view kDouble = "\xC9\xCD\xBB\xBA\xBC\xCD\xC8\xBA";
 }  // namespace
 
 void JANELA(Sistema& s, int LI, int CI, int LF, int CF, std::string_view TIPO, std::string_view SOMBRA_,

@@ -1,5 +1,8 @@
 // ZOZ's control record S_CTR and installation record S_SS: the tests that
 // the installation is in the state the package expects, and their fix-ups.
+#include <iterator>
+#include <vector>
+
 #include "app/funcoes/Funcoes.h"
 #include "app/importar/passos.h"
 #include "rt/text/compare.h"
@@ -10,8 +13,8 @@ namespace fpo::importar {
 
 namespace {
 
-const std::vector<rt::db::FieldSpec> kLayoutCtr = {
-    {"CTR_MVM", 'C', 6, 0}, {"CTR_CAD", 'C', 1, 0}, {"CTR_FPO", 'C', 1, 0}, {"CTR_BDP", 'C', 1, 0},
+const rt::db::FieldSpec kLayoutCtr[] = {
+    {"CTR_MVM", 'C', 6, 0}, {"CTR_CAD", 'C', 1, 0}, {"CTR_FPO", 'C', 1, 0},  {"CTR_BDP", 'C', 1, 0},
     {"CTR_PRD", 'C', 1, 0}, {"CTR_CRD", 'C', 1, 0}, {"CTR_CNES", 'C', 3, 0},
 };
 
@@ -51,7 +54,7 @@ bool CONTROLE_ZOZ(Sistema& s, Importacao& r) {
   if (igual(s, mvm, "200308")) {
     // S_CTR rebuilt in the seven-field layout through CTR1.DBF.
     ctr.close();
-    db.create("\\ZOZ\\CTR1.DBF", kLayoutCtr);
+    db.create("\\ZOZ\\CTR1.DBF", {std::begin(kLayoutCtr), std::end(kLayoutCtr)});
     db.use("ctr1", "", true);
     rt::db::Area& ctr1 = db.current();
     ctr1.appendFrom("s_ctr.DBF");
@@ -72,7 +75,8 @@ bool CONTROLE_ZOZ(Sistema& s, Importacao& r) {
   db.select("CTRL");
   rt::db::Area& ctrl = db.current();
   ctrl.goTop();
-  ctrl.seek(rt::Value::number(rt::text::val(gestao.size() > 2 ? gestao.substr(2, 4) : std::string()).value), false);
+  ctrl.seek(rt::Value::number(rt::text::val(gestao.size() > 2 ? gestao.substr(2, 4) : std::string()).value),
+            false);
   const std::string codges = texto(ctrl, "CODGES");
 
   db.select("SSMNC");

@@ -1,5 +1,8 @@
 // The installation of the package: S_UPS in its 44-field layout, the index
 // purge, the month's budget rows of S_IPU, S_CNESIA and the control-table row.
+#include <iterator>
+#include <vector>
+
 #include "app/funcoes/Funcoes.h"
 #include "app/importar/passos.h"
 #include "rt/text/compare.h"
@@ -10,7 +13,7 @@ namespace fpo::importar {
 
 namespace {
 
-const std::vector<rt::db::FieldSpec> kLayoutCnesia = {
+const rt::db::FieldSpec kLayoutCnesia[] = {
     {"COD_CNES", 'C', 7, 0},
     {"COD_ZOZ", 'C', 7, 0},
     {"GESTAO", 'C', 6, 0},
@@ -77,7 +80,7 @@ void ESCREVE_CNESIA(Sistema& s) {
   FPO_ROUTINE(s, "ESCREVE_CNESIA");
   auto& db = s.rt.db;
   MENSAGEM(s, 24, "Atualizando Codigo CNES");
-  db.create("\\ZOZ\\S_CNESIA.DBF", kLayoutCnesia);
+  db.create("\\ZOZ\\S_CNESIA.DBF", {std::begin(kLayoutCnesia), std::end(kLayoutCnesia)});
   db.use("s_cnesia", "CNESIA", true);
   rt::db::Area& cnesia = db.current();
   db.use("s_ups", "UPSMNC", true);
@@ -160,17 +163,21 @@ bool INSTALA_TABELAS(Sistema& s, Importacao& r) {
 
 const std::vector<rt::db::FieldSpec>& LAYOUT_UPS() {
   static const std::vector<rt::db::FieldSpec> layout = {
-      {"UPS_ID", 'C', 7, 0},      {"UPS_UF", 'C', 2, 0},     {"UPS_RZSC", 'C', 35, 0},   {"UPS_NMFN", 'C', 35, 0},
-      {"UPS_IN_ATV", 'C', 1, 0},  {"UPS_IN_FJ", 'C', 1, 0},  {"UPS_CGCCPF", 'C', 14, 0}, {"UPS_IR", 'C', 1, 0},
-      {"UPS_LOGR", 'C', 30, 0},   {"UPS_NUM", 'C', 10, 0},   {"UPS_COMPL", 'C', 15, 0},  {"UPS_BAIRRO", 'C', 15, 0},
-      {"UPS_DDD", 'C', 5, 0},     {"UPS_TELE", 'C', 7, 0},   {"UPS_CEP", 'C', 8, 0},     {"UPS_MN", 'C', 6, 0},
-      {"UPS_DS", 'C', 3, 0},      {"UPS_RS", 'C', 3, 0},     {"UPS_AB", 'C', 6, 0},      {"UPS_NU_CC", 'C', 14, 0},
-      {"UPS_IN_MN", 'C', 1, 0},   {"UPS_NU_CT", 'C', 8, 0},  {"UPS_DT_IN", 'D', 8, 0},   {"UPS_DT_CT", 'D', 8, 0},
-      {"UPS_DT_PR", 'D', 8, 0},   {"UPS_TUP", 'C', 2, 0},    {"UPS_TP", 'C', 2, 0},      {"UPS_QT_CM", 'N', 3, 0},
-      {"UPS_QT_EO", 'N', 3, 0},   {"UPS_QT_SG", 'N', 2, 0},  {"UPS_QT_SPC", 'N', 2, 0},  {"UPS_QT_SCA", 'N', 2, 0},
-      {"UPS_TA", 'C', 2, 0},      {"UPS_FC", 'C', 2, 0},     {"UPS_CNES", 'C', 7, 0},    {"UPS_IDANT", 'C', 7, 0},
-      {"UPS_NH", 'C', 2, 0},      {"UPSATUCNES", 'C', 1, 0}, {"UPS_BANCO", 'C', 3, 0},   {"UPS_MNT", 'C', 14, 0},
-      {"UPS_NATJUR", 'C', 4, 0},  {"UNIDADE_ID", 'C', 31, 0}, {"UPS_LOCNAC", 'C', 1, 0}, {"UPS_CHKSM", 'C', 6, 0},
+      {"UPS_ID", 'C', 7, 0},      {"UPS_UF", 'C', 2, 0},     {"UPS_RZSC", 'C', 35, 0},
+      {"UPS_NMFN", 'C', 35, 0},   {"UPS_IN_ATV", 'C', 1, 0}, {"UPS_IN_FJ", 'C', 1, 0},
+      {"UPS_CGCCPF", 'C', 14, 0}, {"UPS_IR", 'C', 1, 0},     {"UPS_LOGR", 'C', 30, 0},
+      {"UPS_NUM", 'C', 10, 0},    {"UPS_COMPL", 'C', 15, 0}, {"UPS_BAIRRO", 'C', 15, 0},
+      {"UPS_DDD", 'C', 5, 0},     {"UPS_TELE", 'C', 7, 0},   {"UPS_CEP", 'C', 8, 0},
+      {"UPS_MN", 'C', 6, 0},      {"UPS_DS", 'C', 3, 0},     {"UPS_RS", 'C', 3, 0},
+      {"UPS_AB", 'C', 6, 0},      {"UPS_NU_CC", 'C', 14, 0}, {"UPS_IN_MN", 'C', 1, 0},
+      {"UPS_NU_CT", 'C', 8, 0},   {"UPS_DT_IN", 'D', 8, 0},  {"UPS_DT_CT", 'D', 8, 0},
+      {"UPS_DT_PR", 'D', 8, 0},   {"UPS_TUP", 'C', 2, 0},    {"UPS_TP", 'C', 2, 0},
+      {"UPS_QT_CM", 'N', 3, 0},   {"UPS_QT_EO", 'N', 3, 0},  {"UPS_QT_SG", 'N', 2, 0},
+      {"UPS_QT_SPC", 'N', 2, 0},  {"UPS_QT_SCA", 'N', 2, 0}, {"UPS_TA", 'C', 2, 0},
+      {"UPS_FC", 'C', 2, 0},      {"UPS_CNES", 'C', 7, 0},   {"UPS_IDANT", 'C', 7, 0},
+      {"UPS_NH", 'C', 2, 0},      {"UPSATUCNES", 'C', 1, 0}, {"UPS_BANCO", 'C', 3, 0},
+      {"UPS_MNT", 'C', 14, 0},    {"UPS_NATJUR", 'C', 4, 0}, {"UNIDADE_ID", 'C', 31, 0},
+      {"UPS_LOCNAC", 'C', 1, 0},  {"UPS_CHKSM", 'C', 6, 0},
   };
   return layout;
 }

@@ -1,6 +1,9 @@
 // The control table \ZOZ\CTL.DBF: created at the first start, rebuilt at
 // every later one through \ZOZ\CTL1.DBF; a damaged one is set aside and
 // made again.
+#include <iterator>
+#include <vector>
+
 #include "app/funcoes/Funcoes.h"
 #include "app/menu/Menu.h"
 #include "rt/db/dbf.h"
@@ -9,7 +12,7 @@ namespace fpo {
 
 namespace {
 
-const std::vector<rt::db::FieldSpec> VT_BANCO = {
+const rt::db::FieldSpec VT_BANCO[] = {
     {"CODDER", 'N', 2, 0}, {"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}, {"DATATU", 'D', 8, 0},
     {"DATSES", 'D', 8, 0}, {"DATVRS", 'D', 8, 0}, {"DATIMP", 'D', 8, 0}, {"STASES", 'C', 1, 0},
     {"CODRMS", 'C', 1, 0}, {"CODGST", 'C', 2, 0},
@@ -36,11 +39,12 @@ bool GUARDA_DANIFICADO(Sistema& s) {
 void PREPARACTL(Sistema& s) {
   FPO_ROUTINE(s, "PREPARACTL");
   auto& db = s.rt.db;
+  const std::vector<rt::db::FieldSpec> layout(std::begin(VT_BANCO), std::end(VT_BANCO));
   if (!s.rt.dos.fileExists("\\ZOZ\\CTL.DBF") || GUARDA_DANIFICADO(s)) {
-    db.create("\\ZOZ\\CTL.DBF", VT_BANCO);
+    db.create("\\ZOZ\\CTL.DBF", layout);
     return;
   }
-  if (!db.create("\\ZOZ\\CTL1.DBF", VT_BANCO)) return;
+  if (!db.create("\\ZOZ\\CTL1.DBF", layout)) return;
   if (!db.use("CTL1", "CTL1", true)) return;
   auto& ctl1 = db.current();
   // The old rows, fields matched by name. CTL.DBF is replaced only when all

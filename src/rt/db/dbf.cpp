@@ -4,11 +4,11 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
-#include <system_error>
-#include <thread>
 
 #include "rt/db/numtext.h"
 #include "rt/db/switch.h"
+#include "rt/db/threads.h"
+#include "rt/dos/dos.h"
 #include "rt/text/date.h"
 
 namespace fs = std::filesystem;
@@ -49,14 +49,8 @@ void stampDate(std::string& hdr) {
   hdr[3] = static_cast<char>(d);
 }
 
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-bool sameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (upperAscii(a[i]) != upperAscii(b[i])) return false;
-  return true;
-}
+using dos::sameNoCase;
+using dos::upperAscii;
 
 bool numericType(char t) { return t == 'N' || t == 'F'; }
 
@@ -67,7 +61,7 @@ Table::Table(File f, err::ErrorSystem& es)
 
 Table::~Table() { closeQuietly(); }
 
-bool Table::failed(const err::Error& e) { return !quiet_ && es_.raise(e).kind == err::Answer::Kind::Retry; }
+bool Table::failed(const err::Error& e) { return !quiet_ && err::retry(es_, e); }
 
 Table::Load Table::loadHeader(std::string& head, std::string& why) {
   File& f = file_;
@@ -119,7 +113,7 @@ std::unique_ptr<Table> Table::open(const fs::path& p, err::ErrorSystem& es, Acce
     const bool ro = access == Access::SharedRead;
     if (!f.open(content.empty() ? p : content, ro ? File::Mode::Read : File::Mode::ReadWrite,
                 ro ? File::Lock::Shared : File::Lock::Exclusive)) {
-      if (es.raise(fail::open(p, f.error())).kind == err::Answer::Kind::Retry) continue;
+      if (err::retry(es, fail::open(p, f.error()))) continue;
       return nullptr;
     }
     std::unique_ptr<Table> t(new Table(std::move(f), es));
@@ -131,7 +125,7 @@ std::unique_ptr<Table> Table::open(const fs::path& p, err::ErrorSystem& es, Acce
     if (l == Load::Unreadable) {
       int e = t->file_.error();
       t->file_.close();
-      if (es.raise(fail::read(p, e)).kind == err::Answer::Kind::Retry) continue;
+      if (err::retry(es, fail::read(p, e))) continue;
       return nullptr;
     }
     if (l == Load::Damaged) {
@@ -278,7 +272,7 @@ bool Table::create(const fs::path& p, const std::vector<FieldSpec>& specs, err::
   for (;;) {
     Replacement r;
     if (r.begin(p) && r.write(hdr.data(), hdr.size()) && (sw ? sw->stage(r) : r.commit())) return true;
-    if (es.raise(fail::create(p, r.error())).kind != err::Answer::Kind::Retry) return false;
+    if (!err::retry(es, fail::create(p, r.error()))) return false;
   }
 }
 
@@ -382,7 +376,8 @@ bool Table::readInto(std::uint32_t recno, char* out, bool sequential) {
   }
   for (;;) {
     std::size_t got = 0;
-    const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(recno - 1) * rl;
+    const std::uint64_t off =
+        static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(recno - 1) * rl;
     bool ok;
     if (sequential) {
       std::uint32_t n = static_cast<std::uint32_t>(std::max<std::size_t>(1, kReadAhead / rl));
@@ -618,8 +613,8 @@ bool Table::flushWrites() {
     return false;
   }
   while (wCount_) {
-    const std::uint64_t off =
-        static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(wFirst_ - 1) * static_cast<std::uint64_t>(recLen_);
+    const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) +
+                              static_cast<std::uint64_t>(wFirst_ - 1) * static_cast<std::uint64_t>(recLen_);
     if (file_.writeAt(off, wbuf_.data(), wbuf_.size())) {
       wCount_ = 0;
       wbuf_.clear();
@@ -642,7 +637,8 @@ bool Table::writeHeader() {
     bool ok = file_.writeAt(0, header_.data(), 12);
     if (ok && fileRecs_ != lastRec_) {
       const char eof = 0x1A;
-      ok = file_.writeAt(static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(lastRec_) * recLen_, &eof, 1);
+      ok = file_.writeAt(static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(lastRec_) * recLen_,
+                         &eof, 1);
     }
     if (ok) {
       if (fileRecs_ != lastRec_) {
@@ -721,14 +717,15 @@ bool Table::scan(std::uint32_t first, std::uint32_t last,
   return true;
 }
 
-bool Table::scanParallel(std::uint32_t first, std::uint32_t last,
-                         const std::function<bool(std::uint32_t recno, std::uint32_t count, const char* recs)>& fn) {
+bool Table::scanParallel(
+    std::uint32_t first, std::uint32_t last,
+    const std::function<bool(std::uint32_t recno, std::uint32_t count, const char* recs)>& fn) {
   if (first < 1) first = 1;
   if (last > lastRec_) last = lastRec_;
   if (first > last) return true;
   const auto rl = static_cast<std::size_t>(recLen_);
   const std::uint64_t total = static_cast<std::uint64_t>(last - first + 1) * rl;
-  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+  const unsigned threads = workThreads();
   if (threads < 2 || total < 4 * kScanRun) return scan(first, last, fn);
   flushRecord();
   if (!flushWrites()) return false;
@@ -758,16 +755,7 @@ bool Table::scanParallel(std::uint32_t first, std::uint32_t last,
       r += c;
     }
   };
-  std::vector<std::thread> pool;
-  unsigned spawned = 1;
-  try {
-    for (; spawned < threads; ++spawned) pool.emplace_back(work, spawned);
-  } catch (const std::system_error&) {
-    // the parts without a thread are read here
-  }
-  for (unsigned u = spawned; u < threads; ++u) work(u);
-  work(0);
-  for (std::thread& th : pool) th.join();
+  onThreads(threads, work);
   if (stop) return false;
   for (unsigned t = 0; t < threads; ++t)
     if (failedAt[t] && !scan(failedAt[t], from[t + 1] - 1, fn)) return false;

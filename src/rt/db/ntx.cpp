@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 #include "rt/db/numtext.h"
 #include "rt/db/switch.h"
+#include "rt/db/threads.h"
 
 namespace fs = std::filesystem;
 
@@ -64,7 +63,8 @@ void insertionSort(char* a, std::size_t n, std::size_t stride, std::size_t depth
 
 // Sorts the n entries at in by their bytes from depth on. The result ends in
 // out when toOut, else in in; in and out are the same range of two buffers.
-void radixSort(char* in, char* out, std::size_t n, std::size_t stride, std::size_t depth, bool toOut, char* one) {
+void radixSort(char* in, char* out, std::size_t n, std::size_t stride, std::size_t depth, bool toOut,
+               char* one) {
   for (;;) {
     if (n < 48 || depth >= stride) {
       if (depth < stride) insertionSort(in, n, stride, depth, one);
@@ -156,24 +156,10 @@ void mergeRuns(std::vector<Run> runs, char* out, std::size_t stride) {
   if (!runs.empty()) std::memcpy(out, runs[0].p, static_cast<std::size_t>(runs[0].end - runs[0].p));
 }
 
-// Runs work(0) to work(threads - 1), each on a thread of its own where the
-// system gives one.
-template <class F>
-void onThreads(unsigned threads, F work) {
-  std::vector<std::thread> pool;
-  unsigned t = 1;
-  try {
-    for (; t < threads; ++t) pool.emplace_back(work, t);
-  } catch (const std::system_error&) {
-  }
-  for (unsigned u = t; u < threads; ++u) work(u);
-  work(0u);
-  for (std::thread& th : pool) th.join();
-}
-
 // Large sets: a part on each thread sorted into tmp, then the parts merged
 // back into a, each thread writing one range of the result.
-void parallelSort(char* a, char* tmp, std::size_t n, std::size_t stride, std::size_t depth, unsigned threads) {
+void parallelSort(char* a, char* tmp, std::size_t n, std::size_t stride, std::size_t depth,
+                  unsigned threads) {
   std::vector<std::size_t> from(threads + 1);
   for (unsigned t = 0; t <= threads; ++t) from[t] = n * t / threads;
   onThreads(threads, [&](unsigned t) {
@@ -313,7 +299,7 @@ void sortEntries(std::string& flat, std::size_t stride) {
   }
   std::unique_ptr<char[]> tmp(new char[flat.size()]);
   adviseLarge(tmp.get(), flat.size());
-  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+  const unsigned threads = workThreads();
   if (n >= (1u << 16) && threads > 1) {
     parallelSort(flat.data(), tmp.get(), n, stride, common, threads);
     return;
@@ -323,21 +309,29 @@ void sortEntries(std::string& flat, std::size_t stride) {
   radixSort(flat.data(), tmp.get(), n, stride, common, false, one.data());
 }
 
+void putEntryRecno(char* entry, std::size_t keySize, std::uint32_t recno) {
+  char* const p = entry + keySize;
+  p[0] = static_cast<char>(recno >> 24);
+  p[1] = static_cast<char>((recno >> 16) & 0xFF);
+  p[2] = static_cast<char>((recno >> 8) & 0xFF);
+  p[3] = static_cast<char>(recno & 0xFF);
+}
+
+std::uint32_t entryRecno(const char* entry, std::size_t keySize) { return be32(entry + keySize); }
+
 // --- KeyStore ---
 
 KeyStore::KeyStore(int keySize)
-    : keySize_(keySize), stride_(static_cast<std::size_t>(keySize) + 4),
-      cap_(std::max<std::size_t>(16, 16384 / (static_cast<std::size_t>(keySize) + 4))) {}
+    : keySize_(keySize),
+      stride_(entrySize(static_cast<std::size_t>(keySize))),
+      cap_(std::max<std::size_t>(16, 16384 / stride_)) {}
 
 void KeyStore::makeEntry(std::string_view key, std::uint32_t recno, char* out) const {
   const auto ks = static_cast<std::size_t>(keySize_);
   const std::size_t n = std::min(ks, key.size());
   if (n) std::memcpy(out, key.data(), n);
   std::memset(out + n, ' ', ks - n);
-  out[ks] = static_cast<char>(recno >> 24);
-  out[ks + 1] = static_cast<char>((recno >> 16) & 0xFF);
-  out[ks + 2] = static_cast<char>((recno >> 8) & 0xFF);
-  out[ks + 3] = static_cast<char>(recno & 0xFF);
+  putEntryRecno(out, ks, recno);
 }
 
 void KeyStore::clear() {
@@ -402,7 +396,8 @@ void KeyStore::refreshFirst(std::size_t b) {
 }
 
 namespace {
-std::uint32_t lowerIn(const char* data, std::uint32_t count, std::size_t stride, const char* e, std::size_t len) {
+std::uint32_t lowerIn(const char* data, std::uint32_t count, std::size_t stride, const char* e,
+                      std::size_t len) {
   std::uint32_t lo = 0, hi = count;
   while (lo < hi) {
     const std::uint32_t mid = (lo + hi) / 2;
@@ -533,7 +528,9 @@ const char* KeyStore::entry(Pos p) const { return blocks_[p.block].data() + p.id
 
 std::string_view KeyStore::key(Pos p) const { return {entry(p), static_cast<std::size_t>(keySize_)}; }
 
-std::uint32_t KeyStore::recno(Pos p) const { return be32(entry(p) + keySize_); }
+std::uint32_t KeyStore::recno(Pos p) const {
+  return entryRecno(entry(p), static_cast<std::size_t>(keySize_));
+}
 
 // --- the file ---
 
@@ -545,9 +542,10 @@ struct TreeShape {
   std::string blank;  // a page without items: the offset table filled in
 
   explicit TreeShape(std::size_t ks)
-      : keySize(ks), stride(ks + 4), itemSize(ks + 8), m(maxItems(ks + 8)), blank(kPage, '\0') {
+      : keySize(ks), stride(entrySize(ks)), itemSize(ks + 8), m(maxItems(ks + 8)), blank(kPage, '\0') {
     itemsAt = 2 + (m + 1) * 2;
-    for (unsigned k = 0; k <= m; ++k) le16(blank.data() + 2 + 2 * k, static_cast<unsigned>(itemsAt + k * itemSize));
+    for (unsigned k = 0; k <= m; ++k)
+      le16(blank.data() + 2 + 2 * k, static_cast<unsigned>(itemsAt + k * itemSize));
   }
 };
 
@@ -575,7 +573,7 @@ bool writeLevel(Replacement& r, const TreeShape& t, Next& next, std::size_t cnt,
     for (std::size_t k = 0; k < c; ++k, it += t.itemSize) {
       const char* e = next();
       le32(it, leaf ? 0 : static_cast<std::uint32_t>(child++ * kPage));
-      le32(it + 4, be32(e + t.keySize));
+      le32(it + 4, entryRecno(e, t.keySize));
       std::memcpy(it + 8, e, t.keySize);
     }
     if (!leaf) le32(it, static_cast<std::uint32_t>(child++ * kPage));
@@ -633,7 +631,7 @@ std::string headerPage(const std::string& expr, const KeyType& kt, bool unique, 
 }  // namespace
 
 bool Index::write(bool selfHeld, const std::string* sorted) {
-  const std::size_t stride = static_cast<std::size_t>(kt_.size) + 4;
+  const std::size_t stride = entrySize(static_cast<std::size_t>(kt_.size));
   const std::size_t count = sorted ? sorted->size() / stride : keys_.size();
   const fs::path target = file_.path();
   for (;;) {
@@ -644,15 +642,19 @@ bool Index::write(bool selfHeld, const std::string* sorted) {
     std::uint32_t root = 0;
     if (ok && sorted) {
       const char* e = sorted->data();
-      root = writeTree(r, [&e, stride] { return std::exchange(e, e + stride); }, count,
-                       static_cast<std::size_t>(kt_.size));
+      root = writeTree(
+          r, [&e, stride] { return std::exchange(e, e + stride); }, count,
+          static_cast<std::size_t>(kt_.size));
     } else if (ok) {
       KeyStore::Pos at = keys_.begin();
-      root = writeTree(r, [&at, this] {
-        const char* e = keys_.entry(at);
-        keys_.next(at);
-        return e;
-      }, count, static_cast<std::size_t>(kt_.size));
+      root = writeTree(
+          r,
+          [&at, this] {
+            const char* e = keys_.entry(at);
+            keys_.next(at);
+            return e;
+          },
+          count, static_cast<std::size_t>(kt_.size));
     }
     ok = ok && root != 0;
     if (ok) {
@@ -664,7 +666,7 @@ bool Index::write(bool selfHeld, const std::string* sorted) {
       return true;
     }
     err::Error e = selfHeld ? fail::write(target, r.error()) : fail::create(target, r.error(), 1006);
-    if (es_.raise(e).kind != err::Answer::Kind::Retry) return false;
+    if (!err::retry(es_, e)) return false;
   }
 }
 
@@ -681,6 +683,125 @@ std::unique_ptr<Index> Index::create(const fs::path& p, const std::string& expre
   return ix;
 }
 
+namespace {
+
+// What the first page of an index file says about its tree.
+struct TreeHeader {
+  unsigned keySize = 0, itemSize = 0, m = 0;
+  std::uint32_t root = 0;
+  std::string expression;
+};
+
+// Checks the first page (got bytes of it read, size the file's); what is
+// wrong with it, or empty.
+std::string readHeader(const std::string& hdr, std::size_t got, std::uint64_t size, TreeHeader& h) {
+  h.keySize = rd16(hdr.data() + 14);
+  h.itemSize = rd16(hdr.data() + 12);
+  h.m = rd16(hdr.data() + 18);
+  h.root = rd32(hdr.data() + 4);
+  if (got < kPage) return "shorter than an index header";
+  if (static_cast<unsigned char>(hdr[0]) != 6) return "not an NTX index";
+  if (h.keySize < 1 || h.keySize > 256 || h.itemSize != h.keySize + 8) return "damaged key size";
+  if (h.m < 2 || 2 + (h.m + 1) * 2 > kPage) return "damaged page size";
+  if (h.root == 0 || h.root % kPage != 0 || static_cast<std::uint64_t>(h.root) + kPage > size)
+    return "damaged root page";
+  std::size_t exprLen = 0;
+  while (exprLen < kExprLen && hdr[kExprAt + exprLen] != '\0') ++exprLen;
+  h.expression.assign(hdr.data() + kExprAt, exprLen);
+  while (!h.expression.empty() && h.expression.back() == ' ') h.expression.pop_back();
+  if (h.expression.empty()) return "no key expression";
+  return {};
+}
+
+// Walks the tree in key order, every page at most once, appending its
+// entries to flat; what is wrong with it, or empty.
+std::string walkTree(File& file, const TreeHeader& h, std::uint64_t size, std::uint32_t lastRec,
+                     std::string& flat) {
+  const std::size_t keySize = h.keySize;
+  const std::size_t stride = entrySize(keySize);
+  std::string why;
+  std::vector<bool> seen(static_cast<std::size_t>(size / kPage) + 1, false);
+  struct Frame {
+    std::string page;
+    unsigned k = 0, count = 0;
+  };
+  std::vector<Frame> stack;
+  auto push = [&](std::uint32_t off) -> bool {
+    if (off % kPage != 0 || static_cast<std::uint64_t>(off) + kPage > size || off == 0) {
+      why = "page offset outside the file";
+      return false;
+    }
+    if (seen[off / kPage]) {
+      why = "page used twice";
+      return false;
+    }
+    if (stack.size() >= 64) {
+      why = "tree too deep";
+      return false;
+    }
+    seen[off / kPage] = true;
+    Frame f;
+    f.page.assign(kPage, '\0');
+    std::size_t g = 0;
+    if (!file.readAt(off, f.page.data(), kPage, g) || g != kPage) {
+      why = "page cannot be read";
+      return false;
+    }
+    f.count = rd16(f.page.data());
+    if (f.count > h.m) {
+      why = "page holds too many keys";
+      return false;
+    }
+    for (unsigned k = 0; k <= f.count; ++k) {
+      const unsigned at = rd16(f.page.data() + 2 + 2 * k);
+      if (at + h.itemSize > kPage) {
+        why = "item outside its page";
+        return false;
+      }
+    }
+    stack.push_back(std::move(f));
+    return true;
+  };
+  bool ok = push(h.root);
+  // Each frame: before item k, descend into its child; then emit item k.
+  std::vector<bool> descended;
+  descended.push_back(false);
+  while (ok && !stack.empty()) {
+    Frame& f = stack.back();
+    if (f.k > f.count) {
+      stack.pop_back();
+      descended.pop_back();
+      continue;
+    }
+    const char* item = f.page.data() + rd16(f.page.data() + 2 + 2 * f.k);
+    if (!descended.back()) {
+      descended.back() = true;
+      const std::uint32_t child = rd32(item);
+      if (child != 0) {
+        ok = push(child);
+        descended.push_back(false);
+        continue;
+      }
+    }
+    if (f.k < f.count) {
+      const std::uint32_t rec = rd32(item + 4);
+      if (rec == 0 || rec > lastRec) return "record number beyond the table";
+      const std::size_t at = flat.size();
+      flat.resize(at + stride);
+      std::memcpy(flat.data() + at, item + 8, keySize);
+      putEntryRecno(flat.data() + at, keySize, rec);
+      if (at > 0 && std::memcmp(flat.data() + at - stride, flat.data() + at, stride) >= 0)
+        return "keys out of order";
+    }
+    ++f.k;
+    descended.back() = false;
+  }
+  if (!ok && why.empty()) why = "damaged page";
+  return why;
+}
+
+}  // namespace
+
 std::unique_ptr<Index> Index::open(const fs::path& p, std::uint32_t lastRec, err::ErrorSystem& es,
                                    Switch* sw) {
   const fs::path staged = sw ? sw->staged(p) : fs::path();
@@ -688,7 +809,7 @@ std::unique_ptr<Index> Index::open(const fs::path& p, std::uint32_t lastRec, err
     std::unique_ptr<Index> ix(new Index(es));
     ix->switch_ = sw;
     if (!ix->file_.open(staged.empty() ? p : staged, File::Mode::ReadWrite, File::Lock::Exclusive)) {
-      if (es.raise(fail::open(p, ix->file_.error(), 1003)).kind == err::Answer::Kind::Retry) continue;
+      if (err::retry(es, fail::open(p, ix->file_.error(), 1003))) continue;
       return nullptr;
     }
     ix->file_.setName(p);
@@ -696,133 +817,24 @@ std::unique_ptr<Index> Index::open(const fs::path& p, std::uint32_t lastRec, err
     std::string hdr(kPage, '\0');
     std::size_t got = 0;
     if (!ix->file_.size(size) || !ix->file_.readAt(0, hdr.data(), kPage, got)) {
-      if (es.raise(fail::read(p, ix->file_.error())).kind == err::Answer::Kind::Retry) continue;
+      if (err::retry(es, fail::read(p, ix->file_.error()))) continue;
       return nullptr;
     }
-    std::string why;
-    const unsigned keySize = rd16(hdr.data() + 14);
-    const unsigned itemSize = rd16(hdr.data() + 12);
-    const unsigned m = rd16(hdr.data() + 18);
-    const std::uint32_t root = rd32(hdr.data() + 4);
+    TreeHeader h;
     std::string flat;
-    if (got < kPage) {
-      why = "shorter than an index header";
-    } else if (static_cast<unsigned char>(hdr[0]) != 6) {
-      why = "not an NTX index";
-    } else if (keySize < 1 || keySize > 256 || itemSize != keySize + 8) {
-      why = "damaged key size";
-    } else if (m < 2 || 2 + (m + 1) * 2 > kPage) {
-      why = "damaged page size";
-    } else if (root == 0 || root % kPage != 0 || static_cast<std::uint64_t>(root) + kPage > size) {
-      why = "damaged root page";
-    } else {
-      std::size_t exprLen = 0;
-      while (exprLen < kExprLen && hdr[kExprAt + exprLen] != '\0') ++exprLen;
-      ix->expression_.assign(hdr.data() + kExprAt, exprLen);
-      while (!ix->expression_.empty() && ix->expression_.back() == ' ') ix->expression_.pop_back();
-      if (ix->expression_.empty()) why = "no key expression";
-    }
-    if (why.empty()) {
-      // Walk the tree in key order, every page at most once.
-      const std::size_t stride = keySize + 4;
-      std::vector<bool> seen(static_cast<std::size_t>(size / kPage) + 1, false);
-      struct Frame {
-        std::string page;
-        unsigned k = 0, count = 0;
-      };
-      std::vector<Frame> stack;
-      auto push = [&](std::uint32_t off) -> bool {
-        if (off % kPage != 0 || static_cast<std::uint64_t>(off) + kPage > size || off == 0) {
-          why = "page offset outside the file";
-          return false;
-        }
-        if (seen[off / kPage]) {
-          why = "page used twice";
-          return false;
-        }
-        if (stack.size() >= 64) {
-          why = "tree too deep";
-          return false;
-        }
-        seen[off / kPage] = true;
-        Frame f;
-        f.page.assign(kPage, '\0');
-        std::size_t g = 0;
-        if (!ix->file_.readAt(off, f.page.data(), kPage, g) || g != kPage) {
-          why = "page cannot be read";
-          return false;
-        }
-        f.count = rd16(f.page.data());
-        if (f.count > m) {
-          why = "page holds too many keys";
-          return false;
-        }
-        for (unsigned k = 0; k <= f.count; ++k) {
-          const unsigned at = rd16(f.page.data() + 2 + 2 * k);
-          if (at + itemSize > kPage) {
-            why = "item outside its page";
-            return false;
-          }
-        }
-        stack.push_back(std::move(f));
-        return true;
-      };
-      bool ok = push(root);
-      // Each frame: before item k, descend into its child; then emit item k.
-      std::vector<bool> descended;
-      descended.push_back(false);
-      while (ok && !stack.empty()) {
-        Frame& f = stack.back();
-        if (f.k > f.count) {
-          stack.pop_back();
-          descended.pop_back();
-          continue;
-        }
-        const char* item = f.page.data() + rd16(f.page.data() + 2 + 2 * f.k);
-        if (!descended.back()) {
-          descended.back() = true;
-          const std::uint32_t child = rd32(item);
-          if (child != 0) {
-            ok = push(child);
-            descended.push_back(false);
-            continue;
-          }
-        }
-        if (f.k < f.count) {
-          const std::uint32_t rec = rd32(item + 4);
-          if (rec == 0 || rec > lastRec) {
-            why = "record number beyond the table";
-            ok = false;
-            break;
-          }
-          const std::size_t at = flat.size();
-          flat.resize(at + stride);
-          std::memcpy(flat.data() + at, item + 8, keySize);
-          flat[at + keySize] = static_cast<char>(rec >> 24);
-          flat[at + keySize + 1] = static_cast<char>((rec >> 16) & 0xFF);
-          flat[at + keySize + 2] = static_cast<char>((rec >> 8) & 0xFF);
-          flat[at + keySize + 3] = static_cast<char>(rec & 0xFF);
-          if (at > 0 && std::memcmp(flat.data() + at - stride, flat.data() + at, stride) >= 0) {
-            why = "keys out of order";
-            ok = false;
-            break;
-          }
-        }
-        ++f.k;
-        descended.back() = false;
-      }
-      if (!ok && why.empty()) why = "damaged page";
-    }
+    std::string why = readHeader(hdr, got, size, h);
+    if (why.empty()) why = walkTree(ix->file_, h, size, lastRec, flat);
     if (!why.empty()) {
       ix->file_.close();
       // Damage is not retried (the error says so): a Retry is taken as Default.
       es.raise(fail::corrupt(p, why));
       return nullptr;
     }
-    ix->kt_ = {'C', static_cast<int>(keySize), static_cast<int>(rd16(hdr.data() + 16))};
+    ix->expression_ = std::move(h.expression);
+    ix->kt_ = {'C', static_cast<int>(h.keySize), static_cast<int>(rd16(hdr.data() + 16))};
     ix->unique_ = hdr[kUniqueAt] != 0;
     ix->version_ = rd16(hdr.data() + 2);
-    ix->keys_ = KeyStore(static_cast<int>(keySize));
+    ix->keys_ = KeyStore(static_cast<int>(h.keySize));
     ix->keys_.assignSorted(std::move(flat));
     return ix;
   }

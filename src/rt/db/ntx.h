@@ -41,8 +41,13 @@ bool keyTypeOf(const Value& v, KeyType& out);
 // Key bytes of v (exactly kt.size bytes); false when v has another type.
 bool encodeKey(const Value& v, const KeyType& kt, std::string& out);
 
-// Sorts fixed-size entries (key bytes, then the record number big-endian)
-// in place by their bytes.
+// An index entry: the key bytes, then the record number big-endian, so that
+// entries sort by their bytes.
+constexpr std::size_t entrySize(std::size_t keySize) { return keySize + 4; }
+void putEntryRecno(char* entry, std::size_t keySize, std::uint32_t recno);
+std::uint32_t entryRecno(const char* entry, std::size_t keySize);
+
+// Sorts entries of stride bytes in place by their bytes.
 void sortEntries(std::string& flat, std::size_t stride);
 
 // Ordered entries of one index.
@@ -100,7 +105,7 @@ class KeyStore {
   std::size_t size_ = 0;
   std::uint64_t version_ = 0;
   std::vector<Block> blocks_;
-  std::string firsts_;  // first entry of each block, for the block search
+  std::string firsts_;                 // first entry of each block, for the block search
   std::unique_ptr<std::string> base_;  // the sorted entries taken over
   std::size_t views_ = 0;              // blocks still inside base_
 };

@@ -13,29 +13,17 @@ namespace rt::db {
 
 namespace {
 
-char up(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-std::string upper(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = up(c);
-  return r;
-}
-
-bool sameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (up(a[i]) != up(b[i])) return false;
-  return true;
-}
+using dos::sameNoCase;
 
 // A work-area error that can be answered with its default.
-err::Error areaError(int gen, const char* subSystem, int subCode, const char* what, std::string_view name = {}) {
+err::Error areaError(int gen, const char* subSystem, int subCode, const char* what,
+                     std::string_view name = {}) {
   err::Error e;
   e.genCode = gen;
   e.subSystem = subSystem;
   e.subCode = subCode;
   e.description = what;
-  e.operation = upper(name);
+  e.operation = dos::upperAscii(name);
   e.canDefault = true;
   return e;
 }
@@ -53,10 +41,10 @@ err::Error dupAlias(std::string_view alias) {
 err::Error noOrder() { return areaError(err::kNoOrder, "DBCMD", 2020, "Workarea not indexed"); }
 
 void appendEntry(std::string& flat, const std::string& key, std::uint32_t recno) {
-  flat.append(key);
-  const char be[4] = {static_cast<char>(recno >> 24), static_cast<char>((recno >> 16) & 0xFF),
-                      static_cast<char>((recno >> 8) & 0xFF), static_cast<char>(recno & 0xFF)};
-  flat.append(be, 4);
+  const std::size_t at = flat.size();
+  flat.resize(at + entrySize(key.size()));
+  std::memcpy(flat.data() + at, key.data(), key.size());
+  putEntryRecno(flat.data() + at, key.size(), recno);
 }
 
 bool standardType(char t) { return t == 'C' || t == 'N' || t == 'F' || t == 'D' || t == 'L'; }
@@ -260,52 +248,31 @@ bool Area::stepOrder(bool forward) {
   }
 }
 
-bool Area::goTop() {
-  if (!ready()) return false;
-  flushHot();
-  found_ = false;
-  bof_ = false;
-  if (controlling_) {
-    const KeyStore& ks = orders_[static_cast<std::size_t>(controlling_ - 1)].index->keys();
-    for (KeyStore::Pos p = ks.begin(); !ks.atEnd(p); ks.next(p)) {
-      if (!table_->load(ks.recno(p))) break;
-      if (visible()) {
-        settle(p);
-        return true;
-      }
-    }
-  } else {
-    for (std::uint32_t r = 1; r <= table_->lastRec(); ++r) {
-      if (!table_->load(r)) break;
-      if (visible()) {
-        eof_ = false;
-        return true;
-      }
-    }
-  }
-  toEof();
-  bof_ = true;
-  return true;
-}
+bool Area::goTop() { return goEnd(true); }
 
-bool Area::goBottom() {
+bool Area::goBottom() { return goEnd(false); }
+
+bool Area::goEnd(bool top) {
   if (!ready()) return false;
   flushHot();
   found_ = false;
   bof_ = false;
   if (controlling_) {
     const KeyStore& ks = orders_[static_cast<std::size_t>(controlling_ - 1)].index->keys();
-    KeyStore::Pos p = ks.end();
-    while (ks.prev(p)) {
+    // From the bottom the first step comes before the first entry: end() is past the last.
+    KeyStore::Pos p = top ? ks.begin() : ks.end();
+    while (top ? !ks.atEnd(p) : ks.prev(p)) {
       if (!table_->load(ks.recno(p))) break;
       if (visible()) {
         settle(p);
         return true;
       }
+      if (top) ks.next(p);
     }
   } else {
-    for (std::uint32_t r = table_->lastRec(); r >= 1; --r) {
-      if (!table_->load(r)) break;
+    const std::uint32_t n = table_->lastRec();
+    for (std::uint32_t k = 0; k < n; ++k) {
+      if (!table_->load(top ? k + 1 : n - k)) break;
       if (visible()) {
         eof_ = false;
         return true;
@@ -372,7 +339,8 @@ bool Area::seek(const Value& v, bool soft) {
   if (kt.type == 'C' && v.isString()) {
     want.assign(v.string(), 0, std::min(v.string().size(), static_cast<std::size_t>(kt.size)));
   } else if (!encodeKey(v, kt, want)) {
-    ws_.errors().raise(fail::dataType(o.index->expression(), "the value sought has another type than the key"));
+    ws_.errors().raise(
+        fail::dataType(o.index->expression(), "the value sought has another type than the key"));
     toEof();
     return false;
   }
@@ -447,7 +415,7 @@ bool Area::reindex() {
       ok = false;
       continue;
     }
-    sortEntries(flat, static_cast<std::size_t>(o.index->keyType().size) + 4);
+    sortEntries(flat, entrySize(static_cast<std::size_t>(o.index->keyType().size)));
     ok = o.index->replaceAll(std::move(flat)) && ok;
   }
   posVersion_ = ~0ull;
@@ -538,13 +506,12 @@ bool Area::buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, 
   const std::uint32_t n = table_->lastRec();
   const auto size = static_cast<std::size_t>(kt.size);
   flat.clear();
-  flat.reserve(static_cast<std::size_t>(n) * (size + 4));
+  const std::size_t stride = entrySize(size);
+  flat.reserve(static_cast<std::size_t>(n) * stride);
   if (!raw.empty()) {
     // Read from the file in runs; each entry is written in its place.
     flushHot();
-    const std::size_t stride = size + 4;
     const auto rl = static_cast<std::size_t>(table_->recordLength());
-    flat.reserve(static_cast<std::size_t>(n) * stride);
     adviseLarge(flat.data(), flat.capacity());
     flat.resize(static_cast<std::size_t>(n) * stride);
     char* const base = flat.data();
@@ -558,11 +525,7 @@ bool Area::buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, 
           at += take;
         }
         std::memset(e + at, ' ', size - at);
-        const std::uint32_t r = first + k;
-        e[size] = static_cast<char>(r >> 24);
-        e[size + 1] = static_cast<char>((r >> 16) & 0xFF);
-        e[size + 2] = static_cast<char>((r >> 8) & 0xFF);
-        e[size + 3] = static_cast<char>(r & 0xFF);
+        putEntryRecno(e, size, first + k);
       }
       return true;
     });
@@ -623,13 +586,14 @@ Area::RawKey Area::rawKey(std::string_view text) const {
       part = trim(args.substr(0, c1));
     }
     for (char c : part)
-      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
-            c == '>' || c == ' '))
+      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+            c == '-' || c == '>' || c == ' '))
         return {};
     const std::size_t arrow = part.find("->");
     if (arrow != std::string_view::npos) {
       const std::string_view alias = trim(part.substr(0, arrow));
-      if (!sameNoCase(alias, alias_) && !sameNoCase(alias, "FIELD") && !sameNoCase(alias, "_FIELD")) return {};
+      if (!sameNoCase(alias, alias_) && !sameNoCase(alias, "FIELD") && !sameNoCase(alias, "_FIELD"))
+        return {};
       part = trim(part.substr(arrow + 2));
     }
     const int i = table_->fieldIndex(part);
@@ -659,12 +623,9 @@ bool Area::indexOn(std::string_view keyText, KeyFn key, std::string_view file) {
 }
 
 bool Area::createIndex(std::string_view keyText, KeyFn key, RawKey raw, std::string_view file) {
-  std::optional<fs::path> p;
-  while (!(p = ws_.resolve(file, ".NTX"))) {
-    if (ws_.errors().raise(fail::create(std::string(file), os::kNotReady, 1006)).kind !=
-        err::Answer::Kind::Retry)
-      return false;
-  }
+  const std::optional<fs::path> p =
+      ws_.resolveOrRaise(file, ".NTX", fail::create(std::string(file), os::kNotReady, 1006));
+  if (!p) return false;
   flushHot();
   orderListClear();
   if (table_->lastRec() > 0) table_->load(1);
@@ -672,7 +633,7 @@ bool Area::createIndex(std::string_view keyText, KeyFn key, RawKey raw, std::str
   if (!firstKeyType(key, kt)) return false;
   std::string flat;
   if (!buildEntries(key, raw, kt, flat)) return false;
-  sortEntries(flat, static_cast<std::size_t>(kt.size) + 4);
+  sortEntries(flat, entrySize(static_cast<std::size_t>(kt.size)));
   std::unique_ptr<Index> ix =
       Index::create(*p, std::string(keyText), kt, std::move(flat), ws_.errors(), ws_.switch_);
   if (!ix) {
@@ -696,12 +657,9 @@ bool Area::orderListAdd(std::string_view file, KeyFn key) {
 }
 
 bool Area::addIndex(std::string_view file, KeyFn key, bool compiled) {
-  std::optional<fs::path> p;
-  while (!(p = ws_.resolve(file, ".NTX"))) {
-    if (ws_.errors().raise(fail::open(std::string(file), os::kNotReady, 1003)).kind !=
-        err::Answer::Kind::Retry)
-      return false;
-  }
+  const std::optional<fs::path> p =
+      ws_.resolveOrRaise(file, ".NTX", fail::open(std::string(file), os::kNotReady, 1003));
+  if (!p) return false;
   flushHot();
   std::unique_ptr<Index> ix = Index::open(*p, table_->lastRec(), ws_.errors(), ws_.switch_);
   if (!ix) return false;
@@ -758,11 +716,9 @@ const Index* Area::index(int n) const {
 
 bool Area::copyTo(std::string_view file) {
   if (!ready()) return false;
-  std::optional<fs::path> p;
-  while (!(p = ws_.resolve(file, ".DBF"))) {
-    if (ws_.errors().raise(fail::create(std::string(file), os::kNotReady)).kind != err::Answer::Kind::Retry)
-      return false;
-  }
+  const std::optional<fs::path> p =
+      ws_.resolveOrRaise(file, ".DBF", fail::create(std::string(file), os::kNotReady));
+  if (!p) return false;
   flushHot();
   const auto rl = static_cast<std::size_t>(table_->recordLength());
   for (;;) {
@@ -783,17 +739,15 @@ bool Area::copyTo(std::string_view file) {
     ok = ok && r.write(&eof, 1) && r.writeAt(4, cnt, 4) && (ws_.switch_ ? ws_.switch_->stage(r) : r.commit());
     if (ok) return true;
     const err::Error e = began ? fail::write(*p, r.error()) : fail::create(*p, r.error());
-    if (ws_.errors().raise(e).kind != err::Answer::Kind::Retry) return false;
+    if (!err::retry(ws_.errors(), e)) return false;
   }
 }
 
 bool Area::appendFrom(std::string_view file) {
   if (!ready()) return false;
-  std::optional<fs::path> p;
-  while (!(p = ws_.resolve(file, ".DBF"))) {
-    if (ws_.errors().raise(fail::open(std::string(file), os::kNotReady)).kind != err::Answer::Kind::Retry)
-      return false;
-  }
+  const std::optional<fs::path> p =
+      ws_.resolveOrRaise(file, ".DBF", fail::open(std::string(file), os::kNotReady));
+  if (!p) return false;
   flushHot();
   std::unique_ptr<Table> src = Table::open(*p, ws_.errors(), Table::Access::SharedRead, ws_.staged(*p));
   if (!src) return false;
@@ -803,8 +757,8 @@ bool Area::appendFrom(std::string_view file) {
   std::vector<int> from(tf.size(), -1);
   for (std::size_t i = 0; i < tf.size(); ++i) {
     from[i] = src->fieldIndex(tf[i].name);
-    if (same && !(sameNoCase(tf[i].name, sf[i].name) && tf[i].type == sf[i].type && tf[i].width == sf[i].width &&
-                  tf[i].decimals == sf[i].decimals))
+    if (same && !(sameNoCase(tf[i].name, sf[i].name) && tf[i].type == sf[i].type &&
+                  tf[i].width == sf[i].width && tf[i].decimals == sf[i].decimals))
       same = false;
   }
   bool ok = true;
@@ -846,15 +800,13 @@ bool Area::appendSdf(std::string_view file) { return appendSdf(file, nullptr); }
 
 bool Area::appendSdf(std::string_view file, const std::function<bool(const char* rec)>& keep) {
   if (!ready()) return false;
-  std::optional<fs::path> p;
-  while (!(p = ws_.resolve(file, ".TXT"))) {
-    if (ws_.errors().raise(fail::open(std::string(file), os::kNotReady)).kind != err::Answer::Kind::Retry)
-      return false;
-  }
+  const std::optional<fs::path> p =
+      ws_.resolveOrRaise(file, ".TXT", fail::open(std::string(file), os::kNotReady));
+  if (!p) return false;
   flushHot();
   File in;
   while (!in.open(*p, File::Mode::Read, File::Lock::None)) {
-    if (ws_.errors().raise(fail::open(*p, in.error())).kind != err::Answer::Kind::Retry) return false;
+    if (!err::retry(ws_.errors(), fail::open(*p, in.error()))) return false;
   }
   const std::vector<Field>& fields = table_->fields();
   const std::size_t width = static_cast<std::size_t>(table_->recordLength()) - 1;
@@ -883,8 +835,9 @@ bool Area::appendSdf(std::string_view file, const std::function<bool(const char*
       const Field& f = fields[i];
       const auto w = static_cast<std::size_t>(f.width);
       const auto at = static_cast<std::size_t>(f.offset - 1);
-      const std::string_view slice =
-          at < line.size() ? std::string_view(line).substr(at, std::min(w, line.size() - at)) : std::string_view{};
+      const std::string_view slice = at < line.size()
+                                         ? std::string_view(line).substr(at, std::min(w, line.size() - at))
+                                         : std::string_view{};
       const int fi = static_cast<int>(i);
       switch (f.type) {
         case 'N':
@@ -896,7 +849,8 @@ bool Area::appendSdf(std::string_view file, const std::function<bool(const char*
           table_->putRaw(fi, text::Date::fromDtos(slice).empty() ? std::string_view{} : slice);
           break;
         default:
-          put(fi, Value(!slice.empty() && (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')));
+          put(fi, Value(!slice.empty() &&
+                        (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')));
       }
     }
     if (keep && !keep(table_->record())) {
@@ -914,7 +868,7 @@ bool Area::appendSdf(std::string_view file, const std::function<bool(const char*
   for (;;) {
     std::size_t got = 0;
     if (!in.readAt(off, buf.data(), buf.size(), got)) {
-      if (ws_.errors().raise(fail::read(*p, in.error())).kind == err::Answer::Kind::Retry) continue;
+      if (err::retry(ws_.errors(), fail::read(*p, in.error()))) continue;
       return false;
     }
     if (got == 0) break;
@@ -980,8 +934,8 @@ std::optional<Value> FieldEnv::lookup(std::string_view alias, std::string_view n
 
 int FieldEnv::bind(std::string_view alias, std::string_view name) {
   Slot s;
-  s.alias = upper(alias);
-  s.name = upper(name);
+  s.alias = dos::upperAscii(alias);
+  s.name = dos::upperAscii(name);
   if (s.alias == "M" || s.alias == "MEMVAR") return -1;
   if (s.alias == "FIELD" || s.alias == "_FIELD") s.alias.clear();
   // Only names that are fields now get a slot; others keep the lookup.
@@ -1036,7 +990,8 @@ Workspace::~Workspace() {
 Area& Workspace::area(int n) {
   n = std::clamp(n, 1, kAreas);
   if (areas_.size() < static_cast<std::size_t>(n)) {
-    for (int i = static_cast<int>(areas_.size()) + 1; i <= n; ++i) areas_.push_back(std::make_unique<Area>(*this, i));
+    for (int i = static_cast<int>(areas_.size()) + 1; i <= n; ++i)
+      areas_.push_back(std::make_unique<Area>(*this, i));
   }
   return *areas_[static_cast<std::size_t>(n - 1)];
 }
@@ -1081,26 +1036,33 @@ std::optional<fs::path> Workspace::resolve(std::string_view name, std::string_vi
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
   std::string n(name);
   const std::size_t cut = n.find_last_of("\\/:");
-  const std::string_view last = cut == std::string::npos ? std::string_view(n) : std::string_view(n).substr(cut + 1);
+  const std::string_view last =
+      cut == std::string::npos ? std::string_view(n) : std::string_view(n).substr(cut + 1);
   if (last.empty()) return std::nullopt;
   if (last.find('.') == std::string_view::npos) n += ext;
   if (platform_) return platform_->resolve(n);
   return fs::path(n);
 }
 
-bool Workspace::use(std::string_view file, std::string_view alias, bool newArea) {
+std::optional<fs::path> Workspace::resolveOrRaise(std::string_view name, std::string_view ext,
+                                                  const err::Error& missing) const {
   std::optional<fs::path> p;
-  while (!(p = resolve(file, ".DBF"))) {
-    if (es_.raise(fail::open(std::string(file), os::kNotReady)).kind != err::Answer::Kind::Retry)
-      return false;
-  }
+  while (!(p = resolve(name, ext)))
+    if (!err::retry(es_, missing)) break;
+  return p;
+}
+
+bool Workspace::use(std::string_view file, std::string_view alias, bool newArea) {
+  const std::optional<fs::path> p =
+      resolveOrRaise(file, ".DBF", fail::open(std::string(file), os::kNotReady));
+  if (!p) return false;
   const int n = newArea ? lowestFree() : current_;
   current_ = n;
   Area& a = area(n);
   a.close();
-  std::string al = upper(alias);
+  std::string al = dos::upperAscii(alias);
   if (al.empty()) {
-    al = upper(p->filename().string());
+    al = dos::upperAscii(p->filename().string());
     al = al.substr(0, al.find('.'));
   }
   if (find(al)) {
@@ -1116,11 +1078,9 @@ bool Workspace::use(std::string_view file, std::string_view alias, bool newArea)
 }
 
 bool Workspace::create(std::string_view file, const std::vector<FieldSpec>& fields) {
-  std::optional<fs::path> p;
-  while (!(p = resolve(file, ".DBF"))) {
-    if (es_.raise(fail::create(std::string(file), os::kNotReady)).kind != err::Answer::Kind::Retry)
-      return false;
-  }
+  const std::optional<fs::path> p =
+      resolveOrRaise(file, ".DBF", fail::create(std::string(file), os::kNotReady));
+  if (!p) return false;
   return Table::create(*p, fields, es_, switch_);
 }
 
@@ -1132,7 +1092,7 @@ bool Workspace::switchOver() {
   closeAll();
   switch_ = nullptr;
   while (!sw->commit()) {
-    if (es_.raise(fail::write(sw->journal(), sw->error())).kind != err::Answer::Kind::Retry) return false;
+    if (!err::retry(es_, fail::write(sw->journal(), sw->error()))) return false;
   }
   return true;
 }
@@ -1148,7 +1108,7 @@ bool Workspace::recover(std::string_view journal) {
   if (!p) return true;  // no such drive or folder: nothing to complete
   int e = 0;
   while (!Switch::recover(*p, e)) {
-    if (es_.raise(fail::write(*p, e)).kind != err::Answer::Kind::Retry) return false;
+    if (!err::retry(es_, fail::write(*p, e))) return false;
   }
   return true;
 }

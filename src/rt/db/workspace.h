@@ -166,6 +166,7 @@ class Area {
   bool visible();
   void toEof();
   void settle(const KeyStore::Pos& p);
+  bool goEnd(bool top);  // goTop() or goBottom()
   KeyStore::Pos currentPos();
   bool stepNatural(bool forward);
   bool stepOrder(bool forward);
@@ -268,6 +269,10 @@ class Workspace {
 
   // Host path of a name, with ext added when the name has no extension.
   std::optional<std::filesystem::path> resolve(std::string_view name, std::string_view ext) const;
+  // resolve() that, while the name has no host path, raises `missing` and
+  // tries again on Retry; nullopt when the handler gives up.
+  std::optional<std::filesystem::path> resolveOrRaise(std::string_view name, std::string_view ext,
+                                                      const err::Error& missing) const;
 
   // Makes area n current while it lives (key evaluation).
   class Current {

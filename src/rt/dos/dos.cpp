@@ -13,28 +13,27 @@ namespace fs = std::filesystem;
 
 namespace rt::dos {
 
-namespace {
-
-char upperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-std::string upperStr(std::string_view s) {
+std::string upperAscii(std::string_view s) {
   std::string out(s);
-  for (char& c : out) c = upperChar(c);
+  for (char& c : out) c = upperAscii(c);
   return out;
 }
 
-bool equalNoCase(std::string_view a, std::string_view b) {
+bool sameNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (upperChar(a[i]) != upperChar(b[i])) return false;
+    if (upperAscii(a[i]) != upperAscii(b[i])) return false;
   return true;
 }
 
-std::vector<std::string> splitComponents(std::string_view path) {
+namespace {
+
+// The non-empty pieces of s between any of the separator characters.
+std::vector<std::string> split(std::string_view s, std::string_view separators) {
   std::vector<std::string> parts;
   std::string cur;
-  for (char c : path) {
-    if (c == '\\' || c == '/') {
+  for (char c : s) {
+    if (separators.find(c) != std::string_view::npos) {
       if (!cur.empty()) parts.push_back(std::move(cur));
       cur.clear();
     } else {
@@ -53,7 +52,7 @@ std::optional<std::string> findNoCase(const fs::path& dir, const std::string& na
   if (fs::exists(dir / name, ec)) {
     std::string other = name;
     for (char& c : other)
-      c = c >= 'a' && c <= 'z' ? upperChar(c) : c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+      c = c >= 'a' && c <= 'z' ? upperAscii(c) : c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
     // Only the exact spelling answers: that is the stored name.
     if (other == name || !fs::exists(dir / other, ec)) return name;
   }
@@ -61,7 +60,7 @@ std::optional<std::string> findNoCase(const fs::path& dir, const std::string& na
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     std::string entry = it->path().filename().string();
     if (entry == name) return entry;
-    if (equalNoCase(entry, name) && (!best || entry < *best)) best = entry;
+    if (sameNoCase(entry, name) && (!best || entry < *best)) best = entry;
   }
   return best;
 }
@@ -79,7 +78,7 @@ bool matchPart(std::string_view p, std::string_view s) {
     if (s.empty()) return matchPart(p.substr(1), s);
     return matchPart(p.substr(1), s.substr(1));
   }
-  return !s.empty() && upperChar(p[0]) == upperChar(s[0]) && matchPart(p.substr(1), s.substr(1));
+  return !s.empty() && upperAscii(p[0]) == upperAscii(s[0]) && matchPart(p.substr(1), s.substr(1));
 }
 
 void splitExt(std::string_view name, std::string_view& stem, std::string_view& ext, bool& hasDot) {
@@ -114,7 +113,7 @@ Platform::Platform(Config cfg, err::ErrorSystem* errors) : cfg_(std::move(cfg)),
 std::optional<fs::path> Platform::driveRoot(char drive) const {
   std::error_code ec;
   fs::path root;
-  switch (upperChar(drive)) {
+  switch (upperAscii(drive)) {
     case '\0':
       root = cfg_.driveC.empty() ? os::currentDriveRoot() : cfg_.driveC;
       break;
@@ -125,10 +124,10 @@ std::optional<fs::path> Platform::driveRoot(char drive) const {
       }
       [[fallthrough]];
     default: {
-      const std::optional<fs::path>* d = upperChar(drive) == 'A'   ? &cfg_.driveA
-                                         : upperChar(drive) == 'B' ? &cfg_.driveB
-                                                                   : nullptr;
-      auto r = d && *d ? **d : os::driveRoot(upperChar(drive));
+      const std::optional<fs::path>* d = upperAscii(drive) == 'A'   ? &cfg_.driveA
+                                         : upperAscii(drive) == 'B' ? &cfg_.driveB
+                                                                    : nullptr;
+      auto r = d && *d ? **d : os::driveRoot(upperAscii(drive));
       if (!r) return std::nullopt;
       root = *r;
       break;
@@ -146,7 +145,7 @@ std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
   char drive = '\0';  // the current drive
   bool explicitDrive = false;
   if (dosPath.size() >= 2 && dosPath[1] == ':') {
-    drive = upperChar(dosPath[0]);
+    drive = upperAscii(dosPath[0]);
     explicitDrive = true;
     dosPath.remove_prefix(2);
   }
@@ -167,7 +166,7 @@ std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
 
   fs::path cur = base;
   bool exists = true;
-  for (const std::string& part : splitComponents(dosPath)) {
+  for (const std::string& part : split(dosPath, "\\/")) {
     if (part == ".") continue;
     if (part == "..") {
       // As on DOS, ".." at the root of a drive stays there.
@@ -183,7 +182,7 @@ std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
       }
       exists = false;
     }
-    cur /= upperStr(part);
+    cur /= upperAscii(part);
   }
   return cur;
 }
@@ -323,12 +322,11 @@ std::optional<std::uint64_t> Platform::diskSpace(char drive) const {
     e.subSystem = "DOS";
     e.subCode = 1;
     e.description = "Drive not ready";
-    e.operation = std::string(1, upperChar(drive)) + ":";
+    e.operation = std::string(1, upperAscii(drive)) + ":";
     e.canDefault = true;
     e.canRetry = true;
     for (;;) {
-      err::Answer a = errors_->raise(e);
-      if (a.kind != err::Answer::Kind::Retry) break;
+      if (!err::retry(*errors_, e)) break;
       root = driveRoot(drive);
       if (root)
         if (auto n = os::freeSpace(*root)) return n;
@@ -364,23 +362,9 @@ bool Platform::copyToPrinter(const fs::path& file) const {
 }
 
 bool Platform::run(std::string_view command) const {
-  auto words = [](std::string_view s) {
-    std::vector<std::string> w;
-    std::string cur;
-    for (char c : s) {
-      if (c == ' ' || c == '\t') {
-        if (!cur.empty()) w.push_back(std::move(cur));
-        cur.clear();
-      } else {
-        cur.push_back(c);
-      }
-    }
-    if (!cur.empty()) w.push_back(std::move(cur));
-    return w;
-  };
-  auto w = words(command);
-  if (w.size() == 3 && equalNoCase(w[2], ">nul")) w.pop_back();
-  if (w.size() != 2 || !(equalNoCase(w[0], "DEL") || equalNoCase(w[0], "ERASE"))) return false;
+  auto w = split(command, " \t");
+  if (w.size() == 3 && sameNoCase(w[2], ">nul")) w.pop_back();
+  if (w.size() != 2 || !(sameNoCase(w[0], "DEL") || sameNoCase(w[0], "ERASE"))) return false;
 
   const std::string& pattern = w[1];
   auto cut = pattern.find_last_of("\\/:");

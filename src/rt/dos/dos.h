@@ -28,6 +28,12 @@
 
 namespace rt::dos {
 
+// Names (of files, fields, aliases and variables) are compared without
+// regard to the case of ASCII letters; other bytes stand as they are.
+constexpr char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+std::string upperAscii(std::string_view s);
+bool sameNoCase(std::string_view a, std::string_view b);
+
 struct Config {
   std::filesystem::path driveC;  // empty: the parent of the current directory
   std::optional<std::filesystem::path> driveA;

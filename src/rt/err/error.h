@@ -65,7 +65,7 @@ struct Error {
   bool canRetry = false;
   bool canDefault = false;
   int severity = kError;
-  std::string subSystem;   // "DBFNTX", "BASE", "TERM", "DOS", ...
+  std::string subSystem;  // "DBFNTX", "BASE", "TERM", "DOS", ...
   int subCode = 0;
   std::string description;
   std::string filename;
@@ -188,6 +188,10 @@ class Routine {
   ErrorSystem& es_;
   std::size_t depth_;
 };
+
+// Raises e and tells whether the handler answered Retry, i.e. whether the
+// failed operation is to be tried again.
+inline bool retry(ErrorSystem& es, const Error& e) { return es.raise(e).kind == Answer::Kind::Retry; }
 
 // Runs op() and, when it reports a failure (returns an Error), raises it and
 // repeats while the handler answers Retry. Returns the final answer, or

@@ -14,9 +14,17 @@ namespace {
 constexpr std::size_t kBuffer = 1u << 20;
 }  // namespace
 
-File::~File() { close(); }
+File::~File() {
+  close();
+  waitCloser();
+}
 
-File::File(File&& o) noexcept : h_(o.h_), err_(o.err_), path_(std::move(o.path_)), view_(o.view_) {
+void File::waitCloser() {
+  if (closer_.joinable()) closer_.join();
+}
+
+File::File(File&& o) noexcept
+    : h_(o.h_), err_(o.err_), path_(std::move(o.path_)), view_(o.view_), closer_(std::move(o.closer_)) {
   o.h_ = kNoHandle;
   o.view_ = View{};
 }
@@ -24,10 +32,12 @@ File::File(File&& o) noexcept : h_(o.h_), err_(o.err_), path_(std::move(o.path_)
 File& File::operator=(File&& o) noexcept {
   if (this != &o) {
     close();
+    waitCloser();
     h_ = o.h_;
     err_ = o.err_;
     path_ = std::move(o.path_);
     view_ = o.view_;
+    closer_ = std::move(o.closer_);
     o.h_ = kNoHandle;
     o.view_ = View{};
   }
@@ -86,11 +96,12 @@ void File::adopt(Handle h, fs::path p) {
   if (h_ != kNoHandle) {
     const Handle old = h_;
     View view = view_;
+    waitCloser();
     try {
-      std::thread([old, view]() mutable {
+      closer_ = std::thread([old, view]() mutable {
         os::unmap(view);
         os::close(old);
-      }).detach();
+      });
       h_ = kNoHandle;
       view_ = View{};
     } catch (const std::system_error&) {

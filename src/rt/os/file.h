@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "rt/os/os.h"
 
@@ -56,7 +57,8 @@ class File {
 
   // Takes over an open handle (from Replacement::commit). A handle held
   // before is closed on another thread: its file was just replaced, and
-  // freeing a large one takes a while.
+  // freeing a large one takes a while. That thread is waited for by the
+  // next adopt() and by the destructor.
   void adopt(Handle h, std::filesystem::path p);
 
   // A read-only view of the first len bytes (which must lie inside the
@@ -70,6 +72,9 @@ class File {
   int err_ = 0;
   std::filesystem::path path_;
   View view_;
+  std::thread closer_;  // closing the handle adopt() replaced
+
+  void waitCloser();
 };
 
 // A whole file written beside its target and renamed over it.
