@@ -48,13 +48,18 @@ const fs::path& dir() {
 std::string at(const char* name) { return (dir() / name).string(); }
 
 const std::vector<rt::db::FieldSpec>& layout() {
-  static const std::vector<rt::db::FieldSpec> f = {
-      {"CODE", 'C', 10, 0}, {"NAME", 'C', 30, 0}, {"CITY", 'C', 20, 0}, {"NUM", 'N', 12, 2}, {"DAY", 'D', 8, 0}};
+  static const std::vector<rt::db::FieldSpec> f = {{"CODE", 'C', 10, 0},
+                                                   {"NAME", 'C', 30, 0},
+                                                   {"CITY", 'C', 20, 0},
+                                                   {"NUM", 'N', 12, 2},
+                                                   {"DAY", 'D', 8, 0}};
   return f;
 }
 
 // The code of row i: a permutation of the row numbers, so keys arrive unsorted.
-std::uint32_t codeOf(std::uint32_t i, std::uint32_t n) { return static_cast<std::uint32_t>((i * 2654435761ull) % n); }
+std::uint32_t codeOf(std::uint32_t i, std::uint32_t n) {
+  return static_cast<std::uint32_t>((i * 2654435761ull) % n);
+}
 
 void makeRow(std::uint32_t i, std::uint32_t n, char* r) {
   std::memset(r, ' ', 81);
@@ -112,7 +117,8 @@ struct Env {
   rt::db::Workspace ws{es};
   Env() {
     es.install([](const rt::err::Error& e) {
-      std::fprintf(stderr, "error %d/%d %s %s\n", e.genCode, e.subCode, e.description.c_str(), e.filename.c_str());
+      std::fprintf(stderr, "error %d/%d %s %s\n", e.genCode, e.subCode, e.description.c_str(),
+                   e.filename.c_str());
       return rt::err::Answer::byDefault();
     });
   }

@@ -49,10 +49,11 @@ std::string zeros(long long n, int largura) {
   return buf;
 }
 
-const std::vector<Campo> kMan = {{"CODEST", 2},      {"CODDER", 3},       {"CODMNC", 5},       {"NMRCGC", 14},
-                                 {"NMERAZ", 30},     {"CODABT", 2, true}, {"NMELOG", 30},      {"NMRLOG", 5},
-                                 {"NMECMP", 10},     {"NMEBAI", 15},      {"CODCEP", 8, true}, {"CODDDD", 4, true},
-                                 {"NMRTLF", 7, true}, {"CODBCO", 3, true}, {"CODAGB", 6},       {"NMRCTB", 14}};
+const std::vector<Campo> kMan = {
+    {"CODEST", 2},       {"CODDER", 3},       {"CODMNC", 5},       {"NMRCGC", 14},
+    {"NMERAZ", 30},      {"CODABT", 2, true}, {"NMELOG", 30},      {"NMRLOG", 5},
+    {"NMECMP", 10},      {"NMEBAI", 15},      {"CODCEP", 8, true}, {"CODDDD", 4, true},
+    {"NMRTLF", 7, true}, {"CODBCO", 3, true}, {"CODAGB", 6},       {"NMRCTB", 14}};
 const std::vector<Campo> kUps = {
     {"CODEST", 2},       {"CODDER", 3},       {"CODDIS", 3, true}, {"CODMNC", 4},       {"DIGMNC", 1},
     {"CODUPS", 6},       {"DATREF", 6, true}, {"NMERAZ", 35},      {"NMEFAN", 35},      {"CODFIJ", 1, true},
@@ -61,9 +62,10 @@ const std::vector<Campo> kUps = {
     {"CODAGB", 6},       {"NMRCTB", 14},      {"CODTIU", 2},       {"CODPRT", 2},       {"NMRCTR", 8, true},
     {"DATCTR", 8, true}, {"QTDCSM", 3, true}, {"QTDEQO", 3, true}, {"QTDSGE", 2, true}, {"QTDSPC", 2, true},
     {"QTDSCA", 2, true}, {"CODTUA", 2},       {"CODFLU", 2},       {"CODNVH", 2}};
-const std::vector<Campo> kAfo = {{"CODEST", 2}, {"CODUPS", 6},  {"DATREF", 6},  {"CODIPR", 2},  {"IPRAUX", 5},
-                                 {"QTDPRG", 7}, {"QTDPRD", 7},  {"QTDAPR", 7},  {"VCTPRG", 15}, {"VCTPRD", 15},
-                                 {"VCTAPR", 15}, {"CODBLQ", 1}, {"VCTDPG", 15}, {"CODIDC", 1},  {"CODMNC", 6}};
+const std::vector<Campo> kAfo = {{"CODEST", 2},  {"CODUPS", 6},  {"DATREF", 6},  {"CODIPR", 2},
+                                 {"IPRAUX", 5},  {"QTDPRG", 7},  {"QTDPRD", 7},  {"QTDAPR", 7},
+                                 {"VCTPRG", 15}, {"VCTPRD", 15}, {"VCTAPR", 15}, {"CODBLQ", 1},
+                                 {"VCTDPG", 15}, {"CODIDC", 1},  {"CODMNC", 6}};
 
 // FORTALEZA's units in the package: six digits, tax number, names.
 struct Unidade {
@@ -119,7 +121,8 @@ void makeDemoCritique(const fs::path& zoz) {
 
   // The units: the third with another type code, and one the package lacks.
   std::vector<std::string> ups;
-  for (const Unidade& u : kUnidades) ups.push_back(unidade(u, u.numero == std::string("237261") ? "07" : "05"));
+  for (const Unidade& u : kUnidades)
+    ups.push_back(unidade(u, u.numero == std::string("237261") ? "07" : "05"));
   ups.insert(ups.begin(),
              unidade({"240001", "07954571000528", "UNIDADE DE PRONTO ATENDIMENTO LESTE", "UPA LESTE"}, "05"));
   grava(zoz / "FUPSLM11.TXT", ups);
@@ -127,13 +130,15 @@ void makeDemoCritique(const fs::path& zoz) {
   // Services 010/001 and 014/002 of every unit, but only the first of the last.
   std::vector<std::string> srv;
   for (const Unidade& u : kUnidades)
-    srv.push_back("23" + std::string(u.numero) + (u.numero == std::string("232801") ? "010001" : "010001014002"));
+    srv.push_back("23" + std::string(u.numero) +
+                  (u.numero == std::string("232801") ? "010001" : "010001014002"));
   grava(zoz / "FSRVLM11.TXT", srv);
 
   // Speciality 01, 2 professionals, 40 hours; the second unit reports 60.
   std::vector<std::string> esp;
   for (const Unidade& u : kUnidades)
-    esp.push_back("23" + std::string(u.numero) + (u.numero == std::string("248128") ? "0100200060" : "0100200040"));
+    esp.push_back("23" + std::string(u.numero) +
+                  (u.numero == std::string("248128") ? "0100200060" : "0100200040"));
   grava(zoz / "FESPLM11.TXT", esp);
 
   // The budget rows of the package, item 07 with its sub-codes, values in

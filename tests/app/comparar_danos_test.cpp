@@ -66,8 +66,8 @@ TEST_F(CompararDanos, EveryFileDamaged) {
   // control bytes still matches unit 1 (those columns are not compared).
   const auto ups1 = entradas("*** UNIDADES ***");
   ASSERT_EQ(ups1.size(), 2u);
-  EXPECT_EQ(ups1[0], "ENCONT.: 00001 01  23     " + std::string(6, ' ') + "-0 " + "        /    -  " + "    " + "  " +
-                         "      - " + "              - ");
+  EXPECT_EQ(ups1[0], "ENCONT.: 00001 01  23     " + std::string(6, ' ') + "-0 " + "        /    -  " +
+                         "    " + "  " + "      - " + "              - ");
   EXPECT_EQ(ups1[1], "CORRETO: Registro inexistente.");
 
   // Unit 1's two items match; unit 2's item holds a tab, which stays in the
@@ -106,7 +106,8 @@ TEST_F(CompararDanos, MonthListWithoutItsDepartment) {
   EXPECT_EQ(relatorio().find("CODDER"), std::string::npos);
   const auto p = paginas();
   ASSERT_EQ(p.size(), 5u);
-  for (const auto& pagina : p) EXPECT_NE(pagina[5].find("DERES: 00  MUNICIPIO: 0440-0 FORTALEZA"), std::string::npos);
+  for (const auto& pagina : p)
+    EXPECT_NE(pagina[5].find("DERES: 00  MUNICIPIO: 0440-0 FORTALEZA"), std::string::npos);
   EXPECT_EQ(ctl()[0].STASES, "C");
 }
 

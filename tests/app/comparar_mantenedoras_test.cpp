@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "rt/text/strings.h"
-
 #include "support/cri_fixture.h"
 
 namespace fpo {
@@ -74,12 +73,15 @@ TEST_F(CompararMantenedoras, EachComparedPair) {
       {"department, all three characters",
        [](Mes& m) { m.mnt[0] = cri::mnt("07954571000104", "230440", "123456", "00000000012345", "101"); },
        {n1, "CORRETO: 00001   101  230440" + cgc + "12345-6" + resto}},
-      {"branch", [](Mes& m) { m.mnt[0] = cri::mnt("07954571000104", "230440", "123457"); },
+      {"branch",
+       [](Mes& m) { m.mnt[0] = cri::mnt("07954571000104", "230440", "123457"); },
        {n1, "CORRETO: 00001   001  230440" + cgc + "12345-7" + resto}},
-      {"account", [](Mes& m) { m.mnt[0] = cri::mnt("07954571000104", "230440", "123456", "00000000012346"); },
+      {"account",
+       [](Mes& m) { m.mnt[0] = cri::mnt("07954571000104", "230440", "123456", "00000000012346"); },
        {n1, "CORRETO: 00001   001  230440" + cgc + "12345-6   0000000001234-6"}},
       {"fifth municipality character",
-       [](Mes& m) { m.fman[0] = cri::fman("07954571000104", "123456", "00000000012345", "001", "04409"); }, {}},
+       [](Mes& m) { m.fman[0] = cri::fman("07954571000104", "123456", "00000000012345", "001", "04409"); },
+       {}},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);

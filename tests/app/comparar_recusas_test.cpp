@@ -33,23 +33,33 @@ std::vector<int> digita(std::vector<int> antes, const std::string& digitos, std:
 
 TEST_F(CompararRecusas, EachRefusalAndWhereItGoes) {
   const auto nada = [](const fs::path&, const fs::path&) {};
-  const auto apaga = [](const char* nome) { return [nome](const fs::path& z, const fs::path&) { fs::remove(z / nome); }; };
+  const auto apaga = [](const char* nome) {
+    return [nome](const fs::path& z, const fs::path&) { fs::remove(z / nome); };
+  };
   const auto nacional = [](std::vector<std::string> fups) {
     return [fups](const fs::path& z, const fs::path&) { cri::gravaTexto(z / "FUPSLM11.TXT", fups); };
   };
   const std::vector<std::string> faltaNacional = {
-      "Faltando arquivo(s) no disquete", "necessário(s) para comparação ou", "arquivos de Cadastro e Programação",
-      "estão com Data de Referência", " diferentes dos arquivos do disquete."};
-  const std::vector<std::string> incompativel = {"Código do município incompatível", "com os arquivos encontrados."};
+      "Faltando arquivo(s) no disquete", "necessário(s) para comparação ou",
+      "arquivos de Cadastro e Programação", "estão com Data de Referência",
+      " diferentes dos arquivos do disquete."};
+  const std::vector<std::string> incompativel = {"Código do município incompatível",
+                                                 "com os arquivos encontrados."};
   const int E = key::kEnter;
   const std::vector<Recusa> casos = {
       {"Esc at the drive choice", nada, {key::kEsc}, {}, Volta::Menu},
       {"drive A: not ready", nada, {'A', E}, {"Não foi encontrado", "disquete na unidade."}, Volta::Inicio},
       {"drive B: not ready", nada, {'B', E}, {"Não foi encontrado", "disquete na unidade."}, Volta::Inicio},
-      {"an empty diskette", [](const fs::path&, const fs::path& a) { fs::create_directories(a); }, {'A', E},
-       {"Disquete vazio."}, Volta::Inicio},
-      {"a package table missing", apaga("S_EMU.211"), {'\\', E},
-       {"Faltando arquivo(s) no disco rígido", "necessário(s) para comparação."}, Volta::Inicio},
+      {"an empty diskette",
+       [](const fs::path&, const fs::path& a) { fs::create_directories(a); },
+       {'A', E},
+       {"Disquete vazio."},
+       Volta::Inicio},
+      {"a package table missing",
+       apaga("S_EMU.211"),
+       {'\\', E},
+       {"Faltando arquivo(s) no disco rígido", "necessário(s) para comparação."},
+       Volta::Inicio},
       {"a national file missing", apaga("FESPLM11.TXT"), {'\\', E}, faltaNacional, Volta::Inicio},
       {"a month list without a month",
        [](const fs::path& z, const fs::path&) {
@@ -57,13 +67,18 @@ TEST_F(CompararRecusas, EachRefusalAndWhereItGoes) {
          for (auto& r : m.ctrl) r[4] = test::C("2022");
          cri::grava(z, z, m);
        },
-       {'\\', E}, faltaNacional, Volta::Inicio},
+       {'\\', E},
+       faltaNacional,
+       Volta::Inicio},
       {"Esc at the municipality prompt", nada, {'\\', key::kEsc}, {}, Volta::Menu},
       {"Esc at the confirmation", nada, digita({'\\'}, "440", {E, key::kEsc}), {}, Volta::Menu},
       {"\"Não\" at the confirmation", nada, digita({'\\'}, "440", {E, 'N'}), {}, Volta::Prompt},
       {"Esc in the picker", nada, {'\\', E, key::kEsc}, {}, Volta::Prompt},
-      {"a municipality not in the list", nada, digita({'\\'}, "9999", {E, E}),
-       {"Código do Município Inválido ou Inexistente."}, Volta::Prompt},
+      {"a municipality not in the list",
+       nada,
+       digita({'\\'}, "9999", {E, E}),
+       {"Código do Município Inválido ou Inexistente."},
+       Volta::Prompt},
       {"the units file of another municipality", nacional({cri::fups(cri::num(1), "07954571000104", "0270")}),
        digita({'\\'}, "440", {E, E, E}), incompativel, Volta::Inicio},
       {"an empty units file", nacional({}), digita({'\\'}, "440", {E, E, E}), incompativel, Volta::Inicio},

@@ -43,11 +43,14 @@ TEST_F(CompararRun, MonthWithoutDifferences) {
   const std::string esperado =
       paginaSemErros(1, 67, "        | REG. | DER | MUNI. |       CGC       | AGENC.  |      C/C       |",
                      "*** MANTENEDORAS ***") +
-      paginaSemErros(2, 72, "        | REG.|DER|MUNI. | UNI. |      CGC       |PR|TP| AGENC.|    CONTA      |",
+      paginaSemErros(2, 72,
+                     "        | REG.|DER|MUNI. | UNI. |      CGC       |PR|TP| AGENC.|    CONTA      |",
                      "*** UNIDADES ***") +
       paginaSemErros(3, 43, "        | REG.| UNIDADE | SERVICO | CLASSIFICACAO |", "*** SERVICOS ***") +
-      paginaSemErros(4, 53, "        | REG.| UNIDADE | ESPECIALIDADE | QTDE | QTDE HORAS |", "*** ESPECIALIDADES ***") +
-      paginaSemErros(5, 59, "        | REG.| DATREF | UNIDADE | ITEM | QTDE PRG. |  VALOR PRG. |", "*** ORCAMENTO ***");
+      paginaSemErros(4, 53, "        | REG.| UNIDADE | ESPECIALIDADE | QTDE | QTDE HORAS |",
+                     "*** ESPECIALIDADES ***") +
+      paginaSemErros(5, 59, "        | REG.| DATREF | UNIDADE | ITEM | QTDE PRG. |  VALOR PRG. |",
+                     "*** ORCAMENTO ***");
   EXPECT_EQ(relatorio(), esperado);
 
   const auto linhas = ctl();
@@ -65,8 +68,9 @@ TEST_F(CompararRun, MonthWithoutDifferences) {
   EXPECT_TRUE(shows(fim, "Imprimir?"));
   EXPECT_EQ(texto(fim, 24), rt::text::toUtf8(rt::text::padC("Atualizando CTL.DBF", 80)));
   for (int a = 1; a <= 20; ++a) EXPECT_FALSE(s.rt.db.area(a).used()) << a;
-  for (const char* f : {"MAN_COMP.DBF", "UPS_COMP.DBF", "SRV_COMP.DBF", "SRV2_COMP.DBF", "ESP_COMP.DBF",
-                        "ESP2_COMP.DBF", "AFO_COMP.DBF", "UPS.DBF", "I01CTRL.NTX", "I02CTRL.NTX", "I01CTL.NTX"})
+  for (const char* f :
+       {"MAN_COMP.DBF", "UPS_COMP.DBF", "SRV_COMP.DBF", "SRV2_COMP.DBF", "ESP_COMP.DBF", "ESP2_COMP.DBF",
+        "AFO_COMP.DBF", "UPS.DBF", "I01CTRL.NTX", "I02CTRL.NTX", "I01CTL.NTX"})
     EXPECT_TRUE(fs::exists(zoz() / f)) << f;
   for (int i = 1; i <= 11; ++i) {
     const std::string ntx = "I" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "KOVA.NTX";
@@ -204,10 +208,12 @@ TEST_F(CompararRun, ReportThatCannotBeMade) {
 #ifndef _WIN32
 // The work tables, read back by Debian's python3-dbfread.
 TEST_F(CompararRun, IndependentReaderReadsTheWorkTables) {
-  if (std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") != 0) GTEST_SKIP() << "python3-dbfread missing";
+  if (std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") != 0)
+    GTEST_SKIP() << "python3-dbfread missing";
   critica(Mes::limpo());
-  const std::vector<std::string> tabelas = {"MAN_COMP.DBF", "UPS_COMP.DBF", "SRV_COMP.DBF", "SRV2_COMP.DBF",
-                                            "ESP_COMP.DBF", "ESP2_COMP.DBF", "AFO_COMP.DBF", "UPS.DBF", "CTL.DBF"};
+  const std::vector<std::string> tabelas = {"MAN_COMP.DBF",  "UPS_COMP.DBF", "SRV_COMP.DBF",
+                                            "SRV2_COMP.DBF", "ESP_COMP.DBF", "ESP2_COMP.DBF",
+                                            "AFO_COMP.DBF",  "UPS.DBF",      "CTL.DBF"};
   std::string cmd =
       "/usr/bin/python3 -c '\n"
       "import sys\n"

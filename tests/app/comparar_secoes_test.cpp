@@ -55,24 +55,26 @@ const char* const kDeletado = "ENCONT.: Registro deletado.";
 
 TEST_F(CompararSecoes, Maintainers) {
   Mes m = Mes::limpo();
-  m.fman[0] = cri::fman("07954571000104", "654321", "00000000012345");  // another branch: "A"
-  m.fman.push_back(cri::fman("11111111000111", "123456", "00000000012345"));  // not in S_MNT: "I"
+  m.fman[0] = cri::fman("07954571000104", "654321", "00000000012345");                // another branch: "A"
+  m.fman.push_back(cri::fman("11111111000111", "123456", "00000000012345"));          // not in S_MNT: "I"
   m.mnt.push_back(cri::mnt("07954571000285", "230440", "123456", "99999999999999"));  // not national: "D"
   m.mnt.push_back(cri::mnt("55555555000155", "230440"));  // no unit of 0440 has this root: left out
   critica(m);
-  EXPECT_EQ(ordenadas(de("*** MANTENEDORAS ***")),
-            ordenadas({{"ENCONT.: 00001   001  230440  07954571/0001-04   65432-1   0000000001234-5",
-                        "CORRETO: 00001   001  230440  07954571/0001-04   12345-6   0000000001234-5"},
-                       {"ENCONT.: 00002   001  230440  11111111/0001-11   12345-6   0000000001234-5", kInexistente},
-                       {kDeletado, "CORRETO: 00003   001  230440  07954571/0002-85   12345-6   9999999999999-9"}}));
-  EXPECT_EQ(entradas("*** UNIDADES ***"), std::vector<std::string>{rt::text::padC("# CRITICA SEM ERROS #", 78)});
+  EXPECT_EQ(
+      ordenadas(de("*** MANTENEDORAS ***")),
+      ordenadas({{"ENCONT.: 00001   001  230440  07954571/0001-04   65432-1   0000000001234-5",
+                  "CORRETO: 00001   001  230440  07954571/0001-04   12345-6   0000000001234-5"},
+                 {"ENCONT.: 00002   001  230440  11111111/0001-11   12345-6   0000000001234-5", kInexistente},
+                 {kDeletado, "CORRETO: 00003   001  230440  07954571/0002-85   12345-6   9999999999999-9"}}));
+  EXPECT_EQ(entradas("*** UNIDADES ***"),
+            std::vector<std::string>{rt::text::padC("# CRITICA SEM ERROS #", 78)});
   EXPECT_EQ(ctl()[0].STASES, "E");
 }
 
 TEST_F(CompararSecoes, Units) {
   Mes m = Mes::limpo();
-  m.ups[1] = cri::ups(errado(2), "07954571000285");  // wrong check digit: "A"
-  m.ups.push_back(cri::ups(uid(5), "07954571000500"));  // not national: "D"
+  m.ups[1] = cri::ups(errado(2), "07954571000285");                 // wrong check digit: "A"
+  m.ups.push_back(cri::ups(uid(5), "07954571000500"));              // not national: "D"
   m.ups.push_back(cri::ups(uid(6), "", "230440", "", "", "", ""));  // blank tax number = fourteen zeros
   m.fups.insert(m.fups.begin(), cri::fups(num(4), "07533995000129", "0270"));  // CAUCAIA's: "I"
   m.fups.push_back(cri::fups(num(6), "00000000000000", "0440", "", "", "", ""));
@@ -132,7 +134,10 @@ TEST_F(CompararSecoes, Services) {
 TEST_F(CompararSecoes, Specialities) {
   Mes m = Mes::limpo();
   // Unit 1: three items, the third cut short (speciality 03, quantity 4, no hours).
-  m.fesp[0] = cri::fesp(num(1), "0100201250" "0200300010" "03004");
+  m.fesp[0] = cri::fesp(num(1),
+                        "0100201250"
+                        "0200300010"
+                        "03004");
   m.emu = {cri::emu(uid(1), "01", 2, 40), cri::emu(uid(2), "05", 1000, 100000), cri::emu(uid(4), "01", 3, 30),
            cri::emu(uid(2), "09", 7, 0)};
   critica(m);
@@ -153,16 +158,18 @@ TEST_F(CompararSecoes, Specialities) {
 TEST_F(CompararSecoes, BudgetFollowUp) {
   Mes m = Mes::limpo();
   m.fafo[3] = cri::fafo(num(2), "202211", "01", "     ", "0001500", "000000000003160");  // value differs: "A"
-  m.fafo.push_back(cri::fafo(num(1), "202210", "01", "00000", "1000000", "000001000000000"));  // other month: "I"
-  m.ipu.push_back(cri::ipu(uid(2), "0200000", "202211", 2, 1234.5));  // not national: "D"
+  m.fafo.push_back(
+      cri::fafo(num(1), "202210", "01", "00000", "1000000", "000001000000000"));  // other month: "I"
+  m.ipu.push_back(cri::ipu(uid(2), "0200000", "202211", 2, 1234.5));              // not national: "D"
   m.ipu[3] = cri::ipu(uid(2), "0100000", "202211", 1500, 31.5);
   critica(m);
   const std::string u1 = num(1) + "-" + dv(1), u2 = num(2) + "-" + dv(2);
-  EXPECT_EQ(de("*** ORCAMENTO ***"),
-            (Entradas{{kDeletado, "CORRETO: 000006  202211     " + u2 + "     02           2       1.234,50"},
-                      {"ENCONT.: 000004  202210     " + u1 + "     01     *******   *********,**", kInexistente},
-                      {"ENCONT.: 000003  202211  " + u2 + "     01       1.500          31,60",
-                       "CORRETO: 000004  202211  " + u2 + "     01       1.500          31,50"}}));
+  EXPECT_EQ(
+      de("*** ORCAMENTO ***"),
+      (Entradas{{kDeletado, "CORRETO: 000006  202211     " + u2 + "     02           2       1.234,50"},
+                {"ENCONT.: 000004  202210     " + u1 + "     01     *******   *********,**", kInexistente},
+                {"ENCONT.: 000003  202211  " + u2 + "     01       1.500          31,60",
+                 "CORRETO: 000004  202211  " + u2 + "     01       1.500          31,50"}}));
   // The sub-coded national row is gone before the index: 4 rows stay of 5.
   EXPECT_EQ(test::readTable(zoz() / "AFO_COMP.DBF").size(), 4u);
 }
@@ -187,18 +194,26 @@ TEST_F(CompararSecoes, EachComparedPairAlone) {
       {"blank check digit", [](Mes& m) { m.ups[0] = cri::ups(num(1) + " ", "07954571000104"); }, uni, n1,
        "CORRETO: 00001 01  230440 " + num(1) + "- " + cgc + resto},
       // All three characters count, though only the last two are printed.
-      {"department", [](Mes& m) { m.ups[0] = cri::ups(uid(1), "07954571000104", "230440", "123456",
-                                                        "00000012345678", "05", "01", "101"); },
+      {"department",
+       [](Mes& m) {
+         m.ups[0] =
+             cri::ups(uid(1), "07954571000104", "230440", "123456", "00000012345678", "05", "01", "101");
+       },
        uni, n1, l1 + resto},
       {"tax number", [](Mes& m) { m.ups[0] = cri::ups(uid(1), "07954571000105"); }, uni, n1,
        "CORRETO: 00001 01  230440 " + u1 + " 07954571/0001-05 " + resto},
       {"branch", [](Mes& m) { m.ups[0] = cri::ups(uid(1), "07954571000104", "230440", "123457"); }, uni, n1,
        l1 + "01 05 12345-7 0000001234567-8"},
-      {"account", [](Mes& m) { m.ups[0] = cri::ups(uid(1), "07954571000104", "230440", "123456", "00000012345679"); },
+      {"account",
+       [](Mes& m) { m.ups[0] = cri::ups(uid(1), "07954571000104", "230440", "123456", "00000012345679"); },
        uni, n1, l1 + "01 05 12345-6 0000001234567-9"},
-      {"TP", [](Mes& m) { m.ups[0] = cri::ups(uid(1), "07954571000104", "230440", "123456", "00000012345678", "06"); },
+      {"TP",
+       [](Mes& m) {
+         m.ups[0] = cri::ups(uid(1), "07954571000104", "230440", "123456", "00000012345678", "06");
+       },
        uni, n1, l1 + "01 06 12345-6 0000001234567-8"},
-      {"PR", [](Mes& m) {
+      {"PR",
+       [](Mes& m) {
          m.ups[0] = cri::ups(uid(1), "07954571000104", "230440", "123456", "00000012345678", "05", "02");
        },
        uni, n1, l1 + "02 05 12345-6 0000001234567-8"},
@@ -207,7 +222,8 @@ TEST_F(CompararSecoes, EachComparedPairAlone) {
        "CORRETO: 00002  " + num(2) + "-" + errado(2).substr(6) + "         05            1         20"},
       {"budget check digit", [](Mes& m) { m.ipu[3] = cri::ipu(errado(2), "0100000", "202211", 3, 31.5); },
        "*** ORCAMENTO ***", "ENCONT.: 000003  202211  " + u2 + "     01           3          31,50",
-       "CORRETO: 000004  202211  " + num(2) + "-" + errado(2).substr(6) + "     01           3          31,50"},
+       "CORRETO: 000004  202211  " + num(2) + "-" + errado(2).substr(6) +
+           "     01           3          31,50"},
       {"budget quantity", [](Mes& m) { m.ipu[1] = cri::ipu(uid(1), "0200000", "202211", 5, 80); },
        "*** ORCAMENTO ***", "ENCONT.: 000002  202211  " + u1 + "     02           4          80,00",
        "CORRETO: 000002  202211  " + u1 + "     02           5          80,00"},
@@ -244,9 +260,10 @@ TEST_F(CompararSecoes, RepeatedShortAndBlankNationalRecords) {
   const std::string branca = "ENCONT.: 000004  " + std::string(17, ' ') + "-0" + std::string(12, ' ') +
                              rt::text::transformNumber(0, "@E 999,999") + "   " +
                              rt::text::transformNumber(0, "@E 9,999,999.99");
-  EXPECT_EQ(de("*** ORCAMENTO ***"),
-            (Entradas{{branca, kInexistente},
-                      {"ENCONT.: 000005  202211     " + u2 + "     01           3          31,50", kInexistente}}));
+  EXPECT_EQ(
+      de("*** ORCAMENTO ***"),
+      (Entradas{{branca, kInexistente},
+                {"ENCONT.: 000005  202211     " + u2 + "     01           3          31,50", kInexistente}}));
 }
 
 // The local line of an "A" entry shows the local record that differs, even
@@ -255,13 +272,14 @@ TEST_F(CompararSecoes, RepeatedShortAndBlankNationalRecords) {
 TEST_F(CompararSecoes, LocalLineOfTheRecordThatDiffers) {
   Mes m = Mes::limpo();
   m.ups.push_back(cri::ups(uid(1), "07954571000104", "230440", "777777"));  // unit 1 again, another branch
-  m.ipu[0] = cri::ipu(uid(1), "0100010", "202211", 1, 5);                  // sub-coded, first
-  m.ipu[2] = cri::ipu(uid(1), "0100000", "202211", 10, 151);               // whole item, value differs
+  m.ipu[0] = cri::ipu(uid(1), "0100010", "202211", 1, 5);                   // sub-coded, first
+  m.ipu[2] = cri::ipu(uid(1), "0100000", "202211", 10, 151);                // whole item, value differs
   critica(m);
   const std::string u1 = num(1) + "-" + dv(1);
-  EXPECT_EQ(de("*** UNIDADES ***"),
-            (Entradas{{"ENCONT.: 00001 01  230440 " + u1 + " 07954571/0001-04 01 05 12345-6 0000001234567-8",
-                       "CORRETO: 00005 01  230440 " + u1 + " 07954571/0001-04 01 05 77777-7 0000001234567-8"}}));
+  EXPECT_EQ(
+      de("*** UNIDADES ***"),
+      (Entradas{{"ENCONT.: 00001 01  230440 " + u1 + " 07954571/0001-04 01 05 12345-6 0000001234567-8",
+                 "CORRETO: 00005 01  230440 " + u1 + " 07954571/0001-04 01 05 77777-7 0000001234567-8"}}));
   EXPECT_EQ(de("*** ORCAMENTO ***"),
             (Entradas{{"ENCONT.: 000001  202211  " + u1 + "     01          10         150,00",
                        "CORRETO: 000003  202211  " + u1 + "     01          10         151,00"}}));

@@ -20,8 +20,13 @@ class Datref : public AppTest {
     for (int i = 0; i < 4; ++i) row.push_back(rt::Value(std::string(1, flags[i])));
     row.push_back(C(""));
     test::makeTable(drive().zoz() / "S_CTR.DBF",
-                    {{"CTR_MVM", 'C', 6, 0}, {"CTR_CAD", 'C', 1, 0}, {"CTR_FPO", 'C', 1, 0}, {"CTR_BDP", 'C', 1, 0},
-                     {"CTR_PRD", 'C', 1, 0}, {"CTR_CRD", 'C', 1, 0}, {"CTR_CNES", 'C', 3, 0}},
+                    {{"CTR_MVM", 'C', 6, 0},
+                     {"CTR_CAD", 'C', 1, 0},
+                     {"CTR_FPO", 'C', 1, 0},
+                     {"CTR_BDP", 'C', 1, 0},
+                     {"CTR_PRD", 'C', 1, 0},
+                     {"CTR_CRD", 'C', 1, 0},
+                     {"CTR_CNES", 'C', 3, 0}},
                     {row});
   }
   // Types a period and confirms it with "Sim".

@@ -17,7 +17,9 @@ const char* const kRegra =
 class Edita : public AppTest {
  protected:
   rt::Value periodo() { return EDITA(s, "Data de Referência (AAAAMM)"_cp, "C", 6, "999999", kRegra); }
-  rt::Value municipio() { return EDITA(s, "Entre com o Cod. Município (ENTER p/ Lista)"_cp, "N", 0, "9999", " "); }
+  rt::Value municipio() {
+    return EDITA(s, "Entre com o Cod. Município (ENTER p/ Lista)"_cp, "N", 0, "9999", " ");
+  }
 };
 
 TEST_F(Edita, PeriodDialogGeometry) {
@@ -87,7 +89,7 @@ TEST_F(Edita, InitialValueAndFieldByType) {
     int tamanho;
     const char* mascara;
     std::optional<std::string> valor;
-    int coluna;           // the field's first column
+    int coluna;            // the field's first column
     std::string mostrado;  // what the field shows
   };
   const Caso casos[] = {

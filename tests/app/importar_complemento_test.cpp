@@ -15,8 +15,8 @@ TEST(ValorComplemento, WorkedExamples) {
   struct Caso {
     double total, pct, sa;
   };
-  for (const Caso& c : {Caso{123.45, 37, 45.67}, Caso{10.01, 15, 1.50}, Caso{8.55, 33, 2.82}, Caso{250.00, 20, 50.00},
-                        Caso{0.50, 1, 0.00}, Caso{-123.45, 37, -45.67}}) {
+  for (const Caso& c : {Caso{123.45, 37, 45.67}, Caso{10.01, 15, 1.50}, Caso{8.55, 33, 2.82},
+                        Caso{250.00, 20, 50.00}, Caso{0.50, 1, 0.00}, Caso{-123.45, 37, -45.67}}) {
     EXPECT_DOUBLE_EQ(importar::VALOR_COMPLEMENTO(c.total, c.pct), c.sa) << c.total << " " << c.pct;
   }
 }
@@ -39,7 +39,8 @@ class ImportarComplemento : public test::ImportarTest {
   // them, one after the other: the month's complement rows marked deleted
   // and packed, the index made, a seek before each append, then the marks
   // written in the index's order.
-  void passosDoComplemento(const fs::path& dir, const std::string& periodo, double pct, const std::string& mun) {
+  void passosDoComplemento(const fs::path& dir, const std::string& periodo, double pct,
+                           const std::string& mun) {
     rt::db::Workspace ws(s.rt.errors);
     ws.settings().deleted = true;
     ASSERT_TRUE(ws.use((dir / "S_PA.DBF").string(), "SPA"));
@@ -85,7 +86,8 @@ TEST_F(ImportarComplemento, PriceTableAsTheStepsGiveIt) {
     int ano, mes;
     const char* percentual;
   };
-  for (const Caso& c : {Caso{2022, 11, "37"}, Caso{2022, 11, "0"}, Caso{2012, 7, "15"}, Caso{2012, 8, "100"}}) {
+  for (const Caso& c :
+       {Caso{2022, 11, "37"}, Caso{2022, 11, "0"}, Caso{2012, 7, "15"}, Caso{2012, 8, "100"}}) {
     const std::string periodo = rt::text::strZero(c.ano, 4) + rt::text::strZero(c.mes, 2);
     SCOPED_TRACE(periodo + " " + c.percentual);
     for (const auto& e : fs::directory_iterator(drive().zoz())) fs::remove_all(e.path());
@@ -145,8 +147,8 @@ TEST_F(ImportarComplemento, DuplicateProcedureStopsBeforeAnyChange) {
       row.push_back(i == 4 ? test::N(std::stod(r.fields[i])) : rt::Value(r.fields[i]));
     rows.push_back(row);
   }
-  rows.push_back({test::C("0202010503"), test::C("DE NOVO"), test::C("202211"), test::C("S"), test::N(9),
-                  test::C("N")});
+  rows.push_back(
+      {test::C("0202010503"), test::C("DE NOVO"), test::C("202211"), test::C("S"), test::N(9), test::C("N")});
   test::makeTable(z("S_PA.DBF"), test::zoz::kPa, rows);
   const std::string antes = bytes("S_VPA.DBF");
 
@@ -155,7 +157,8 @@ TEST_F(ImportarComplemento, DuplicateProcedureStopsBeforeAnyChange) {
   EXPECT_EQ(importar(), 0);
   EXPECT_EQ(keys().pending(), 0u);
   // 76 characters: the box breaks the line before "<ENTER>"
-  EXPECT_TRUE(shows(keys().atKeys.back(), "Problema na Geracao do Valor Complemento Federal - Cancelado. Tecle"));
+  EXPECT_TRUE(
+      shows(keys().atKeys.back(), "Problema na Geracao do Valor Complemento Federal - Cancelado. Tecle"));
   EXPECT_TRUE(shows(keys().atKeys.back(), "<ENTER>"));
   EXPECT_TRUE(keys().tones().empty());
   s.rt.db.closeAll();  // as the program's end does

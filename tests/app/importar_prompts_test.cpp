@@ -19,12 +19,12 @@ class ImportarPrompts : public test::ImportarTest {
 };
 
 TEST_F(ImportarPrompts, EmptyCodeOpensThePicker) {
-  keys().add(key::kEnter);                          // empty code: the picker
-  keys().add({Headless::kNoKey, key::kEsc});         // left: the prompt again
-  keys().add(key::kEnter);                          // the picker again
-  keys().add({Headless::kNoKey, key::kEnter});       // ABAIARA
-  keys().add({key::kRight, key::kEnter});           // "Não"
-  keys().add(key::kEsc);                            // the prompt: back to the menu
+  keys().add(key::kEnter);                      // empty code: the picker
+  keys().add({Headless::kNoKey, key::kEsc});    // left: the prompt again
+  keys().add(key::kEnter);                      // the picker again
+  keys().add({Headless::kNoKey, key::kEnter});  // ABAIARA
+  keys().add({key::kRight, key::kEnter});       // "Não"
+  keys().add(key::kEsc);                        // the prompt: back to the menu
   EXPECT_EQ(importar(), -1);
   EXPECT_EQ(keys().pending(), 0u);
   EXPECT_TRUE(viu("Confirma Cod. Município: 0010"));
@@ -35,8 +35,8 @@ TEST_F(ImportarPrompts, EmptyCodeOpensThePicker) {
 
 TEST_F(ImportarPrompts, PercentageScreenAndTheStop) {
   keys().addText("440").add({key::kEnter, key::kEnter});
-  keys().addText("101");   // fills the field: refused by its rule
-  keys().add(key::kEsc);   // ends the program
+  keys().addText("101");  // fills the field: refused by its rule
+  keys().add(key::kEsc);  // ends the program
   EXPECT_EQ(importar(), 0);
 
   const auto* sc = quando("Complemento de:");
@@ -61,8 +61,8 @@ TEST_F(ImportarPrompts, PercentageConfirmation) {
   keys().addText("440").add({key::kEnter, key::kEnter});
   keys().addText("5").add(key::kEnter);
   keys().add({key::kRight, key::kEnter});  // "Nao": asked again from 0
-  keys().addText("100");                    // fills the field
-  keys().add(key::kEsc);                    // Esc at the box: asked again
+  keys().addText("100");                   // fills the field
+  keys().add(key::kEsc);                   // Esc at the box: asked again
   keys().add(key::kEsc);
   EXPECT_EQ(importar(), 0);
   EXPECT_TRUE(viu("Confirma Percentual de Complemento:   5%"));

@@ -42,10 +42,14 @@ TEST_F(ImportarRun, PromptsAndTheEnd) {
 TEST_F(ImportarRun, UnitTableInTheNewLayout) {
   // name:type:width of the 44 fields
   const char* const kLayout =
-      "UPS_ID:C:7 UPS_UF:C:2 UPS_RZSC:C:35 UPS_NMFN:C:35 UPS_IN_ATV:C:1 UPS_IN_FJ:C:1 UPS_CGCCPF:C:14 UPS_IR:C:1 "
-      "UPS_LOGR:C:30 UPS_NUM:C:10 UPS_COMPL:C:15 UPS_BAIRRO:C:15 UPS_DDD:C:5 UPS_TELE:C:7 UPS_CEP:C:8 UPS_MN:C:6 "
-      "UPS_DS:C:3 UPS_RS:C:3 UPS_AB:C:6 UPS_NU_CC:C:14 UPS_IN_MN:C:1 UPS_NU_CT:C:8 UPS_DT_IN:D:8 UPS_DT_CT:D:8 "
-      "UPS_DT_PR:D:8 UPS_TUP:C:2 UPS_TP:C:2 UPS_QT_CM:N:3 UPS_QT_EO:N:3 UPS_QT_SG:N:2 UPS_QT_SPC:N:2 UPS_QT_SCA:N:2 "
+      "UPS_ID:C:7 UPS_UF:C:2 UPS_RZSC:C:35 UPS_NMFN:C:35 UPS_IN_ATV:C:1 UPS_IN_FJ:C:1 UPS_CGCCPF:C:14 "
+      "UPS_IR:C:1 "
+      "UPS_LOGR:C:30 UPS_NUM:C:10 UPS_COMPL:C:15 UPS_BAIRRO:C:15 UPS_DDD:C:5 UPS_TELE:C:7 UPS_CEP:C:8 "
+      "UPS_MN:C:6 "
+      "UPS_DS:C:3 UPS_RS:C:3 UPS_AB:C:6 UPS_NU_CC:C:14 UPS_IN_MN:C:1 UPS_NU_CT:C:8 UPS_DT_IN:D:8 "
+      "UPS_DT_CT:D:8 "
+      "UPS_DT_PR:D:8 UPS_TUP:C:2 UPS_TP:C:2 UPS_QT_CM:N:3 UPS_QT_EO:N:3 UPS_QT_SG:N:2 UPS_QT_SPC:N:2 "
+      "UPS_QT_SCA:N:2 "
       "UPS_TA:C:2 UPS_FC:C:2 UPS_CNES:C:7 UPS_IDANT:C:7 UPS_NH:C:2 UPSATUCNES:C:1 UPS_BANCO:C:3 UPS_MNT:C:14 "
       "UPS_NATJUR:C:4 UNIDADE_ID:C:31 UPS_LOCNAC:C:1 UPS_CHKSM:C:6";
   for (const char* tabela : {"S_UPS.DBF", "UPS1.DBF"}) {
@@ -58,7 +62,9 @@ TEST_F(ImportarRun, UnitTableInTheNewLayout) {
   }
   const auto ups = linhas("S_UPS.DBF");
   ASSERT_EQ(ups.size(), 3u);  // the deleted unit is gone
-  auto f = [&](int row, const char* name) { return campo("S_UPS.DBF", ups[static_cast<std::size_t>(row)], name); };
+  auto f = [&](int row, const char* name) {
+    return campo("S_UPS.DBF", ups[static_cast<std::size_t>(row)], name);
+  };
   EXPECT_EQ(f(0, "UPS_ID"), U(1));
   EXPECT_EQ(f(1, "UPS_ID"), U(2));
   EXPECT_EQ(f(2, "UPS_ID"), U(4));
@@ -176,9 +182,10 @@ TEST_F(ImportarRun, IndexFilesLeft) {
 class ImportarPacote : public test::ImportarTest {};
 
 TEST_F(ImportarPacote, WithoutTheMonthsBudgetRows) {
-  test::makeTable(z("S_IPU.211"), test::zoz::kIpu,
-                  {{test::C(U(1).c_str()), test::C("001"), test::C("0701000"), test::C("01"), test::C("202210"),
-                    test::N(10), test::N(9), test::N(90), test::C("202210"), test::C("N")}});
+  test::makeTable(
+      z("S_IPU.211"), test::zoz::kIpu,
+      {{test::C(U(1).c_str()), test::C("001"), test::C("0701000"), test::C("01"), test::C("202210"),
+        test::N(10), test::N(9), test::N(90), test::C("202210"), test::C("N")}});
   passo("440", "37");
   keys().add(rt::term::key::kEnter);
   ASSERT_EQ(importar(), -1);
@@ -192,9 +199,10 @@ TEST_F(ImportarPacote, WithoutTheMonthsBudgetRows) {
 #ifndef _WIN32
 // The tables the import wrote, read by Debian's python3-dbfread.
 TEST_F(ImportarRun, IndependentReaderAgrees) {
-  if (std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") != 0) GTEST_SKIP() << "python3-dbfread missing";
-  const std::vector<std::string> tabelas = {"S_UPS.DBF", "UPS1.DBF", "S_IPU.DBF", "S_CNESIA.DBF",
-                                            "CTL.DBF",   "S_VPA.DBF", "S_SS.DBF", "S_CTR.DBF"};
+  if (std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") != 0)
+    GTEST_SKIP() << "python3-dbfread missing";
+  const std::vector<std::string> tabelas = {"S_UPS.DBF", "UPS1.DBF",  "S_IPU.DBF", "S_CNESIA.DBF",
+                                            "CTL.DBF",   "S_VPA.DBF", "S_SS.DBF",  "S_CTR.DBF"};
   std::string cmd = "/usr/bin/python3 " FPO_SOURCE_DIR "/tests/app/importar_dbfread.py";
   for (const auto& t : tabelas) cmd += " " + z(t).string();
   FILE* p = popen(cmd.c_str(), "r");

@@ -63,8 +63,8 @@ TEST_F(MenuMnc, ScreenAndWhatItRestores) {
   EXPECT_EQ(text(sc, 8, 6, 4), "0020");
   EXPECT_EQ(text(sc, 8, 19, 7), "ACARAPE");
   EXPECT_EQ(text(sc, 13, 19, 6), "SOBRAL");
-  EXPECT_EQ(sc.attr(7, 3), 0x4F);   // the highlighted row, W+/R
-  EXPECT_EQ(sc.attr(8, 3), 0x3F);   // W+/GB
+  EXPECT_EQ(sc.attr(7, 3), 0x4F);  // the highlighted row, W+/R
+  EXPECT_EQ(sc.attr(8, 3), 0x3F);  // W+/GB
   EXPECT_EQ(text(sc, 21, 4, 70), linha(""));
   EXPECT_EQ(sc.attr(21, 4), 0x3E);  // GR+/GB
   EXPECT_EQ(text(sc, 24), rt::text::toUtf8(rt::text::padC(
@@ -101,27 +101,37 @@ const int kAltO = key::alt('O'), kAltN = key::alt('N');
 TEST_F(MenuMnc, Searches) {
   const std::vector<Busca> casos = {
       {"enter on the first row", {key::kEnter}, 10, nullptr, ""},
-      {"code found", std::vector<int>{kAltO} + texto("0440") + std::vector<int>{key::kEnter}, 440, nullptr, ""},
-      {"code not in the list", std::vector<int>{kAltO} + texto("9999") + std::vector<int>{key::kEnter, key::kEnter},
-       10, "Código do município não encontrado.", ""},
-      {"code search left with Esc", {key::kDown, key::kDown, kAltO, '4', key::kEsc, key::kEnter}, 270, nullptr, ""},
-      {"empty name", {kAltN, key::kEnter, key::kEnter, key::kEnter}, 10, "Nome do município não encontrado.", ""},
-      {"name found", std::vector<int>{kAltN} + texto("sob") + std::vector<int>{key::kEnter, key::kEnter}, 1280,
-       nullptr, ""},
-      {"first letter decides", std::vector<int>{kAltN} + texto("FA") + std::vector<int>{key::kEnter, key::kEnter},
-       445, nullptr, ""},
+      {"code found", std::vector<int>{kAltO} + texto("0440") + std::vector<int>{key::kEnter}, 440, nullptr,
+       ""},
+      {"code not in the list",
+       std::vector<int>{kAltO} + texto("9999") + std::vector<int>{key::kEnter, key::kEnter}, 10,
+       "Código do município não encontrado.", ""},
+      {"code search left with Esc",
+       {key::kDown, key::kDown, kAltO, '4', key::kEsc, key::kEnter},
+       270,
+       nullptr,
+       ""},
+      {"empty name",
+       {kAltN, key::kEnter, key::kEnter, key::kEnter},
+       10,
+       "Nome do município não encontrado.",
+       ""},
+      {"name found", std::vector<int>{kAltN} + texto("sob") + std::vector<int>{key::kEnter, key::kEnter},
+       1280, nullptr, ""},
+      {"first letter decides",
+       std::vector<int>{kAltN} + texto("FA") + std::vector<int>{key::kEnter, key::kEnter}, 445, nullptr, ""},
       {"name past its letter",
        std::vector<int>{kAltN} + texto("FZ") + std::vector<int>{key::kEnter, key::kEnter, key::kEnter}, 10,
        "Nome do município não encontrado.", ""},
       {"typed letters", texto("FOR") + std::vector<int>{key::kEnter}, 445, nullptr, "FOR"},
       {"lower case and backspace",
-       texto("fort") + std::vector<int>{key::kBackspace, key::kBackspace, key::kBackspace, key::kBackspace,
-                                         key::kEnter},
+       texto("fort") +
+           std::vector<int>{key::kBackspace, key::kBackspace, key::kBackspace, key::kBackspace, key::kEnter},
        10, nullptr, ""},
       {"no name begins so", texto("XYZ") + std::vector<int>{key::kEnter}, 1280, nullptr, "XYZ"},
       {"accents and punctuation ignored", std::vector<int>{0x82, '-', 'C', key::kEnter}, 270, nullptr, "C"},
-      {"at most one past the name width", std::vector<int>(32, 'A') + std::vector<int>{key::kEnter}, 1280, nullptr,
-       std::string(31, 'A')},
+      {"at most one past the name width", std::vector<int>(32, 'A') + std::vector<int>{key::kEnter}, 1280,
+       nullptr, std::string(31, 'A')},
       {"esc", {key::kEsc}, 0, nullptr, ""},
   };
   for (const Busca& c : casos) {

@@ -1,7 +1,8 @@
+#include "app/menu/Menu.h"
+
 #include <fstream>
 
 #include "app/errorsys/Errorsys.h"
-#include "app/menu/Menu.h"
 #include "rt/term/keys.h"
 #include "rt/text/date.h"
 #include "rt/text/strings.h"
@@ -23,7 +24,10 @@ class Menu : public AppTest {
   Menu() {
     ERRORSYS(s);
     test::makeTable(drive().zoz() / "S_CTR.DBF",
-                    {{"CTR_MVM", 'C', 6, 0}, {"CTR_FPO", 'C', 1, 0}, {"CTR_BDP", 'C', 1, 0}, {"CTR_PRD", 'C', 1, 0},
+                    {{"CTR_MVM", 'C', 6, 0},
+                     {"CTR_FPO", 'C', 1, 0},
+                     {"CTR_BDP", 'C', 1, 0},
+                     {"CTR_PRD", 'C', 1, 0},
                      {"CTR_CRD", 'C', 1, 0}},
                     {{C("202211"), C("A"), C("A"), C("A"), C("A")}});
   }
@@ -75,7 +79,8 @@ TEST_F(Menu, StartUpToTheMenuAndOut) {
 
   // The main screen around the first notice.
   const auto& aviso = keys().atKeys.at(primeira("Novidade"));
-  EXPECT_EQ(text(aviso, 0), "· Atualização da Ficha de Programação Orçamentaria-FPO dos Municípios em Gestão ");
+  EXPECT_EQ(text(aviso, 0),
+            "· Atualização da Ficha de Programação Orçamentaria-FPO dos Municípios em Gestão ");
   for (int c : {0, 5, 79}) EXPECT_EQ(aviso.attr(0, c), 0x1F) << c;
   EXPECT_EQ(text(aviso, 1), " Data: " + rt::text::dtoc(rt::Date::today()) +
                                 "      ║    Referência: 2022/11   ║ KOVA/TELIM/VUNEX V.11/2022 A");
@@ -90,10 +95,12 @@ TEST_F(Menu, StartUpToTheMenuAndOut) {
   // key that does not open the menu.
   const std::size_t espera = primeira("Pressione F10");
   const auto& barra = keys().atKeys.at(espera);
-  EXPECT_EQ(text(barra, 2), " Importação   Crítica    Relatório    Referência   Fim                          ");
+  EXPECT_EQ(text(barra, 2),
+            " Importação   Crítica    Relatório    Referência   Fim                          ");
   for (int c : {1, 17, 25, 44, 51}) EXPECT_EQ(barra.attr(2, c), 0x74) << c;  // hot letters in R/W
   for (int c : {0, 2, 16, 18, 43, 52, 79}) EXPECT_EQ(barra.attr(2, c), 0x70) << c;
-  EXPECT_EQ(text(barra, 24), rt::text::padC("Pressione F10 ou ALT-(Letra Destacada) para ativar o menu...", 80));
+  EXPECT_EQ(text(barra, 24),
+            rt::text::padC("Pressione F10 ou ALT-(Letra Destacada) para ativar o menu...", 80));
   EXPECT_EQ(barra.attr(24, 0), 0x70);
   EXPECT_EQ(text(barra, 4, 31, 13), "Atenção 1 !!!");
   EXPECT_EQ(keys().cursorsAtKeys.at(espera).shape, CursorShape::None);
@@ -114,7 +121,8 @@ TEST_F(Menu, StartUpToTheMenuAndOut) {
   EXPECT_EQ(menu.attr(2, 1), 0xF4);  // the bar item blinks
   EXPECT_EQ(menu.attr(2, 12), 0xF4);
   EXPECT_EQ(menu.attr(2, 14), 0x70);
-  EXPECT_EQ(text(menu, 24, 3, 73), "Atualizar unidades, mantenedoras, servicos, especialidades e programação.");
+  EXPECT_EQ(text(menu, 24, 3, 73),
+            "Atualizar unidades, mantenedoras, servicos, especialidades e programação.");
   EXPECT_TRUE(shows(tela(0), "Confirma encerramento?"));
 }
 
@@ -168,8 +176,8 @@ TEST_F(Menu, Notices) {
     const char* aviso;
     int li, ci, lf, cf;
   };
-  for (const Regiao& g : {Regiao{"Novidade", 7, 2, 21, 73}, Regiao{"Dialise.", 4, 2, 21, 76},
-                          Regiao{"Etapas", 4, 2, 21, 76}}) {
+  for (const Regiao& g :
+       {Regiao{"Novidade", 7, 2, 21, 73}, Regiao{"Dialise.", 4, 2, 21, 76}, Regiao{"Etapas", 4, 2, 21, 76}}) {
     const std::size_t k = primeira(g.aviso);
     const auto& t = keys().atKeys.at(k);
     for (int r = g.li; r <= g.lf; ++r) {
@@ -182,7 +190,8 @@ TEST_F(Menu, Notices) {
     }
     EXPECT_EQ(text(t, g.li - 1, g.ci, 1), "░") << g.aviso;
     EXPECT_EQ(text(t, g.lf + 1, g.ci, 1), "░") << g.aviso;
-    EXPECT_EQ(text(t, g.lf, g.ci, g.cf - g.ci + 1), std::string(static_cast<std::size_t>(g.cf - g.ci + 1), ' '))
+    EXPECT_EQ(text(t, g.lf, g.ci, g.cf - g.ci + 1),
+              std::string(static_cast<std::size_t>(g.cf - g.ci + 1), ' '))
         << g.aviso;
     for (int c : {0, 2, 73, 79}) EXPECT_EQ(t.attr(24, c), 0x70) << g.aviso << c;
     for (int c : {3, 72}) EXPECT_EQ(t.attr(24, c), 0x4F) << g.aviso << c;
@@ -213,7 +222,8 @@ TEST_F(Menu, DamagedControlTableAtStartUp) {
 
   const auto& alerta = keys().atKeys.at(primeira("CTL.DBF danificado"));
   EXPECT_TRUE(shows(alerta, "Guardado como \\ZOZ\\CTL_DANI.DBF"));
-  EXPECT_EQ(text(alerta, 24), rt::text::padC("Criando arquivo \\ZOZ\\CTL.DBF;Tecle <ENTER> para continuar!!!", 80));
+  EXPECT_EQ(text(alerta, 24),
+            rt::text::padC("Criando arquivo \\ZOZ\\CTL.DBF;Tecle <ENTER> para continuar!!!", 80));
   EXPECT_EQ(alerta.attr(24, 10), 0x70);
   primeira("Novidade");
   primeira("Pressione F10");
@@ -251,14 +261,14 @@ TEST_F(Menu, EscAtThePeriodLeavesItUnset) {
 TEST_F(Menu, MovesBetweenBarItems) {
   periodo();
   avisos();
-  keys().add(key::alt('N'));  // Alt-N opens bar item 4
-  keys().add(key::kRight);    // 5
-  keys().add(key::kRight);    // wraps to 1
+  keys().add(key::alt('N'));                                        // Alt-N opens bar item 4
+  keys().add(key::kRight);                                          // 5
+  keys().add(key::kRight);                                          // wraps to 1
   keys().add({key::kF10, key::alt('N'), key::alt('F'), key::kUp});  // nothing changes
-  keys().add(key::kLeft);                                  // wraps to 5
-  keys().add(key::kLeft).add(key::kLeft).add(key::kLeft);  // 2
-  keys().add(key::kDown).add(key::kDown);                  // 2 stays on its last item
-  keys().add('a').add(key::kHome).add(key::kEnd);          // nothing moves
+  keys().add(key::kLeft);                                           // wraps to 5
+  keys().add(key::kLeft).add(key::kLeft).add(key::kLeft);           // 2
+  keys().add(key::kDown).add(key::kDown);                           // 2 stays on its last item
+  keys().add('a').add(key::kHome).add(key::kEnd);                   // nothing moves
   sair();
   EXPECT_EQ(roda(), 0);
   const std::size_t base = primeira(" Define Data de Referência");
@@ -266,7 +276,8 @@ TEST_F(Menu, MovesBetweenBarItems) {
   EXPECT_EQ(text(keys().atKeys.at(base), 3, 37, 32), borda("┌", 30, "┐"));
   EXPECT_EQ(text(keys().atKeys.at(base + 1), 4, 51, 18), " Finaliza Execução");
   EXPECT_EQ(text(keys().atKeys.at(base + 1), 5, 50, 24), borda("└", 22, "┘"));
-  EXPECT_EQ(text(keys().atKeys.at(base + 1), 24, 15, 50), "Encerra serviço e rotornar ao Sistema Operacional.");
+  EXPECT_EQ(text(keys().atKeys.at(base + 1), 24, 15, 50),
+            "Encerra serviço e rotornar ao Sistema Operacional.");
   const auto& primeiro = keys().atKeys.at(base + 2);
   EXPECT_EQ(text(primeiro, 4, 1, 10), " Atualizar");
   for (std::size_t k = base + 3; k <= base + 6; ++k) EXPECT_EQ(keys().atKeys.at(k), primeiro) << k;
@@ -288,12 +299,12 @@ TEST_F(Menu, ActionsReturnToTheirItem) {
   periodo();
   avisos();
   test::makeTable(drive().zoz() / "S_MN.DBF", {{"MN_IBGE", 'C', 6, 0}, {"MN_NOME", 'C', 30, 0}}, {});
-  keys().add(key::kF10).add(key::kDown).add(key::kEnter);  // " Verificar Atualizações"
-  keys().add(key::kEsc);                                    // ... left at once
-  keys().add(key::kRight);                                  // bar 2 opens on item 2
-  keys().add(key::kRight);                                  // bar 3 on its only item
-  keys().add(key::kRight).add(key::kEnter);                 // bar 4: the period again
-  keys().add(key::kEsc);                                    // ... left with Esc
+  keys().add(key::kF10).add(key::kDown).add(key::kEnter);     // " Verificar Atualizações"
+  keys().add(key::kEsc);                                      // ... left at once
+  keys().add(key::kRight);                                    // bar 2 opens on item 2
+  keys().add(key::kRight);                                    // bar 3 on its only item
+  keys().add(key::kRight).add(key::kEnter);                   // bar 4: the period again
+  keys().add(key::kEsc);                                      // ... left with Esc
   keys().add(key::kRight).add(key::kEnter).add(key::kRight);  // bar 5: "Não"
   keys().add(key::kEnter);
   keys().add(key::kEsc).add(key::kEnter);
@@ -345,8 +356,8 @@ class Ligamenu : public AppTest {
     CRIAMENUS(m);
     m.acao = [this](Sistema& sis, int bar, int item) {
       auto& t = sis.term();
-      chamadas.push_back({bar, item, keys().atKeys.size(), t.screen(), t.colors()[rt::term::Slot::Standard],
-                          t.cursor()});
+      chamadas.push_back(
+          {bar, item, keys().atKeys.size(), t.screen(), t.colors()[rt::term::Slot::Standard], t.cursor()});
       sis.rt.db.use("T", "T", true);
       t.setColor("W+/G");
       t.clear(1, 0, 24, 79);
@@ -416,9 +427,9 @@ TEST_F(Ligamenu, WhatAnActionReliesOn) {
   ASSERT_EQ(chamadas.size(), 1u);
   const auto& c = chamadas[0];
   const auto& a = keys().atKeys;
-  const Screen& antes = a.at(0);              // the bar, no pull-down
-  const Screen& enter = a.at(c.lidas - 1);    // the pull-down at Enter
-  const Screen& depois = a.at(c.lidas);       // bar 3 opened after the action
+  const Screen& antes = a.at(0);            // the bar, no pull-down
+  const Screen& enter = a.at(c.lidas - 1);  // the pull-down at Enter
+  const Screen& depois = a.at(c.lidas);     // bar 3 opened after the action
   for (int r = 3; r <= 23; ++r) EXPECT_EQ(c.tela.rowText(r), antes.rowText(r)) << r;
   for (int col = 0; col < 80; ++col) {
     EXPECT_EQ(c.tela.cell(2, col).ch, antes.cell(2, col).ch) << col;

@@ -35,7 +35,8 @@ class Newalert : public AppTest {
  protected:
   // Row text and whether every cell of the run has the attribute.
   void expectRun(const rt::term::Screen& sc, int row, int col, const std::string& utf8, std::uint8_t attr) {
-    EXPECT_EQ(text(sc, row, col, static_cast<int>(rt::text::fromUtf8(utf8).size())), utf8) << row << "," << col;
+    EXPECT_EQ(text(sc, row, col, static_cast<int>(rt::text::fromUtf8(utf8).size())), utf8)
+        << row << "," << col;
     for (int c = col; c < col + static_cast<int>(rt::text::fromUtf8(utf8).size()); ++c)
       EXPECT_EQ(sc.attr(row, c), attr) << row << "," << c;
   }

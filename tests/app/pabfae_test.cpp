@@ -1,11 +1,12 @@
 // The production report: its bytes for a small folder, the page breaks, an
 // empty production table and the printing question.
+#include "app/pabfae/Pabfae.h"
+
 #include <fstream>
 #include <sstream>
 
 #include "app/errorsys/Errorsys.h"
 #include "app/funcoes/Funcoes.h"
-#include "app/pabfae/Pabfae.h"
 #include "rt/os/os.h"
 #include "rt/term/keys.h"
 #include "rt/text/date.h"
@@ -26,7 +27,8 @@ using test::Row;
 const std::vector<rt::db::FieldSpec> kMn = {{"MN_IBGE", 'C', 6, 0}, {"MN_NOME", 'C', 30, 0}};
 const std::vector<rt::db::FieldSpec> kUps = {
     {"UPS_ID", 'C', 7, 0}, {"UPS_RZSC", 'C', 35, 0}, {"UPS_NMFN", 'C', 35, 0}, {"UPS_MN", 'C', 6, 0}};
-const std::vector<rt::db::FieldSpec> kPa = {{"PA_ID", 'C', 10, 0}, {"PA_CMP", 'C', 6, 0}, {"PA_PAB", 'C', 1, 0}};
+const std::vector<rt::db::FieldSpec> kPa = {
+    {"PA_ID", 'C', 10, 0}, {"PA_CMP", 'C', 6, 0}, {"PA_PAB", 'C', 1, 0}};
 const std::vector<rt::db::FieldSpec> kVpa = {
     {"VPA_CMP", 'C', 6, 0}, {"VPA_PA", 'C', 10, 0}, {"VPA_TOTAL", 'N', 12, 2}};
 const std::vector<rt::db::FieldSpec> kPrd = {
@@ -36,7 +38,8 @@ std::string id(int n) { return rt::text::strZero(n, 6) + std::to_string(CALDIGUP
 rt::Value V(const std::string& s) { return rt::Value(s); }
 
 const std::string kTracos(80, '-');
-const std::string kTitulo = "|         UNIDADE DE SAUDE               |    PAB     |   OUTROS   |   TOTAL   |";
+const std::string kTitulo =
+    "|         UNIDADE DE SAUDE               |    PAB     |   OUTROS   |   TOTAL   |";
 
 // A value as the report prints it: right-aligned in 12 columns.
 std::string v12(const char* t) { return rt::text::padL(t, 12); }
@@ -44,9 +47,10 @@ std::string v12(const char* t) { return rt::text::padL(t, 12); }
 std::string cabecalho(int pagina, const std::string& municipio) {
   return std::string("ESTADO DO LUMEA") + std::string(56, ' ') + "PAG.: " + rt::text::strZero(pagina, 3) +
          "\r\nKOVA/ZEB/GT-MORVEN" + std::string(52, ' ') + rt::text::dtoc(rt::text::Date::today()) +
-         "\r\nRELATORIO DE PRODUCAO DOS MUNICIPIOS EM GESTAO" + std::string(34, ' ') + "\r\n" + kTracos + "\r\n" +
-         rt::text::padC(municipio, 80) + "\r\n" + rt::text::padC("COMPETENCIA: NOVEMBRO / 2.022", 80) + "\r\n" +
-         kTracos + "\r\n" + kTitulo + "\r\n" + kTracos;
+         "\r\nRELATORIO DE PRODUCAO DOS MUNICIPIOS EM GESTAO" + std::string(34, ' ') + "\r\n" + kTracos +
+         "\r\n" + rt::text::padC(municipio, 80) + "\r\n" +
+         rt::text::padC("COMPETENCIA: NOVEMBRO / 2.022", 80) + "\r\n" + kTracos + "\r\n" + kTitulo + "\r\n" +
+         kTracos;
 }
 
 std::string totais(const char* pab, const char* outros, const char* total) {
@@ -126,26 +130,26 @@ TEST_F(Pabfae, ValuesGroupsAndTotals) {
                   {{V(id(1)), C("HGF"), C("HOSPITAL GERAL DE FORTALEZA DR CESAR CALS"), C("230440")},
                    {V(id(2)), C("PC"), C("POSTO CENTRO"), C("230440")},
                    {V(id(3)), C("PN"), C("POSTO NORTE"), C("230270")}});
-  test::makeTable(z("S_PRD.DBF"), kPrd,
-                  {
-                      {V(id(1)), C("202211"), C("0101010999"), N(3)},  // only 7 characters of the code count
-                      {V(id(2)), C("202211"), C("0301010072"), N(2)},  // PA_PAB "N": other
-                      {V(id(1)), C("202211"), C("0301010072"), N(1)},
-                      {V(id(1)), C("202210"), C("0101010010"), N(2)},  // the month before: one group with 2022/11
-                      {V(id(2)), C("202211"), C("0909090909"), N(5)},  // neither procedure nor price: 0
-                      {V(id(3)), C("202211"), C("0101010010"), N(0)},  // zero values: blanks
-                      {V(id(999999)), C("202211"), C("0101010010"), N(1)},  // no such unit
-                  });
+  test::makeTable(
+      z("S_PRD.DBF"), kPrd,
+      {
+          {V(id(1)), C("202211"), C("0101010999"), N(3)},  // only 7 characters of the code count
+          {V(id(2)), C("202211"), C("0301010072"), N(2)},  // PA_PAB "N": other
+          {V(id(1)), C("202211"), C("0301010072"), N(1)},
+          {V(id(1)), C("202210"), C("0101010010"), N(2)},       // the month before: one group with 2022/11
+          {V(id(2)), C("202211"), C("0909090909"), N(5)},       // neither procedure nor price: 0
+          {V(id(3)), C("202211"), C("0101010010"), N(0)},       // zero values: blanks
+          {V(id(999999)), C("202211"), C("0101010010"), N(1)},  // no such unit
+      });
 
   const std::string d1 = std::to_string(CALDIGUPS(1)), d2 = std::to_string(CALDIGUPS(2)),
                     d3 = std::to_string(CALDIGUPS(3));
   const std::string esperado =
-      "\r\n" + cabecalho(1, "0440-" + std::to_string(CALDIGMNC(440)) + " FORTALEZA") + "\r\n" +
-      " 0001-" + d1 + " HOSPITAL GERAL DE FORTALEZA DR CE " + v12("44,00") + " " + v12("1.234,50") + " " +
-      v12("1.278,50") + "\r\n" +
-      " 0002-" + d2 + " " + rt::text::padR("POSTO CENTRO", 33) + " " + v12("") + " " + v12("2.469,00") + " " +
-      v12("2.469,00") + "\r\n" +
-      " 0003-" + d3 + " " + rt::text::padR("POSTO NORTE", 33) + " " + v12("") + " " + v12("") + " " + v12("") + "\r\n" +
+      "\r\n" + cabecalho(1, "0440-" + std::to_string(CALDIGMNC(440)) + " FORTALEZA") + "\r\n" + " 0001-" +
+      d1 + " HOSPITAL GERAL DE FORTALEZA DR CE " + v12("44,00") + " " + v12("1.234,50") + " " +
+      v12("1.278,50") + "\r\n" + " 0002-" + d2 + " " + rt::text::padR("POSTO CENTRO", 33) + " " + v12("") +
+      " " + v12("2.469,00") + " " + v12("2.469,00") + "\r\n" + " 0003-" + d3 + " " +
+      rt::text::padR("POSTO NORTE", 33) + " " + v12("") + " " + v12("") + " " + v12("") + "\r\n" +
       "     -  " + std::string(33, ' ') + " " + v12("10,00") + " " + v12("") + " " + v12("10,00") + "\r\n" +
       kTracos + "\r\n" + totais("54,00", "3.703,50", "3.757,50") + "\r\n" + kTracos + "\f\r";
   EXPECT_EQ(relatorio(), esperado);
@@ -185,8 +189,9 @@ TEST_F(Pabfae, EmptyProduction) {
 TEST_F(Pabfae, PageBreaks) {
   const std::string fortaleza = "0440-" + std::to_string(CALDIGMNC(440)) + " FORTALEZA";
   const auto unidade = [](int n) {
-    return " " + id(n).substr(2, 4) + "-" + id(n).substr(6) + " " + rt::text::padR("UNIDADE " + std::to_string(n), 33) +
-           " " + v12("10,00") + " " + v12("") + " " + v12("10,00");
+    return " " + id(n).substr(2, 4) + "-" + id(n).substr(6) + " " +
+           rt::text::padR("UNIDADE " + std::to_string(n), 33) + " " + v12("10,00") + " " + v12("") + " " +
+           v12("10,00");
   };
   // 51 units fill rows 10 to 60; the dash line on row 61 closes the page.
   unidades(51);
@@ -210,7 +215,8 @@ TEST_F(Pabfae, PageBreaks) {
   l = linhas(p[1]);
   ASSERT_EQ(l.size(), 14u);
   EXPECT_EQ(p[1].substr(2, 80 * 9 + 2 * 8), cabecalho(2, "    -2 "));
-  EXPECT_EQ(l[10], "     -  " + std::string(33, ' ') + " " + v12("10,00") + " " + v12("") + " " + v12("10,00"));
+  EXPECT_EQ(l[10],
+            "     -  " + std::string(33, ' ') + " " + v12("10,00") + " " + v12("") + " " + v12("10,00"));
   EXPECT_EQ(l[11], kTracos);
   EXPECT_EQ(l[12], totais("520,00", "", "520,00"));
 }
@@ -312,7 +318,8 @@ TEST_F(Pabfae, ValuesRoundedOnlyWhenPrinted) {
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
     s.rt.db.closeAll();
-    test::makeTable(z("S_VPA.DBF"), {{"VPA_CMP", 'C', 6, 0}, {"VPA_PA", 'C', 10, 0}, {"VPA_TOTAL", 'N', 14, 3}},
+    test::makeTable(z("S_VPA.DBF"),
+                    {{"VPA_CMP", 'C', 6, 0}, {"VPA_PA", 'C', 10, 0}, {"VPA_TOTAL", 'N', 14, 3}},
                     {{C("202211"), C("0101010010"), N(c.preco)}});
     test::makeTable(z("S_UPS.DBF"), kUps, {{V(id(1)), C(""), C("UNIDADE 1"), C("230440")}});
     std::vector<Row> prd;
@@ -330,9 +337,9 @@ TEST_F(Pabfae, PeriodOfTheHeader) {
   unidades(1);
   // A month outside 1 to 12 has no name.
   const std::pair<const char*, const char*> casos[] = {
-      {"202201", "COMPETENCIA: JANEIRO / 2.022"},   {"202203", "COMPETENCIA: MARCO / 2.022"},
-      {"202209", "COMPETENCIA: SETEMBRO / 2.022"},  {"199912", "COMPETENCIA: DEZEMBRO / 1.999"},
-      {"202213", "COMPETENCIA:  / 2.022"},          {"", "COMPETENCIA:  /  .   "},
+      {"202201", "COMPETENCIA: JANEIRO / 2.022"},  {"202203", "COMPETENCIA: MARCO / 2.022"},
+      {"202209", "COMPETENCIA: SETEMBRO / 2.022"}, {"199912", "COMPETENCIA: DEZEMBRO / 1.999"},
+      {"202213", "COMPETENCIA:  / 2.022"},         {"", "COMPETENCIA:  /  .   "},
   };
   for (const auto& [mvm, esperado] : casos) {
     SCOPED_TRACE(mvm);
@@ -348,14 +355,20 @@ TEST_F(Pabfae, PeriodOfTheHeader) {
 // stored values.
 TEST_F(Pabfae, ControlBytesPrintAsBlanks) {
   test::makeTable(z("S_MN.DBF"), kMn, {{C("230440"), C("FORT\nALEZA\t")}});
-  test::makeTable(z("S_UPS.DBF"), kUps, {{C("00\x01" "0010"), C(""), C("POSTO\aCENTRO\r"), C("230440")}});
-  test::makeTable(z("S_PRD.DBF"), kPrd, {{C("00\x01" "0010"), C("202211"), C("0101010010"), N(1)}});
+  test::makeTable(z("S_UPS.DBF"), kUps,
+                  {{C("00\x01"
+                      "0010"),
+                    C(""), C("POSTO\aCENTRO\r"), C("230440")}});
+  test::makeTable(z("S_PRD.DBF"), kPrd,
+                  {{C("00\x01"
+                      "0010"),
+                    C("202211"), C("0101010010"), N(1)}});
   const std::string b = relatorio();
   const auto l = linhas(paginas(b).at(0));
   ASSERT_GE(l.size(), 11u);
   EXPECT_EQ(l[5], rt::text::padC("0440-" + std::to_string(CALDIGMNC(440)) + " FORT ALEZA", 80));
-  EXPECT_EQ(l[10], "  001-0 " + rt::text::padR("POSTO CENTRO", 33) + " " + v12("10,00") + " " + v12("") + " " +
-                       v12("10,00"));
+  EXPECT_EQ(l[10], "  001-0 " + rt::text::padR("POSTO CENTRO", 33) + " " + v12("10,00") + " " + v12("") +
+                       " " + v12("10,00"));
   for (char ch : b) {
     if (static_cast<unsigned char>(ch) < 32) {
       EXPECT_NE(std::string("\r\n\f").find(ch), std::string::npos) << int(ch);

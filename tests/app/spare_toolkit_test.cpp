@@ -117,7 +117,8 @@ TEST_F(SpareToolkit, Imprime) {
   const std::string relatorio = "linha 1\r\nlinha 2\r\n\f\r";
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
-    const fs::path lpt1 = c.pronta ? drive().root() / "printer.out" : drive().root() / "missing" / "printer.out";
+    const fs::path lpt1 =
+        c.pronta ? drive().root() / "printer.out" : drive().root() / "missing" / "printer.out";
     fs::remove(lpt1);
     escreve(z("REL.PRN"), relatorio);
     ComImpressora p(drive().root(), lpt1);
@@ -156,13 +157,22 @@ TEST_F(SpareToolkit, Relogio) {
   const std::vector<Passo> passos = {
       {"Inicial", {100.00, 100.00}, " "},
       {"", {100.02}, " "},  // the first call after "Inicial" draws none
-      {"", {100.04}, "|"},  {"", {100.045}, "/"}, {"", {100.046}, "/"},  // less than 0.01 since the last frame
-      {"", {100.06}, "/"},  {"", {100.08}, "─"},  {"", {100.10}, "\\"}, {"", {100.12}, "|"},
-      {"", {100.14}, "/"},  {"", {100.16}, "─"},  {"", {100.18}, "\\"},
+      {"", {100.04}, "|"},
+      {"", {100.045}, "/"},
+      {"", {100.046}, "/"},  // less than 0.01 since the last frame
+      {"", {100.06}, "/"},
+      {"", {100.08}, "─"},
+      {"", {100.10}, "\\"},
+      {"", {100.12}, "|"},
+      {"", {100.14}, "/"},
+      {"", {100.16}, "─"},
+      {"", {100.18}, "\\"},
       {"", {0.01}, "|"},  // the ninth frame is the first again
       {"", {0.02}, "/"},  // past midnight the spinner goes on
       // A hundredth exactly, which 10.01 - 10.00 in doubles falls just short of.
-      {"Inicial", {10.00, 10.00}, " "}, {"", {10.01}, " "}, {"", {10.02}, "|"},
+      {"Inicial", {10.00, 10.00}, " "},
+      {"", {10.01}, " "},
+      {"", {10.02}, "|"},
   };
   for (std::size_t i = 0; i < passos.size(); ++i) {
     SCOPED_TRACE(i);
@@ -193,8 +203,13 @@ TEST_F(SpareToolkit, MenuAchoice) {
   };
   const std::vector<Caso> casos = {
       {"enter on the start item", trinta, 3, {key::kEnter}, 3},
-      {"scrolls past the box", trinta, 1, std::vector<int>(20, key::kDown) + std::vector<int>{key::kEnter}, 21},
-      {"Left and Right open it again at the start", trinta, 2, {key::kDown, key::kLeft, key::kRight, key::kEnter}, 2},
+      {"scrolls past the box", trinta, 1, std::vector<int>(20, key::kDown) + std::vector<int>{key::kEnter},
+       21},
+      {"Left and Right open it again at the start",
+       trinta,
+       2,
+       {key::kDown, key::kLeft, key::kRight, key::kEnter},
+       2},
       {"esc", trinta, 1, {key::kDown, key::kEsc}, 0},
       {"no items", {}, 1, {}, 0},
   };
@@ -213,8 +228,8 @@ TEST_F(SpareToolkit, MenuAchoice) {
   MENUACHOICE(s, 3, 10, trinta, 1);
   const auto& sc = keys().atKeys.back();
   EXPECT_EQ(text(sc, 3, 10, 1), "┌");
-  EXPECT_EQ(text(sc, 21, 10, 1), "└");  // the list ends on row 20
-  EXPECT_EQ(text(sc, 21, 18, 1), "┘");  // right edge: 10 + 7 + 1
+  EXPECT_EQ(text(sc, 21, 10, 1), "└");        // the list ends on row 20
+  EXPECT_EQ(text(sc, 21, 18, 1), "┘");        // right edge: 10 + 7 + 1
   EXPECT_EQ(text(sc, 20, 11, 7), "Item 17");  // 17 rows, then it scrolls
   EXPECT_EQ(sc.attr(4, 11), 0x4F);
   EXPECT_EQ(sc.attr(5, 11), 0x70);

@@ -1,11 +1,12 @@
 // COMPARAR: the critique run. Drive choice and probe, file checks, the
 // municipality, the probe of the national units file, the five sections,
 // then the control-table row and the printing question.
+#include "app/comparar/Comparar.h"
+
 #include <cctype>
 #include <filesystem>
 #include <system_error>
 
-#include "app/comparar/Comparar.h"
 #include "app/comparar/critica.h"
 #include "app/funcoes/Funcoes.h"
 #include "rt/term/keys.h"
@@ -49,7 +50,8 @@ Fim PASSO(Sistema& s, Critica& c) {
   auto& db = s.rt.db;
 
   FPO_LINE(s);
-  const auto botao = NEWALERT(s, "Escolha a unidade;e tecle <Enter>;quando estiver pronto.", {"A:", "B:", "\\ZOZ"});
+  const auto botao =
+      NEWALERT(s, "Escolha a unidade;e tecle <Enter>;quando estiver pronto.", {"A:", "B:", "\\ZOZ"});
   if (t.lastKey() == key::kEsc) return Fim::Menu;
   c.ERRO.value = 0;
   dos.diskSpace(botao == 1 ? 'A' : botao == 2 ? 'B' : 'C');
@@ -95,7 +97,8 @@ Fim PASSO(Sistema& s, Critica& c) {
   }
 
   c.ARQUIVO = "\\ZOZ\\UPS";
-  db.create(c.ARQUIVO, {{"CODEST", 'C', 2, 0}, {"CODDER", 'C', 3, 0}, {"CODDIS", 'N', 3, 0}, {"CODMNC", 'C', 4, 0}});
+  db.create(c.ARQUIVO,
+            {{"CODEST", 'C', 2, 0}, {"CODDER", 'C', 3, 0}, {"CODDIS", 'N', 3, 0}, {"CODMNC", 'C', 4, 0}});
   db.use(c.ARQUIVO, "MUNICIPIO", true);
   rt::db::Area& probe = db.current();
   probe.appendSdf(c.nacional("\\FUPSLM"));

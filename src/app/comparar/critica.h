@@ -33,7 +33,7 @@ class Tabela {
 
   const std::string& alias() const { return alias_; }
   rt::db::Area* area();  // nullptr when the alias is not open (after its error)
-  void seleciona();  // makes it the current area
+  void seleciona();      // makes it the current area
 
   std::string c(std::string_view nome);  // a text field as stored
   // The same without a copy: valid until the table moves or this is asked
@@ -72,7 +72,7 @@ struct Critica {
   std::string REF_ARQUIVO;  // extension of the month's package tables
   int CODMNC = 0;           // the municipality, without state code or check digit
   std::string DIRETORIO = "\\ZOZ\\";
-  std::string ARQUIVO;                     // the work table being created
+  std::string ARQUIVO;                      // the work table being created
   std::vector<rt::db::FieldSpec> VT_BANCO;  // its fields
   std::vector<bool> VT_VERIFICADOS;         // national records matched, by number
   std::vector<Entrada> VT_BANCOS;           // the section's error list
@@ -102,13 +102,13 @@ class Secao {
  public:
   virtual ~Secao() = default;
 
-  int k = 0;               // its flag in ERROS, 1 to 5
-  std::string status;      // status line while it runs
-  int tracos = 0;          // dashes of its rule row
-  std::string cabecalho;   // its column header
-  std::string titulo;      // its title
-  std::string nacional;    // alias of the national work table
-  std::string local;       // alias of the local table
+  int k = 0;              // its flag in ERROS, 1 to 5
+  std::string status;     // status line while it runs
+  int tracos = 0;         // dashes of its rule row
+  std::string cabecalho;  // its column header
+  std::string titulo;     // its title
+  std::string nacional;   // alias of the national work table
+  std::string local;      // alias of the local table
 
   // The national work tables loaded and indexed, the local table open and
   // indexed.
@@ -148,7 +148,7 @@ std::string MES_REFERENCIA(int mes);
 void CABECALHO(Sistema& s, Critica& c, const Secao& secao);
 
 // Small text helpers.
-bool igual(Sistema& s, std::string_view a, std::string_view b);  // the system's "="
+bool igual(Sistema& s, std::string_view a, std::string_view b);        // the system's "="
 std::string sub(std::string_view t, std::size_t from, std::size_t n);  // SubStr, 0-based
 std::string digito(std::string_view codups);  // check digit of Val(codups), one character
 double val(std::string_view t);

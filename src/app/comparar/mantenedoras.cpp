@@ -58,7 +58,8 @@ class Mantenedoras : public Secao {
   bool difere() override {
     return !igual(s_, man_.c("CODEST") + sub(man_.c("CODMNC"), 0, 4), mnt_.c("MNT_MN")) ||
            !igual(s_, man_.c("CODDER"), mnt_.c("MNT_RS")) || !igual(s_, man_.c("NMRCGC"), cgcLocal()) ||
-           !igual(s_, man_.c("CODAGB"), mnt_.c("MNT_AB")) || !igual(s_, man_.c("NMRCTB"), mnt_.c("MNT_NU_CC"));
+           !igual(s_, man_.c("CODAGB"), mnt_.c("MNT_AB")) ||
+           !igual(s_, man_.c("NMRCTB"), mnt_.c("MNT_NU_CC"));
   }
 
   double ordemNacional() override { return val(sub(man_.c("CODMNC"), 0, 4)); }
@@ -66,15 +67,16 @@ class Mantenedoras : public Secao {
 
   std::string linhaNacional(char) override {
     return "ENCONT.: " + zeros(man_.recno(), 5) + "   " + man_.c("CODDER") + "  " + man_.c("CODEST") +
-           sub(man_.c("CODMNC"), 0, 4) + "  " + transformText(man_.c("NMRCGC"), "@R 99999999/9999-99") + "   " +
-           transformText(man_.c("CODAGB"), "@R 99999-9") + "   " +
+           sub(man_.c("CODMNC"), 0, 4) + "  " + transformText(man_.c("NMRCGC"), "@R 99999999/9999-99") +
+           "   " + transformText(man_.c("CODAGB"), "@R 99999-9") + "   " +
            transformText(man_.c("NMRCTB"), "@R 9999999999999-9");
   }
 
   std::string linhaLocal(char) override {
     return "CORRETO: " + zeros(mnt_.recno(), 5) + "   " + mnt_.c("MNT_RS") + "  " + mnt_.c("MNT_MN") + "  " +
-           transformText(cgcLocal(), "@R 99999999/9999-99") + "   " + transformText(mnt_.c("MNT_AB"), "@R 99999-9") +
-           "   " + transformText(mnt_.c("MNT_NU_CC"), "@R 9999999999999-9");
+           transformText(cgcLocal(), "@R 99999999/9999-99") + "   " +
+           transformText(mnt_.c("MNT_AB"), "@R 99999-9") + "   " +
+           transformText(mnt_.c("MNT_NU_CC"), "@R 9999999999999-9");
   }
 
  private:

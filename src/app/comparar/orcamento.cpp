@@ -80,10 +80,11 @@ class Orcamento : public Secao {
   }
 
   std::string linhaLocal(char tipo) override {
-    return "CORRETO: " + zeros(zeb_.recno(), 6) + "  " + sub(zeb_.c("IPU_CMP"), 0, 6) + brancos(tipo == 'A' ? 2 : 5) +
+    return "CORRETO: " + zeros(zeb_.recno(), 6) + "  " + sub(zeb_.c("IPU_CMP"), 0, 6) +
+           brancos(tipo == 'A' ? 2 : 5) +
            rt::text::transformText(sub(zeb_.c("IPU_UID"), 0, 7), "@R 999999-9") + brancos(5) +
-           sub(zeb_.c("IPU_PA"), 0, 2) + brancos(5) + transformNumber(zeb_.n("IPU_QT_O"), "@E 999,999") + brancos(3) +
-           transformNumber(zeb_.n("IPU_VL_O"), "@E 9,999,999.99");
+           sub(zeb_.c("IPU_PA"), 0, 2) + brancos(5) + transformNumber(zeb_.n("IPU_QT_O"), "@E 999,999") +
+           brancos(3) + transformNumber(zeb_.n("IPU_VL_O"), "@E 9,999,999.99");
   }
 
  private:

@@ -55,7 +55,8 @@ class Unidades : public Secao {
     return !igual(s_, ups_.c("CODEST") + ups_.c("CODMNC"), zeb_.c("UPS_MN")) ||
            !igual(s_, ups_.c("CODUPS") + digito(ups_.c("CODUPS")), zeb_.c("UPS_ID")) ||
            !igual(s_, ups_.c("CODDER"), zeb_.c("UPS_RS")) || !igual(s_, ups_.c("NMRFIJ"), cgc) ||
-           !igual(s_, ups_.c("CODAGB"), zeb_.c("UPS_AB")) || !igual(s_, ups_.c("NMRCTB"), zeb_.c("UPS_NU_CC")) ||
+           !igual(s_, ups_.c("CODAGB"), zeb_.c("UPS_AB")) ||
+           !igual(s_, ups_.c("NMRCTB"), zeb_.c("UPS_NU_CC")) ||
            !igual(s_, ups_.c("CODTIU"), zeb_.c("UPS_TUP")) || !igual(s_, ups_.c("CODPRT"), zeb_.c("UPS_TP"));
   }
 
@@ -63,16 +64,16 @@ class Unidades : public Secao {
   double ordemLocal() override { return val(sub(zeb_.c("UPS_MN"), 0, 6)); }
 
   std::string linhaNacional(char) override {
-    return "ENCONT.: " + zeros(ups_.recno(), 5) + " " + sub(ups_.c("CODDER"), 1, 2) + "  " + ups_.c("CODEST") +
-           ups_.c("CODMNC") + " " + ups_.c("CODUPS") + "-" + digito(ups_.c("CODUPS")) + " " +
-           transformText(ups_.c("NMRFIJ"), "@R 99999999/9999-99") + " " + ups_.c("CODPRT") + " " +
+    return "ENCONT.: " + zeros(ups_.recno(), 5) + " " + sub(ups_.c("CODDER"), 1, 2) + "  " +
+           ups_.c("CODEST") + ups_.c("CODMNC") + " " + ups_.c("CODUPS") + "-" + digito(ups_.c("CODUPS")) +
+           " " + transformText(ups_.c("NMRFIJ"), "@R 99999999/9999-99") + " " + ups_.c("CODPRT") + " " +
            ups_.c("CODTIU") + " " + transformText(ups_.c("CODAGB"), "@R 99999-9") + " " +
            transformText(ups_.c("NMRCTB"), "@R 9999999999999-9");
   }
 
   std::string linhaLocal(char) override {
-    return "CORRETO: " + zeros(zeb_.recno(), 5) + " " + sub(zeb_.c("UPS_RS"), 1, 2) + "  " + zeb_.c("UPS_MN") + " " +
-           transformText(sub(zeb_.c("UPS_ID"), 0, 7), "@R 999999-9") + " " +
+    return "CORRETO: " + zeros(zeb_.recno(), 5) + " " + sub(zeb_.c("UPS_RS"), 1, 2) + "  " +
+           zeb_.c("UPS_MN") + " " + transformText(sub(zeb_.c("UPS_ID"), 0, 7), "@R 999999-9") + " " +
            transformText(zeb_.c("UPS_CGCCPF"), "@R 99999999/9999-99") + " " + zeb_.c("UPS_TP") + " " +
            zeb_.c("UPS_TUP") + " " + transformText(zeb_.c("UPS_AB"), "@R 99999-9") + " " +
            transformText(zeb_.c("UPS_NU_CC"), "@R 9999999999999-9");

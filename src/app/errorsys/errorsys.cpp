@@ -1,7 +1,8 @@
+#include "app/errorsys/Errorsys.h"
+
 #include <string>
 #include <vector>
 
-#include "app/errorsys/Errorsys.h"
 #include "rt/ui/alert.h"
 
 namespace fpo {
@@ -18,8 +19,10 @@ std::string ERRORMESSAGE(const Error& E) {
   msg += E.subSystem.empty() ? std::string("???") : E.subSystem;
   msg += "/" + std::to_string(E.subCode);
   if (!E.description.empty()) msg += "  " + E.description;
-  if (!E.filename.empty()) msg += ": " + E.filename;
-  else if (!E.operation.empty()) msg += ": " + E.operation;
+  if (!E.filename.empty())
+    msg += ": " + E.filename;
+  else if (!E.operation.empty())
+    msg += ": " + E.operation;
   return msg;
 }
 

@@ -17,8 +17,8 @@ namespace fpo {
 // Windows. Everything is drawn in the current colour; nothing is saved.
 // JANELA clears the rectangle, border included, draws the frame (double for
 // TIPO "D", else single) and, for SOMBRA "S", the shadow.
-void JANELA(Sistema& s, int LI, int CI, int LF, int CF, std::string_view TIPO = {}, std::string_view SOMBRA = {},
-            int CORSOMBRA = 8);
+void JANELA(Sistema& s, int LI, int CI, int LF, int CF, std::string_view TIPO = {},
+            std::string_view SOMBRA = {}, int CORSOMBRA = 8);
 void MOLDURA(Sistema& s, int LI, int CI, int LF, int CF, std::string_view TIPO = {});
 // Shadow two columns right and one row down: only the attributes change.
 void SOMBRA(Sistema& s, int LI, int CI, int LF, int CF, int CORSOMBRA = 8);
@@ -34,8 +34,8 @@ void JANELAEDICAO(Sistema& s);
 // for any key, or with PASSA true leaves the box on the screen at once; no
 // value.
 std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO = {},
-                            const std::vector<std::string>& BOTOES = {}, std::optional<std::string> CORALERT = {},
-                            bool PASSA = false);
+                            const std::vector<std::string>& BOTOES = {},
+                            std::optional<std::string> CORALERT = {}, bool PASSA = false);
 // To alert: a tone of 200 Hz for 3 ticks, then NEWALERT with the text and no
 // buttons, which waits for any key.
 void ALERTAR(Sistema& s, const std::string& texto);
@@ -46,8 +46,8 @@ std::vector<std::string> NEWALERT_LINHAS(std::string_view texto);
 // line, the field of type "C" (TAMANHO blanks, or VALOR), "N" (0, as wide as
 // MASCARA) or "D" (today), the VALID text over the name Variavel (" ": none).
 // Returns the edited value; after Esc the initial one (test LASTKEY).
-rt::Value EDITA(Sistema& s, std::string_view MENSAGEM, std::string_view TIPO, int TAMANHO, std::string_view MASCARA,
-                std::string_view VALIDACAO, std::optional<std::string> VALOR = {});
+rt::Value EDITA(Sistema& s, std::string_view MENSAGEM, std::string_view TIPO, int TAMANHO,
+                std::string_view MASCARA, std::string_view VALIDACAO, std::optional<std::string> VALOR = {});
 
 // Progress gauge for a pass over VALOR = 1 .. TOTAL: opens at 1, fills its
 // 50-cell bar, closes (restoring rows 2-24) at TOTAL; TEXTO goes on its
@@ -149,7 +149,8 @@ std::string PERIODO(double REFERENCIA);
 std::string REFERENCIA(std::string_view WCON, std::string_view WANO);
 // One of the four messages of VT_MENS chosen from MNC and PID and the year
 // WANO; none where the rules choose none (or VT_MENS lacks that entry).
-std::optional<std::string> ID_MENS(Sistema& s, const std::vector<std::string>& VT_MENS, std::string_view WANO);
+std::optional<std::string> ID_MENS(Sistema& s, const std::vector<std::string>& VT_MENS,
+                                   std::string_view WANO);
 // VALID tests of a period typed as YYMM: from 9401 on (INTFUN1) or from INT1
 // on (INTFUN2), month 1 to 12, or the last key Esc; else "Referência
 // Inválida" and false.

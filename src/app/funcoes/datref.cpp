@@ -70,7 +70,8 @@ void DATREF(Sistema& s) {
 
     s.ANO_REFERENCIA = static_cast<int>(rt::text::val(data.substr(0, 4)).value);
     s.MES_REFERENCIA = static_cast<int>(rt::text::val(data.substr(4, 2)).value);
-    s.REF_ARQUIVO = rt::text::strZero(s.ANO_REFERENCIA, 4).substr(3, 1) + rt::text::strZero(s.MES_REFERENCIA, 2);
+    s.REF_ARQUIVO =
+        rt::text::strZero(s.ANO_REFERENCIA, 4).substr(3, 1) + rt::text::strZero(s.MES_REFERENCIA, 2);
 
     t.setColor("GR+/B");
     t.devPos(1, 40);

@@ -6,8 +6,8 @@
 
 namespace fpo {
 
-rt::Value EDITA(Sistema& s, std::string_view MENSAGEM_, std::string_view TIPO, int TAMANHO, std::string_view MASCARA,
-                std::string_view VALIDACAO, std::optional<std::string> VALOR) {
+rt::Value EDITA(Sistema& s, std::string_view MENSAGEM_, std::string_view TIPO, int TAMANHO,
+                std::string_view MASCARA, std::string_view VALIDACAO, std::optional<std::string> VALOR) {
   FPO_ROUTINE(s, "EDITA");
   auto& t = s.term();
   const std::string cor = t.colorSpec();

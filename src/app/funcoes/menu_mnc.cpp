@@ -70,8 +70,8 @@ int MENU_MNC(Sistema& s) {
   t.setColor("W+/GB, W+/R,,, 0/W");
 
   const rt::ui::BrowseColumn coluna{"  Código         Nome do Município"_cp, [&ctrl] {
-                                      return "   " + rt::text::strZero(numero(ctrl, "CODMNC"), 4) + "    -    " +
-                                             texto(ctrl, "NMEMNC") + rt::text::space(35);
+                                      return "   " + rt::text::strZero(numero(ctrl, "CODMNC"), 4) +
+                                             "    -    " + texto(ctrl, "NMEMNC") + rt::text::space(35);
                                     }};
   BrowseArea fonte(ctrl);
   rt::ui::dbEdit(t, fonte, 5, 3, 20, 74, std::span(&coluna, 1),

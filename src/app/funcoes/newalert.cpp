@@ -40,8 +40,9 @@ std::vector<std::string> NEWALERT_LINHAS(std::string_view texto) {
   return lines;
 }
 
-std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO, const std::vector<std::string>& BOTOES,
-                            std::optional<std::string> CORALERT, bool PASSA) {
+std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO,
+                            const std::vector<std::string>& BOTOES, std::optional<std::string> CORALERT,
+                            bool PASSA) {
   FPO_ROUTINE(s, "NEWALERT");
   auto& t = s.term();
   const std::string texto = TEXTO ? *TEXTO : std::string("Fim de processamento.");

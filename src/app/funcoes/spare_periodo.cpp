@@ -20,7 +20,8 @@ namespace {
 std::string NOME_MES(double mes) {
   static const char* const kMeses[] = {"JANEIRO", "FEVEREIRO", "MARCO",    "ABRIL",   "MAIO",     "JUNHO",
                                        "JULHO",   "AGOSTO",    "SETEMBRO", "OUTUBRO", "NOVEMBRO", "DEZEMBRO"};
-  return mes >= 1 && mes <= 12 && mes == static_cast<int>(mes) ? kMeses[static_cast<int>(mes) - 1] : std::string();
+  return mes >= 1 && mes <= 12 && mes == static_cast<int>(mes) ? kMeses[static_cast<int>(mes) - 1]
+                                                               : std::string();
 }
 
 double valor(std::string_view t) { return rt::text::val(t).value; }
@@ -93,7 +94,8 @@ std::string REFERENCIA(std::string_view WCON, std::string_view WANO) {
   return MES_E_ANO(valor(WCON), valor(WANO) + 1900);
 }
 
-std::optional<std::string> ID_MENS(Sistema& s, const std::vector<std::string>& VT_MENS, std::string_view WANO) {
+std::optional<std::string> ID_MENS(Sistema& s, const std::vector<std::string>& VT_MENS,
+                                   std::string_view WANO) {
   FPO_ROUTINE(s, "ID_MENS");
   const bool exact = s.rt.db.settings().exact;
   const auto vazia = [&](std::string_view campo) {

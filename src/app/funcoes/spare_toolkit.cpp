@@ -28,7 +28,8 @@ double segundosDoDia() {
   const std::tm local = rt::os::localTime(t);
   const auto centesimos =
       std::chrono::duration_cast<std::chrono::milliseconds>(agora.time_since_epoch()).count() % 1000 / 10;
-  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(centesimos) / 100.0;
+  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
+         static_cast<double>(centesimos) / 100.0;
 }
 
 // The list of MENUACHOICE and RELATACHOICE in its box, opened again until it
@@ -99,7 +100,8 @@ void IMPRIME(Sistema& s, std::string_view VL_ARQ) {
   const std::string arquivo = std::string(VL_ARQ) + ".PRN";
   for (;;) {
     const int resposta =
-        NEWALERT(s, "Relatório Concluído"_cp, {"Salva/Imprime", "Apenas Imprime", "Apenas Salva"}).value_or(0);
+        NEWALERT(s, "Relatório Concluído"_cp, {"Salva/Imprime", "Apenas Imprime", "Apenas Salva"})
+            .value_or(0);
     if (resposta == 1 || resposta == 2) {
       const auto caminho = dos.resolve(arquivo);
       if (dos.printerReady()) {

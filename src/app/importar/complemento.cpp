@@ -54,20 +54,22 @@ void COMPLEMENTO_FEDERAL(Sistema& s, Importacao& r) {
   // before S_VPA is touched.
   std::vector<std::uint32_t> procedimentos;
   if (WVALCOM != 0) {
-    const std::size_t tamanhoChave = static_cast<std::size_t>(larguraDe(svpa, vCmp) + larguraDe(svpa, vPa) +
-                                                              larguraDe(svpa, vTipo));
+    const std::size_t tamanhoChave =
+        static_cast<std::size_t>(larguraDe(svpa, vCmp) + larguraDe(svpa, vPa) + larguraDe(svpa, vTipo));
     std::set<std::string> chaves;
     for (spa.goTop(); !spa.eof(); spa.skip(1)) {
       const std::string_view id = bruto(spa, paId);
       if (kExcluidos.find(id.substr(0, 9)) != std::string_view::npos) continue;
       const std::string_view cmp = bruto(spa, paCmp);
-      if (!rt::text::equals(cmp, r.periodo, exato) || !rt::text::equals(bruto(spa, paEletiva), "S", exato)) continue;
+      if (!rt::text::equals(cmp, r.periodo, exato) || !rt::text::equals(bruto(spa, paEletiva), "S", exato))
+        continue;
       std::string procurada = std::string(cmp) + std::string(id) + "1";
       if (procurada.size() > tamanhoChave) procurada.resize(tamanhoChave);
       const auto achada = chaves.lower_bound(procurada);
       if (svpa.used() && achada != chaves.end() && rt::text::startsWith(*achada, procurada)) {
         FPO_LINE(s);
-        NEWALERT(s, std::string("Problema na Geracao do Valor Complemento Federal - Cancelado. Tecle <ENTER>"));
+        NEWALERT(s,
+                 std::string("Problema na Geracao do Valor Complemento Federal - Cancelado. Tecle <ENTER>"));
         throw rt::err::ProgramExit(0);
       }
       chaves.insert(ajusta(cmp, larguraDe(svpa, vCmp)) + ajusta(id, larguraDe(svpa, vPa)) +

@@ -52,9 +52,9 @@ void PERGUNTA_COMPLEMENTO(Sistema& s) {
   const std::string cor = t.colorSpec();
   t.setColor("w/b");
   t.clear(10, 1, 21, 78);
-  const char* const linhas[] = {"Atencao !!!!!!", "Para os Municipio que forem fazer Complemento Federal, informar abaixo",
-                                "o percentual de Complemento de 0% ate 100%",
-                                "Caso o Municipio NAO faca Complemento Digitar 0%"};
+  const char* const linhas[] = {
+      "Atencao !!!!!!", "Para os Municipio que forem fazer Complemento Federal, informar abaixo",
+      "o percentual de Complemento de 0% ate 100%", "Caso o Municipio NAO faca Complemento Digitar 0%"};
   for (int i = 0; i < 4; ++i) {
     t.devPos(11 + 2 * i, 2);
     t.devOut(linhas[i]);
@@ -64,9 +64,8 @@ void PERGUNTA_COMPLEMENTO(Sistema& s) {
     s.WVALCOM = 0;
     t.devPos(20, 2);
     t.devOut("Complemento de:");
-    s.GETLIST.add(t, t.row(), t.col() + 1, WVALCOM, "@E 999%", [](const rt::Value& v) {
-      return v.isNumber() && v.num() >= 0 && v.num() <= 100;
-    });
+    s.GETLIST.add(t, t.row(), t.col() + 1, WVALCOM, "@E 999%",
+                  [](const rt::Value& v) { return v.isNumber() && v.num() >= 0 && v.num() <= 100; });
     rt::ui::readModal(t, s.GETLIST);
     s.WVALCOM = WVALCOM.isNumber() ? WVALCOM.num() : 0;
     if (t.lastKey() == key::kEsc) {
@@ -77,8 +76,9 @@ void PERGUNTA_COMPLEMENTO(Sistema& s) {
       throw rt::err::ProgramExit(0);
     }
     FPO_LINE(s);
-    const auto resposta = NEWALERT(
-        s, "Confirma Percentual de Complemento: " + rt::text::transformNumber(*s.WVALCOM, "@E 999%"), {"Sim", "Nao"});
+    const auto resposta =
+        NEWALERT(s, "Confirma Percentual de Complemento: " + rt::text::transformNumber(*s.WVALCOM, "@E 999%"),
+                 {"Sim", "Nao"});
     if (resposta == 1) break;
   }
   t.setColor(cor);
@@ -108,7 +108,8 @@ Fim PASSO(Sistema& s, Importacao& r) {
   for (const char* nome : {"S_MNT", "S_UPS", "S_SRV", "S_EMU", "S_IPU", "ZOZ_CTRL"}) {
     if (!dos.fileExists("\\ZOZ\\" + std::string(nome) + "." + r.extensao)) {
       ALERTAR(s,
-              "Faltando arquivo(s);necessário(s) para importação.;Descompactar o KOVA do mes e ano correspondente no;"
+              "Faltando arquivo(s);necessário(s) para importação.;Descompactar o KOVA do mes e ano "
+              "correspondente no;"
               "diretorio/pasta ZOZ"_cp);
       return Fim::Menu;
     }

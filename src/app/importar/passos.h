@@ -42,7 +42,9 @@ const std::vector<rt::db::FieldSpec>& LAYOUT_UPS();
 int campo(rt::db::Area& a, std::string_view nome);
 // The stored characters of a field of the current row ("" for -1).
 std::string_view bruto(rt::db::Area& a, int pos);
-inline std::string texto(rt::db::Area& a, std::string_view nome) { return std::string(bruto(a, campo(a, nome))); }
+inline std::string texto(rt::db::Area& a, std::string_view nome) {
+  return std::string(bruto(a, campo(a, nome)));
+}
 // The system's "=" between texts.
 bool igual(Sistema& s, std::string_view a, std::string_view b);
 

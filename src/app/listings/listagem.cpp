@@ -188,8 +188,7 @@ int TECLA_LISTAGEM(Sistema& s, LISTAGEM& v, int MODO, int /*COLUNA*/) {
   Area& ctl = *pctl;
   Area& mn = *pmn;
 
-  if (tecla == key::alt('R'))
-    return BUSCA_NUMERO(s, ctl, 7, "999999", 1, 6, "Referência não encontrada."_cp);
+  if (tecla == key::alt('R')) return BUSCA_NUMERO(s, ctl, 7, "999999", 1, 6, "Referência não encontrada."_cp);
   if (tecla == key::alt('O'))
     return BUSCA_NUMERO(s, ctl, 42, "9999", 2, 4, "Código do município não encontrado."_cp);
   if (tecla == key::alt('M')) return BUSCA_MUNICIPIO(s, ctl, mn);

@@ -8,10 +8,11 @@ namespace fpo {
 void VER_CRI(Sistema& s) {
   FPO_ROUTINE(s, "VER_CRI");
   FPO_LINE(s);
-  LISTA_CTL(s,
-            "'    ' + Str(CTL->DATREF, 6) + '          ' + DtoC(CTL->DATSES) + '     ' + StrZero(CTL->CODMNC, 4) + "
-            "' - ' + Nome_Municipio(CTL->CODMNC) + '   ' + CTL->STASES + Space(10)",
-            " Referência     Data Crítica             Município              Status"_cp, FNC_MNC_CRI);
+  LISTA_CTL(
+      s,
+      "'    ' + Str(CTL->DATREF, 6) + '          ' + DtoC(CTL->DATSES) + '     ' + StrZero(CTL->CODMNC, 4) + "
+      "' - ' + Nome_Municipio(CTL->CODMNC) + '   ' + CTL->STASES + Space(10)",
+      " Referência     Data Crítica             Município              Status"_cp, FNC_MNC_CRI);
 }
 
 int FNC_MNC_CRI(Sistema& s, LISTAGEM& v, int MODO, int COLUNA) {

@@ -12,12 +12,16 @@ namespace fpo {
 void ACAO(Sistema& s, int bar, int item) {
   switch (bar) {
     case 1:
-      if (item == 1) IMPORTAR(s);
-      else VER_ATU(s);
+      if (item == 1)
+        IMPORTAR(s);
+      else
+        VER_ATU(s);
       break;
     case 2:
-      if (item == 1) COMPARAR(s);
-      else VER_CRI(s);
+      if (item == 1)
+        COMPARAR(s);
+      else
+        VER_CRI(s);
       break;
     case 3:
       PABFAE(s);

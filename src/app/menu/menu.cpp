@@ -1,7 +1,8 @@
 // MENU: the start-up, the main screen and its notices; LIGAMENU and
 // ACHOPCOES: the menu bar, its pull-downs and the dispatch of the actions.
-#include "app/funcoes/Funcoes.h"
 #include "app/menu/Menu.h"
+
+#include "app/funcoes/Funcoes.h"
 #include "rt/term/keys.h"
 #include "rt/text/cp860.h"
 #include "rt/text/date.h"
@@ -85,9 +86,12 @@ void confirmaEncerramento(Sistema& s) {
 
 }  // namespace
 
-void CRIAMENU(Menus& m, std::string_view TIPO, std::string TEXTO, int TECLA, std::string MENSAGEM_, int OPCAO) {
-  if (TIPO == "H") m.VTHOR.push_back({std::move(TEXTO), TECLA});
-  else m.VTVER.push_back({std::move(TEXTO), std::move(MENSAGEM_), OPCAO});
+void CRIAMENU(Menus& m, std::string_view TIPO, std::string TEXTO, int TECLA, std::string MENSAGEM_,
+              int OPCAO) {
+  if (TIPO == "H")
+    m.VTHOR.push_back({std::move(TEXTO), TECLA});
+  else
+    m.VTVER.push_back({std::move(TEXTO), std::move(MENSAGEM_), OPCAO});
 }
 
 void CRIAMENUS(Menus& m) {
@@ -106,8 +110,8 @@ void CRIAMENUS(Menus& m) {
            "Listagem de todo o movimento de críticas do(s) município(s)."_cp, 2);
   CRIAMENU(m, "V", " Produção das Unidades"_cp, 0,
            "Relatório da produção das unidades dividido em PAB e outros procedimentos."_cp, 3);
-  CRIAMENU(m, "V", " Define Data de Referência"_cp, 0, "Define data de referência a ser usada pelo sistema."_cp,
-           4);
+  CRIAMENU(m, "V", " Define Data de Referência"_cp, 0,
+           "Define data de referência a ser usada pelo sistema."_cp, 4);
   CRIAMENU(m, "V", " Finaliza Execução"_cp, 0, "Encerra serviço e rotornar ao Sistema Operacional."_cp, 5);
 }
 
@@ -142,8 +146,10 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
         t.restoreRegion(m.AREA);
         SELECIONA(s, m.LI, m.CI, m.VTHOR[static_cast<std::size_t>(m.HORPOS - 1)].texto);
         FPO_LINE(s);
-        if (m.HORPOS == 5) confirmaEncerramento(s);
-        else if (m.acao) m.acao(s, m.HORPOS, NUMERO);
+        if (m.HORPOS == 5)
+          confirmaEncerramento(s);
+        else if (m.acao)
+          m.acao(s, m.HORPOS, NUMERO);
         t.restoreRegion(CAMPO);
         m.INICIAL = NUMERO;
         break;
@@ -225,9 +231,9 @@ void LIGAMENU(Sistema& s, Menus& m, int LINHA, std::string_view COROPC, std::str
     t.clearTypeAhead();
     t.stuff(1);
     FPO_LINE(s);
-    rt::ui::achoice(t, m.LI + 2, m.CI + 1, m.LF - 3, m.CF - 1, m.OPCOES, {},
-                    [&](int modo, int numero, int posicao) { return ACHOPCOES(s, m, modo, numero, posicao); },
-                    m.INICIAL);
+    rt::ui::achoice(
+        t, m.LI + 2, m.CI + 1, m.LF - 3, m.CF - 1, m.OPCOES, {},
+        [&](int modo, int numero, int posicao) { return ACHOPCOES(s, m, modo, numero, posicao); }, m.INICIAL);
     t.restoreRegion(m.AREA);
     m.OPCOES.clear();
     m.MENSAGENS.clear();

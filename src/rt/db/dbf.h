@@ -174,8 +174,9 @@ class Table {
   // The same with fn called from several threads at once for a large
   // table, each with runs of its own part; a run that cannot be read there
   // is read again on this thread, where the failure is raised.
-  bool scanParallel(std::uint32_t first, std::uint32_t last,
-                    const std::function<bool(std::uint32_t recno, std::uint32_t count, const char* recs)>& fn);
+  bool scanParallel(
+      std::uint32_t first, std::uint32_t last,
+      const std::function<bool(std::uint32_t recno, std::uint32_t count, const char* recs)>& fn);
 
  private:
   Table(File f, err::ErrorSystem& es);

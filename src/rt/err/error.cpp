@@ -7,8 +7,10 @@ std::string describe(const Error& e) {
   std::string s;
   s.append(e.subSystem.empty() ? std::string_view("???") : std::string_view(e.subSystem));
   s.append("/").append(std::to_string(e.subCode)).append("  ").append(e.description);
-  if (!e.filename.empty()) s += ": " + e.filename;
-  else if (!e.operation.empty()) s += ": " + e.operation;
+  if (!e.filename.empty())
+    s += ": " + e.filename;
+  else if (!e.operation.empty())
+    s += ": " + e.operation;
   return s;
 }
 }  // namespace

@@ -149,11 +149,14 @@ bool fnLTrim(Value* a, int, Value& out) {
 // The text a pad function works on: texts as they are, numbers as Str()
 // shows them without blanks, dates as DtoC() shows them.
 bool padArgs(Value* a, int n, std::string& text, int& width, char& fill) {
-  if (a[0].isString()) text = a[0].string();
+  if (a[0].isString())
+    text = a[0].string();
   else if (a[0].isNumber())
     text = std::string(tx::allTrim(tx::str(a[0].num(), a[0].numberInfo().width, a[0].numberInfo().decimals)));
-  else if (a[0].isDate()) text = tx::dtoc(a[0].date());
-  else return false;
+  else if (a[0].isDate())
+    text = tx::dtoc(a[0].date());
+  else
+    return false;
   if (!a[1].isNumber()) return false;
   width = toInt(a[1].num());
   if (width > kMaxText) return false;
@@ -190,8 +193,10 @@ bool fnRight(Value* a, int, Value& out) {
   if (!a[0].isString() || !a[1].isNumber()) return false;
   const int n = toInt(a[1].num());
   std::string& s = takeText(a, out);
-  if (n <= 0) s.clear();
-  else if (static_cast<std::size_t>(n) < s.size()) s.erase(0, s.size() - static_cast<std::size_t>(n));
+  if (n <= 0)
+    s.clear();
+  else if (static_cast<std::size_t>(n) < s.size())
+    s.erase(0, s.size() - static_cast<std::size_t>(n));
   return true;
 }
 
@@ -237,8 +242,10 @@ bool fnSubStr(Value* a, int n, Value& out) {
   const auto size = static_cast<long long>(a[0].string().size());
   long long start = toInt(a[1].num());
   // Counted from the end when negative; 0 is the first character.
-  if (start < 0) start = std::max(0LL, size + start);
-  else if (start > 0) --start;
+  if (start < 0)
+    start = std::max(0LL, size + start);
+  else if (start > 0)
+    --start;
   long long count = given(a, n, 2) ? toInt(a[2].num()) : size;
   if (count < 0) count = 0;
   std::string& s = takeText(a, out);
@@ -349,21 +356,30 @@ std::optional<std::string> transform(const Value& v, std::string_view picture) {
   switch (v.type()) {
     case Value::Type::Number:
       return tx::transformNumber(v.num(), picture, v.numberInfo().width, v.numberInfo().decimals);
-    case Value::Type::Character: return tx::transformText(v.string(), picture);
-    case Value::Type::Date: return tx::transformDate(v.date(), picture);
-    case Value::Type::Logical: return tx::transformLogical(v.logical(), picture);
-    case Value::Type::Nil: break;
+    case Value::Type::Character:
+      return tx::transformText(v.string(), picture);
+    case Value::Type::Date:
+      return tx::transformDate(v.date(), picture);
+    case Value::Type::Logical:
+      return tx::transformLogical(v.logical(), picture);
+    case Value::Type::Nil:
+      break;
   }
   return std::nullopt;
 }
 
 bool isEmpty(const Value& v) {
   switch (v.type()) {
-    case Value::Type::Nil: return true;
-    case Value::Type::Logical: return !v.logical();
-    case Value::Type::Number: return v.num() == 0;
-    case Value::Type::Character: return tx::blank(v.string());
-    case Value::Type::Date: return v.date().empty();
+    case Value::Type::Nil:
+      return true;
+    case Value::Type::Logical:
+      return !v.logical();
+    case Value::Type::Number:
+      return v.num() == 0;
+    case Value::Type::Character:
+      return tx::blank(v.string());
+    case Value::Type::Date:
+      return v.date().empty();
   }
   return true;
 }
@@ -371,11 +387,16 @@ bool isEmpty(const Value& v) {
 std::optional<int> compareValues(const Value& l, const Value& r, bool exact) {
   if (l.type() != r.type()) return std::nullopt;
   switch (l.type()) {
-    case Value::Type::Character: return tx::compare(l.string(), r.string(), exact);
-    case Value::Type::Number: return l.num() < r.num() ? -1 : l.num() > r.num() ? 1 : 0;
-    case Value::Type::Date: return l.date() < r.date() ? -1 : l.date() > r.date() ? 1 : 0;
-    case Value::Type::Logical: return static_cast<int>(l.logical()) - static_cast<int>(r.logical());
-    case Value::Type::Nil: break;
+    case Value::Type::Character:
+      return tx::compare(l.string(), r.string(), exact);
+    case Value::Type::Number:
+      return l.num() < r.num() ? -1 : l.num() > r.num() ? 1 : 0;
+    case Value::Type::Date:
+      return l.date() < r.date() ? -1 : l.date() > r.date() ? 1 : 0;
+    case Value::Type::Logical:
+      return static_cast<int>(l.logical()) - static_cast<int>(r.logical());
+    case Value::Type::Nil:
+      break;
   }
   return std::nullopt;
 }

@@ -13,8 +13,32 @@ using Node = Expr::Node;
 using NodePtr = std::unique_ptr<Node>;
 
 enum class Tok {
-  End, Number, String, Ident, Logical, Arrow, LParen, RParen, Comma,
-  Plus, Minus, Star, Slash, Percent, Pow, Eq, ExactEq, Ne, Lt, Le, Gt, Ge, Dollar, And, Or, Not,
+  End,
+  Number,
+  String,
+  Ident,
+  Logical,
+  Arrow,
+  LParen,
+  RParen,
+  Comma,
+  Plus,
+  Minus,
+  Star,
+  Slash,
+  Percent,
+  Pow,
+  Eq,
+  ExactEq,
+  Ne,
+  Lt,
+  Le,
+  Gt,
+  Ge,
+  Dollar,
+  And,
+  Or,
+  Not,
 };
 
 struct Token {
@@ -80,7 +104,8 @@ std::vector<Token> lex(std::string_view s) {
     if (c == '"' || c == '\'' || c == '[') {
       const char close = c == '[' ? ']' : c;
       const std::size_t end = s.find(close, i + 1);
-      if (end == std::string_view::npos) fail(s, s.size(), "unterminated string from column " + std::to_string(start + 1));
+      if (end == std::string_view::npos)
+        fail(s, s.size(), "unterminated string from column " + std::to_string(start + 1));
       add(Tok::String, start, end + 1 - start);
       out.back().value = Value::str(std::string(s.substr(start + 1, end - start - 1)));
       continue;
@@ -112,26 +137,58 @@ std::vector<Token> lex(std::string_view s) {
       continue;
     }
     switch (c) {
-      case '(': add(Tok::LParen, start, 1); break;
-      case ')': add(Tok::RParen, start, 1); break;
-      case ',': add(Tok::Comma, start, 1); break;
-      case '+': add(Tok::Plus, start, 1); break;
-      case '-': next == '>' ? add(Tok::Arrow, start, 2) : add(Tok::Minus, start, 1); break;
-      case '*': next == '*' ? add(Tok::Pow, start, 2) : add(Tok::Star, start, 1); break;
-      case '^': add(Tok::Pow, start, 1); break;
-      case '/': add(Tok::Slash, start, 1); break;
-      case '%': add(Tok::Percent, start, 1); break;
-      case '$': add(Tok::Dollar, start, 1); break;
-      case '#': add(Tok::Ne, start, 1); break;
-      case '=': next == '=' ? add(Tok::ExactEq, start, 2) : add(Tok::Eq, start, 1); break;
-      case '!': next == '=' ? add(Tok::Ne, start, 2) : add(Tok::Not, start, 1); break;
-      case '<':
-        if (next == '=') add(Tok::Le, start, 2);
-        else if (next == '>') add(Tok::Ne, start, 2);
-        else add(Tok::Lt, start, 1);
+      case '(':
+        add(Tok::LParen, start, 1);
         break;
-      case '>': next == '=' ? add(Tok::Ge, start, 2) : add(Tok::Gt, start, 1); break;
-      default: fail(s, start, "");
+      case ')':
+        add(Tok::RParen, start, 1);
+        break;
+      case ',':
+        add(Tok::Comma, start, 1);
+        break;
+      case '+':
+        add(Tok::Plus, start, 1);
+        break;
+      case '-':
+        next == '>' ? add(Tok::Arrow, start, 2) : add(Tok::Minus, start, 1);
+        break;
+      case '*':
+        next == '*' ? add(Tok::Pow, start, 2) : add(Tok::Star, start, 1);
+        break;
+      case '^':
+        add(Tok::Pow, start, 1);
+        break;
+      case '/':
+        add(Tok::Slash, start, 1);
+        break;
+      case '%':
+        add(Tok::Percent, start, 1);
+        break;
+      case '$':
+        add(Tok::Dollar, start, 1);
+        break;
+      case '#':
+        add(Tok::Ne, start, 1);
+        break;
+      case '=':
+        next == '=' ? add(Tok::ExactEq, start, 2) : add(Tok::Eq, start, 1);
+        break;
+      case '!':
+        next == '=' ? add(Tok::Ne, start, 2) : add(Tok::Not, start, 1);
+        break;
+      case '<':
+        if (next == '=')
+          add(Tok::Le, start, 2);
+        else if (next == '>')
+          add(Tok::Ne, start, 2);
+        else
+          add(Tok::Lt, start, 1);
+        break;
+      case '>':
+        next == '=' ? add(Tok::Ge, start, 2) : add(Tok::Gt, start, 1);
+        break;
+      default:
+        fail(s, start, "");
     }
   }
   Token end;
@@ -228,15 +285,32 @@ class Parser {
 
   static bool relational(Tok k, Op& op) {
     switch (k) {
-      case Tok::Eq: op = Op::Eq; return true;
-      case Tok::ExactEq: op = Op::ExactEq; return true;
-      case Tok::Ne: op = Op::Ne; return true;
-      case Tok::Lt: op = Op::Lt; return true;
-      case Tok::Le: op = Op::Le; return true;
-      case Tok::Gt: op = Op::Gt; return true;
-      case Tok::Ge: op = Op::Ge; return true;
-      case Tok::Dollar: op = Op::Contains; return true;
-      default: return false;
+      case Tok::Eq:
+        op = Op::Eq;
+        return true;
+      case Tok::ExactEq:
+        op = Op::ExactEq;
+        return true;
+      case Tok::Ne:
+        op = Op::Ne;
+        return true;
+      case Tok::Lt:
+        op = Op::Lt;
+        return true;
+      case Tok::Le:
+        op = Op::Le;
+        return true;
+      case Tok::Gt:
+        op = Op::Gt;
+        return true;
+      case Tok::Ge:
+        op = Op::Ge;
+        return true;
+      case Tok::Dollar:
+        op = Op::Contains;
+        return true;
+      default:
+        return false;
     }
   }
 
@@ -328,7 +402,8 @@ class Parser {
         n->ref = refs_++;
         return n;
       }
-      default: fail(src_, t.pos, "");
+      default:
+        fail(src_, t.pos, "");
     }
   }
 

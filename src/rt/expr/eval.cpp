@@ -4,8 +4,8 @@
 
 #include "rt/expr/functions.h"
 #include "rt/expr/node.h"
-#include "rt/text/cp860.h"
 #include "rt/text/compare.h"
+#include "rt/text/cp860.h"
 #include "rt/text/strings.h"
 
 namespace rt::expr {
@@ -22,26 +22,45 @@ enum class Fail { None, Argument, ZeroDivide, NoVariable, NoFunction };
 
 int subCodeOf(Op op) {
   switch (op) {
-    case Op::ExactEq: return 1070;
-    case Op::Eq: return 1071;
-    case Op::Ne: return 1072;
-    case Op::Lt: return 1073;
-    case Op::Le: return 1074;
-    case Op::Gt: return 1075;
-    case Op::Ge: return 1076;
-    case Op::Not: return 1077;
-    case Op::And: return 1078;
-    case Op::Or: return 1079;
+    case Op::ExactEq:
+      return 1070;
+    case Op::Eq:
+      return 1071;
+    case Op::Ne:
+      return 1072;
+    case Op::Lt:
+      return 1073;
+    case Op::Le:
+      return 1074;
+    case Op::Gt:
+      return 1075;
+    case Op::Ge:
+      return 1076;
+    case Op::Not:
+      return 1077;
+    case Op::And:
+      return 1078;
+    case Op::Or:
+      return 1079;
     case Op::Neg:
-    case Op::Pos: return 1080;
-    case Op::Add: return 1081;
-    case Op::Sub: return 1082;
-    case Op::Mul: return 1083;
-    case Op::Div: return 1084;
-    case Op::Mod: return 1085;
-    case Op::Pow: return 1088;
-    case Op::Contains: return 1109;
-    default: return 0;
+    case Op::Pos:
+      return 1080;
+    case Op::Add:
+      return 1081;
+    case Op::Sub:
+      return 1082;
+    case Op::Mul:
+      return 1083;
+    case Op::Div:
+      return 1084;
+    case Op::Mod:
+      return 1085;
+    case Op::Pow:
+      return 1088;
+    case Op::Contains:
+      return 1109;
+    default:
+      return 0;
   }
 }
 
@@ -100,8 +119,10 @@ Value defaultOf(const Node& n) {
     case Op::Le:
     case Op::Gt:
     case Op::Ge:
-    case Op::Contains: return Value(false);
-    default: return {};
+    case Op::Contains:
+      return Value(false);
+    default:
+      return {};
   }
 }
 
@@ -113,7 +134,8 @@ class Evaluator {
     if (n.op == Op::Literal) return n.literal;
     Fail f = Fail::None;
     Value out = step(n, f);
-    if (f != Fail::None) [[unlikely]] out = recover(n, f);
+    if (f != Fail::None) [[unlikely]]
+      out = recover(n, f);
     return out;
   }
 
@@ -121,10 +143,14 @@ class Evaluator {
   // One node's value; f tells a failure (the value is then nil).
   Value step(const Node& n, Fail& f) {
     switch (n.op) {
-      case Op::Literal: return n.literal;
-      case Op::Ref: return ref(n, f);
-      case Op::Call: return call(n, f);
-      case Op::UserCall: return userCall(n, f);
+      case Op::Literal:
+        return n.literal;
+      case Op::Ref:
+        return ref(n, f);
+      case Op::Call:
+        return call(n, f);
+      case Op::UserCall:
+        return userCall(n, f);
       case Op::Iif: {
         const Value c = eval(*n.kids[0]);
         if (!c.isLogical()) return failed(f, Fail::Argument);
@@ -153,7 +179,8 @@ class Evaluator {
         if (!r.isLogical()) return failed(f, Fail::Argument);
         return r;
       }
-      default: break;
+      default:
+        break;
     }
     Value l = eval(*n.kids[0]);
     Value r = eval(*n.kids[1]);
@@ -248,7 +275,8 @@ class Evaluator {
       case Op::Mod:
         if (!nn) return failed(f, Fail::Argument);
         if (r.num() == 0) return failed(f, Fail::ZeroDivide);
-        return number(std::fmod(l.num(), r.num()), std::max(l.numberInfo().decimals, r.numberInfo().decimals));
+        return number(std::fmod(l.num(), r.num()),
+                      std::max(l.numberInfo().decimals, r.numberInfo().decimals));
       case Op::Pow:
         if (!nn) return failed(f, Fail::Argument);
         return number(std::pow(l.num(), r.num()), kSetDecimals);
@@ -278,7 +306,8 @@ class Evaluator {
         if (!c) return failed(f, Fail::Argument);
         return op == Op::Lt ? *c < 0 : op == Op::Le ? *c <= 0 : op == Op::Gt ? *c > 0 : *c >= 0;
       }
-      default: return failed(f, Fail::Argument);
+      default:
+        return failed(f, Fail::Argument);
     }
   }
 

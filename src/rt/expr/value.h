@@ -27,13 +27,15 @@ class Value {
   enum class Type { Nil, Logical, Number, Character, Date };
 
   Value() = default;
-  Value(bool b) : v_(b) {}  // NOLINT(google-explicit-constructor)
-  Value(Number n) : v_(n) {}  // NOLINT
+  Value(bool b) : v_(b) {}                    // NOLINT(google-explicit-constructor)
+  Value(Number n) : v_(n) {}                  // NOLINT
   Value(std::string s) : v_(std::move(s)) {}  // NOLINT
   Value(const char*) = delete;  // say Value(std::string(...)) so a literal is never taken as bool
-  Value(Date d) : v_(d) {}  // NOLINT
+  Value(Date d) : v_(d) {}      // NOLINT
 
-  static Value number(double v, int width = -1, int decimals = 0) { return Value(Number{v, width, decimals}); }
+  static Value number(double v, int width = -1, int decimals = 0) {
+    return Value(Number{v, width, decimals});
+  }
   static Value str(std::string s) { return Value(std::move(s)); }
 
   Type type() const { return static_cast<Type>(v_.index()); }

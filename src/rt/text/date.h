@@ -21,7 +21,7 @@ struct Date {
   static Date fromDtos(std::string_view yyyymmdd);
 
   void ymd(int& year, int& month, int& dayOfMonth) const;  // all 0 when empty
-  std::string dtos() const;                                 // 8 blanks when empty
+  std::string dtos() const;                                // 8 blanks when empty
 };
 
 // DtoC(): "dd/mm/yyyy"; the empty date shows only its slashes, "  /  /    ".

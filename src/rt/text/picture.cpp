@@ -16,14 +16,27 @@ Picture parse(std::string_view p) {
   Picture pic;
   if (!p.empty() && p[0] == '@') {
     std::size_t end = p.find(' ');
-    const std::string_view fns = p.substr(1, end == std::string_view::npos ? std::string_view::npos : end - 1);
+    const std::string_view fns =
+        p.substr(1, end == std::string_view::npos ? std::string_view::npos : end - 1);
     for (char c : fns) {
       switch (c) {
-        case 'R': case 'r': pic.r = true; break;
-        case 'E': case 'e': pic.e = true; break;
-        case 'Z': case 'z': pic.z = true; break;
-        case '!': pic.upper = true; break;
-        default: break;
+        case 'R':
+        case 'r':
+          pic.r = true;
+          break;
+        case 'E':
+        case 'e':
+          pic.e = true;
+          break;
+        case 'Z':
+        case 'z':
+          pic.z = true;
+          break;
+        case '!':
+          pic.upper = true;
+          break;
+        default:
+          break;
       }
     }
     pic.tmpl = end == std::string_view::npos ? std::string_view() : p.substr(end + 1);
@@ -38,8 +51,10 @@ bool textPlace(char c) { return c == '9' || c == '#' || c == 'X' || c == 'A' || 
 
 void europeanSwap(std::string& s) {
   for (char& c : s) {
-    if (c == '.') c = ',';
-    else if (c == ',') c = '.';
+    if (c == '.')
+      c = ',';
+    else if (c == ',')
+      c = '.';
   }
 }
 
@@ -63,8 +78,10 @@ std::string transformNumber(double value, std::string_view picture, int width, i
   bool intPlaces = false;
   for (std::size_t i = 0; i < t.size(); ++i) {
     if (!digitPlace(t[i])) continue;
-    if (i > intEnd) ++places;
-    else intPlaces = true;
+    if (i > intEnd)
+      ++places;
+    else
+      intPlaces = true;
   }
 
   const char thousands = pic.e ? '.' : ',';
@@ -72,8 +89,10 @@ std::string transformNumber(double value, std::string_view picture, int width, i
   std::string out(t);
   auto overflow = [&] {
     for (std::size_t i = 0; i < t.size(); ++i) {
-      if (i == dot) out[i] = point;
-      else if (digitPlace(t[i]) || t[i] == ',') out[i] = '*';
+      if (i == dot)
+        out[i] = point;
+      else if (digitPlace(t[i]) || t[i] == ',')
+        out[i] = '*';
     }
     return out;
   };
@@ -85,7 +104,8 @@ std::string transformNumber(double value, std::string_view picture, int width, i
 
   const std::size_t from = negative ? 1 : 0;
   const std::size_t pointAt = digits.find('.');
-  std::string_view whole = std::string_view(digits).substr(from, pointAt == std::string::npos ? std::string::npos : pointAt - from);
+  std::string_view whole = std::string_view(digits).substr(
+      from, pointAt == std::string::npos ? std::string::npos : pointAt - from);
   const std::string_view frac =
       pointAt == std::string::npos ? std::string_view() : std::string_view(digits).substr(pointAt + 1);
   if (whole == "0" && !intPlaces) whole = {};
@@ -93,8 +113,10 @@ std::string transformNumber(double value, std::string_view picture, int width, i
   // Decimals, left to right after the point.
   std::size_t f = 0;
   for (std::size_t i = intEnd + 1; i < t.size(); ++i) {
-    if (digitPlace(t[i])) out[i] = f < frac.size() ? frac[f++] : '0';
-    else if (t[i] == ',') out[i] = thousands;
+    if (digitPlace(t[i]))
+      out[i] = f < frac.size() ? frac[f++] : '0';
+    else if (t[i] == ',')
+      out[i] = thousands;
   }
   if (dot != std::string_view::npos) out[dot] = point;
 

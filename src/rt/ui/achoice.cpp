@@ -43,10 +43,13 @@ class List {
     for (int r = 0; r < rows_; ++r) {
       const int i = first_ + r;
       std::uint8_t attr = standard_;
-      if (i == cur_) attr = enhanced_;
-      else if (i < n_ && !ok(i)) attr = unselected_;
+      if (i == cur_)
+        attr = enhanced_;
+      else if (i < n_ && !ok(i))
+        attr = unselected_;
       term_.devPos(top_ + r, left_);
-      term_.devOutAttr(text::padR(i < n_ ? std::string_view(items_[static_cast<std::size_t>(i)]) : "", width_), attr);
+      term_.devOutAttr(
+          text::padR(i < n_ ? std::string_view(items_[static_cast<std::size_t>(i)]) : "", width_), attr);
     }
     term_.devPos(top_ + row(), left_);
   }
@@ -92,7 +95,8 @@ class List {
         if (i > cur_) go(i);
         return 0;
       }
-      default: return -1;
+      default:
+        return -1;
     }
   }
 
@@ -146,8 +150,9 @@ class List {
 
 }  // namespace
 
-int achoice(term::Terminal& term, int top, int left, int bottom, int right, std::span<const std::string> items,
-            const std::vector<bool>& selectable, const ListCallback& callback, int start) {
+int achoice(term::Terminal& term, int top, int left, int bottom, int right,
+            std::span<const std::string> items, const std::vector<bool>& selectable,
+            const ListCallback& callback, int start) {
   if (items.empty()) return 0;
   List list(term, top, left, bottom, right, items, selectable);
   if (!list.any()) return 0;
@@ -166,13 +171,20 @@ int achoice(term::Terminal& term, int top, int left, int bottom, int right, std:
     }
     if (mode >= 0) continue;
     switch (k) {
-      case term::key::kEnter: return list.current() + 1;
+      case term::key::kEnter:
+        return list.current() + 1;
       case term::key::kEsc:
       case term::key::kLeft:
-      case term::key::kRight: return 0;
-      case term::key::kHome: list.go(list.firstSelectable()); break;
-      case term::key::kEnd: list.go(list.lastSelectable()); break;
-      default: break;
+      case term::key::kRight:
+        return 0;
+      case term::key::kHome:
+        list.go(list.firstSelectable());
+        break;
+      case term::key::kEnd:
+        list.go(list.lastSelectable());
+        break;
+      default:
+        break;
     }
   }
 }

@@ -45,7 +45,8 @@ namespace rt::ui {
 
 using ListCallback = std::function<int(int mode, int item, int row)>;
 
-int achoice(term::Terminal& term, int top, int left, int bottom, int right, std::span<const std::string> items,
-            const std::vector<bool>& selectable = {}, const ListCallback& callback = {}, int start = 1);
+int achoice(term::Terminal& term, int top, int left, int bottom, int right,
+            std::span<const std::string> items, const std::vector<bool>& selectable = {},
+            const ListCallback& callback = {}, int start = 1);
 
 }  // namespace rt::ui

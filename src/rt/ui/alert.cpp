@@ -20,7 +20,8 @@ std::vector<std::string> splitLines(std::string_view text) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t semi = text.find(';', start);
-    std::string_view line = text.substr(start, semi == std::string_view::npos ? std::string_view::npos : semi - start);
+    std::string_view line =
+        text.substr(start, semi == std::string_view::npos ? std::string_view::npos : semi - start);
     while (static_cast<int>(line.size()) > kMaxWidth) {
       std::size_t cut = line.rfind(' ', static_cast<std::size_t>(kMaxWidth));
       if (cut == std::string_view::npos || cut == 0) {

@@ -51,17 +51,23 @@ class Browser {
 
   // After the handler: repaint as its result and what it did ask.
   void after(int result, BrowseSource::Position before) {
-    if (result == 2 || src_.eof() || src_.position() != before) refreshAll();
-    else drawRow(rowPos_, true);
+    if (result == 2 || src_.eof() || src_.position() != before)
+      refreshAll();
+    else
+      drawRow(rowPos_, true);
   }
 
   // The browse's own keys; false for any other key.
   bool navigate(int k) {
     switch (k) {
-      case term::key::kDown: return vertical(src_.skip(1) == 0, hitBottom_, rowPos_ + 1);
-      case term::key::kUp: return vertical(src_.skip(-1) == 0, hitTop_, rowPos_ - 1);
-      case term::key::kPgDn: return vertical(src_.skip(rows_) == 0, hitBottom_, rowPos_);
-      case term::key::kPgUp: return vertical(src_.skip(-rows_) == 0, hitTop_, rowPos_);
+      case term::key::kDown:
+        return vertical(src_.skip(1) == 0, hitBottom_, rowPos_ + 1);
+      case term::key::kUp:
+        return vertical(src_.skip(-1) == 0, hitTop_, rowPos_ - 1);
+      case term::key::kPgDn:
+        return vertical(src_.skip(rows_) == 0, hitBottom_, rowPos_);
+      case term::key::kPgUp:
+        return vertical(src_.skip(-rows_) == 0, hitTop_, rowPos_);
       case term::key::kCtrlPgUp: {
         const auto p = src_.position();
         if (!empty_) src_.goTop();
@@ -72,19 +78,26 @@ class Browser {
         if (!empty_) src_.goBottom();
         return vertical(src_.position() == p, hitBottom_, rows_ - 1);
       }
-      case term::key::kLeft: return horizontal(colCur_ - 1, leftCol_);
-      case term::key::kRight: return horizontal(colCur_ + 1, leftCol_);
-      case term::key::kHome: return horizontal(leftCol_, leftCol_);
-      case term::key::kEnd: return horizontal(lastVisible(), leftCol_);
-      case term::key::kCtrlHome: return horizontal(0, leftCol_);
-      case term::key::kCtrlEnd: return horizontal(count() - 1, leftCol_);
+      case term::key::kLeft:
+        return horizontal(colCur_ - 1, leftCol_);
+      case term::key::kRight:
+        return horizontal(colCur_ + 1, leftCol_);
+      case term::key::kHome:
+        return horizontal(leftCol_, leftCol_);
+      case term::key::kEnd:
+        return horizontal(lastVisible(), leftCol_);
+      case term::key::kCtrlHome:
+        return horizontal(0, leftCol_);
+      case term::key::kCtrlEnd:
+        return horizontal(count() - 1, leftCol_);
       case term::key::kCtrlLeft:
         if (leftCol_ == 0) return true;
         return horizontal(colCur_ - 1, leftCol_ - 1);
       case term::key::kCtrlRight:
         if (lastVisible() == count() - 1) return true;
         return horizontal(colCur_ + 1, leftCol_ + 1);
-      default: return false;
+      default:
+        return false;
     }
   }
 
@@ -162,23 +175,30 @@ class Browser {
 
   void drawHeadings() {
     if (count() == 0) return;
-    line(top_, [&](int i, int cw) { term_.devOutAttr(text::padR(cols_[static_cast<std::size_t>(i)].heading, cw), standard_); },
-         " │ "_cp, standard_, ' ');
+    line(
+        top_,
+        [&](int i, int cw) {
+          term_.devOutAttr(text::padR(cols_[static_cast<std::size_t>(i)].heading, cw), standard_);
+        },
+        " │ "_cp, standard_, ' ');
     const std::string dbl = "═"_cp;
-    line(top_ + 1, [&](int, int cw) { term_.devOutAttr(std::string(static_cast<std::size_t>(cw), dbl[0]), standard_); },
-         "═╤═"_cp, standard_, dbl[0]);
+    line(
+        top_ + 1,
+        [&](int, int cw) { term_.devOutAttr(std::string(static_cast<std::size_t>(cw), dbl[0]), standard_); },
+        "═╤═"_cp, standard_, dbl[0]);
   }
 
   // Row r of the box from the source's current row, or blank.
   void drawRow(int r, bool current, bool blank = false) {
     if (count() == 0) return;
-    line(top_ + 2 + r,
-         [&](int i, int cw) {
-           const auto& c = cols_[static_cast<std::size_t>(i)];
-           const std::string t = blank || !c.text ? std::string() : c.text();
-           term_.devOutAttr(text::padR(t, cw), current && i == colCur_ ? enhanced_ : standard_);
-         },
-         " │ "_cp, standard_, ' ');
+    line(
+        top_ + 2 + r,
+        [&](int i, int cw) {
+          const auto& c = cols_[static_cast<std::size_t>(i)];
+          const std::string t = blank || !c.text ? std::string() : c.text();
+          term_.devOutAttr(text::padR(t, cw), current && i == colCur_ ? enhanced_ : standard_);
+        },
+        " │ "_cp, standard_, ' ');
   }
 
   // Repaints every row, keeping the current one at its place in the box as

@@ -22,10 +22,14 @@ enum class Leave { Forward, Back, End, Escape };
 
 Kind kindOf(const Value& v) {
   switch (v.type()) {
-    case Value::Type::Character: return Kind::Text;
-    case Value::Type::Number: return Kind::Number;
-    case Value::Type::Date: return Kind::Date;
-    default: throw std::invalid_argument(std::string("input field on a value of type ") + v.typeLetter());
+    case Value::Type::Character:
+      return Kind::Text;
+    case Value::Type::Number:
+      return Kind::Number;
+    case Value::Type::Date:
+      return Kind::Date;
+    default:
+      throw std::invalid_argument(std::string("input field on a value of type ") + v.typeLetter());
   }
 }
 
@@ -33,7 +37,8 @@ bool isDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
 
 bool isLetter(std::uint8_t c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
-  return c >= 128 && (text::upper(c) != c || text::lower(std::string(1, static_cast<char>(c)))[0] != static_cast<char>(c));
+  return c >= 128 && (text::upper(c) != c ||
+                      text::lower(std::string(1, static_cast<char>(c)))[0] != static_cast<char>(c));
 }
 
 // The picture of a field, resolved for its value: one template character per
@@ -46,9 +51,12 @@ struct Layout {
 
   bool isPlace(char m) const {
     switch (kind) {
-      case Kind::Text: return m == '9' || m == '#' || m == 'A' || m == 'N' || m == 'X' || m == '!';
-      case Kind::Number: return m == '9' || m == '#';
-      case Kind::Date: return m == '9';
+      case Kind::Text:
+        return m == '9' || m == '#' || m == 'A' || m == 'N' || m == 'X' || m == '!';
+      case Kind::Number:
+        return m == '9' || m == '#';
+      case Kind::Date:
+        return m == '9';
     }
     return false;
   }
@@ -56,11 +64,16 @@ struct Layout {
   // Whether a place takes a typed character.
   bool takes(char m, std::uint8_t c) const {
     switch (m) {
-      case '9': return isDigit(c) || (kind == Kind::Number && c == '-');
-      case '#': return isDigit(c) || c == ' ' || c == '+' || c == '-';
-      case 'A': return isLetter(c);
-      case 'N': return isLetter(c) || isDigit(c);
-      default: return true;  // X and !
+      case '9':
+        return isDigit(c) || (kind == Kind::Number && c == '-');
+      case '#':
+        return isDigit(c) || c == ' ' || c == '+' || c == '-';
+      case 'A':
+        return isLetter(c);
+      case 'N':
+        return isLetter(c) || isDigit(c);
+      default:
+        return true;  // X and !
     }
   }
 
@@ -75,12 +88,15 @@ Layout layoutOf(const Value& v, std::string_view picture) {
   std::string_view tmpl = picture;
   if (!picture.empty() && picture[0] == '@') {
     const std::size_t blank = picture.find(' ');
-    const std::string_view fns = picture.substr(1, blank == std::string_view::npos ? std::string_view::npos : blank - 1);
+    const std::string_view fns =
+        picture.substr(1, blank == std::string_view::npos ? std::string_view::npos : blank - 1);
     l.upperAll = fns.find('!') != std::string_view::npos;
     tmpl = blank == std::string_view::npos ? std::string_view() : picture.substr(blank + 1);
   }
   switch (l.kind) {
-    case Kind::Text: l.mask = tmpl.empty() ? std::string(v.string().size(), 'X') : std::string(tmpl); break;
+    case Kind::Text:
+      l.mask = tmpl.empty() ? std::string(v.string().size(), 'X') : std::string(tmpl);
+      break;
     case Kind::Number:
       if (tmpl.empty()) {
         const Number& n = v.numberInfo();
@@ -90,7 +106,9 @@ Layout layoutOf(const Value& v, std::string_view picture) {
         l.mask = std::string(tmpl);
       }
       break;
-    case Kind::Date: l.mask = "99/99/9999"; break;
+    case Kind::Date:
+      l.mask = "99/99/9999";
+      break;
   }
   for (std::size_t i = 0; i < l.mask.size(); ++i)
     if (l.isPlace(l.mask[i])) l.places.push_back(i);
@@ -105,8 +123,10 @@ std::string display(const Layout& l, const Value& v, std::string_view picture) {
       std::string out(l.mask.size(), ' ');
       for (std::size_t i = 0; i < l.mask.size(); ++i) {
         const char m = l.mask[i];
-        if (!l.isPlace(m)) out[i] = m;
-        else if (i < s.size()) out[i] = static_cast<char>(l.typed(m, static_cast<std::uint8_t>(s[i])));
+        if (!l.isPlace(m))
+          out[i] = m;
+        else if (i < s.size())
+          out[i] = static_cast<char>(l.typed(m, static_cast<std::uint8_t>(s[i])));
       }
       return out;
     }
@@ -114,7 +134,8 @@ std::string display(const Layout& l, const Value& v, std::string_view picture) {
       const Number& n = v.numberInfo();
       return text::transformNumber(n.value, picture, n.width, n.decimals);
     }
-    case Kind::Date: return text::dtoc(v.date());
+    case Kind::Date:
+      return text::dtoc(v.date());
   }
   return {};
 }
@@ -132,8 +153,10 @@ bool readBack(const Layout& l, const std::string& buf, Value& var) {
       const std::size_t dot = l.mask.find('.');
       std::string digits;
       for (std::size_t i = 0; i < buf.size(); ++i) {
-        if (l.isPlace(l.mask[i])) digits.push_back(buf[i]);
-        else if (i == dot) digits.push_back('.');
+        if (l.isPlace(l.mask[i]))
+          digits.push_back(buf[i]);
+        else if (i == dot)
+          digits.push_back('.');
       }
       const Number n = var.numberInfo();
       var = Value::number(text::val(text::lTrim(digits)).value, n.width, n.decimals);
@@ -179,11 +202,21 @@ class Editor {
         case term::key::kPgUp:
           if (leave()) return Leave::End;
           break;
-        case term::key::kEsc: *g_.var = original; return Leave::Escape;
-        case term::key::kLeft: move(pos_ > 0 ? pos_ - 1 : 0); break;
-        case term::key::kRight: move(pos_ + 1 < places() ? pos_ + 1 : pos_); break;
-        case term::key::kHome: move(0); break;
-        case term::key::kEnd: move(endPlace()); break;
+        case term::key::kEsc:
+          *g_.var = original;
+          return Leave::Escape;
+        case term::key::kLeft:
+          move(pos_ > 0 ? pos_ - 1 : 0);
+          break;
+        case term::key::kRight:
+          move(pos_ + 1 < places() ? pos_ + 1 : pos_);
+          break;
+        case term::key::kHome:
+          move(0);
+          break;
+        case term::key::kEnd:
+          move(endPlace());
+          break;
         case term::key::kBackspace:
           clear_ = false;
           if (pos_ > 0) erase(--pos_);
@@ -278,7 +311,12 @@ class Editor {
 
 void GetList::add(term::Terminal& term, int row, int col, Value& var, std::string_view picture, Valid valid) {
   const Layout l = layoutOf(var, picture);
-  Get g{row, col, &var, std::string(picture), std::move(valid), term.colors()[term::Slot::Unselected],
+  Get g{row,
+        col,
+        &var,
+        std::string(picture),
+        std::move(valid),
+        term.colors()[term::Slot::Unselected],
         term.colors()[term::Slot::Enhanced]};
   show(term, g, display(l, var, g.picture), g.unselected);
   gets_.push_back(std::move(g));
@@ -290,14 +328,19 @@ void readModal(term::Terminal& term, GetList& list) {
   const term::CursorShape shape = term.cursor();
   if (shape == term::CursorShape::None) term.setCursor(term::CursorShape::Normal);
 
-  auto plain = [&](const Get& g) { show(term, g, display(layoutOf(*g.var, g.picture), *g.var, g.picture), g.unselected); };
+  auto plain = [&](const Get& g) {
+    show(term, g, display(layoutOf(*g.var, g.picture), *g.var, g.picture), g.unselected);
+  };
   std::size_t i = 0;
   for (;;) {
     const Leave how = Editor(term, gets[i]).run();
     plain(gets[i]);
-    if (how == Leave::Forward && i + 1 < gets.size()) ++i;
-    else if (how == Leave::Back && i > 0) --i;
-    else break;
+    if (how == Leave::Forward && i + 1 < gets.size())
+      ++i;
+    else if (how == Leave::Back && i > 0)
+      --i;
+    else
+      break;
   }
   for (const Get& g : gets) plain(g);
   term.setCursor(shape);

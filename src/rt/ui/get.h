@@ -74,7 +74,8 @@ class GetList {
  public:
   // Shows the field and appends it. Throws std::invalid_argument for a
   // variable that is not text, number or date.
-  void add(term::Terminal& term, int row, int col, Value& var, std::string_view picture = {}, Valid valid = {});
+  void add(term::Terminal& term, int row, int col, Value& var, std::string_view picture = {},
+           Valid valid = {});
 
   const std::vector<Get>& gets() const { return gets_; }
   bool empty() const { return gets_.empty(); }

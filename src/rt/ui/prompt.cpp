@@ -43,15 +43,25 @@ int menuTo(term::Terminal& term, std::span<const Prompt> prompts) {
     int next = cur;
     switch (k) {
       case term::key::kLeft:
-      case term::key::kUp: next = cur > 0 ? cur - 1 : 0; break;
+      case term::key::kUp:
+        next = cur > 0 ? cur - 1 : 0;
+        break;
       case term::key::kRight:
-      case term::key::kDown: next = cur < last ? cur + 1 : last; break;
-      case term::key::kHome: next = 0; break;
-      case term::key::kEnd: next = last; break;
+      case term::key::kDown:
+        next = cur < last ? cur + 1 : last;
+        break;
+      case term::key::kHome:
+        next = 0;
+        break;
+      case term::key::kEnd:
+        next = last;
+        break;
       case term::key::kEnter:
       case term::key::kPgUp:
-      case term::key::kPgDn: return cur + 1;
-      case term::key::kEsc: return 0;
+      case term::key::kPgDn:
+        return cur + 1;
+      case term::key::kEsc:
+        return 0;
       default:
         if (k >= 32 && k <= 255) {
           const int hit = byFirstLetter(prompts, static_cast<std::uint8_t>(k));
@@ -60,7 +70,8 @@ int menuTo(term::Terminal& term, std::span<const Prompt> prompts) {
               draw(cur, standard);
               draw(hit, enhanced);
             }
-            term.devPos(prompts[static_cast<std::size_t>(hit)].row, prompts[static_cast<std::size_t>(hit)].col);
+            term.devPos(prompts[static_cast<std::size_t>(hit)].row,
+                        prompts[static_cast<std::size_t>(hit)].col);
             return hit + 1;
           }
         }

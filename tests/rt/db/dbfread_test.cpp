@@ -22,8 +22,8 @@ bool haveReader() {
 }
 
 std::string dump(const std::string& table) {
-  const std::string cmd = std::string(kPython) + " " + FPO_SOURCE_DIR + "/tests/rt/db/dbfread_dump.py '" + table +
-                          "' 2>&1";
+  const std::string cmd =
+      std::string(kPython) + " " + FPO_SOURCE_DIR + "/tests/rt/db/dbfread_dump.py '" + table + "' 2>&1";
   std::string out;
   if (FILE* p = ::popen(cmd.c_str(), "r")) {
     char buf[4096];
@@ -44,8 +44,9 @@ class DbfRead : public ::testing::Test {
 
 TEST_F(DbfRead, TablesWrittenHere) {
   auto& ws = fx.ws;
-  ASSERT_TRUE(ws.create(fx.at("ALL"), {{"NOME", 'C', 12, 0}, {"QT", 'N', 5, 0}, {"VL", 'N', 8, 2},
-                                        {"DIA", 'D', 8, 0}, {"OK", 'L', 1, 0}}));
+  ASSERT_TRUE(ws.create(
+      fx.at("ALL"),
+      {{"NOME", 'C', 12, 0}, {"QT", 'N', 5, 0}, {"VL", 'N', 8, 2}, {"DIA", 'D', 8, 0}, {"OK", 'L', 1, 0}}));
   ASSERT_TRUE(ws.use(fx.at("ALL")));
   rt::db::Area& a = ws.current();
   struct Row {

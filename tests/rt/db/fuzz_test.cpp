@@ -22,12 +22,24 @@ void mutate(std::string& b, std::mt19937& rng, std::size_t focus) {
     const std::size_t span = rng() % 2 ? std::min(focus, b.size()) : b.size();
     const std::size_t at = rng() % span;
     switch (rng() % 6) {
-      case 0: b[at] = static_cast<char>(rng()); break;
-      case 1: b[at] = 0; break;
-      case 2: b[at] = '\xFF'; break;
-      case 3: b[at] = 0x0D; break;
-      case 4: b.resize(at); break;
-      default: b.insert(at, std::string(1 + rng() % 40, static_cast<char>(rng()))); break;
+      case 0:
+        b[at] = static_cast<char>(rng());
+        break;
+      case 1:
+        b[at] = 0;
+        break;
+      case 2:
+        b[at] = '\xFF';
+        break;
+      case 3:
+        b[at] = 0x0D;
+        break;
+      case 4:
+        b.resize(at);
+        break;
+      default:
+        b.insert(at, std::string(1 + rng() % 40, static_cast<char>(rng())));
+        break;
     }
   }
 }
@@ -71,7 +83,8 @@ TEST(Fuzz, Tables) {
       Area& a = fx.ws.current();
       exercise(a, rng);
       if (a.fieldCount() > 0 && rng() % 4 == 0) {
-        a.indexOn("X", [&a] { return Value(std::string(a.table()->raw(0))); }, fx.at("FX"));
+        a.indexOn(
+            "X", [&a] { return Value(std::string(a.table()->raw(0))); }, fx.at("FX"));
         exercise(a, rng);
         a.seek(Value(std::string("A")));
       }
@@ -113,7 +126,8 @@ TEST(Fuzz, IndexFiles) {
   std::mt19937 rng(77);
   for (const char* t : {"T", "N"}) {
     const bool text = *t == 'T';
-    ASSERT_TRUE(fx.ws.create(fx.at(t), {text ? rt::db::FieldSpec{"K", 'C', 6, 0} : rt::db::FieldSpec{"K", 'N', 8, 2}}));
+    ASSERT_TRUE(fx.ws.create(fx.at(t),
+                             {text ? rt::db::FieldSpec{"K", 'C', 6, 0} : rt::db::FieldSpec{"K", 'N', 8, 2}}));
     ASSERT_TRUE(fx.ws.use(fx.at(t)));
     for (int i = 0; i < 400; ++i) {
       fx.ws.current().appendBlank();
@@ -201,7 +215,8 @@ TEST(Fuzz, FixedWidthText) {
     std::string text(rng() % 300, ' ');
     for (char& c : text) c = rng() % 5 ? alphabet[rng() % sizeof alphabet] : static_cast<char>(rng());
     writeFile(fx.at("IN.TXT"), text);
-    ASSERT_TRUE(fx.ws.create(fx.at("S"), {{"A", 'C', 3, 0}, {"B", 'N', 5, 1}, {"D", 'D', 8, 0}, {"L", 'L', 1, 0}}));
+    ASSERT_TRUE(
+        fx.ws.create(fx.at("S"), {{"A", 'C', 3, 0}, {"B", 'N', 5, 1}, {"D", 'D', 8, 0}, {"L", 'L', 1, 0}}));
     ASSERT_TRUE(fx.ws.use(fx.at("S")));
     Area& a = fx.ws.current();
     ASSERT_TRUE(a.appendSdf(fx.at("IN")));

@@ -21,9 +21,12 @@ namespace {
 Value S(const std::string& s) { return Value(s); }
 
 unsigned u16(const std::string& b, std::size_t at) {
-  return static_cast<unsigned char>(b[at]) | static_cast<unsigned>(static_cast<unsigned char>(b[at + 1])) << 8;
+  return static_cast<unsigned char>(b[at]) | static_cast<unsigned>(static_cast<unsigned char>(b[at + 1]))
+                                                 << 8;
 }
-std::uint32_t u32(const std::string& b, std::size_t at) { return u16(b, at) | static_cast<std::uint32_t>(u16(b, at + 2)) << 16; }
+std::uint32_t u32(const std::string& b, std::size_t at) {
+  return u16(b, at) | static_cast<std::uint32_t>(u16(b, at + 2)) << 16;
+}
 
 // Reads an NTX file the way the classic driver lays it out and checks it:
 // header fields, page fill, leaves at one depth, keys in order. Returns the
@@ -169,7 +172,8 @@ TEST(Index, PrefixRuleAndEqualKeysInRecordOrder) {
   a.goTo(1);
   a.put("K", S("AB"));
   std::string recs;
-  for (a.seek(S("AB ")); !a.eof() && a.get("K").string() == "AB "; a.skip(1)) recs += std::to_string(a.recNo());
+  for (a.seek(S("AB ")); !a.eof() && a.get("K").string() == "AB "; a.skip(1))
+    recs += std::to_string(a.recNo());
   EXPECT_EQ(recs, "135");
 }
 
@@ -287,48 +291,48 @@ std::string entry(const std::string& key, std::uint32_t r) {
 // sorted set taken over whole.
 TEST(Index, StoreAgreesWithAModel) {
   for (const int taken : {0, 4000}) {
-  SCOPED_TRACE(taken);
-  rt::db::KeyStore ks(3);
-  std::set<std::pair<std::string, std::uint32_t>> model;
-  std::mt19937 rng(5);
-  auto key = [&] {
-    std::string k(3, ' ');
-    for (char& c : k) c = static_cast<char>('A' + rng() % 4);
-    return k;
-  };
-  for (int i = 0; i < taken; ++i) model.insert({key(), static_cast<std::uint32_t>(1 + rng() % 500)});
-  std::string flat;
-  for (const auto& [k, r] : model) flat += entry(k, r);
-  ks.assignSorted(flat);
-  ASSERT_EQ(ks.size(), model.size());
-  for (int step = 0; step < 20000; ++step) {
-    const std::string k = key();
-    const auto r = static_cast<std::uint32_t>(1 + rng() % 500);
-    if (rng() % 3) {
-      if (model.insert({k, r}).second) ks.insert(k, r);
-    } else {
-      EXPECT_EQ(ks.erase(k, r), model.erase({k, r}) == 1);
+    SCOPED_TRACE(taken);
+    rt::db::KeyStore ks(3);
+    std::set<std::pair<std::string, std::uint32_t>> model;
+    std::mt19937 rng(5);
+    auto key = [&] {
+      std::string k(3, ' ');
+      for (char& c : k) c = static_cast<char>('A' + rng() % 4);
+      return k;
+    };
+    for (int i = 0; i < taken; ++i) model.insert({key(), static_cast<std::uint32_t>(1 + rng() % 500)});
+    std::string flat;
+    for (const auto& [k, r] : model) flat += entry(k, r);
+    ks.assignSorted(flat);
+    ASSERT_EQ(ks.size(), model.size());
+    for (int step = 0; step < 20000; ++step) {
+      const std::string k = key();
+      const auto r = static_cast<std::uint32_t>(1 + rng() % 500);
+      if (rng() % 3) {
+        if (model.insert({k, r}).second) ks.insert(k, r);
+      } else {
+        EXPECT_EQ(ks.erase(k, r), model.erase({k, r}) == 1);
+      }
+      if (step % 997 == 0) {
+        ASSERT_EQ(ks.size(), model.size());
+        auto it = model.begin();
+        for (auto p = ks.begin(); !ks.atEnd(p); ks.next(p), ++it) {
+          ASSERT_EQ(std::string(ks.key(p)), it->first);
+          ASSERT_EQ(ks.recno(p), it->second);
+        }
+        const std::string prefix = k.substr(0, 1 + rng() % 3);
+        auto m = model.lower_bound({prefix, 0});
+        auto p = ks.lowerBound(prefix);
+        EXPECT_EQ(ks.atEnd(p), m == model.end());
+        if (m != model.end() && !ks.atEnd(p)) {
+          EXPECT_EQ(ks.recno(p), m->second);
+        }
+        if (!model.empty()) {
+          auto last = ks.last();
+          EXPECT_EQ(ks.recno(last), model.rbegin()->second);
+        }
+      }
     }
-    if (step % 997 == 0) {
-      ASSERT_EQ(ks.size(), model.size());
-      auto it = model.begin();
-      for (auto p = ks.begin(); !ks.atEnd(p); ks.next(p), ++it) {
-        ASSERT_EQ(std::string(ks.key(p)), it->first);
-        ASSERT_EQ(ks.recno(p), it->second);
-      }
-      const std::string prefix = k.substr(0, 1 + rng() % 3);
-      auto m = model.lower_bound({prefix, 0});
-      auto p = ks.lowerBound(prefix);
-      EXPECT_EQ(ks.atEnd(p), m == model.end());
-      if (m != model.end() && !ks.atEnd(p)) {
-        EXPECT_EQ(ks.recno(p), m->second);
-      }
-      if (!model.empty()) {
-        auto last = ks.last();
-        EXPECT_EQ(ks.recno(last), model.rbegin()->second);
-      }
-    }
-  }
   }
 }
 
@@ -342,19 +346,25 @@ TEST(Index, SortedEntriesFromAnyOrder) {
   };
   auto digits = [](std::uint32_t v) {
     std::string k(5, '0');
-    for (int i = 4; i >= 0 && v; --i, v /= 10) k[static_cast<std::size_t>(i)] = static_cast<char>('0' + v % 10);
+    for (int i = 4; i >= 0 && v; --i, v /= 10)
+      k[static_cast<std::size_t>(i)] = static_cast<char>('0' + v % 10);
     return k;
   };
   const Caso casos[] = {
-      {"random, few", 500, [&](std::uint32_t, std::mt19937& g) { return digits(static_cast<std::uint32_t>(g() % 100000)); }},
-      {"random, many", 200000, [&](std::uint32_t, std::mt19937& g) { return digits(static_cast<std::uint32_t>(g() % 100000)); }},
+      {"random, few", 500,
+       [&](std::uint32_t, std::mt19937& g) { return digits(static_cast<std::uint32_t>(g() % 100000)); }},
+      {"random, many", 200000,
+       [&](std::uint32_t, std::mt19937& g) { return digits(static_cast<std::uint32_t>(g() % 100000)); }},
       {"equal keys", 100000, [&](std::uint32_t, std::mt19937&) { return std::string("KKKKK"); }},
-      {"few distinct", 150000, [&](std::uint32_t, std::mt19937& g) { return digits(static_cast<std::uint32_t>(g() % 3)); }},
+      {"few distinct", 150000,
+       [&](std::uint32_t, std::mt19937& g) { return digits(static_cast<std::uint32_t>(g() % 3)); }},
       {"ascending", 120000, [&](std::uint32_t i, std::mt19937&) { return digits(i); }},
       {"descending", 120000, [&](std::uint32_t i, std::mt19937&) { return digits(99999 - i % 100000); }},
       // Months of sorted rows, the latest month first.
       {"sorted blocks, last first", 300000,
-       [&](std::uint32_t i, std::mt19937&) { return digits(299 - i / 1000).substr(2) + digits(i % 1000 / 10).substr(3); }},
+       [&](std::uint32_t i, std::mt19937&) {
+         return digits(299 - i / 1000).substr(2) + digits(i % 1000 / 10).substr(3);
+       }},
   };
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);

@@ -65,8 +65,8 @@ class DbfReference : public ::testing::Test {
 
   void SetUp() override {
     fx.rec.answer = [this](const rt::err::Error& e) {
-      errorsOf->push_back(e.subSystem + "/" + std::to_string(e.subCode) + " " + e.description + " " + e.operation +
-                          " recno=" + std::to_string(fx.ws.current().recNo()) +
+      errorsOf->push_back(e.subSystem + "/" + std::to_string(e.subCode) + " " + e.description + " " +
+                          e.operation + " recno=" + std::to_string(fx.ws.current().recNo()) +
                           " canDefault=" + (e.canDefault ? "Y" : "N"));
       return rt::err::Answer::byDefault();
     };
@@ -112,8 +112,12 @@ class DbfReference : public ::testing::Test {
     end("CTLCOPY");
 
     begin("CTLAPP");
-    ASSERT_TRUE(ws.create(d("CTLAPP"), {{"NOVO", 'C', 3, 0}, {"DATREF", 'N', 4, 0}, {"STASES", 'C', 1, 0},
-                                         {"CODGST", 'C', 4, 0}, {"CODMNC", 'N', 6, 0}, {"DATATU", 'D', 8, 0}}));
+    ASSERT_TRUE(ws.create(d("CTLAPP"), {{"NOVO", 'C', 3, 0},
+                                        {"DATREF", 'N', 4, 0},
+                                        {"STASES", 'C', 1, 0},
+                                        {"CODGST", 'C', 4, 0},
+                                        {"CODMNC", 'N', 6, 0},
+                                        {"DATATU", 'D', 8, 0}}));
     ASSERT_TRUE(ws.use(d("CTLAPP")));
     ASSERT_TRUE(ws.current().appendFrom(d("CTL")));
     end("CTLAPP");
@@ -217,8 +221,7 @@ TEST(SeekReference, EveryCase) {
     Area& a = fx.ws.current();
     ASSERT_TRUE(a.orderListAdd(fx.at(numeric ? "SEEKN" : "SEEKC")));
     a.goTop();
-    const Value v = numeric ? Value::number(std::stod(c[2]))
-                            : Value(c[2].substr(1, c[2].size() - 2));
+    const Value v = numeric ? Value::number(std::stod(c[2])) : Value(c[2].substr(1, c[2].size() - 2));
     a.seek(v);
     EXPECT_EQ(a.found() ? ".T." : ".F.", c[3]);
     EXPECT_EQ(a.eof() ? ".T." : ".F.", c[4]);

@@ -55,7 +55,8 @@ TEST(Navigation, OrdersAndDeletedRows) {
       {true, true, "531", "135"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.deleted ? "deleted on " : "deleted off ") + (c.indexed ? "indexed" : "natural"));
+    SCOPED_TRACE(std::string(c.deleted ? "deleted on " : "deleted off ") +
+                 (c.indexed ? "indexed" : "natural"));
     Fixture fx;
     fiveRows(fx);
     Area& a = fx.ws.current();
@@ -104,7 +105,8 @@ TEST(Navigation, EmptyTableIsBothEnds) {
 
 TEST(Fields, ValuesAndBytes) {
   Fixture fx;
-  ASSERT_TRUE(fx.ws.create(fx.at("F"), {{"C", 'C', 4, 0}, {"N", 'N', 6, 2}, {"D", 'D', 8, 0}, {"L", 'L', 1, 0}}));
+  ASSERT_TRUE(
+      fx.ws.create(fx.at("F"), {{"C", 'C', 4, 0}, {"N", 'N', 6, 2}, {"D", 'D', 8, 0}, {"L", 'L', 1, 0}}));
   ASSERT_TRUE(fx.ws.use(fx.at("F")));
   Area& a = fx.ws.current();
   ASSERT_TRUE(a.appendBlank());
@@ -159,7 +161,8 @@ TEST(Fields, ValuesAndBytes) {
 
 TEST(Fields, PhantomReadsEmpty) {
   Fixture fx;
-  ASSERT_TRUE(fx.ws.create(fx.at("F"), {{"C", 'C', 3, 0}, {"N", 'N', 5, 1}, {"D", 'D', 8, 0}, {"L", 'L', 1, 0}}));
+  ASSERT_TRUE(
+      fx.ws.create(fx.at("F"), {{"C", 'C', 3, 0}, {"N", 'N', 5, 1}, {"D", 'D', 8, 0}, {"L", 'L', 1, 0}}));
   ASSERT_TRUE(fx.ws.use(fx.at("F")));
   Area& a = fx.ws.current();
   a.appendBlank();
@@ -435,7 +438,8 @@ TEST(Files, FailedRewriteKeepsTheOldFile) {
     EXPECT_FALSE(t.rewriteEdited(edit));
     EXPECT_TRUE(fx.rec.any(rt::err::kWrite));
     EXPECT_EQ(readFile(fx.at("BIG.DBF")), before);
-    for (const auto& e : fs::directory_iterator(fx.dir.path())) EXPECT_EQ(e.path().extension(), ".DBF") << e.path();
+    for (const auto& e : fs::directory_iterator(fx.dir.path()))
+      EXPECT_EQ(e.path().extension(), ".DBF") << e.path();
     EXPECT_EQ(t.lastRec(), c.rows);
     fx.ws.current().goTo(c.rows);
     EXPECT_EQ(fx.ws.current().get("X").string().substr(0, 3), "row");
@@ -590,7 +594,7 @@ TEST(Transfers, PackAndZap) {
   ASSERT_TRUE(a.pack());
   EXPECT_EQ(a.lastRec(), 3u);
   EXPECT_EQ(a.get("K").string(), "C");  // top of the order
-  EXPECT_EQ(walk(a, true), "321");  // C D E after the rows 2 and 4 went
+  EXPECT_EQ(walk(a, true), "321");      // C D E after the rows 2 and 4 went
   ASSERT_TRUE(a.seek(S("D")));
   EXPECT_EQ(a.recNo(), 2u);
   ASSERT_TRUE(a.zap());

@@ -32,7 +32,8 @@ TEST(ExprErrors, CompileErrorsSayWhatAndWhere) {
       {"1 + Len()", "Syntax error at column 5 near \"Len()\": LEN takes 1 argument", 4},
       {"CTL->", "Syntax error at column 6: field name expected", 5},
       {"Val(Variavel) >= 199802 .and. )", "Syntax error at column 31 near \")\"", 30},
-      {"Str(CTL->DATREF, 6) + Str(CTL->CODMNC, 4) +++", "Syntax error at column 46: expression incomplete", 45},
+      {"Str(CTL->DATREF, 6) + Str(CTL->CODMNC, 4) +++", "Syntax error at column 46: expression incomplete",
+       45},
   };
   for (const auto& c : cases) {
     try {
@@ -105,7 +106,9 @@ TEST(ExprErrors, ZeroDivisionTakesTheSubstitute) {
   };
   for (const auto& c : cases) {
     FakeEnv env;
-    env.answer = [](const Error& e) { return e.genCode == rt::err::kZeroDivide ? Answer::substitute(0) : Answer::byDefault(); };
+    env.answer = [](const Error& e) {
+      return e.genCode == rt::err::kZeroDivide ? Answer::substitute(0) : Answer::byDefault();
+    };
     EXPECT_EQ(show(Expr::compile(c.text).eval(env)), c.want) << c.text;
     ASSERT_EQ(env.raised.size(), 1u) << c.text;
     EXPECT_EQ(env.raised[0].genCode, rt::err::kZeroDivide);
@@ -157,7 +160,9 @@ TEST(ExprErrors, TypeMismatchNamesTheOperation) {
   // An argument error cannot be retried: a Retry is taken as Default.
   for (const auto& c : cases) {
     FakeEnv env;
-    env.answer = [&env](const Error&) { return env.raised.size() < 3 ? Answer::retry() : Answer::byDefault(); };
+    env.answer = [&env](const Error&) {
+      return env.raised.size() < 3 ? Answer::retry() : Answer::byDefault();
+    };
     EXPECT_EQ(show(Expr::compile(c.text).eval(env)), c.onDefault) << c.text;
     EXPECT_EQ(env.raised.size(), 1u) << c.text;
   }

@@ -39,7 +39,7 @@ void fill(FakeEnv& env) {
   env.set("MN->MN_IBGE", Value::str("230040"));
   env.functions["NOME_MUNICIPIO"] = [](std::vector<Value>& args) {
     return Value::str(args.size() == 1 && args[0].isNumber() && args[0].num() == 40 ? std::string(25, 'N')
-                                                                                      : std::string(25, '?'));
+                                                                                    : std::string(25, '?'));
   };
 }
 
@@ -64,12 +64,13 @@ TEST(Expr, TheSystemsTexts) {
       // the listings' rows: 99 and 81 characters
       {"'    ' + Str(CTL->DATREF, 6) + '            ' + DtoC(CTL->DATATU) + '           ' + "
        "StrZero(CTL->CODMNC, 4) + ' - ' + Nome_Municipio(CTL->CODMNC) + Space(24)",
-       "C:" + blanks(4) + "202211" + blanks(12) + "05/12/2022" + blanks(11) + "0040 - " + std::string(25, 'N') +
-           blanks(24)},
-      {"'    ' + Str(CTL->DATREF, 6) + '          ' + DtoC(CTL->DATSES) + '     ' + StrZero(CTL->CODMNC, 4) + "
+       "C:" + blanks(4) + "202211" + blanks(12) + "05/12/2022" + blanks(11) + "0040 - " +
+           std::string(25, 'N') + blanks(24)},
+      {"'    ' + Str(CTL->DATREF, 6) + '          ' + DtoC(CTL->DATSES) + '     ' + StrZero(CTL->CODMNC, 4) "
+       "+ "
        "' - ' + Nome_Municipio(CTL->CODMNC) + '   ' + CTL->STASES + Space(10)",
-       "C:" + blanks(4) + "202211" + blanks(10) + "  /  /    " + blanks(5) + "0040 - " + std::string(25, 'N') +
-           blanks(3) + "E" + blanks(10)},
+       "C:" + blanks(4) + "202211" + blanks(10) + "  /  /    " + blanks(5) + "0040 - " +
+           std::string(25, 'N') + blanks(3) + "E" + blanks(10)},
   };
   for (const auto& c : cases) {
     FakeEnv env;
@@ -84,7 +85,7 @@ TEST(Expr, PeriodRule) {
       "!Empty(Variavel) .and. Val(Variavel) >= 199802 .and. Val(Subs(Variavel, 5, 2)) > 00 .and. "
       "Val(Subs(Variavel, 5, 2)) < 13");
   const std::pair<const char*, bool> cases[] = {
-      {"      ", false}, {"199801", false}, {"199802", true}, {"202211", true},
+      {"      ", false}, {"199801", false}, {"199802", true},  {"202211", true},
       {"202212", true},  {"202213", false}, {"202200", false}, {"2022  ", false},
   };
   for (const auto& [period, ok] : cases) {
@@ -124,8 +125,8 @@ TEST(Expr, OperatorsAndFunctions) {
       {".T. = .T.", "L:T"},
       {"CtoD('') = CtoD('  /  /    ')", "L:T"},
       {"Iif(1 > 2, 'a', 'b')", "C:b"},
-      {"If(.T., 1, 1 / 0)", "N:1"},         // only the chosen branch runs
-      {".F. .and. 1 / 0 = 0", "L:F"},       // short-circuit
+      {"If(.T., 1, 1 / 0)", "N:1"},    // only the chosen branch runs
+      {".F. .and. 1 / 0 = 0", "L:F"},  // short-circuit
       {"Upper('ação x')"_cp, "C:" + "AÇÃO X"_cp},
       {"Lower('AÇÃO X')"_cp, "C:" + "ação x"_cp},
       {"Len('abc') + At('c', 'abc')", "N:6"},
@@ -133,7 +134,8 @@ TEST(Expr, OperatorsAndFunctions) {
       {"Replicate('ab', 3)", "C:ababab"},
       {"Right('abcdef', 2) + Left('abc', 9)", "C:efabc"},
       {"SubStr('abcdef', -2) + SubStr('abc', 5) + SubStr('abc', 0, 1)", "C:efa"},
-      {"Year(CtoD('05/11/22')) * 10000 + Month(CtoD('05/11/22')) * 100 + Day(CtoD('05/11/22'))", "N:20221105"},
+      {"Year(CtoD('05/11/22')) * 10000 + Month(CtoD('05/11/22')) * 100 + Day(CtoD('05/11/22'))",
+       "N:20221105"},
       {"DtoS(CtoD('05/11/2022'))", "C:20221105"},
       {"Empty(0) .and. Empty('  ') .and. Empty(CtoD('')) .and. !Empty('x')", "L:T"},
       {"Transform(1234.5, '@E 9,999.99')", "C:1.234,50"},

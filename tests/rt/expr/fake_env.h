@@ -76,10 +76,14 @@ class FakeEnv : public rt::expr::Env {
 // without blanks), "L:T", "D:dd/mm/yyyy", "U".
 inline std::string show(const rt::Value& v) {
   switch (v.type()) {
-    case rt::Value::Type::Nil: return "U";
-    case rt::Value::Type::Logical: return v.logical() ? "L:T" : "L:F";
-    case rt::Value::Type::Character: return "C:" + v.string();
-    case rt::Value::Type::Date: return "D:" + rt::text::dtoc(v.date());
+    case rt::Value::Type::Nil:
+      return "U";
+    case rt::Value::Type::Logical:
+      return v.logical() ? "L:T" : "L:F";
+    case rt::Value::Type::Character:
+      return "C:" + v.string();
+    case rt::Value::Type::Date:
+      return "D:" + rt::text::dtoc(v.date());
     case rt::Value::Type::Number: {
       const std::string s = rt::text::str(v.num(), v.numberInfo().width, v.numberInfo().decimals);
       return "N:" + s.substr(s.find_first_not_of(' ') == std::string::npos ? 0 : s.find_first_not_of(' '));

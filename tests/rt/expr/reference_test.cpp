@@ -1,9 +1,10 @@
 // The recorded classic behaviour of str.tsv and strcmp.tsv, run as
 // expressions.
+#include "rt/text/reference.h"
+
 #include <gtest/gtest.h>
 
 #include "fake_env.h"
-#include "rt/text/reference.h"
 
 namespace {
 
@@ -36,8 +37,8 @@ TEST(Reference, StrValRoundInt) {
     }
     env.set("X", v);
     EXPECT_EQ(evalText(env, "Str(X)"), shown) << r[0];
-    const std::string details = "ntos=" + evalText(env, "AllTrim(Str(X))") +
-                                " str25_15=" + evalText(env, "AllTrim(Str(X, 25, 15))");
+    const std::string details =
+        "ntos=" + evalText(env, "AllTrim(Str(X))") + " str25_15=" + evalText(env, "AllTrim(Str(X, 25, 15))");
     EXPECT_EQ(details, r[3]) << r[0];
   }
 }
@@ -58,7 +59,8 @@ TEST(Reference, TextComparisonOperators) {
         const std::string text = r[1] + " " + op + " " + r[2];
         const rt::Value v = Expr::compile(text).eval(env);
         ASSERT_TRUE(v.isLogical()) << text;
-        EXPECT_EQ(v.logical() ? ".T." : ".F.", r[static_cast<std::size_t>(3 + i)]) << "EXACT " << r[0] << ": " << text;
+        EXPECT_EQ(v.logical() ? ".T." : ".F.", r[static_cast<std::size_t>(3 + i)])
+            << "EXACT " << r[0] << ": " << text;
       }
     }
   }

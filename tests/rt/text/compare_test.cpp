@@ -19,7 +19,7 @@ TEST(Compare, MatchesTheRecordedRun) {
     const std::string l = fpo::test::unwrap(r[1]);
     const std::string rt = fpo::test::unwrap(r[2]);
     const int c = compare(l, rt, exact);
-    const bool got[] = {c == 0, rt::text::exactlyEqual(l, rt), c != 0, c < 0, c <= 0, c > 0, c >= 0};
+    const bool got[] = {c == 0, rt::text::exactlyEqual(l, rt), c != 0, c<0, c <= 0, c> 0, c >= 0};
     for (int i = 0; i < 7; ++i)
       EXPECT_EQ(got[i] ? ".T." : ".F.", r[static_cast<std::size_t>(3 + i)])
           << "EXACT " << r[0] << " " << r[1] << " vs " << r[2] << " column " << i;

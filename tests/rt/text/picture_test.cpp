@@ -85,18 +85,18 @@ struct NumberCase {
 
 TEST(Transform, NumberEdges) {
   const NumberCase cases[] = {
-      {-500, "9,999", " -500"},            // the sign takes a blank separator's place
+      {-500, "9,999", " -500"},  // the sign takes a blank separator's place
       {-1234.5, "@E 9,999,999.99", "   -1.234,50"},
-      {-1500, "@E 9,999", "*****"},        // the digits fill every place: no room for the sign
-      {-100, "999", "***"},                // the sign needs a place too
-      {1234.5, "9,999.99", "1,234.50"},    // without E
-      {2.5, "99", " 3"},                   // half away from zero
+      {-1500, "@E 9,999", "*****"},      // the digits fill every place: no room for the sign
+      {-100, "999", "***"},              // the sign needs a place too
+      {1234.5, "9,999.99", "1,234.50"},  // without E
+      {2.5, "99", " 3"},                 // half away from zero
       {-2.5, "99", "-3"},
-      {-0.001, "9.99", "0.00"},            // rounds to zero: no sign
-      {0.001, "@Z 9.99", "    "},          // blank when it shows as zero
-      {0.5, ".99", ".50"},                 // no integer places: no leading zero
-      {1000, "@E 999%", "***%"},           // literal kept on overflow
-      {12.5, "", "        12.5"},          // no template: as Str() shows it
+      {-0.001, "9.99", "0.00"},    // rounds to zero: no sign
+      {0.001, "@Z 9.99", "    "},  // blank when it shows as zero
+      {0.5, ".99", ".50"},         // no integer places: no leading zero
+      {1000, "@E 999%", "***%"},   // literal kept on overflow
+      {12.5, "", "        12.5"},  // no template: as Str() shows it
       {1234.5, "@E", "      1234,5"},
   };
   for (const auto& c : cases) {
@@ -112,13 +112,14 @@ TEST(Transform, TextEdges) {
     const char* want;
   };
   const Case cases[] = {
-      {"abcdef", "@R XX-XX", "ab-cd"},   // extra characters dropped
-      {"abcd", "XX-X", "ab-d"},          // without R a literal replaces its character
-      {"abc", "!XX", "Abc"},             // ! place upper-cases
-      {"abc", "@R", "abc"},              // no template
+      {"abcdef", "@R XX-XX", "ab-cd"},  // extra characters dropped
+      {"abcd", "XX-X", "ab-d"},         // without R a literal replaces its character
+      {"abc", "!XX", "Abc"},            // ! place upper-cases
+      {"abc", "@R", "abc"},             // no template
       {"", "@!", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(transformText(c.value, c.picture), c.want) << c.value << " " << c.picture;
+  for (const auto& c : cases)
+    EXPECT_EQ(transformText(c.value, c.picture), c.want) << c.value << " " << c.picture;
 }
 
 TEST(Transform, DatesAndLogicals) {

@@ -33,13 +33,14 @@ Recorded run(const K& keys, const std::vector<bool>& selectable = {}, int start 
   t.term.setColor("0/W, W+/R,,, 0/W");
   t.keys.add(keys);
   Recorded r;
-  r.result = achoice(t.term, 4, 1, 6, 10, kFive, selectable,
-                     [&](int mode, int item, int row) {
-                       r.calls.emplace_back(mode, item, row);
-                       if (answer) return answer(mode, t.term);
-                       return mode == 3 && t.term.lastKey() == kEsc ? 0 : 2;
-                     },
-                     start);
+  r.result = achoice(
+      t.term, 4, 1, 6, 10, kFive, selectable,
+      [&](int mode, int item, int row) {
+        r.calls.emplace_back(mode, item, row);
+        if (answer) return answer(mode, t.term);
+        return mode == 3 && t.term.lastKey() == kEsc ? 0 : 2;
+      },
+      start);
   EXPECT_EQ(t.keys.pending(), 0u);
   return r;
 }
@@ -49,9 +50,9 @@ TEST(ListSelection, CallbackModes) {
     K keys;
     std::vector<Call> calls;
   } cases[] = {
-      {{kUp, kEsc}, {{1, 1, 0}, {3, 1, 0}}},                            // no wrap at the top
+      {{kUp, kEsc}, {{1, 1, 0}, {3, 1, 0}}},                                        // no wrap at the top
       {{kDown, kDown, kDown, kEsc}, {{0, 2, 1}, {0, 3, 2}, {0, 4, 2}, {3, 4, 2}}},  // scrolls
-      {{kCtrlPgDn, kDown, kEsc}, {{0, 5, 2}, {2, 5, 2}, {3, 5, 2}}},    // no wrap at the bottom
+      {{kCtrlPgDn, kDown, kEsc}, {{0, 5, 2}, {2, 5, 2}, {3, 5, 2}}},                // no wrap at the bottom
       {{kCtrlPgDn, kCtrlPgUp, kPgUp, kEsc}, {{0, 5, 2}, {0, 1, 0}, {1, 1, 0}, {3, 1, 0}}},
       {{kPgDn, kPgDn, kPgDn, kEsc}, {{0, 4, 1}, {0, 5, 2}, {2, 5, 2}, {3, 5, 2}}},
       {{kDown, kCtrlEnd, kCtrlHome, kEsc}, {{0, 2, 1}, {0, 3, 2}, {0, 1, 0}, {3, 1, 0}}},
@@ -69,7 +70,9 @@ TEST(ListSelection, CallbackModes) {
 }
 
 TEST(ListSelection, CallbackResults) {
-  auto answer = [](int result) { return [result](int mode, term::Terminal&) { return mode == 3 ? result : 2; }; };
+  auto answer = [](int result) {
+    return [result](int mode, term::Terminal&) { return mode == 3 ? result : 2; };
+  };
   EXPECT_EQ(run({kDown, kEnter}, {}, 1, answer(1)).result, 2);  // 1 selects the current item
   EXPECT_EQ(run({kDown, kEnter}, {}, 1, answer(0)).result, 0);
   // 2 goes on: only Esc ends this list.
@@ -82,8 +85,11 @@ TEST(ListSelection, StartItemIsBroughtIntoTheList) {
     std::vector<bool> selectable;
     int item;
   } cases[] = {
-      {0, {}, 1}, {-3, {}, 1}, {3, {}, 3}, {9, {}, 5},
-      {2, {true, false, true}, 3},                        // onto a selectable item, looking down first
+      {0, {}, 1},
+      {-3, {}, 1},
+      {3, {}, 3},
+      {9, {}, 5},
+      {2, {true, false, true}, 3},  // onto a selectable item, looking down first
       {5, {true, true, true, true, false}, 4},
   };
   for (const auto& c : cases) {
@@ -119,8 +125,14 @@ TEST(ListSelection, WithoutCallback) {
     K keys;
     int result;
   } cases[] = {
-      {{kEnter}, 1},        {{kDown, kDown, kEnter}, 3}, {{kEnd, kEnter}, 5},    {{kEnd, kHome, kEnter}, 1},
-      {{kDown, kEsc}, 0},   {{kDown, kLeft}, 0},          {{kRight}, 0},          {{'c', kF1, kEnter}, 1},
+      {{kEnter}, 1},
+      {{kDown, kDown, kEnter}, 3},
+      {{kEnd, kEnter}, 5},
+      {{kEnd, kHome, kEnter}, 1},
+      {{kDown, kEsc}, 0},
+      {{kDown, kLeft}, 0},
+      {{kRight}, 0},
+      {{'c', kF1, kEnter}, 1},
       {{kUp, kPgDn, kPgDn, kDown, kEnter}, 5},
   };
   for (const auto& c : cases) {

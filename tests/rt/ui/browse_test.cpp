@@ -101,7 +101,8 @@ TEST(Browse, ModesOfTheHandler) {
       {{kPgDn, N, kPgDn, kPgDn, N, kEsc}, {{0, "Row 04"}, {2, "Row 05"}, {4, "Row 05"}}},
       {{kPgDn, kPgUp, N, kPgUp, N, kEsc}, {{0, "Row 01"}, {1, "Row 01"}, {4, "Row 01"}}},
       {{kUp, kDown, N, kEsc}, {{1, "Row 02"}, {4, "Row 02"}}},  // a mark lasts until the next idle call
-      {{'x', N, kF2, alt('N'), kEsc}, {{4, "Row 01"}, {0, "Row 01"}, {4, "Row 01"}, {4, "Row 01"}, {4, "Row 01"}}},
+      {{'x', N, kF2, alt('N'), kEsc},
+       {{4, "Row 01"}, {0, "Row 01"}, {4, "Row 01"}, {4, "Row 01"}, {4, "Row 01"}}},
       {{kLeft, kRight, kHome, kEnd, kCtrlLeft, kCtrlRight, kCtrlHome, kCtrlEnd, kEsc}, {{4, "Row 01"}}},
   };
   for (const auto& c : cases) {
@@ -189,13 +190,26 @@ TEST(Browse, ResultsOfTheHandler) {
     std::function<int(FakeSource&)> act;  // on the key 'x'
     Shown after;
   } cases[] = {
-      {"moved and 1: all rows repainted around the new row", [](FakeSource& s) { s.goTo(3); return 1; },
+      {"moved and 1: all rows repainted around the new row",
+       [](FakeSource& s) {
+         s.goTo(3);
+         return 1;
+       },
        {{"Row 03", "Row 04", "Row 05"}, 8}},
-      {"left at the end: stepped back onto the last row", [](FakeSource& s) { s.setEnd(); return 1; },
+      {"left at the end: stepped back onto the last row",
+       [](FakeSource& s) {
+         s.setEnd();
+         return 1;
+       },
        {{"Row 03", "Row 04", "Row 05"}, 9}},
-      {"2: repainted in the new order, the same row highlighted", [](FakeSource& s) { s.reverse(); return 2; },
+      {"2: repainted in the new order, the same row highlighted",
+       [](FakeSource& s) {
+         s.reverse();
+         return 2;
+       },
        {{"Row 03", "Row 02", "Row 01"}, 8}},
-      {"1 without a move: nothing else changes", [](FakeSource&) { return 1; },
+      {"1 without a move: nothing else changes",
+       [](FakeSource&) { return 1; },
        {{"Row 01", "Row 02", "Row 03"}, 8}},
   };
   for (const auto& c : cases) {
@@ -230,7 +244,8 @@ TEST(Browse, StartsOnTheLastRowWhenLeftAtTheEnd) {
 TEST(Browse, SeveralColumns) {
   HeadlessTerminal t;
   FakeSource src(names(3));
-  const BrowseColumn cols[] = {{"Name", [&] { return src.text(); }}, {"Code", [&] { return std::string("X"); }}};
+  const BrowseColumn cols[] = {{"Name", [&] { return src.text(); }},
+                               {"Code", [&] { return std::string("X"); }}};
   t.keys.add({kRight, kEsc});
   int column = 0;
   dbEdit(t.term, src, 5, 3, 9, 20, cols, [&](int, int c) {

@@ -60,12 +60,12 @@ TEST(Get, TextEditingKeys) {
     const char* value;
     int lastKey;
   } cases[] = {
-      {keysOf("202211"), "202211", '1'},                            // the last place ends the read
-      {keysOf("2022a.11"), "202211", '1'},                          // digits only
+      {keysOf("202211"), "202211", '1'},    // the last place ends the read
+      {keysOf("2022a.11"), "202211", '1'},  // digits only
       {keysOf("20") + K{kEnter}, "20    ", kEnter},
       {keysOf("20") + K{kDown}, "20    ", kDown},
       {keysOf("20") + K{kPgDn}, "20    ", kPgDn},
-      {keysOf("20") + K{kUp}, "20    ", kUp},              // a single field: back ends it too
+      {keysOf("20") + K{kUp}, "20    ", kUp},  // a single field: back ends it too
       {keysOf("20") + K{kPgUp}, "20    ", kPgUp},
       {keysOf("123") + K{kHome, '9', kEnter}, "923   ", kEnter},
       {keysOf("123") + K{kLeft, kLeft, '9', kEnter}, "193   ", kEnter},
@@ -75,9 +75,10 @@ TEST(Get, TextEditingKeys) {
       {keysOf("123") + K{kLeft, kBackspace, '9', kEnter}, "19    ", kEnter},
       {K{kBackspace} + keysOf("1") + K{kEnter}, "1     ", kEnter},
       {keysOf("12") + K{kHome, kEnd, '3', kEnter}, "123   ", kEnter},
-      {K{kRight, kRight, kRight, kRight, kRight, kRight, kRight, '7'}, "     7", '7'},  // Right stops at the last place
+      {K{kRight, kRight, kRight, kRight, kRight, kRight, kRight, '7'}, "     7",
+       '7'},  // Right stops at the last place
       {keysOf("12") + K{kF10, alt('X'), kCtrlHome, kEnter}, "12    ", kEnter},  // ignored keys
-      {keysOf("12") + K{kEsc}, "      ", kEsc},         // undone
+      {keysOf("12") + K{kEsc}, "      ", kEsc},                                 // undone
   };
   for (const auto& c : cases) {
     const Outcome o = read(txt("      "), "999999", c.keys);
@@ -96,14 +97,14 @@ TEST(Get, Numbers) {
     const char* shown;
   } cases[] = {
       {0, "9999", keysOf("440") + K{kEnter}, 440, " 440"},
-      {0, "9999", keysOf("4400"), 4400, "4400"},              // ends after the fourth digit
+      {0, "9999", keysOf("4400"), 4400, "4400"},  // ends after the fourth digit
       {0, "9999", {kEnter}, 0, "   0"},
-      {12, "9999", keysOf("5") + K{kEnter}, 5, "   5"},  // the first digit clears
-      {12, "9999", keysOf("x5") + K{kEnter}, 5, "   5"},  // a refused key does not count
+      {12, "9999", keysOf("5") + K{kEnter}, 5, "   5"},                // the first digit clears
+      {12, "9999", keysOf("x5") + K{kEnter}, 5, "   5"},               // a refused key does not count
       {12, "9999", K{kRight} + keysOf("5") + K{kEnter}, 512, " 512"},  // a cursor key first: no clear
       {0, "9999", keysOf("-5") + K{kEnter}, -5, "  -5"},
       {7, "9999", keysOf("12") + K{kEsc}, 7, "   7"},
-      {0, "@E 999%", keysOf("100"), 100, "100%"},             // the literal is skipped
+      {0, "@E 999%", keysOf("100"), 100, "100%"},  // the literal is skipped
       {0, "@E 999%", keysOf("5") + K{kEnter}, 5, "  5%"},
       {0, "@E 999%", {kEnter}, 0, "  0%"},
       {0, "999999", keysOf("202211"), 202211, "202211"},
@@ -155,10 +156,9 @@ TEST(Get, ValidKeepsTheFieldOpen) {
     return periodRule(v);
   };
   // Enter on the blank field, then three refused periods, then a good one.
-  const Outcome o = read(txt("      "), "999999",
-                         K{kEnter} + keysOf("199801") + keysOf("202213") + keysOf("202200") +
-                             keysOf("202211"),
-                         rule);
+  const Outcome o =
+      read(txt("      "), "999999",
+           K{kEnter} + keysOf("199801") + keysOf("202213") + keysOf("202200") + keysOf("202211"), rule);
   EXPECT_EQ(o.value.string(), "202211");
   EXPECT_EQ(asked, 5);
 
@@ -234,8 +234,8 @@ TEST(Get, SeveralFields) {
   } cases[] = {
       {keysOf("ab") + K{kEnter} + keysOf("cd") + K{kEnter}, "ab  ", "cd  "},
       {keysOf("ab") + K{kDown} + keysOf("cd") + K{kUp, 'x', kDown, kDown}, "xb  ", "cd  "},
-      {keysOf("abcd") + keysOf("efgh"), "abcd", "efgh"},       // typing out moves on
-      {{kUp}, "    ", "    "},                                 // back from the first ends
+      {keysOf("abcd") + keysOf("efgh"), "abcd", "efgh"},  // typing out moves on
+      {{kUp}, "    ", "    "},                            // back from the first ends
       {keysOf("ab") + K{kEnter, kPgUp}, "ab  ", "    "},
       {keysOf("ab") + K{kEnter} + keysOf("cd") + K{kEsc}, "ab  ", "    "},
   };

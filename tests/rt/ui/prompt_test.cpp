@@ -15,8 +15,7 @@ using testing::at;
 using testing::attrs;
 using testing::HeadlessTerminal;
 
-const std::vector<Prompt> kPrompts = {
-    {13, 34, " Sim "}, {13, 41, " Nao "}, {13, 48, "Ótimo"_cp}};
+const std::vector<Prompt> kPrompts = {{13, 34, " Sim "}, {13, 41, " Nao "}, {13, 48, "Ótimo"_cp}};
 
 TEST(PromptMenu, Keys) {
   const struct {
@@ -33,7 +32,7 @@ TEST(PromptMenu, Keys) {
       {{'n'}, 2, 'n'},
       {{'S'}, 1, 'S'},
       {{kRight, kRight, 's'}, 1, 's'},
-      {{0xA2 /* ó */}, 3, 0xA2},                  // accented letters ignore case too
+      {{0xA2 /* ó */}, 3, 0xA2},                            // accented letters ignore case too
       {{'x', kF10, kCtrlHome, kRight, kEnter}, 2, kEnter},  // ignored keys
       {{kRight, kEsc}, 0, kEsc},
   };
