@@ -13,18 +13,8 @@ tables=(S_UPS.DBF S_CTR.DBF S_SS.DBF S_IPU.DBF S_VPA.DBF CTL.DBF)
 tmux_start "cd '$zoz' && trap '' XFSZ && ulimit -f 2 && FPO_DRIVE_C='$SMOKE_DIR/drive' '$fpo'"
 fpo_to_menu
 before=$(cd "$zoz" && md5sum "${tables[@]}")
-tmux_keys M-i
-tmux_wait_for "Atualizar Cadastros e Programação"
-tmux_keys Enter
-tmux_wait_for "Entre com o Cod. Município (ENTER p/ Lista)"
-tmux_type "0440"
-tmux_wait_for "Confirma Cod. Município: 0440"
-tmux_keys Enter
-tmux_wait_for "Complemento de:"
-tmux_type "37"
-tmux_keys Enter
-tmux_wait_for "Confirma Percentual de Complemento:  37%"
-tmux_keys Enter
+fpo_import_to_complement
+fpo_import_complement 37
 tmux_wait_for "Write error"
 tmux_wait_for "Quit"
 tmux_keys Enter

@@ -6,6 +6,12 @@
 #                        error output in $SMOKE_DIR/stderr; $SMOKE_DIR/lpt1
 #                        stands for Lpt1
 #   fpo_to_menu          the period 2022/11 and the three notices
+#   fpo_import_to_complement
+#                        Alt-I, Enter, municipality 0440 confirmed: the
+#                        complement prompt is up
+#   fpo_import_complement PCT
+#                        the complement typed and confirmed
+#   fpo_import           a whole import with 37%, back at the menu
 #   fpo_quit             Esc and "Sim" at the menu; exit code 0, no error output
 
 fpo_demo() {
@@ -30,6 +36,33 @@ fpo_to_menu() {
     tmux_keys Enter
   done
   tmux_wait_for "Pressione F10"
+}
+
+fpo_import_to_complement() {
+  tmux_keys M-i
+  tmux_wait_for "Atualizar Cadastros e Programação"
+  tmux_keys Enter
+  tmux_wait_for "Entre com o Cod. Município (ENTER p/ Lista)"
+  tmux_type "0440"
+  tmux_wait_for "Confirma Cod. Município: 0440"
+  tmux_keys Enter
+  tmux_wait_for "Complemento de:"
+}
+
+fpo_import_complement() {
+  tmux_type "$1"
+  tmux_keys Enter
+  tmux_wait_for "Confirma Percentual de Complemento: $(printf '%3d' "$1")%"
+  tmux_keys Enter
+}
+
+fpo_import() {
+  fpo_import_to_complement
+  fpo_import_complement 37
+  tmux_wait_for "Processo Concluído"
+  tmux_keys Enter
+  tmux_wait_gone "Processo Concluído"
+  tmux_wait_for "Atualizar unidades, mantenedoras"
 }
 
 fpo_quit() {

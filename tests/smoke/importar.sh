@@ -9,22 +9,7 @@ source "$(dirname "$0")/fpo.bash"
 
 fpo_start
 fpo_to_menu
-tmux_keys M-i
-tmux_wait_for "Atualizar Cadastros e Programação"
-tmux_keys Enter
-tmux_wait_for "Entre com o Cod. Município (ENTER p/ Lista)"
-tmux_type "0440"
-tmux_wait_for "Confirma Cod. Município: 0440"
-tmux_keys Enter
-tmux_wait_for "Complemento de:"
-tmux_type "37"
-tmux_keys Enter
-tmux_wait_for "Confirma Percentual de Complemento:  37%"
-tmux_keys Enter
-tmux_wait_for "Processo Concluído"
-tmux_keys Enter
-tmux_wait_gone "Processo Concluído"
-tmux_wait_for "Atualizar unidades, mantenedoras"
+fpo_import
 fpo_quit
 
 if /usr/bin/python3 -c 'import dbfread' 2>/dev/null; then

@@ -46,14 +46,7 @@ tmux_capture | grep -q "^            Data invalida para versao$" || fail "the ve
 # Esc at the complement: its message stays, exit code 0.
 fpo_start
 fpo_to_menu
-tmux_keys M-i
-tmux_wait_for "Atualizar Cadastros e Programação"
-tmux_keys Enter
-tmux_wait_for "Entre com o Cod. Município (ENTER p/ Lista)"
-tmux_type "0440"
-tmux_wait_for "Confirma Cod. Município: 0440"
-tmux_keys Enter
-tmux_wait_for "Complemento de:"
+fpo_import_to_complement
 tmux_keys Escape
 code=$(tmux_wait_exit)
 [[ $code == 0 ]] || fail "complement: exit code $code"

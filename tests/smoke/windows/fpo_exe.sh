@@ -30,22 +30,7 @@ fpo_start
 fpo_to_menu
 
 # The import of the demo month.
-tmux_keys M-i
-tmux_wait_for "Atualizar Cadastros e Programação"
-tmux_keys Enter
-tmux_wait_for "Entre com o Cod. Município (ENTER p/ Lista)"
-tmux_type "0440"
-tmux_wait_for "Confirma Cod. Município: 0440"
-tmux_keys Enter
-tmux_wait_for "Complemento de:"
-tmux_type "37"
-tmux_keys Enter
-tmux_wait_for "Confirma Percentual de Complemento:  37%"
-tmux_keys Enter
-tmux_wait_for "Processo Concluído"
-tmux_keys Enter
-tmux_wait_gone "Processo Concluído"
-tmux_wait_for "Atualizar unidades, mantenedoras"
+fpo_import
 
 # The production report, printed: two pull-downs to the right.
 tmux_keys Right
