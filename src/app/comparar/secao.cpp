@@ -163,7 +163,6 @@ void IMPRIME(Sistema& s, Critica& c, Secao& secao) {
   auto& flag = c.ERROS[static_cast<std::size_t>(secao.k - 1)];
   const std::size_t total = c.VT_BANCOS.size();
   if (total == 0) {
-    if (p.prow() != 0) p.eject();
     flag = false;
     FPO_LINE(s);
     CABECALHO(s, c, secao);
