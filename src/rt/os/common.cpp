@@ -9,6 +9,18 @@ namespace fs = std::filesystem;
 
 namespace rt::os {
 
+std::string programOf(const std::string& command) {
+  std::string prog;
+  for (char c : command) {
+    if (c == ' ' || c == '\t') {
+      if (!prog.empty()) break;
+      continue;
+    }
+    prog.push_back(c);
+  }
+  return prog;
+}
+
 namespace faults {
 namespace {
 std::atomic<Kind> gKind{Kind::Off};

@@ -84,6 +84,8 @@ bool writeOut(Handle h, const void* buf, std::size_t n, int& err);
 bool runWithInput(const std::string& command, const std::string& bytes);
 // Whether the program a command line starts can be found.
 bool commandExists(const std::string& command);
+// The program a command line starts: its first word ("" when it has none).
+std::string programOf(const std::string& command);
 std::string defaultPrinter();
 
 // The drives: the root of a drive of the system by its letter (nullopt where

@@ -286,14 +286,7 @@ bool runWithInput(const std::string& command, const std::string& bytes) {
 }
 
 bool commandExists(const std::string& cmd) {
-  std::string prog;
-  for (char c : cmd) {
-    if (c == ' ' || c == '\t') {
-      if (!prog.empty()) break;
-      continue;
-    }
-    prog.push_back(c);
-  }
+  const std::string prog = programOf(cmd);
   if (prog.empty()) return false;
   if (prog.find('/') != std::string::npos) return ::access(prog.c_str(), X_OK) == 0;
   const char* path = std::getenv("PATH");

@@ -326,14 +326,7 @@ bool runWithInput(const std::string& command, const std::string& bytes) {
 }
 
 bool commandExists(const std::string& cmd) {
-  std::string prog;
-  for (char c : cmd) {
-    if (c == ' ' || c == '\t') {
-      if (!prog.empty()) break;
-      continue;
-    }
-    prog.push_back(c);
-  }
+  const std::string prog = programOf(cmd);
   if (prog.empty()) return false;
   const fs::path name(prog);
   if (prog.find_first_of("\\/:") != std::string::npos) {
