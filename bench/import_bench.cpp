@@ -95,7 +95,7 @@ void gera(const fs::path& zoz) {
   // A tenth of the units belong to 230440, the rest spread over the state.
   auto mnDe = [](int u) { return u % 10 == 0 ? municipio(0) : municipio(1 + u % (kMunicipios - 1)); };
   for (const char* nome : {"S_UPS.211"})
-    tabela(zoz / nome, fpo::importar::LAYOUT_UPS(), kUnidades, [&](rt::db::Table& t, int i) {
+    tabela(zoz / nome, fpo::importar::layoutUps(), kUnidades, [&](rt::db::Table& t, int i) {
       put(t, 0, unidade(i));
       put(t, 1, "23");
       put(t, 2, "UNIDADE DE SAUDE " + std::to_string(i));

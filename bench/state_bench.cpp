@@ -288,7 +288,7 @@ void gera(const fs::path& zoz, int escala) {
     std::vector<long long> pacote;
     for (long long u = 0; u < todas; ++u)
       if (!(u < t.unidades && soNacional(u))) pacote.push_back(u);
-    const auto& layout = fpo::importar::LAYOUT_UPS();
+    const auto& layout = fpo::importar::layoutUps();
     auto pos = [&](const char* nome) {
       for (std::size_t i = 0; i < layout.size(); ++i)
         if (layout[i].name == nome) return static_cast<int>(i);

@@ -3,8 +3,8 @@
 
 namespace fpo {
 
-rt::db::Area& ABRE_CTRL(Sistema& s, const std::string& extensao) {
-  FPO_ROUTINE(s, "ABRE_CTRL");
+rt::db::Area& abreCtrl(Sistema& s, const std::string& extensao) {
+  FPO_ROUTINE(s, "abreCtrl");
   auto& db = s.rt.db;
   db.use("\\ZOZ\\ZOZ_CTRL." + extensao, "CTRL", true);
   rt::db::Area& ctrl = db.current();

@@ -71,4 +71,9 @@ void JANELAEDICAO(Sistema& s) {
   JANELA(s, 4, 1, 21, 76, {}, "S", 8);
 }
 
+void escreve(Sistema& s, int linha, int coluna, std::string_view texto, std::string_view cor) {
+  s.term().devPos(linha, coluna);
+  s.term().devOut(texto, cor);
+}
+
 }  // namespace fpo

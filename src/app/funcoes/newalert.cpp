@@ -16,7 +16,7 @@ int floorHalf(int v) { return v / 2; }
 
 }  // namespace
 
-std::vector<std::string> NEWALERT_LINHAS(std::string_view texto) {
+std::vector<std::string> linhasDoAlerta(std::string_view texto) {
   std::vector<std::string> lines;
   std::size_t pos = 0;
   while (pos < texto.size()) {
@@ -54,7 +54,7 @@ std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO,
   t.setColor(cor);
   t.setCursor(rt::term::CursorShape::None);
 
-  std::vector<std::string> linhas = NEWALERT_LINHAS(texto);
+  std::vector<std::string> linhas = linhasDoAlerta(texto);
   int largura = 20;
   for (const auto& l : linhas) largura = std::max(largura, static_cast<int>(l.size()));
   const bool comBotoes = !BOTOES.empty();
@@ -105,7 +105,7 @@ std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO,
   return resultado;
 }
 
-void ALERTAR(Sistema& s, const std::string& texto) {
+void alertar(Sistema& s, const std::string& texto) {
   s.term().tone(200, 3);
   NEWALERT(s, texto);
 }
