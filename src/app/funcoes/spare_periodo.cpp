@@ -55,20 +55,21 @@ std::string nomeDoMes(double mes) {
 std::optional<std::string> CODIGO(std::string_view EXPRESSAO, std::string_view ACAO) {
   std::string e(EXPRESSAO.substr(0, 7));
   e.resize(7, ' ');
-  std::string out(7, ' ');
+  std::string saida(7, ' ');
   if (rt::text::equals(ACAO, "C", false)) {
     int anterior = arredonda(codigo(e[0]) / 3.0 * 5.0 + 6.0);
-    out[0] = caractere(anterior);
+    saida[0] = caractere(anterior);
     for (std::size_t i = 1; i < 7; ++i) {
       anterior = codigo(e[i]) + arredonda(anterior / 2.0);
-      out[i] = caractere(anterior);
+      saida[i] = caractere(anterior);
     }
-    return out;
+    return saida;
   }
   if (rt::text::equals(ACAO, "D", false)) {
-    out[0] = caractere(arredonda((codigo(e[0]) - 6) / 5.0 * 3.0));
-    for (std::size_t i = 1; i < 7; ++i) out[i] = caractere(codigo(e[i]) - arredonda(codigo(e[i - 1]) / 2.0));
-    return out;
+    saida[0] = caractere(arredonda((codigo(e[0]) - 6) / 5.0 * 3.0));
+    for (std::size_t i = 1; i < 7; ++i)
+      saida[i] = caractere(codigo(e[i]) - arredonda(codigo(e[i - 1]) / 2.0));
+    return saida;
   }
   return std::nullopt;
 }

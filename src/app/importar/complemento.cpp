@@ -16,9 +16,9 @@ namespace {
 const std::string_view kExcluidos = "040505009,040505010,040505011,040505037";
 
 std::string ajusta(std::string_view v, int largura) {
-  std::string out(v.substr(0, static_cast<std::size_t>(std::max(largura, 0))));
-  out.resize(static_cast<std::size_t>(std::max(largura, 0)), ' ');
-  return out;
+  std::string saida(v.substr(0, static_cast<std::size_t>(std::max(largura, 0))));
+  saida.resize(static_cast<std::size_t>(std::max(largura, 0)), ' ');
+  return saida;
 }
 
 int larguraDe(rt::db::Area& a, int pos) {

@@ -19,10 +19,10 @@ namespace {
 constexpr const char* kSitioZoz = "downloads.zoz.example";
 
 std::string semCircunflexo(std::string_view texto) {
-  std::string out;
+  std::string saida;
   for (char c : texto)
-    if (c != '^') out.push_back(c);
-  return out;
+    if (c != '^') saida.push_back(c);
+  return saida;
 }
 
 // Writes a text centred in 70 columns from column 3.
