@@ -48,15 +48,42 @@ std::uint32_t be32(const char* p) {
          static_cast<std::uint32_t>(static_cast<unsigned char>(p[3]));
 }
 
+// Byte order of n bytes as memcmp gives it, eight bytes at a time.
+int compareBytes(const char* a, const char* b, std::size_t n) {
+  for (; n >= 8; a += 8, b += 8, n -= 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    if (x != y) return __builtin_bswap64(x) < __builtin_bswap64(y) ? -1 : 1;
+  }
+  for (; n > 0; ++a, ++b, --n)
+    if (*a != *b) return static_cast<unsigned char>(*a) < static_cast<unsigned char>(*b) ? -1 : 1;
+  return 0;
+}
+
+// One entry copied: whole words, the last one overlapping the one before.
+inline void copyEntry(char* to, const char* from, std::size_t n) {
+  if (n >= 16) {
+    for (std::size_t k = 0; k + 16 < n; k += 16) std::memcpy(to + k, from + k, 16);
+    std::memcpy(to + n - 16, from + n - 16, 16);
+  } else if (n >= 8) {
+    std::memcpy(to, from, 8);
+    std::memcpy(to + n - 8, from + n - 8, 8);
+  } else {
+    std::memcpy(to, from, n);
+  }
+}
+
 void insertionSort(char* a, std::size_t n, std::size_t stride, std::size_t depth, char* tmp) {
+  const std::size_t len = stride - depth;
   for (std::size_t i = 1; i < n; ++i) {
     char* cur = a + i * stride;
     std::size_t j = i;
-    while (j > 0 && std::memcmp(a + (j - 1) * stride + depth, cur + depth, stride - depth) > 0) --j;
+    while (j > 0 && compareBytes(a + (j - 1) * stride + depth, cur + depth, len) > 0) --j;
     if (j != i) {
-      std::memcpy(tmp, cur, stride);
+      copyEntry(tmp, cur, stride);
       std::memmove(a + (j + 1) * stride, a + j * stride, (i - j) * stride);
-      std::memcpy(a + j * stride, tmp, stride);
+      copyEntry(a + j * stride, tmp, stride);
     }
   }
 }
@@ -87,7 +114,7 @@ void radixSort(char* in, char* out, std::size_t n, std::size_t stride, std::size
     std::memcpy(fill, start, sizeof fill);
     for (std::size_t i = 0; i < n; ++i) {
       const char* e = in + i * stride;
-      std::memcpy(out + fill[static_cast<unsigned char>(e[depth])]++ * stride, e, stride);
+      copyEntry(out + fill[static_cast<unsigned char>(e[depth])]++ * stride, e, stride);
     }
     for (int b = 0; b < 256; ++b)
       if (count[b])
