@@ -5,13 +5,16 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "app/ambiente.h"
 #include "app/funcoes/Funcoes.h"
+#include "rt/db/threads.h"
 #include "rt/text/compare.h"
 #include "rt/text/cp860.h"
 #include "rt/text/date.h"
@@ -206,10 +209,11 @@ void escreveLinhas(Sistema& s, Relatorio& r) {
 
 bool tipoComum(char t) { return t == 'C' || t == 'N' || t == 'F' || t == 'D' || t == 'L'; }
 
-// The same walk without reading S_PRD in index order: one pass in record
-// order gives each row's value and whether it counts as PAB (the procedure
-// and price sought once per competence and procedure), then the unit groups
-// come from the index entries alone. Sums are made in the same order as the
+// The same walk without reading S_PRD in index order: passes in record
+// order on several threads give each row's value and whether it counts as
+// PAB (the procedure and price sought once per competence and procedure),
+// the values are then gathered in index order, and the unit groups come
+// from the index entries alone. Sums are made in the same order as the
 // row-by-row walk. False, with nothing printed, when the tables are not of
 // the usual kind (the row-by-row walk then does the report).
 bool escreveRapido(Sistema& s, Relatorio& r) {
@@ -240,13 +244,6 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
   const auto wCmp = static_cast<std::size_t>(fCmp.width), wUid = static_cast<std::size_t>(fUid.width);
   if (ix->keyType().type != 'C' || static_cast<std::size_t>(ix->keyType().size) != wCmp + wUid) return false;
 
-  // By record number: the row's value, and 1 visible, 2 PAB.
-  const std::uint32_t total = t->lastRec();
-  const std::unique_ptr<double[]> valor(new double[total]);
-  // Two bits a row, four rows a byte: small enough to stay in the cache
-  // while the walk in index order misses it on the values.
-  const std::unique_ptr<std::uint8_t[]> marcas(new std::uint8_t[total / 4 + 1]());
-  auto marca = [&marcas](std::size_t i) { return (marcas[i >> 2] >> ((i & 3) * 2)) & 3; };
   struct Preco {
     double total;
     bool pab;
@@ -260,82 +257,121 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
       return static_cast<std::size_t>(h ^ (h >> 32));
     }
   };
-  std::unordered_map<std::string, Preco, Hash, std::equal_to<>> precos;
   const bool ocultos = db.settings().deleted;
   const std::size_t wPa = fPa.type == 'C' ? std::min<std::size_t>(7, static_cast<std::size_t>(fPa.width)) : 0;
-  if (wCmp + wPa > 256) return false;
-  char chave[256];
-  // A number field reads as Val of its bytes.
+  const std::size_t wChave = wCmp + wPa;
+  if (wChave > 256) return false;
+  auto chaveDe = [&](const char* rec, char* chave) {
+    std::memcpy(chave, rec + fCmp.offset, wCmp);
+    std::memcpy(chave + wCmp, rec + fPa.offset, wPa);
+    return std::string_view(chave, wChave);
+  };
+  const auto rl = static_cast<std::size_t>(t->recordLength());
+  const std::uint32_t total = t->lastRec();
+
+  // The competences and procedures of the visible rows, gathered on several
+  // threads; then the procedure and price sought once for each.
+  std::unordered_set<std::string, Hash, std::equal_to<>> procuradas;
+  std::mutex guarda;
+  bool lido = t->scanParallel(1, total, [&](std::uint32_t, std::uint32_t n, const char* recs) {
+    std::unordered_set<std::string_view, Hash> vistas;
+    std::vector<char> chaves(static_cast<std::size_t>(n) * wChave);
+    char* c = chaves.data();
+    for (std::uint32_t k = 0; k < n; ++k, recs += rl) {
+      if (ocultos && recs[0] == '*') continue;
+      if (vistas.insert(chaveDe(recs, c)).second) c += wChave;
+    }
+    const std::lock_guard<std::mutex> g(guarda);
+    for (std::string_view v : vistas) procuradas.emplace(v);
+    return true;
+  });
+  if (!lido) return false;
+  std::unordered_map<std::string, Preco, Hash, std::equal_to<>> precos;
+  for (const std::string& procura : procuradas) {
+    pa.seek(rt::Value(procura), false);
+    vpa.seek(rt::Value(procura), false);
+    precos.emplace(procura,
+                   Preco{numero(vpa, "VPA_TOTAL"), rt::text::equals(texto(pa, "PA_PAB"), "S", exact)});
+  }
+
+  // By record number: the row's value, and 1 visible, 3 visible and PAB.
+  const std::unique_ptr<double[]> valor(new double[total]);
+  const std::unique_ptr<std::uint8_t[]> marca(new std::uint8_t[total]);
+  // A number field reads as Val of its bytes; a field of another type as 0.
   const bool numerica = fQt.type == 'N' || fQt.type == 'F';
-  const bool lido = t->scan(1, total, [&](std::uint32_t primeiro, std::uint32_t n, const char* recs) {
-    const auto rl = static_cast<std::size_t>(t->recordLength());
+  lido = t->scanParallel(1, total, [&](std::uint32_t primeiro, std::uint32_t n, const char* recs) {
+    char chave[256];
     for (std::uint32_t k = 0; k < n; ++k, recs += rl) {
       const std::size_t i = primeiro - 1 + k;
-      if (ocultos && recs[0] == '*') continue;  // its marks stay 0
-      std::memcpy(chave, recs + fCmp.offset, wCmp);
-      std::memcpy(chave + wCmp, recs + fPa.offset, wPa);
-      auto it = precos.find(std::string_view(chave, wCmp + wPa));
+      const auto it = ocultos && recs[0] == '*' ? precos.end() : precos.find(chaveDe(recs, chave));
       if (it == precos.end()) {
-        const std::string procura(chave, wCmp + wPa);
-        pa.seek(rt::Value(procura), false);
-        vpa.seek(rt::Value(procura), false);
-        it = precos
-                 .emplace(procura,
-                          Preco{numero(vpa, "VPA_TOTAL"), rt::text::equals(texto(pa, "PA_PAB"), "S", exact)})
-                 .first;
+        valor[i] = 0;
+        marca[i] = 0;
+        continue;
       }
-      double qt = 0;
-      if (numerica) {
-        qt = rt::text::val(std::string_view(recs + fQt.offset, static_cast<std::size_t>(fQt.width))).value;
-      } else {
-        const rt::Value v = t->get(iQt, recs);
-        qt = v.isNumber() ? v.num() : 0;
-      }
+      const double qt =
+          numerica
+              ? rt::text::val(std::string_view(recs + fQt.offset, static_cast<std::size_t>(fQt.width))).value
+              : 0;
       valor[i] = qt * it->second.total;
-      marcas[i >> 2] =
-          static_cast<std::uint8_t>(marcas[i >> 2] | (1 | (it->second.pab ? 2 : 0)) << ((i & 3) * 2));
+      marca[i] = it->second.pab ? 3 : 1;
     }
     return true;
   });
   if (!lido) return false;
 
+  // The same in index order, gathered on several threads, so that the sums
+  // below read them in a row.
   const rt::db::KeyStore& ks = ix->keys();
-  // The rows are reached in index order, far apart: a position some entries
-  // ahead asks for its row's data early.
-  rt::db::KeyStore::Pos adiante = ks.begin();
-  for (int k = 0; k < 32; ++k) ks.next(adiante);
-  auto visivel = [&](rt::db::KeyStore::Pos& p) {
-    for (; !ks.atEnd(p); ks.next(p)) {
-      if (!ks.atEnd(adiante)) {
-        const std::uint32_t n = ks.recno(adiante);
-        if (n >= 1 && n <= total) {
-          __builtin_prefetch(&valor[n - 1]);
-          __builtin_prefetch(&marcas[(n - 1) >> 2]);
+  const std::size_t entradas = ks.size();
+  const std::unique_ptr<double[]> valorEm(new double[entradas]);
+  const std::unique_ptr<std::uint8_t[]> marcaEm(new std::uint8_t[entradas]);
+  const unsigned partes = rt::db::workThreads();
+  // The rows are far apart: a position some entries ahead asks for its
+  // row's data early.
+  constexpr std::size_t kAdiante = 32;
+  rt::db::onThreads(partes, [&](unsigned parte) {
+    const std::size_t de = entradas * parte / partes, ate = entradas * (parte + 1) / partes;
+    rt::db::KeyStore::Pos q = ks.at(de), adiante = ks.at(std::min(de + kAdiante, ate));
+    for (std::size_t e = de; e < ate; ++e, ks.next(q)) {
+      if (e + kAdiante < ate) {
+        const std::uint32_t m = ks.recno(adiante);
+        if (m >= 1 && m <= total) {
+          __builtin_prefetch(&valor[m - 1]);
+          __builtin_prefetch(&marca[m - 1]);
         }
         ks.next(adiante);
       }
-      if (ks.recno(p) <= total && (marca(ks.recno(p) - 1) & 1)) return;
+      const std::uint32_t n = ks.recno(q);
+      const bool dentro = n >= 1 && n <= total;
+      valorEm[e] = dentro ? valor[n - 1] : 0;
+      marcaEm[e] = dentro ? marca[n - 1] : 0;
     }
-  };
+  });
+
   double totalPab = 0, totalOutros = 0;
   rt::db::KeyStore::Pos p = ks.begin();
-  visivel(p);
-  while (!ks.atEnd(p)) {
+  std::size_t e = 0;
+  auto visivel = [&] {
+    for (; e < entradas && !(marcaEm[e] & 1); ++e) ks.next(p);
+  };
+  visivel();
+  while (e < entradas) {
     const std::string uid(ks.key(p).substr(wCmp, wUid));
     double pab = 0, outros = 0;
     ups.seek(rt::Value(uid), false);
     mn.seek(rt::Value(texto(ups, "UPS_MN")), false);
-    while (!ks.atEnd(p) && ks.key(p).substr(wCmp, wUid) == uid) {
-      const std::size_t i = ks.recno(p) - 1;
-      if (marca(i) & 2) {
-        pab += valor[i];
-        totalPab += valor[i];
+    while (e < entradas && ks.key(p).substr(wCmp, wUid) == uid) {
+      if (marcaEm[e] & 2) {
+        pab += valorEm[e];
+        totalPab += valorEm[e];
       } else {
-        outros += valor[i];
-        totalOutros += valor[i];
+        outros += valorEm[e];
+        totalOutros += valorEm[e];
       }
       ks.next(p);
-      visivel(p);
+      ++e;
+      visivel();
     }
     fechaUnidade(s, r, mn, ups, pab, outros);
   }

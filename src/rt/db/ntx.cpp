@@ -527,6 +527,14 @@ KeyStore::Pos KeyStore::last() const {
   return {static_cast<std::uint32_t>(blocks_.size() - 1), blocks_.back().count - 1};
 }
 
+KeyStore::Pos KeyStore::at(std::size_t i) const {
+  for (std::size_t b = 0; b < blocks_.size(); ++b) {
+    if (i < blocks_[b].count) return {static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(i)};
+    i -= blocks_[b].count;
+  }
+  return end();
+}
+
 void KeyStore::next(Pos& p) const {
   if (atEnd(p)) return;
   if (++p.idx >= blocks_[p.block].count) {

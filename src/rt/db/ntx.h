@@ -80,6 +80,7 @@ class KeyStore {
   // The entry (key, recno), or end().
   Pos find(std::string_view key, std::uint32_t recno) const;
   Pos last() const;
+  Pos at(std::size_t i) const;  // the i-th entry (0-based), or end()
   void next(Pos& p) const;
   bool prev(Pos& p) const;  // false at the first entry (p unchanged)
   std::string_view key(Pos p) const;

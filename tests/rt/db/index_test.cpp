@@ -331,6 +331,10 @@ TEST(Index, StoreAgreesWithAModel) {
           auto last = ks.last();
           EXPECT_EQ(ks.recno(last), model.rbegin()->second);
         }
+        const std::size_t i = rng() % (model.size() + 1);
+        auto q = ks.begin();
+        for (std::size_t s = 0; s < i; ++s) ks.next(q);
+        EXPECT_EQ(ks.at(i), q);
       }
     }
   }
@@ -366,21 +370,32 @@ TEST(Index, SortedEntriesFromAnyOrder) {
          return digits(299 - i / 1000).substr(2) + digits(i % 1000 / 10).substr(3);
        }},
   };
-  for (const Caso& c : casos) {
-    SCOPED_TRACE(c.nome);
-    std::mt19937 rng(3);
-    std::vector<std::string> want;
-    std::string flat;
-    for (std::uint32_t i = 0; i < c.n; ++i) {
-      // Record numbers that do not follow the rows, so that equal keys test the tie.
-      want.push_back(entry(c.key(i, rng), (i * 2654435761u) % 0x7FFFFFFFu + 1));
-      flat += want.back();
+  // Keys of other widths: the last digits, or the digits then their mirror.
+  auto width = [](const std::string& k, std::size_t w) {
+    if (w <= k.size()) return k.substr(k.size() - w);
+    std::string out = k;
+    while (out.size() < w) out += std::string(k.rbegin(), k.rend());
+    out.resize(w);
+    return out;
+  };
+  for (const std::size_t w : {2u, 5u, 13u, 30u})
+    for (const Caso& c : casos) {
+      SCOPED_TRACE(c.nome);
+      SCOPED_TRACE(w);
+      std::mt19937 rng(3);
+      std::vector<std::string> want;
+      std::string flat;
+      for (std::uint32_t i = 0; i < c.n; ++i) {
+        // Record numbers that do not follow the rows, so that equal keys test the tie.
+        want.push_back(entry(width(c.key(i, rng), w), (i * 2654435761u) % 0x7FFFFFFFu + 1));
+        flat += want.back();
+      }
+      std::sort(want.begin(), want.end());
+      const std::size_t stride = w + 4;
+      rt::db::sortEntries(flat, stride);
+      ASSERT_EQ(flat.size(), want.size() * stride);
+      for (std::size_t i = 0; i < want.size(); ++i) ASSERT_EQ(flat.substr(i * stride, stride), want[i]) << i;
     }
-    std::sort(want.begin(), want.end());
-    rt::db::sortEntries(flat, 9);
-    ASSERT_EQ(flat.size(), want.size() * 9);
-    for (std::size_t i = 0; i < want.size(); ++i) ASSERT_EQ(flat.substr(i * 9, 9), want[i]) << i;
-  }
 }
 
 TEST(Index, DamagedFilesAreRefusedAndRebuilt) {
