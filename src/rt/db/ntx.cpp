@@ -48,13 +48,27 @@ std::uint32_t be32(const char* p) {
          static_cast<std::uint32_t>(static_cast<unsigned char>(p[3]));
 }
 
-// Byte order of n bytes as memcmp gives it, eight bytes at a time.
+// Byte order of n bytes as memcmp gives it, a word at a time; the last word
+// overlaps the one before (its first bytes are equal by then).
 int compareBytes(const char* a, const char* b, std::size_t n) {
-  for (; n >= 8; a += 8, b += 8, n -= 8) {
-    std::uint64_t x, y;
-    std::memcpy(&x, a, 8);
-    std::memcpy(&y, b, 8);
-    if (x != y) return __builtin_bswap64(x) < __builtin_bswap64(y) ? -1 : 1;
+  if (n >= 8) {
+    for (std::size_t k = 0;; k += 8) {
+      if (k + 8 > n) k = n - 8;
+      std::uint64_t x, y;
+      std::memcpy(&x, a + k, 8);
+      std::memcpy(&y, b + k, 8);
+      if (x != y) return __builtin_bswap64(x) < __builtin_bswap64(y) ? -1 : 1;
+      if (k + 8 == n) return 0;
+    }
+  }
+  if (n >= 4) {
+    for (std::size_t k : {std::size_t{0}, n - 4}) {
+      std::uint32_t x, y;
+      std::memcpy(&x, a + k, 4);
+      std::memcpy(&y, b + k, 4);
+      if (x != y) return __builtin_bswap32(x) < __builtin_bswap32(y) ? -1 : 1;
+    }
+    return 0;
   }
   for (; n > 0; ++a, ++b, --n)
     if (*a != *b) return static_cast<unsigned char>(*a) < static_cast<unsigned char>(*b) ? -1 : 1;
@@ -98,25 +112,33 @@ void radixSort(char* in, char* out, std::size_t n, std::size_t stride, std::size
       if (toOut) std::memcpy(out, in, n * stride);
       return;
     }
+    // Keys are mostly digits and letters: only the range of byte values
+    // met is walked.
     std::size_t count[256] = {};
-    for (std::size_t i = 0; i < n; ++i) ++count[static_cast<unsigned char>(in[i * stride + depth])];
-    if (count[static_cast<unsigned char>(in[depth])] == n) {
+    unsigned lo = 255, hi = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const unsigned b = static_cast<unsigned char>(in[i * stride + depth]);
+      ++count[b];
+      lo = std::min(lo, b);
+      hi = std::max(hi, b);
+    }
+    if (lo == hi) {
       ++depth;
       continue;
     }
     std::size_t start[256];
     std::size_t s = 0;
-    for (int b = 0; b < 256; ++b) {
+    for (unsigned b = lo; b <= hi; ++b) {
       start[b] = s;
       s += count[b];
     }
     std::size_t fill[256];
-    std::memcpy(fill, start, sizeof fill);
+    std::memcpy(fill + lo, start + lo, (hi - lo + 1) * sizeof fill[0]);
     for (std::size_t i = 0; i < n; ++i) {
       const char* e = in + i * stride;
       copyEntry(out + fill[static_cast<unsigned char>(e[depth])]++ * stride, e, stride);
     }
-    for (int b = 0; b < 256; ++b)
+    for (unsigned b = lo; b <= hi; ++b)
       if (count[b])
         radixSort(out + start[b] * stride, in + start[b] * stride, count[b], stride, depth + 1, !toOut, one);
     return;
@@ -125,7 +147,7 @@ void radixSort(char* in, char* out, std::size_t n, std::size_t stride, std::size
 
 bool ascending(const char* a, std::size_t n, std::size_t stride) {
   for (std::size_t i = 1; i < n; ++i)
-    if (std::memcmp(a + (i - 1) * stride, a + i * stride, stride) > 0) return false;
+    if (compareBytes(a + (i - 1) * stride, a + i * stride, stride) > 0) return false;
   return true;
 }
 
@@ -137,7 +159,7 @@ struct Run {
 
 void mergeRuns(std::vector<Run> runs, char* out, std::size_t stride) {
   std::erase_if(runs, [](const Run& r) { return r.p == r.end; });
-  const auto less = [stride](const Run& a, const Run& b) { return std::memcmp(a.p, b.p, stride) < 0; };
+  const auto less = [stride](const Run& a, const Run& b) { return compareBytes(a.p, b.p, stride) < 0; };
   auto siftDown = [&](std::size_t i) {
     const std::size_t n = runs.size();
     for (;;) {
@@ -158,7 +180,7 @@ void mergeRuns(std::vector<Run> runs, char* out, std::size_t stride) {
     // a gallop, then a binary search in the last step.
     const std::size_t left = static_cast<std::size_t>(top.end - top.p) / stride;
     std::size_t lo = 1, step = 1;
-    while (lo < left && std::memcmp(top.p + lo * stride, next, stride) < 0) {
+    while (lo < left && compareBytes(top.p + lo * stride, next, stride) < 0) {
       lo += step;
       step *= 2;
     }
@@ -166,7 +188,7 @@ void mergeRuns(std::vector<Run> runs, char* out, std::size_t stride) {
     lo = step == 1 ? 1 : lo - step / 2 + 1;  // the entry before lo is below next
     while (lo < hi) {
       const std::size_t mid = (lo + hi) / 2;
-      if (std::memcmp(top.p + mid * stride, next, stride) < 0)
+      if (compareBytes(top.p + mid * stride, next, stride) < 0)
         lo = mid + 1;
       else
         hi = mid;
