@@ -334,7 +334,26 @@ bool encodeKey(const Value& v, const KeyType& kt, std::string& out) {
   }
 }
 
-void sortEntries(std::string& flat, std::size_t stride) {
+void Entries::reserve(std::size_t n) {
+  if (n <= cap_) return;
+  std::unique_ptr<char[]> p(new char[n]);
+  if (size_) std::memcpy(p.get(), p_.get(), size_);
+  p_ = std::move(p);
+  cap_ = n;
+}
+
+void Entries::resize(std::size_t n) {
+  if (n > cap_) reserve(std::max(n, cap_ * 2));
+  size_ = n;
+}
+
+void Entries::append(const char* bytes, std::size_t n) {
+  const std::size_t at = size_;
+  resize(at + n);
+  if (n) std::memcpy(p_.get() + at, bytes, n);
+}
+
+void sortEntries(Entries& flat, std::size_t stride) {
   const std::size_t n = flat.size() / stride;
   if (n < 2) return;
   // Bytes that every entry shares need no pass of their own.
@@ -386,22 +405,22 @@ void KeyStore::makeEntry(std::string_view key, std::uint32_t recno, char* out) c
 void KeyStore::clear() {
   blocks_.clear();
   firsts_.clear();
-  base_.reset();
+  base_ = Entries();
   views_ = 0;
   size_ = 0;
   ++version_;
 }
 
-void KeyStore::assignSorted(std::string flat) {
+void KeyStore::assignSorted(Entries flat) {
   clear();
   const std::size_t n = flat.size() / stride_;
   if (n == 0) return;
-  base_ = std::make_unique<std::string>(std::move(flat));
+  base_ = std::move(flat);
   blocks_.reserve((n + cap_ - 1) / cap_);
   firsts_.reserve((n + cap_ - 1) / cap_ * stride_);
   for (std::size_t i = 0; i < n; i += cap_) {
     Block b;
-    b.view = base_->data() + i * stride_;
+    b.view = base_.data() + i * stride_;
     b.count = static_cast<std::uint32_t>(std::min(cap_, n - i));
     firsts_.append(b.view, stride_);
     blocks_.push_back(std::move(b));
@@ -416,13 +435,13 @@ char* KeyStore::owned(std::size_t b) {
     blk.own.assign(cap_ * stride_, '\0');
     std::memcpy(blk.own.data(), blk.view, blk.count * stride_);
     blk.view = nullptr;
-    if (--views_ == 0) base_.reset();
+    if (--views_ == 0) base_ = Entries();
   }
   return blk.own.data();
 }
 
 void KeyStore::dropBlock(std::size_t b) {
-  if (blocks_[b].view && --views_ == 0) base_.reset();
+  if (blocks_[b].view && --views_ == 0) base_ = Entries();
   blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
   firsts_.erase(b * stride_, stride_);
 }
@@ -687,7 +706,7 @@ std::string headerPage(const std::string& expr, const KeyType& kt, bool unique, 
 
 }  // namespace
 
-bool Index::write(bool selfHeld, const std::string* sorted) {
+bool Index::write(bool selfHeld, const Entries* sorted) {
   const std::size_t stride = entrySize(static_cast<std::size_t>(kt_.size));
   const std::size_t count = sorted ? sorted->size() / stride : keys_.size();
   const fs::path target = file_.path();
@@ -728,7 +747,7 @@ bool Index::write(bool selfHeld, const std::string* sorted) {
 }
 
 std::unique_ptr<Index> Index::create(const fs::path& p, const std::string& expression, const KeyType& kt,
-                                     std::string sortedEntries, err::ErrorSystem& es, Switch* sw) {
+                                     Entries sortedEntries, err::ErrorSystem& es, Switch* sw) {
   std::unique_ptr<Index> ix(new Index(es));
   ix->switch_ = sw;
   ix->expression_ = expression;
@@ -773,7 +792,7 @@ std::string readHeader(const std::string& hdr, std::size_t got, std::uint64_t si
 // Walks the tree in key order, every page at most once, appending its
 // entries to flat; what is wrong with it, or empty.
 std::string walkTree(File& file, const TreeHeader& h, std::uint64_t size, std::uint32_t lastRec,
-                     std::string& flat) {
+                     Entries& flat) {
   const std::size_t keySize = h.keySize;
   const std::size_t stride = entrySize(keySize);
   std::string why;
@@ -878,7 +897,7 @@ std::unique_ptr<Index> Index::open(const fs::path& p, std::uint32_t lastRec, err
       return nullptr;
     }
     TreeHeader h;
-    std::string flat;
+    Entries flat;
     std::string why = readHeader(hdr, got, size, h);
     if (why.empty()) why = walkTree(ix->file_, h, size, lastRec, flat);
     if (!why.empty()) {
@@ -902,7 +921,7 @@ bool Index::flush() {
   return write(true, nullptr);
 }
 
-bool Index::replaceAll(std::string sortedEntries) {
+bool Index::replaceAll(Entries sortedEntries) {
   const bool ok = write(true, &sortedEntries);
   keys_.assignSorted(std::move(sortedEntries));
   dirty_ = !ok;

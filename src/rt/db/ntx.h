@@ -47,8 +47,27 @@ constexpr std::size_t entrySize(std::size_t keySize) { return keySize + 4; }
 void putEntryRecno(char* entry, std::size_t keySize, std::uint32_t recno);
 std::uint32_t entryRecno(const char* entry, std::size_t keySize);
 
+// Entries end to end in a buffer whose new bytes are left unset for the
+// caller to fill, so that a large set is not cleared before it is written.
+class Entries {
+ public:
+  Entries() = default;
+  explicit Entries(std::string_view bytes) { append(bytes.data(), bytes.size()); }
+
+  char* data() { return p_.get(); }
+  const char* data() const { return p_.get(); }
+  std::size_t size() const { return size_; }
+  void reserve(std::size_t n);
+  void resize(std::size_t n);  // new bytes unset
+  void append(const char* bytes, std::size_t n);
+
+ private:
+  std::unique_ptr<char[]> p_;
+  std::size_t size_ = 0, cap_ = 0;
+};
+
 // Sorts entries of stride bytes in place by their bytes.
-void sortEntries(std::string& flat, std::size_t stride);
+void sortEntries(Entries& flat, std::size_t stride);
 
 // Ordered entries of one index.
 class KeyStore {
@@ -67,7 +86,7 @@ class KeyStore {
 
   // Takes sorted entries (see sortEntries); they are kept as they are, and
   // a part of them is copied only when an insert or erase changes it.
-  void assignSorted(std::string flat);
+  void assignSorted(Entries flat);
   void clear();
   void insert(std::string_view key, std::uint32_t recno);
   bool erase(std::string_view key, std::uint32_t recno);
@@ -106,9 +125,9 @@ class KeyStore {
   std::size_t size_ = 0;
   std::uint64_t version_ = 0;
   std::vector<Block> blocks_;
-  std::string firsts_;                 // first entry of each block, for the block search
-  std::unique_ptr<std::string> base_;  // the sorted entries taken over
-  std::size_t views_ = 0;              // blocks still inside base_
+  std::string firsts_;     // first entry of each block, for the block search
+  Entries base_;           // the sorted entries taken over
+  std::size_t views_ = 0;  // blocks still inside base_
 };
 
 class Switch;
@@ -120,7 +139,7 @@ class Index {
   // entries. nullptr after the error was raised.
   // With sw, the file and every later rewrite of it are staged there.
   static std::unique_ptr<Index> create(const std::filesystem::path& p, const std::string& expression,
-                                       const KeyType& kt, std::string sortedEntries, err::ErrorSystem& es,
+                                       const KeyType& kt, Entries sortedEntries, err::ErrorSystem& es,
                                        Switch* sw = nullptr);
   // Reads an index file (its staged content when sw holds one); record
   // numbers beyond lastRec are damage.
@@ -140,12 +159,12 @@ class Index {
   // Writes the file again when it changed.
   bool flush();
   // Takes a new set of sorted entries (a rebuild) and writes the file.
-  bool replaceAll(std::string sortedEntries);
+  bool replaceAll(Entries sortedEntries);
   bool close();
 
  private:
   Index(err::ErrorSystem& es) : es_(es) {}
-  bool write(bool selfHeld, const std::string* sorted);
+  bool write(bool selfHeld, const Entries* sorted);
 
   err::ErrorSystem& es_;
   File file_;

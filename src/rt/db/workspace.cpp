@@ -40,7 +40,7 @@ err::Error dupAlias(std::string_view alias) {
 }
 err::Error noOrder() { return areaError(err::kNoOrder, "DBCMD", 2020, "Workarea not indexed"); }
 
-void appendEntry(std::string& flat, const std::string& key, std::uint32_t recno) {
+void appendEntry(Entries& flat, const std::string& key, std::uint32_t recno) {
   const std::size_t at = flat.size();
   flat.resize(at + entrySize(key.size()));
   std::memcpy(flat.data() + at, key.data(), key.size());
@@ -410,7 +410,7 @@ bool Area::close() {
 bool Area::reindex() {
   bool ok = true;
   for (Order& o : orders_) {
-    std::string flat;
+    Entries flat;
     if (!buildEntries(o.key, o.raw, o.index->keyType(), flat)) {
       ok = false;
       continue;
@@ -502,17 +502,18 @@ bool Area::firstKeyType(const KeyFn& key, KeyType& kt) {
   return false;
 }
 
-bool Area::buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, std::string& flat) {
+bool Area::buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, Entries& flat) {
   const std::uint32_t n = table_->lastRec();
   const auto size = static_cast<std::size_t>(kt.size);
-  flat.clear();
+  flat.resize(0);
   const std::size_t stride = entrySize(size);
   flat.reserve(static_cast<std::size_t>(n) * stride);
   if (!raw.empty()) {
-    // Read from the file in runs; each entry is written in its place.
+    // Read from the file in runs; each entry is written in its place (the
+    // buffer's pages are first touched there, on several threads).
     flushHot();
     const auto rl = static_cast<std::size_t>(table_->recordLength());
-    adviseLarge(flat.data(), flat.capacity());
+    adviseLarge(flat.data(), static_cast<std::size_t>(n) * stride);
     flat.resize(static_cast<std::size_t>(n) * stride);
     char* const base = flat.data();
     return table_->scanParallel(1, n, [&](std::uint32_t first, std::uint32_t count, const char* recs) {
@@ -631,7 +632,7 @@ bool Area::createIndex(std::string_view keyText, KeyFn key, RawKey raw, std::str
   if (table_->lastRec() > 0) table_->load(1);
   KeyType kt;
   if (!firstKeyType(key, kt)) return false;
-  std::string flat;
+  Entries flat;
   if (!buildEntries(key, raw, kt, flat)) return false;
   sortEntries(flat, entrySize(static_cast<std::size_t>(kt.size)));
   std::unique_ptr<Index> ix =

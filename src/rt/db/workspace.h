@@ -171,7 +171,7 @@ class Area {
   bool stepNatural(bool forward);
   bool stepOrder(bool forward);
   bool reindex();
-  bool buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, std::string& flat);
+  bool buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, Entries& flat);
   RawKey rawKey(std::string_view keyText) const;
   bool addIndex(std::string_view file, KeyFn key, bool compiled);
   bool createIndex(std::string_view keyText, KeyFn key, RawKey raw, std::string_view file);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <set>
@@ -303,7 +304,7 @@ TEST(Index, StoreAgreesWithAModel) {
     for (int i = 0; i < taken; ++i) model.insert({key(), static_cast<std::uint32_t>(1 + rng() % 500)});
     std::string flat;
     for (const auto& [k, r] : model) flat += entry(k, r);
-    ks.assignSorted(flat);
+    ks.assignSorted(rt::db::Entries(flat));
     ASSERT_EQ(ks.size(), model.size());
     for (int step = 0; step < 20000; ++step) {
       const std::string k = key();
@@ -338,6 +339,26 @@ TEST(Index, StoreAgreesWithAModel) {
       }
     }
   }
+}
+
+// An entry buffer keeps what was written through every growth.
+TEST(Index, EntriesKeepTheirBytesAsTheyGrow) {
+  rt::db::Entries e;
+  std::string model;
+  for (std::uint32_t i = 0; i < 3000; ++i) {
+    const std::string piece = entry(std::to_string(i), i);
+    if (i % 2) {
+      e.append(piece.data(), piece.size());
+    } else {
+      const std::size_t at = e.size();
+      e.resize(at + piece.size());
+      std::memcpy(e.data() + at, piece.data(), piece.size());
+    }
+    model += piece;
+  }
+  ASSERT_EQ(std::string_view(e.data(), e.size()), model);
+  e.resize(9);
+  EXPECT_EQ(std::string_view(e.data(), e.size()), model.substr(0, 9));
 }
 
 // Sorting entries, on one thread and on several: the order of their bytes,
@@ -392,9 +413,11 @@ TEST(Index, SortedEntriesFromAnyOrder) {
       }
       std::sort(want.begin(), want.end());
       const std::size_t stride = w + 4;
-      rt::db::sortEntries(flat, stride);
-      ASSERT_EQ(flat.size(), want.size() * stride);
-      for (std::size_t i = 0; i < want.size(); ++i) ASSERT_EQ(flat.substr(i * stride, stride), want[i]) << i;
+      rt::db::Entries sorted(flat);
+      rt::db::sortEntries(sorted, stride);
+      ASSERT_EQ(sorted.size(), want.size() * stride);
+      for (std::size_t i = 0; i < want.size(); ++i)
+        ASSERT_EQ(std::string_view(sorted.data() + i * stride, stride), want[i]) << i;
     }
 }
 
