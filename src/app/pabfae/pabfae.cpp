@@ -15,6 +15,7 @@
 #include "app/ambiente.h"
 #include "app/funcoes/Funcoes.h"
 #include "rt/db/threads.h"
+#include "rt/os/os.h"
 #include "rt/text/compare.h"
 #include "rt/text/cp860.h"
 #include "rt/text/date.h"
@@ -297,6 +298,7 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
   // By record number: the row's value, and 1 visible, 3 visible and PAB.
   const std::unique_ptr<double[]> valor(new double[total]);
   const std::unique_ptr<std::uint8_t[]> marca(new std::uint8_t[total]);
+  rt::os::adviseLarge(valor.get(), total * sizeof(double));
   // A number field reads as Val of its bytes; a field of another type as 0.
   const bool numerica = fQt.type == 'N' || fQt.type == 'F';
   lido = t->scanParallel(1, total, [&](std::uint32_t primeiro, std::uint32_t n, const char* recs) {
