@@ -3,13 +3,11 @@
 
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "app/ambiente.h"
@@ -250,7 +248,6 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
     bool pab;
   };
   struct Hash {
-    using is_transparent = void;
     // Keys of a dozen bytes: FNV-1a is enough and cheaper than the library's.
     std::size_t operator()(std::string_view k) const {
       std::uint64_t h = 1469598103934665603ull;
@@ -270,57 +267,83 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
   const auto rl = static_cast<std::size_t>(t->recordLength());
   const std::uint32_t total = t->lastRec();
 
-  // The competences and procedures of the visible rows, gathered on several
-  // threads; then the procedure and price sought once for each.
-  std::unordered_set<std::string, Hash, std::equal_to<>> procuradas;
+  // One pass in record order on several threads: each visible row's
+  // quantity, and a number for its competence and procedure (a Val of the
+  // field's bytes; a field of another type reads 0).
+  const std::unique_ptr<double[]> valor(new double[total]);
+  rt::os::adviseLarge(valor.get(), total * sizeof(double));
+  constexpr std::uint32_t kOculta = ~0u;
+  std::unique_ptr<std::uint32_t[]> qual(new std::uint32_t[total]);
+  std::unordered_map<std::string, std::uint32_t, Hash> numeros;
+  std::vector<std::string_view> procuradas;  // by number
   std::mutex guarda;
-  bool lido = t->scanParallel(1, total, [&](std::uint32_t, std::uint32_t n, const char* recs) {
-    std::unordered_set<std::string_view, Hash> vistas;
+  const bool numerica = fQt.type == 'N' || fQt.type == 'F';
+  const bool lido = t->scanParallel(1, total, [&](std::uint32_t primeiro, std::uint32_t n, const char* recs) {
+    // Numbers of this run first, then the shared ones.
+    std::unordered_map<std::string_view, std::uint32_t, Hash> locais;
+    std::vector<std::string_view> novas;
     std::vector<char> chaves(static_cast<std::size_t>(n) * wChave);
     char* c = chaves.data();
+    std::uint32_t* const q = qual.get() + (primeiro - 1);
+    double* const v = valor.get() + (primeiro - 1);
     for (std::uint32_t k = 0; k < n; ++k, recs += rl) {
-      if (ocultos && recs[0] == '*') continue;
-      if (vistas.insert(chaveDe(recs, c)).second) c += wChave;
-    }
-    const std::lock_guard<std::mutex> g(guarda);
-    for (std::string_view v : vistas) procuradas.emplace(v);
-    return true;
-  });
-  if (!lido) return false;
-  std::unordered_map<std::string, Preco, Hash, std::equal_to<>> precos;
-  for (const std::string& procura : procuradas) {
-    pa.seek(rt::Value(procura), false);
-    vpa.seek(rt::Value(procura), false);
-    precos.emplace(procura,
-                   Preco{numero(vpa, "VPA_TOTAL"), rt::text::equals(texto(pa, "PA_PAB"), "S", exact)});
-  }
-
-  // By record number: the row's value, and 1 visible, 3 visible and PAB.
-  const std::unique_ptr<double[]> valor(new double[total]);
-  const std::unique_ptr<std::uint8_t[]> marca(new std::uint8_t[total]);
-  rt::os::adviseLarge(valor.get(), total * sizeof(double));
-  // A number field reads as Val of its bytes; a field of another type as 0.
-  const bool numerica = fQt.type == 'N' || fQt.type == 'F';
-  lido = t->scanParallel(1, total, [&](std::uint32_t primeiro, std::uint32_t n, const char* recs) {
-    char chave[256];
-    for (std::uint32_t k = 0; k < n; ++k, recs += rl) {
-      const std::size_t i = primeiro - 1 + k;
-      const auto it = ocultos && recs[0] == '*' ? precos.end() : precos.find(chaveDe(recs, chave));
-      if (it == precos.end()) {
-        valor[i] = 0;
-        marca[i] = 0;
+      if (ocultos && recs[0] == '*') {
+        q[k] = kOculta;
+        v[k] = 0;
         continue;
       }
-      const double qt =
+      const auto [it, nova] = locais.try_emplace(chaveDe(recs, c), static_cast<std::uint32_t>(novas.size()));
+      if (nova) {
+        novas.push_back(it->first);
+        c += wChave;
+      }
+      q[k] = it->second;
+      v[k] =
           numerica
               ? rt::text::val(std::string_view(recs + fQt.offset, static_cast<std::size_t>(fQt.width))).value
               : 0;
-      valor[i] = qt * it->second.total;
-      marca[i] = it->second.pab ? 3 : 1;
     }
+    std::vector<std::uint32_t> comum(novas.size());
+    {
+      const std::lock_guard<std::mutex> g(guarda);
+      for (std::size_t j = 0; j < novas.size(); ++j) {
+        const auto [it, nova] =
+            numeros.try_emplace(std::string(novas[j]), static_cast<std::uint32_t>(procuradas.size()));
+        if (nova) procuradas.push_back(it->first);
+        comum[j] = it->second;
+      }
+    }
+    for (std::uint32_t k = 0; k < n; ++k)
+      if (q[k] != kOculta) q[k] = comum[q[k]];
     return true;
   });
   if (!lido) return false;
+
+  // The procedure and price sought once for each competence and procedure;
+  // then by record number the row's value, and 1 visible, 3 visible and PAB.
+  std::vector<Preco> precos;
+  precos.reserve(procuradas.size());
+  for (const std::string_view procura : procuradas) {
+    pa.seek(rt::Value(std::string(procura)), false);
+    vpa.seek(rt::Value(std::string(procura)), false);
+    precos.push_back({numero(vpa, "VPA_TOTAL"), rt::text::equals(texto(pa, "PA_PAB"), "S", exact)});
+  }
+  const std::unique_ptr<std::uint8_t[]> marca(new std::uint8_t[total]);
+  const unsigned partes = rt::db::workThreads();
+  rt::db::onThreads(partes, [&](unsigned parte) {
+    const std::size_t de = std::size_t{total} * parte / partes,
+                      ate = std::size_t{total} * (parte + 1) / partes;
+    for (std::size_t i = de; i < ate; ++i) {
+      if (qual[i] == kOculta) {
+        marca[i] = 0;
+        continue;
+      }
+      const Preco& p = precos[qual[i]];
+      valor[i] = valor[i] * p.total;
+      marca[i] = p.pab ? 3 : 1;
+    }
+  });
+  qual.reset();
 
   // The same in index order, gathered on several threads, so that the sums
   // below read them in a row.
@@ -328,7 +351,6 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
   const std::size_t entradas = ks.size();
   const std::unique_ptr<double[]> valorEm(new double[entradas]);
   const std::unique_ptr<std::uint8_t[]> marcaEm(new std::uint8_t[entradas]);
-  const unsigned partes = rt::db::workThreads();
   // The rows are far apart: a position some entries ahead asks for its
   // row's data early.
   constexpr std::size_t kAdiante = 32;
