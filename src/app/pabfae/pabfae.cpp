@@ -248,11 +248,28 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
     bool pab;
   };
   struct Hash {
-    // Keys of a dozen bytes: FNV-1a is enough and cheaper than the library's.
+    using is_transparent = void;
+    // Keys of a dozen bytes, eight at a time (the last eight overlapping).
     std::size_t operator()(std::string_view k) const {
-      std::uint64_t h = 1469598103934665603ull;
-      for (char c : k) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-      return static_cast<std::size_t>(h ^ (h >> 32));
+      std::uint64_t h = k.size() * 0x9E3779B97F4A7C15ull;
+      auto mistura = [&h](std::uint64_t w) {
+        h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+      };
+      if (k.size() < 8) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, k.data(), k.size());
+        mistura(w);
+      } else {
+        for (std::size_t i = 0;; i += 8) {
+          if (i + 8 > k.size()) i = k.size() - 8;
+          std::uint64_t w;
+          std::memcpy(&w, k.data() + i, 8);
+          mistura(w);
+          if (i + 8 == k.size()) break;
+        }
+      }
+      return static_cast<std::size_t>(h);
     }
   };
   const bool ocultos = db.settings().deleted;
@@ -274,16 +291,23 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
   rt::os::adviseLarge(valor.get(), total * sizeof(double));
   constexpr std::uint32_t kOculta = ~0u;
   std::unique_ptr<std::uint32_t[]> qual(new std::uint32_t[total]);
-  std::unordered_map<std::string, std::uint32_t, Hash> numeros;
+  std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> numeros;
   std::vector<std::string_view> procuradas;  // by number
   std::mutex guarda;
   const bool numerica = fQt.type == 'N' || fQt.type == 'F';
   const bool lido = t->scanParallel(1, total, [&](std::uint32_t primeiro, std::uint32_t n, const char* recs) {
-    // Numbers of this run first, then the shared ones.
-    std::unordered_map<std::string_view, std::uint32_t, Hash> locais;
-    std::vector<std::string_view> novas;
-    std::vector<char> chaves(static_cast<std::size_t>(n) * wChave);
-    char* c = chaves.data();
+    // Numbers of this run first (an open table of its keys), then the
+    // shared ones.
+    std::vector<char> chaves;
+    std::vector<std::uint32_t> vaga(64, kOculta);
+    std::uint32_t novas = 0;
+    auto chaveN = [&](std::uint32_t j) { return std::string_view(chaves.data() + j * wChave, wChave); };
+    auto coloca = [&](std::size_t h, std::uint32_t j) {
+      std::size_t at = h & (vaga.size() - 1);
+      while (vaga[at] != kOculta) at = (at + 1) & (vaga.size() - 1);
+      vaga[at] = j;
+    };
+    char chave[256];
     std::uint32_t* const q = qual.get() + (primeiro - 1);
     double* const v = valor.get() + (primeiro - 1);
     for (std::uint32_t k = 0; k < n; ++k, recs += rl) {
@@ -292,24 +316,34 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
         v[k] = 0;
         continue;
       }
-      const auto [it, nova] = locais.try_emplace(chaveDe(recs, c), static_cast<std::uint32_t>(novas.size()));
-      if (nova) {
-        novas.push_back(it->first);
-        c += wChave;
+      const std::string_view c = chaveDe(recs, chave);
+      const std::size_t h = Hash()(c);
+      std::size_t at = h & (vaga.size() - 1);
+      while (vaga[at] != kOculta && chaveN(vaga[at]) != c) at = (at + 1) & (vaga.size() - 1);
+      if (vaga[at] != kOculta) {
+        q[k] = vaga[at];
+      } else {
+        chaves.insert(chaves.end(), c.begin(), c.end());
+        q[k] = vaga[at] = novas++;
+        if (novas * 2 > vaga.size()) {
+          vaga.assign(vaga.size() * 2, kOculta);
+          for (std::uint32_t j = 0; j < novas; ++j) coloca(Hash()(chaveN(j)), j);
+        }
       }
-      q[k] = it->second;
       v[k] =
           numerica
               ? rt::text::val(std::string_view(recs + fQt.offset, static_cast<std::size_t>(fQt.width))).value
               : 0;
     }
-    std::vector<std::uint32_t> comum(novas.size());
+    std::vector<std::uint32_t> comum(novas);
     {
       const std::lock_guard<std::mutex> g(guarda);
-      for (std::size_t j = 0; j < novas.size(); ++j) {
-        const auto [it, nova] =
-            numeros.try_emplace(std::string(novas[j]), static_cast<std::uint32_t>(procuradas.size()));
-        if (nova) procuradas.push_back(it->first);
+      for (std::uint32_t j = 0; j < novas; ++j) {
+        auto it = numeros.find(chaveN(j));
+        if (it == numeros.end()) {
+          it = numeros.emplace(std::string(chaveN(j)), static_cast<std::uint32_t>(procuradas.size())).first;
+          procuradas.push_back(it->first);
+        }
         comum[j] = it->second;
       }
     }
