@@ -7,6 +7,8 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -379,39 +381,74 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
   });
   qual.reset();
 
-  // The same in index order, gathered on several threads, so that the sums
-  // below read them in a row.
+  // The same in index order, a part at a time: the next part is gathered
+  // on other threads while this one sums the part before in a row.
   const rt::db::KeyStore& ks = ix->keys();
   const std::size_t entradas = ks.size();
-  const std::unique_ptr<double[]> valorEm(new double[entradas]);
-  const std::unique_ptr<std::uint8_t[]> marcaEm(new std::uint8_t[entradas]);
+  constexpr std::size_t kParte = std::size_t{1} << 17;
+  struct Lote {
+    std::unique_ptr<double[]> valor{new double[kParte]};
+    std::unique_ptr<std::uint8_t[]> marca{new std::uint8_t[kParte]};
+  };
+  Lote atual, proximo;
   // The rows are far apart: a position some entries ahead asks for its
   // row's data early.
   constexpr std::size_t kAdiante = 32;
-  rt::db::onThreads(partes, [&](unsigned parte) {
-    const std::size_t de = entradas * parte / partes, ate = entradas * (parte + 1) / partes;
-    rt::db::KeyStore::Pos q = ks.at(de), adiante = ks.at(std::min(de + kAdiante, ate));
-    for (std::size_t e = de; e < ate; ++e, ks.next(q)) {
-      if (e + kAdiante < ate) {
-        const std::uint32_t m = ks.recno(adiante);
-        if (m >= 1 && m <= total) {
-          __builtin_prefetch(&valor[m - 1]);
-          __builtin_prefetch(&marca[m - 1]);
+  auto junta = [&](std::size_t inicio, Lote& l) {
+    const std::size_t n = std::min(kParte, entradas - inicio);
+    rt::db::onThreads(partes, [&, inicio, n](unsigned parte) {
+      const std::size_t de = inicio + n * parte / partes, ate = inicio + n * (parte + 1) / partes;
+      rt::db::KeyStore::Pos q = ks.at(de), adiante = ks.at(std::min(de + kAdiante, ate));
+      for (std::size_t e = de; e < ate; ++e, ks.next(q)) {
+        if (e + kAdiante < ate) {
+          const std::uint32_t m = ks.recno(adiante);
+          if (m >= 1 && m <= total) {
+            __builtin_prefetch(&valor[m - 1]);
+            __builtin_prefetch(&marca[m - 1]);
+          }
+          ks.next(adiante);
         }
-        ks.next(adiante);
+        const std::uint32_t w = ks.recno(q);
+        const bool dentro = w >= 1 && w <= total;
+        l.valor[e - inicio] = dentro ? valor[w - 1] : 0;
+        l.marca[e - inicio] = dentro ? marca[w - 1] : 0;
       }
-      const std::uint32_t n = ks.recno(q);
-      const bool dentro = n >= 1 && n <= total;
-      valorEm[e] = dentro ? valor[n - 1] : 0;
-      marcaEm[e] = dentro ? marca[n - 1] : 0;
+    });
+  };
+  std::size_t inicio = 0;
+  // Waited for however the walk ends (an error may unwind it).
+  struct Juntando {
+    std::thread t;
+    ~Juntando() {
+      if (t.joinable()) t.join();
     }
-  });
+  } juntando;
+  auto adianta = [&](std::size_t de) {
+    if (de >= entradas) return;
+    try {
+      juntando.t = std::thread(junta, de, std::ref(proximo));
+    } catch (const std::system_error&) {
+      junta(de, proximo);  // no thread to be had: gathered here
+    }
+  };
+  if (entradas > 0) junta(0, atual);
+  adianta(kParte);
+  // Entry e's value and marks; e only grows.
+  auto entrada = [&](std::size_t e) {
+    if (e >= inicio + kParte) {
+      if (juntando.t.joinable()) juntando.t.join();
+      std::swap(atual, proximo);
+      inicio += kParte;
+      adianta(inicio + kParte);
+    }
+    return std::pair<double, std::uint8_t>(atual.valor[e - inicio], atual.marca[e - inicio]);
+  };
 
   double totalPab = 0, totalOutros = 0;
   rt::db::KeyStore::Pos p = ks.begin();
   std::size_t e = 0;
   auto visivel = [&] {
-    for (; e < entradas && !(marcaEm[e] & 1); ++e) ks.next(p);
+    for (; e < entradas && !(entrada(e).second & 1); ++e) ks.next(p);
   };
   visivel();
   while (e < entradas) {
@@ -420,12 +457,13 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
     ups.seek(rt::Value(uid), false);
     mn.seek(rt::Value(texto(ups, "UPS_MN")), false);
     while (e < entradas && ks.key(p).substr(wCmp, wUid) == uid) {
-      if (marcaEm[e] & 2) {
-        pab += valorEm[e];
-        totalPab += valorEm[e];
+      const auto [v, m] = entrada(e);
+      if (m & 2) {
+        pab += v;
+        totalPab += v;
       } else {
-        outros += valorEm[e];
-        totalOutros += valorEm[e];
+        outros += v;
+        totalOutros += v;
       }
       ks.next(p);
       ++e;
