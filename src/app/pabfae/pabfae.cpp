@@ -251,12 +251,13 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
   };
   struct Hash {
     using is_transparent = void;
-    // Keys of a dozen bytes, eight at a time (the last eight overlapping).
+    // Keys of a dozen bytes, eight at a time (the last eight overlapping),
+    // then every bit spread over the low ones that pick a slot.
     std::size_t operator()(std::string_view k) const {
       std::uint64_t h = k.size() * 0x9E3779B97F4A7C15ull;
       auto mistura = [&h](std::uint64_t w) {
-        h = (h ^ w) * 0xFF51AFD7ED558CCDull;
-        h ^= h >> 32;
+        h = (h ^ w) * 0x9E3779B97F4A7C15ull;
+        h ^= h >> 29;
       };
       if (k.size() < 8) {
         std::uint64_t w = 0;
@@ -271,6 +272,11 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
           if (i + 8 == k.size()) break;
         }
       }
+      h ^= h >> 33;
+      h *= 0xFF51AFD7ED558CCDull;
+      h ^= h >> 33;
+      h *= 0xC4CEB9FE1A85EC53ull;
+      h ^= h >> 33;
       return static_cast<std::size_t>(h);
     }
   };
@@ -394,10 +400,10 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
   // The rows are far apart: a position some entries ahead asks for its
   // row's data early.
   constexpr std::size_t kAdiante = 32;
-  auto junta = [&](std::size_t inicio, Lote& l) {
+  auto junta = [&](std::size_t inicio, Lote& l, unsigned fios) {
     const std::size_t n = std::min(kParte, entradas - inicio);
-    rt::db::onThreads(partes, [&, inicio, n](unsigned parte) {
-      const std::size_t de = inicio + n * parte / partes, ate = inicio + n * (parte + 1) / partes;
+    rt::db::onThreads(fios, [&, inicio, n, fios](unsigned parte) {
+      const std::size_t de = inicio + n * parte / fios, ate = inicio + n * (parte + 1) / fios;
       rt::db::KeyStore::Pos q = ks.at(de), adiante = ks.at(std::min(de + kAdiante, ate));
       for (std::size_t e = de; e < ate; ++e, ks.next(q)) {
         if (e + kAdiante < ate) {
@@ -416,6 +422,8 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
     });
   };
   std::size_t inicio = 0;
+  // Two threads keep ahead of the sums, leaving the others to the system.
+  const unsigned fiosAdiante = std::min(partes, 2u);
   // Waited for however the walk ends (an error may unwind it).
   struct Juntando {
     std::thread t;
@@ -426,12 +434,12 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
   auto adianta = [&](std::size_t de) {
     if (de >= entradas) return;
     try {
-      juntando.t = std::thread(junta, de, std::ref(proximo));
+      juntando.t = std::thread(junta, de, std::ref(proximo), fiosAdiante);
     } catch (const std::system_error&) {
-      junta(de, proximo);  // no thread to be had: gathered here
+      junta(de, proximo, fiosAdiante);  // no thread to be had: gathered here
     }
   };
-  if (entradas > 0) junta(0, atual);
+  if (entradas > 0) junta(0, atual, partes);
   adianta(kParte);
   // Entry e's value and marks; e only grows.
   auto entrada = [&](std::size_t e) {
