@@ -41,12 +41,6 @@ std::uint32_t rd32(const char* p) {
          static_cast<std::uint32_t>(static_cast<unsigned char>(p[2])) << 16 |
          static_cast<std::uint32_t>(static_cast<unsigned char>(p[3])) << 24;
 }
-std::uint32_t be32(const char* p) {
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(p[0])) << 24 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(p[1])) << 16 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(p[2])) << 8 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(p[3]));
-}
 
 // Byte order of n bytes as memcmp gives it, a word at a time; the last word
 // overlaps the one before (its first bytes are equal by then).
@@ -385,8 +379,6 @@ void putEntryRecno(char* entry, std::size_t keySize, std::uint32_t recno) {
   p[3] = static_cast<char>(recno & 0xFF);
 }
 
-std::uint32_t entryRecno(const char* entry, std::size_t keySize) { return be32(entry + keySize); }
-
 // --- KeyStore ---
 
 KeyStore::KeyStore(int keySize)
@@ -576,14 +568,6 @@ KeyStore::Pos KeyStore::at(std::size_t i) const {
   return end();
 }
 
-void KeyStore::next(Pos& p) const {
-  if (atEnd(p)) return;
-  if (++p.idx >= blocks_[p.block].count) {
-    ++p.block;
-    p.idx = 0;
-  }
-}
-
 bool KeyStore::prev(Pos& p) const {
   if (atEnd(p)) {
     if (blocks_.empty()) return false;
@@ -598,14 +582,6 @@ bool KeyStore::prev(Pos& p) const {
   --p.block;
   p.idx = blocks_[p.block].count - 1;
   return true;
-}
-
-const char* KeyStore::entry(Pos p) const { return blocks_[p.block].data() + p.idx * stride_; }
-
-std::string_view KeyStore::key(Pos p) const { return {entry(p), static_cast<std::size_t>(keySize_)}; }
-
-std::uint32_t KeyStore::recno(Pos p) const {
-  return entryRecno(entry(p), static_cast<std::size_t>(keySize_));
 }
 
 // --- the file ---

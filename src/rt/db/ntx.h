@@ -45,7 +45,11 @@ bool encodeKey(const Value& v, const KeyType& kt, std::string& out);
 // entries sort by their bytes.
 constexpr std::size_t entrySize(std::size_t keySize) { return keySize + 4; }
 void putEntryRecno(char* entry, std::size_t keySize, std::uint32_t recno);
-std::uint32_t entryRecno(const char* entry, std::size_t keySize);
+inline std::uint32_t entryRecno(const char* entry, std::size_t keySize) {
+  const auto* p = reinterpret_cast<const unsigned char*>(entry + keySize);
+  return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+         static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
+}
 
 // Entries end to end in a buffer whose new bytes are left unset for the
 // caller to fill, so that a large set is not cleared before it is written.
@@ -100,11 +104,17 @@ class KeyStore {
   Pos find(std::string_view key, std::uint32_t recno) const;
   Pos last() const;
   Pos at(std::size_t i) const;  // the i-th entry (0-based), or end()
-  void next(Pos& p) const;
+  void next(Pos& p) const {
+    if (atEnd(p)) return;
+    if (++p.idx >= blocks_[p.block].count) {
+      ++p.block;
+      p.idx = 0;
+    }
+  }
   bool prev(Pos& p) const;  // false at the first entry (p unchanged)
-  std::string_view key(Pos p) const;
-  std::uint32_t recno(Pos p) const;
-  const char* entry(Pos p) const;
+  std::string_view key(Pos p) const { return {entry(p), static_cast<std::size_t>(keySize_)}; }
+  std::uint32_t recno(Pos p) const { return entryRecno(entry(p), static_cast<std::size_t>(keySize_)); }
+  const char* entry(Pos p) const { return blocks_[p.block].data() + p.idx * stride_; }
 
  private:
   struct Block {
