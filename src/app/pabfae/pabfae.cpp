@@ -108,13 +108,16 @@ class Relatorio {
     linha(0, kTracos);
   }
 
-  void unidade(Area& ups, double pab, double outros) {
+  // A unit's line up to its values.
+  static std::string nomeUnidade(Area& ups) {
     std::string id = impresso(texto(ups, "UPS_ID"));
     id.resize(7, ' ');
     std::string nome = parte(impresso(texto(ups, "UPS_NMFN")), 1, 33);
     nome.resize(33, ' ');
-    linha(1, id.substr(2, 4) + "-" + id.substr(6, 1) + " " + nome + " " + valores(pab, outros));
+    return id.substr(2, 4) + "-" + id.substr(6, 1) + " " + nome + " ";
   }
+
+  void unidade(const std::string& nome, double pab, double outros) { linha(1, nome + valores(pab, outros)); }
 
   void totais(double pab, double outros) { linha(28, "TOTAIS -----> " + valores(pab, outros)); }
 
@@ -153,11 +156,13 @@ bool abreTabelas(Sistema& s) {
   return true;
 }
 
-// A unit's rows done: its line, and the page's end when it is full.
-void fechaUnidade(Sistema& s, Relatorio& r, Area& mn, Area& ups, double pab, double outros) {
+// A unit's rows done: its line (nome() gives it up to the values, asked
+// for after the page's header), and the page's end when it is full.
+template <class Nome>
+void fechaUnidade(Sistema& s, Relatorio& r, Area& mn, Nome nome, double pab, double outros) {
   auto& t = s.term();
   if (t.printer().prow() == 0) r.cabecalho(mn);
-  r.unidade(ups, pab, outros);
+  r.unidade(nome(), pab, outros);
   if (t.printer().prow() > 59) {
     r.linha(0, kTracos);
     t.printer().eject();
@@ -203,7 +208,8 @@ void escreveLinhas(Sistema& s, Relatorio& r) {
       }
       prd.skip(1);
     }
-    fechaUnidade(s, r, mn, ups, pab, outros);
+    fechaUnidade(
+        s, r, mn, [&ups] { return Relatorio::nomeUnidade(ups); }, pab, outros);
   }
   TOTAIS(s, r, totalPab, totalOutros);
 }
@@ -452,6 +458,9 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
     return std::pair<double, std::uint8_t>(atual.valor[e - inicio], atual.marca[e - inicio]);
   };
 
+  // A unit comes back once a competence: its line up to the values is kept,
+  // and its rows are sought again only for a page's header.
+  std::unordered_map<std::string, std::string> nomes;
   double totalPab = 0, totalOutros = 0;
   rt::db::KeyStore::Pos p = ks.begin();
   std::size_t e = 0;
@@ -462,8 +471,11 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
   while (e < entradas) {
     const std::string uid(ks.key(p).substr(wCmp, wUid));
     double pab = 0, outros = 0;
-    ups.seek(rt::Value(uid), false);
-    mn.seek(rt::Value(texto(ups, "UPS_MN")), false);
+    auto nome = nomes.find(uid);
+    if (nome == nomes.end() || s.term().printer().prow() == 0) {
+      ups.seek(rt::Value(uid), false);
+      mn.seek(rt::Value(texto(ups, "UPS_MN")), false);
+    }
     while (e < entradas && ks.key(p).substr(wCmp, wUid) == uid) {
       const auto [v, m] = entrada(e);
       if (m & 2) {
@@ -477,7 +489,13 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
       ++e;
       visivel();
     }
-    fechaUnidade(s, r, mn, ups, pab, outros);
+    fechaUnidade(
+        s, r, mn,
+        [&]() -> const std::string& {
+          if (nome == nomes.end()) nome = nomes.emplace(uid, Relatorio::nomeUnidade(ups)).first;
+          return nome->second;
+        },
+        pab, outros);
   }
   TOTAIS(s, r, totalPab, totalOutros);
   return true;
