@@ -460,7 +460,8 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
 
   // A unit comes back once a competence: its line up to the values is kept,
   // and its rows are sought again only for a page's header.
-  std::unordered_map<std::string, std::string> nomes;
+  std::unordered_map<std::string, std::string, Hash, std::equal_to<>> nomes;
+  nomes.reserve(ups.lastRec());
   double totalPab = 0, totalOutros = 0;
   rt::db::KeyStore::Pos p = ks.begin();
   std::size_t e = 0;
