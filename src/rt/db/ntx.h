@@ -22,6 +22,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "rt/db/file.h"
@@ -57,6 +58,13 @@ class Entries {
  public:
   Entries() = default;
   explicit Entries(std::string_view bytes) { append(bytes.data(), bytes.size()); }
+  Entries(Entries&& o) noexcept { *this = std::move(o); }
+  Entries& operator=(Entries&& o) noexcept {
+    p_ = std::move(o.p_);
+    size_ = std::exchange(o.size_, 0);
+    cap_ = std::exchange(o.cap_, 0);
+    return *this;
+  }
 
   char* data() { return p_.get(); }
   const char* data() const { return p_.get(); }

@@ -359,6 +359,9 @@ TEST(Index, EntriesKeepTheirBytesAsTheyGrow) {
   ASSERT_EQ(std::string_view(e.data(), e.size()), model);
   e.resize(9);
   EXPECT_EQ(std::string_view(e.data(), e.size()), model.substr(0, 9));
+  rt::db::Entries taken = std::move(e);
+  EXPECT_EQ(std::string_view(taken.data(), taken.size()), model.substr(0, 9));
+  EXPECT_EQ(e.size(), 0u);  // the buffer moved from is left empty
 }
 
 // Sorting entries, on one thread and on several: the order of their bytes,
