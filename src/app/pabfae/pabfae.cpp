@@ -2,7 +2,9 @@
 #include "app/pabfae/Pabfae.h"
 
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -117,7 +119,7 @@ class Relatorio {
     return id.substr(2, 4) + "-" + id.substr(6, 1) + " " + nome + " ";
   }
 
-  void unidade(const std::string& nome, double pab, double outros) { linha(1, nome + valores(pab, outros)); }
+  void unidade(const std::string& nome, const std::string& valores) { linha(1, nome + valores); }
 
   void totais(double pab, double outros) { linha(28, "TOTAIS -----> " + valores(pab, outros)); }
 
@@ -159,10 +161,10 @@ bool abreTabelas(Sistema& s) {
 // A unit's rows done: its line (nome() gives it up to the values, asked
 // for after the page's header), and the page's end when it is full.
 template <class Nome>
-void fechaUnidade(Sistema& s, Relatorio& r, Area& mn, Nome nome, double pab, double outros) {
+void fechaUnidade(Sistema& s, Relatorio& r, Area& mn, Nome nome, const std::string& valores) {
   auto& t = s.term();
   if (t.printer().prow() == 0) r.cabecalho(mn);
-  r.unidade(nome(), pab, outros);
+  r.unidade(nome(), valores);
   if (t.printer().prow() > 59) {
     r.linha(0, kTracos);
     t.printer().eject();
@@ -209,7 +211,7 @@ void escreveLinhas(Sistema& s, Relatorio& r) {
       prd.skip(1);
     }
     fechaUnidade(
-        s, r, mn, [&ups] { return Relatorio::nomeUnidade(ups); }, pab, outros);
+        s, r, mn, [&ups] { return Relatorio::nomeUnidade(ups); }, Relatorio::valores(pab, outros));
   }
   TOTAIS(s, r, totalPab, totalOutros);
 }
@@ -458,46 +460,106 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
     return std::pair<double, std::uint8_t>(atual.valor[e - inicio], atual.marca[e - inicio]);
   };
 
-  // A unit comes back once a competence: its line up to the values is kept,
-  // and its rows are sought again only for a page's header.
+  // The units in order with their sums and values formatted, on another
+  // thread, in batches; the first entry of each gives the unit.
+  struct Grupo {
+    rt::db::KeyStore::Pos inicio;
+    std::string valores;
+  };
+  std::mutex filaGuarda;
+  std::condition_variable filaSinal;
+  std::vector<Grupo> fila;
+  bool acabou = false, desiste = false;
+  double totalPab = 0, totalOutros = 0;
+  auto soma = [&] {
+    std::vector<Grupo> lote;
+    auto entrega = [&](bool fim) {
+      const std::lock_guard<std::mutex> g(filaGuarda);
+      fila.insert(fila.end(), std::make_move_iterator(lote.begin()), std::make_move_iterator(lote.end()));
+      acabou = fim;
+      filaSinal.notify_all();
+      lote.clear();
+      return !desiste;
+    };
+    rt::db::KeyStore::Pos p = ks.begin();
+    std::size_t e = 0;
+    auto visivel = [&] {
+      for (; e < entradas && !(entrada(e).second & 1); ++e) ks.next(p);
+    };
+    visivel();
+    while (e < entradas) {
+      const rt::db::KeyStore::Pos inicioUnidade = p;
+      const std::string_view uid = ks.key(p).substr(wCmp, wUid);
+      double pab = 0, outros = 0;
+      while (e < entradas && ks.key(p).substr(wCmp, wUid) == uid) {
+        const auto [v, m] = entrada(e);
+        if (m & 2) {
+          pab += v;
+          totalPab += v;
+        } else {
+          outros += v;
+          totalOutros += v;
+        }
+        ks.next(p);
+        ++e;
+        visivel();
+      }
+      lote.push_back({inicioUnidade, Relatorio::valores(pab, outros)});
+      if (lote.size() == 256 && !entrega(false)) return;
+    }
+    entrega(true);
+  };
+  // Waited for however the printing ends (an error may unwind it).
+  struct Somando {
+    std::thread t;
+    std::mutex& m;
+    bool& desiste;
+    ~Somando() {
+      if (!t.joinable()) return;
+      {
+        const std::lock_guard<std::mutex> g(m);
+        desiste = true;
+      }
+      t.join();
+    }
+  } somando{{}, filaGuarda, desiste};
+  try {
+    somando.t = std::thread(soma);
+  } catch (const std::system_error&) {
+    soma();  // no thread to be had: summed here first
+  }
+
+  // The lines in order. A unit comes back once a competence: its line up to
+  // the values is kept, and its rows are sought again only for a page's
+  // header.
   std::unordered_map<std::string, std::string, Hash, std::equal_to<>> nomes;
   nomes.reserve(ups.lastRec());
-  double totalPab = 0, totalOutros = 0;
-  rt::db::KeyStore::Pos p = ks.begin();
-  std::size_t e = 0;
-  auto visivel = [&] {
-    for (; e < entradas && !(entrada(e).second & 1); ++e) ks.next(p);
-  };
-  visivel();
-  while (e < entradas) {
-    const std::string uid(ks.key(p).substr(wCmp, wUid));
-    double pab = 0, outros = 0;
-    auto nome = nomes.find(uid);
-    if (nome == nomes.end() || s.term().printer().prow() == 0) {
-      ups.seek(rt::Value(uid), false);
-      mn.seek(rt::Value(texto(ups, "UPS_MN")), false);
+  std::vector<Grupo> prontos;
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> g(filaGuarda);
+      filaSinal.wait(g, [&] { return !fila.empty() || acabou; });
+      if (fila.empty()) break;
+      prontos.swap(fila);
     }
-    while (e < entradas && ks.key(p).substr(wCmp, wUid) == uid) {
-      const auto [v, m] = entrada(e);
-      if (m & 2) {
-        pab += v;
-        totalPab += v;
-      } else {
-        outros += v;
-        totalOutros += v;
+    for (const Grupo& grupo : prontos) {
+      const std::string uid(ks.key(grupo.inicio).substr(wCmp, wUid));
+      auto nome = nomes.find(uid);
+      if (nome == nomes.end() || s.term().printer().prow() == 0) {
+        ups.seek(rt::Value(uid), false);
+        mn.seek(rt::Value(texto(ups, "UPS_MN")), false);
       }
-      ks.next(p);
-      ++e;
-      visivel();
+      fechaUnidade(
+          s, r, mn,
+          [&]() -> const std::string& {
+            if (nome == nomes.end()) nome = nomes.emplace(uid, Relatorio::nomeUnidade(ups)).first;
+            return nome->second;
+          },
+          grupo.valores);
     }
-    fechaUnidade(
-        s, r, mn,
-        [&]() -> const std::string& {
-          if (nome == nomes.end()) nome = nomes.emplace(uid, Relatorio::nomeUnidade(ups)).first;
-          return nome->second;
-        },
-        pab, outros);
+    prontos.clear();
   }
+  if (somando.t.joinable()) somando.t.join();
   TOTAIS(s, r, totalPab, totalOutros);
   return true;
 }
