@@ -222,9 +222,10 @@ bool tipoComum(char t) { return t == 'C' || t == 'N' || t == 'F' || t == 'D' || 
 // order on several threads give each row's value and whether it counts as
 // PAB (the procedure and price sought once per competence and procedure),
 // the values are then gathered in index order, and the unit groups come
-// from the index entries alone. Sums are made in the same order as the
-// row-by-row walk. False, with nothing printed, when the tables are not of
-// the usual kind (the row-by-row walk then does the report).
+// from the index entries alone, summed on another thread while this one
+// prints. Sums are made in the same order as the row-by-row walk. False,
+// with nothing printed, when the tables are not of the usual kind (the
+// row-by-row walk then does the report).
 bool escreveRapido(Sistema& s, Relatorio& r) {
   auto& db = s.rt.db;
   Area& mn = *db.find("MN");
