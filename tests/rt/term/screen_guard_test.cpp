@@ -29,13 +29,15 @@ void scribble(Terminal& term) {
   term.setDevice(Terminal::Device::Printer);
 }
 
-struct Before {
-  explicit Before(Terminal& term)
+// All that a guard can give back.
+struct State {
+  explicit State(Terminal& term)
       : screen(term.screen()), colors(term.colors()), cursor(term.cursor()), device(term.device()) {}
   Screen screen;
   ColorSet colors;
   CursorShape cursor;
   Terminal::Device device;
+  friend bool operator==(const State&, const State&) = default;
 };
 
 constexpr unsigned kAll =
@@ -50,17 +52,14 @@ TEST(ScreenGuard, GivesEverythingBackAtTheEndOfTheScopeAlsoByAnException) {
     HeadlessTerminal t;
     fill(t.term, 'A');
     t.term.setColor("W/B,N/W");
-    const Before before(t.term);
+    const State before(t.term);
     try {
       ScreenGuard guard(t.term, kAll);
       scribble(t.term);
       exit();
     } catch (const std::runtime_error&) {
     }
-    EXPECT_TRUE(t.term.screen() == before.screen);
-    EXPECT_EQ(t.term.colors(), before.colors);
-    EXPECT_EQ(t.term.cursor(), before.cursor);
-    EXPECT_EQ(t.term.device(), before.device);
+    EXPECT_TRUE(State(t.term) == before);
   }
 }
 
@@ -68,7 +67,7 @@ TEST(ScreenGuard, GivesEverythingBackAtTheEndOfTheScopeAlsoByAnException) {
 TEST(ScreenGuard, GivesBackOnlyWhatItSaved) {
   HeadlessTerminal t;
   fill(t.term, 'A');
-  const Before before(t.term);
+  const State before(t.term);
   {
     ScreenGuard guard(t.term, ScreenGuard::kRegion | ScreenGuard::kCursor, {2, 10, 4, 19});
     scribble(t.term);
@@ -114,13 +113,13 @@ TEST(ScreenGuard, Nested) {
   HeadlessTerminal t;
   fill(t.term, 'A');
   t.term.setColor("W/N");
-  const Before outerState(t.term);
+  const State outerState(t.term);
   {
     ScreenGuard outer(t.term, kAll);
     fill(t.term, '0');
     t.term.setColor("R/W");
     t.term.setCursor(CursorShape::None);
-    const Before innerState(t.term);
+    const State innerState(t.term);
     try {
       ScreenGuard inner(t.term, kAll, {10, 0, 12, 79});
       scribble(t.term);
@@ -134,9 +133,7 @@ TEST(ScreenGuard, Nested) {
     EXPECT_EQ(t.term.colors(), innerState.colors);
     EXPECT_EQ(t.term.cursor(), CursorShape::None);
   }
-  EXPECT_TRUE(t.term.screen() == outerState.screen);
-  EXPECT_EQ(t.term.colors(), outerState.colors);
-  EXPECT_EQ(t.term.cursor(), outerState.cursor);
+  EXPECT_TRUE(State(t.term) == outerState);
 }
 
 // restore() gives parts back at once and they stay saved; keep() leaves a
@@ -144,7 +141,7 @@ TEST(ScreenGuard, Nested) {
 TEST(ScreenGuard, RestoreNowAndKeep) {
   HeadlessTerminal t;
   fill(t.term, 'A');
-  const Before before(t.term);
+  const State before(t.term);
   {
     ScreenGuard guard(t.term, kAll);
     guard.keep(ScreenGuard::kRegion | ScreenGuard::kDevice);
