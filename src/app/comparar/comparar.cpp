@@ -117,17 +117,8 @@ Fim passoCritica(Sistema& s, Critica& c) {
 // The critique's date and outcome in the control table; true without errors.
 bool registraCritica(Sistema& s, Critica& c) {
   FPO_ROUTINE(s, "registraCritica");
-  auto& db = s.rt.db;
-  db.use("\\ZOZ\\CTL", "CTL", true);
-  rt::db::Area& ctl = db.current();
-  ctl.indexOn("Str(DATREF, 6) + Str(CODMNC, 4)", "\\ZOZ\\I01CTL");
-  ctl.setOrder(1);
-  ctl.goTop();
   const std::string periodo = rt::text::strZero(s.ANO_REFERENCIA, 4) + rt::text::strZero(s.MES_REFERENCIA, 2);
-  ctl.seek(rt::Value(periodo + rt::text::str(c.CODMNC, 4)), false);
-  if (!ctl.found()) ctl.appendBlank();
-  ctl.put("DATREF", rt::Value::number(rt::text::val(periodo).value));
-  ctl.put("CODMNC", rt::Value::number(c.CODMNC));
+  rt::db::Area& ctl = linhaDoControle(s, "Str(DATREF, 6) + Str(CODMNC, 4)", periodo, c.CODMNC);
   ctl.put("DATSES", rt::Value(rt::Date::today()));
   bool semErros = true;
   for (const auto& e : c.ERROS)

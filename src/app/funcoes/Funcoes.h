@@ -82,6 +82,12 @@ int PEGA_MNC(Sistema& s, EscolhaMnc& v, int PAR_MODE, int PAR_COL);
 // work area as CTRL, indexed anew: order 1 on CODMNC (\ZOZ\I01CTRL),
 // order 2 on NMEMNC (\ZOZ\I02CTRL); order 1 controls.
 rt::db::Area& abreCtrl(Sistema& s, const std::string& extensao);
+// The control table \ZOZ\CTL opened in a new work area as CTL and indexed
+// anew on the key text `chave` (\ZOZ\I01CTL), then on the row of the period
+// YYYYMM and the municipality, appended when missing, with DATREF and CODMNC
+// written. With `aviso`, that status line is shown once the index is built.
+rt::db::Area& linhaDoControle(Sistema& s, std::string_view chave, const std::string& periodo,
+                              double municipio, std::string_view aviso = {});
 
 // The municipality prompt of the import and the critique: a code typed, or
 // picked from the month's list (open as CTRL) when left empty, then

@@ -98,20 +98,10 @@ void escreveCnesia(Sistema& s) {
 // The control-table row of the month and municipality.
 void registraAtualizacao(Sistema& s, Importacao& r) {
   FPO_ROUTINE(s, "registraAtualizacao");
-  auto& db = s.rt.db;
-  db.use("\\ZOZ\\CTL", "CTL", true);
-  rt::db::Area& ctl = db.current();
-  ctl.indexOn("Str(CTL->DATREF, 6) + Str(CTL->CODMNC, 4)", "\\ZOZ\\I01CTL");
-  MENSAGEM(s, 24, "Atualizando CTL.DBF");
-  db.select("CTL");
-  ctl.setOrder(1);
-  ctl.goTop();
   const double numero = rt::text::val(r.CODMNC.substr(2, 4)).value;
-  ctl.seek(rt::Value(r.periodo + rt::text::str(numero, 4)), false);
-  if (!ctl.found()) ctl.appendBlank();
-  ctl.put("DATREF", rt::Value::number(rt::text::val(r.periodo).value));
+  rt::db::Area& ctl = linhaDoControle(s, "Str(CTL->DATREF, 6) + Str(CTL->CODMNC, 4)", r.periodo, numero,
+                                      "Atualizando CTL.DBF");
   ctl.put("DATATU", rt::Value(rt::Date::today()));
-  ctl.put("CODMNC", rt::Value::number(numero));
 }
 
 }  // namespace
