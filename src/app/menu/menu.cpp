@@ -116,8 +116,8 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
   FPO_ROUTINE(s, "ACHOPCOES");
   auto& t = s.term();
   using Guarda = rt::term::ScreenGuard;
-  Guarda anterior(t, Guarda::kRegion | Guarda::kColors, {2, 0, 24, 79});
-  anterior.keep(Guarda::kRegion);  // put back only where the menu is drawn again
+  Guarda CAMPO(t, Guarda::kRegion | Guarda::kColors, {2, 0, 24, 79});
+  CAMPO.keep(Guarda::kRegion);  // put back only where the menu is drawn again
   int RET = 2;
 
   if (MODO == 3) {
@@ -137,7 +137,7 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
         if (m.HORPOS >= 1 && m.HORPOS <= 3 && (s.ANO_REFERENCIA == 0 || s.MES_REFERENCIA == 0)) {
           FPO_LINE(s);
           NEWALERT(s, "Informe a data de referência."_cp);
-          anterior.restore(Guarda::kRegion);
+          CAMPO.restore(Guarda::kRegion);
           return 2;
         }
         if (m.AREA) m.AREA->restore(Guarda::kRegion);
@@ -147,7 +147,7 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
           confirmaEncerramento(s);
         else if (m.acao)
           m.acao(s, m.HORPOS, NUMERO);
-        anterior.restore(Guarda::kRegion);
+        CAMPO.restore(Guarda::kRegion);
         m.INICIAL = NUMERO;
         break;
       default:
