@@ -478,6 +478,22 @@ bool Table::put(int field, const Value& v) {
   return e == Encoded::Ok;
 }
 
+bool Table::putFrom(int field, Table& src, int from) {
+  const Field& f = fields_[static_cast<std::size_t>(field)];
+  const Field& s = src.fields_[static_cast<std::size_t>(from)];
+  const bool text = f.type == 'C' && s.type == 'C';
+  if (!text && !(numericType(f.type) && numericType(s.type))) return put(field, src.get(from));
+  if (atPhantom() || readOnly_) return true;
+  changed_ = true;
+  if (text) {
+    putRaw(field, src.raw(from));
+    return true;
+  }
+  if (reformatNumber(src.raw(from), f.width, f.decimals, rec_.data() + f.offset)) return true;
+  es_.raise(fail::dataWidth(f.name));
+  return false;
+}
+
 Table::Encoded Table::encode(int field, const Value& v, char* rec) {
   const Field& f = fields_[static_cast<std::size_t>(field)];
   char* dst = rec + f.offset;

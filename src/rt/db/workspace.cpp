@@ -117,6 +117,17 @@ bool Area::put(std::string_view name, const Value& v) {
   return put(i, v);
 }
 
+bool Area::putFrom(int field, Area& src, int srcField) {
+  // An unused source or an unknown field: the error of its read, then the write.
+  if (!src.used() || srcField < 0 || srcField >= src.fieldCount()) return put(field, src.get(srcField));
+  if (!ready()) return false;
+  if (field < 0 || field >= fieldCount()) {
+    ws_.errors().raise(noField(std::to_string(field + 1)));
+    return false;
+  }
+  return table_->putFrom(field, *src.table_, srcField);
+}
+
 // --- keys of the current record ---
 
 bool Area::keyOf(Order& o, std::string& out) {

@@ -109,6 +109,8 @@ class Area {
   Value get(std::string_view name);
   bool put(int field, const Value& v);
   bool put(std::string_view name, const Value& v);
+  // put(field, src.get(srcField)), the field read without a value between.
+  bool putFrom(int field, Area& src, int srcField);
 
   // Records.
   bool appendBlank();
