@@ -64,12 +64,20 @@ void ATUALIZA_IPU(Sistema& s, Importacao& r, rt::db::Area& ctrl, rt::db::Area& u
 
   ipu.goTop();
   ipu.seek(rt::Value(mes), false);
+  // Rows of one unit follow each other: its unit is sought once.
+  std::string unidade;
+  bool buscada = false, doMunicipio = false;
   while (!ipu.eof() && rt::text::equals(bruto(ipu, cmp), mes, exato)) {
-    ups.seek(rt::Value(std::string(bruto(ipu, uid))), false);
-    if (rt::text::equals(bruto(ups, mn), r.CODMNC, exato)) {
+    if (!buscada || bruto(ipu, uid) != unidade) {
+      unidade = bruto(ipu, uid);
+      ups.seek(rt::Value(unidade), false);
+      doMunicipio = rt::text::equals(bruto(ups, mn), r.CODMNC, exato);
+      buscada = true;
+    }
+    if (doMunicipio) {
       ipumnc.appendBlank();
       for (const Par& p : pares)
-        if (p.de >= 0 && p.para >= 0) ipumnc.put(p.para, ipu.get(p.de));
+        if (p.de >= 0 && p.para >= 0) ipumnc.putFrom(p.para, ipu, p.de);
     }
     if (!ipu.skip(1)) break;
   }
