@@ -674,7 +674,8 @@ bool Table::commit(bool sync) {
   if (modified_) {
     ok = writeHeader() && ok;
     modified_ = false;
-    if (sync) {
+    // The new content of a file in a switch is synced by the switch.
+    if (sync && !(switch_ && staged_)) {
       while (!file_.sync()) {
         if (!failed(fail::write(path(), file_.error()))) {
           ok = false;

@@ -6,7 +6,8 @@
 // counts deleted rows. Writes go through a buffer and reach the file at the
 // latest on commit and close, with the header (version, date of the last
 // write as year - 1900, month, day; record count) and the end-of-file byte
-// 0x1A, as the classic driver writes them; commit and close sync the file.
+// 0x1A, as the classic driver writes them; commit and close sync the file
+// (a file staged in a switch is synced by the switch).
 // Reads come from a read-only view of the file where the system maps it.
 // Create and rewrite (pack, zap) build a new file beside the old one and
 // rename it over (or stage it in a switch, rt/db/switch, which renames it
@@ -132,7 +133,8 @@ class Table {
   void dropAppended();
   // Writes the current record into the write buffer when changed.
   bool flushRecord();
-  // Everything to the file: record, buffers, header; with sync, to the disk.
+  // Everything to the file: record, buffers, header; with sync, to the disk
+  // (left to the switch for a file staged in one).
   bool commit(bool sync = true);
   bool close();
   // Closes without raising a failure (from a destructor, or while the

@@ -309,7 +309,6 @@ bool Replacement::stage(fs::path& temp, File* keep) {
   if (h_ == kNoHandle) return false;
   if (!flush()) return false;
   stopWriter();
-  if (!os::sync(h_, err_)) return false;
   temp = std::exchange(temp_, {});
   if (keep) {
     // The old file stays where it is: closed here at once (its lock with

@@ -110,9 +110,10 @@ class Replacement {
   // locked exclusively) in keep. Where the system cannot rename over a file
   // held open, keep is closed for the rename and opened again after it.
   bool commit(File* keep = nullptr);
-  // Flushes and syncs, but leaves the file beside the target for a later
-  // rename (rt/db's Switch): its path goes to temp, and it is no longer
-  // removed here. With keep, it stays open in keep under the target's name.
+  // Flushes, but leaves the file beside the target, not yet synced, for a
+  // later sync and rename (rt/db's Switch): its path goes to temp, and it
+  // is no longer removed here. With keep, it stays open in keep under the
+  // target's name.
   bool stage(std::filesystem::path& temp, File* keep = nullptr);
   void abandon();
 
