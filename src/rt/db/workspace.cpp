@@ -434,9 +434,18 @@ bool Area::reindex() {
 }
 
 int Row::pos(std::string_view field) {
-  for (const auto& [name, at] : known_)
-    if (name == field) return at;
+  // Each row asks for its fields in the same order as the one before: the
+  // name after the last one found comes first.
+  const std::size_t n = known_.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::size_t i = next_ + k < n ? next_ + k : next_ + k - n;
+    if (known_[i].first == field) {
+      next_ = i + 1 < n ? i + 1 : 0;
+      return known_[i].second;
+    }
+  }
   known_.emplace_back(std::string(field), t_.fieldIndex(field));
+  next_ = 0;
   return known_.back().second;
 }
 

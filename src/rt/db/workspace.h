@@ -74,6 +74,7 @@ class Row {
   Table& t_;
   char* rec_ = nullptr;
   std::vector<std::pair<std::string, int>> known_;  // names looked up
+  std::size_t next_ = 0;                            // where the next name is looked for first
 };
 
 class Area {
