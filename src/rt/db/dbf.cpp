@@ -494,6 +494,28 @@ bool Table::putFrom(int field, Table& src, int from) {
   return false;
 }
 
+bool Table::putFrom(Table& src, const std::vector<std::pair<int, int>>& fields) {
+  bool ok = true;
+  if (atPhantom() || readOnly_) {
+    for (const auto& [to, from] : fields) ok = putFrom(to, src, from) && ok;
+    return ok;
+  }
+  for (const auto& [to, from] : fields) {
+    const Field& f = fields_[static_cast<std::size_t>(to)];
+    const Field& s = src.fields_[static_cast<std::size_t>(from)];
+    if (f.type == 'C' && s.type == 'C') {
+      const auto w = static_cast<std::size_t>(f.width), n = std::min(w, static_cast<std::size_t>(s.width));
+      char* dst = rec_.data() + f.offset;
+      std::memcpy(dst, src.rec_.data() + s.offset, n);
+      std::memset(dst + n, ' ', w - n);
+      changed_ = true;
+    } else {
+      ok = putFrom(to, src, from) && ok;
+    }
+  }
+  return ok;
+}
+
 Table::Encoded Table::encode(int field, const Value& v, char* rec) {
   const Field& f = fields_[static_cast<std::size_t>(field)];
   char* dst = rec + f.offset;

@@ -114,8 +114,10 @@ class Table {
   // phantom are ignored.
   bool put(int field, const Value& v);
   void putRaw(int field, std::string_view bytes);
-  // put(field, src.get(from)) without the value in between.
+  // put(field, src.get(from)) without the value in between; the same for
+  // each (field, from) pair of a list, in its order.
   bool putFrom(int field, Table& src, int from);
+  bool putFrom(Table& src, const std::vector<std::pair<int, int>>& fields);
   // The same on the bytes of any record: a value written into a field
   // (TooWide: asterisks written and the error raised; Refused: nothing
   // written, the error raised); get(field, rec) reads one.

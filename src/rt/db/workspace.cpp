@@ -128,6 +128,17 @@ bool Area::putFrom(int field, Area& src, int srcField) {
   return table_->putFrom(field, *src.table_, srcField);
 }
 
+bool Area::putFrom(Area& src, const std::vector<std::pair<int, int>>& fields) {
+  bool ok = true;
+  const auto in = [](int f, int n) { return f >= 0 && f < n; };
+  const bool checked = used() && src.used() && std::all_of(fields.begin(), fields.end(), [&](const auto& p) {
+                         return in(p.first, fieldCount()) && in(p.second, src.fieldCount());
+                       });
+  if (checked) return table_->putFrom(*src.table_, fields);
+  for (const auto& [to, from] : fields) ok = putFrom(to, src, from) && ok;
+  return ok;
+}
+
 // --- keys of the current record ---
 
 bool Area::keyOf(Order& o, std::string& out) {

@@ -110,8 +110,10 @@ class Area {
   Value get(std::string_view name);
   bool put(int field, const Value& v);
   bool put(std::string_view name, const Value& v);
-  // put(field, src.get(srcField)), the field read without a value between.
+  // put(field, src.get(srcField)), the field read without a value between;
+  // the same for each (field, srcField) pair of a list, in its order.
   bool putFrom(int field, Area& src, int srcField);
+  bool putFrom(Area& src, const std::vector<std::pair<int, int>>& fields);
 
   // Records.
   bool appendBlank();

@@ -201,6 +201,11 @@ TEST(Fields, PutFromIsPutOfGet) {
       dst.putFrom(t, src, f);
       EXPECT_EQ(dst.table()->raw(t), want);
       EXPECT_EQ(fx.rec.seen.size(), raised);
+      dst.table()->putRaw(t, "?");
+      fx.rec.seen.clear();
+      dst.putFrom(src, {{t, f}, {t, f}});
+      EXPECT_EQ(dst.table()->raw(t), want);
+      EXPECT_EQ(fx.rec.seen.size(), 2 * raised);
     }
   };
   for (int f = 0; f < src.fieldCount(); ++f) {
