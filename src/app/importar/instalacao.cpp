@@ -56,11 +56,12 @@ void ATUALIZA_IPU(Sistema& s, Importacao& r, rt::db::Area& ctrl, rt::db::Area& u
   const int cmp = campo(ipu, "IPU_CMP");
   const int uid = campo(ipu, "IPU_UID");
   const int mn = campo(ups, "UPS_MN");
-  struct Par {
-    int de, para;
-  };
-  std::vector<Par> pares;
-  for (const char* nome : kCamposIpu) pares.push_back({campo(ipu, nome), campo(ipumnc, nome)});
+  // (field of IPUMNC, field of IPU) of the fields both have.
+  std::vector<std::pair<int, int>> pares;
+  for (const char* nome : kCamposIpu) {
+    const int de = campo(ipu, nome), para = campo(ipumnc, nome);
+    if (de >= 0 && para >= 0) pares.emplace_back(para, de);
+  }
 
   ipu.goTop();
   ipu.seek(rt::Value(mes), false);
@@ -76,8 +77,7 @@ void ATUALIZA_IPU(Sistema& s, Importacao& r, rt::db::Area& ctrl, rt::db::Area& u
     }
     if (doMunicipio) {
       ipumnc.appendBlank();
-      for (const Par& p : pares)
-        if (p.de >= 0 && p.para >= 0) ipumnc.putFrom(p.para, ipu, p.de);
+      ipumnc.putFrom(ipu, pares);
     }
     if (!ipu.skip(1)) break;
   }
