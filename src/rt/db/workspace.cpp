@@ -460,9 +460,12 @@ int Row::pos(std::string_view field) {
   return known_.back().second;
 }
 
-std::string_view Row::raw(std::string_view field) {
-  const int p = pos(field);
-  if (p < 0) return {};
+std::string_view Row::raw(std::string_view field) { return raw(pos(field)); }
+
+bool Row::put(std::string_view field, const Value& v) { return put(pos(field), v); }
+
+std::string_view Row::raw(int p) {
+  if (p < 0 || p >= static_cast<int>(t_.fields().size())) return {};
   const Field& f = t_.fields()[static_cast<std::size_t>(p)];
   return {rec_ + f.offset, static_cast<std::size_t>(f.width)};
 }
@@ -472,9 +475,8 @@ Value Row::get(std::string_view field) {
   return p < 0 ? Value() : t_.get(p, rec_);
 }
 
-bool Row::put(std::string_view field, const Value& v) {
-  const int p = pos(field);
-  return p >= 0 && t_.encode(p, v, rec_) == Table::Encoded::Ok;
+bool Row::put(int p, const Value& v) {
+  return p >= 0 && p < static_cast<int>(t_.fields().size()) && t_.encode(p, v, rec_) == Table::Encoded::Ok;
 }
 
 bool Area::rewrite(const std::function<bool(Row& row)>& edit) {

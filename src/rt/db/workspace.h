@@ -65,6 +65,9 @@ class Row {
   // False when the table has no such field or the value does not fit it
   // (the error was raised).
   bool put(std::string_view field, const Value& v);
+  // The same by the field's position (Area::fieldPos); -1 is no field.
+  std::string_view raw(int field);
+  bool put(int field, const Value& v);
 
  private:
   friend class Area;
