@@ -48,9 +48,9 @@ void atualizaIpu(Sistema& s, Importacao& r, rt::db::Area& ctrl, rt::db::Area& up
   const std::string mes(bruto(ctrl, datref));
   const bool exato = s.rt.db.settings().exact;
 
-  campo(ipumnc, "IPU_CMP");
+  const int ipuCmp = campo(ipumnc, "IPU_CMP");
   ipumnc.rewrite([&](rt::db::Row& linha) {
-    return !linha.deleted() && !rt::text::equals(linha.raw("IPU_CMP"), mes, exato);
+    return !linha.deleted() && !rt::text::equals(linha.raw(ipuCmp), mes, exato);
   });
 
   const int cmp = campo(ipu, "IPU_CMP");
