@@ -494,23 +494,56 @@ bool Table::putFrom(int field, Table& src, int from) {
   return false;
 }
 
+const Table::CarryPlan& Table::carryPlan(const Table& src, const std::vector<std::pair<int, int>>& fields) {
+  if (carry_.src == src.serial_ && carry_.fields == fields) return carry_;
+  carry_ = CarryPlan{src.serial_, fields, {}};
+  for (const auto& [to, from] : fields) {
+    const Field& f = fields_[static_cast<std::size_t>(to)];
+    const Field& s = src.fields_[static_cast<std::size_t>(from)];
+    const bool joins =
+        f.width == s.width && ((f.type == 'C' && s.type == 'C') ||
+                               (numericType(f.type) && numericType(s.type) && f.decimals == s.decimals));
+    CarryRun* last = carry_.runs.empty() ? nullptr : &carry_.runs.back();
+    if (joins && last && last->joined && last->to + last->len == f.offset &&
+        last->from + last->len == s.offset) {
+      last->len += f.width;
+    } else {
+      carry_.runs.push_back({f.offset, s.offset, f.width, {}, joins});
+    }
+    carry_.runs.back().pairs.emplace_back(to, from);
+  }
+  return carry_;
+}
+
 bool Table::putFrom(Table& src, const std::vector<std::pair<int, int>>& fields) {
   bool ok = true;
   if (atPhantom() || readOnly_) {
     for (const auto& [to, from] : fields) ok = putFrom(to, src, from) && ok;
     return ok;
   }
-  for (const auto& [to, from] : fields) {
-    const Field& f = fields_[static_cast<std::size_t>(to)];
-    const Field& s = src.fields_[static_cast<std::size_t>(from)];
-    if (f.type == 'C' && s.type == 'C') {
-      const auto w = static_cast<std::size_t>(f.width), n = std::min(w, static_cast<std::size_t>(s.width));
-      char* dst = rec_.data() + f.offset;
-      std::memcpy(dst, src.rec_.data() + s.offset, n);
-      std::memset(dst + n, ' ', w - n);
+  for (const CarryRun& run : carryPlan(src, fields).runs) {
+    bool whole = run.joined;
+    for (std::size_t k = 0; whole && k < run.pairs.size(); ++k) {
+      const Field& f = fields_[static_cast<std::size_t>(run.pairs[k].first)];
+      if (f.type != 'C') whole = numberAsWritten(src.raw(run.pairs[k].second), f.width, f.decimals);
+    }
+    if (whole) {
+      std::memcpy(rec_.data() + run.to, src.rec_.data() + run.from, static_cast<std::size_t>(run.len));
       changed_ = true;
-    } else {
-      ok = putFrom(to, src, from) && ok;
+      continue;
+    }
+    for (const auto& [to, from] : run.pairs) {
+      const Field& f = fields_[static_cast<std::size_t>(to)];
+      const Field& s = src.fields_[static_cast<std::size_t>(from)];
+      if (f.type == 'C' && s.type == 'C') {
+        const auto w = static_cast<std::size_t>(f.width), n = std::min(w, static_cast<std::size_t>(s.width));
+        char* dst = rec_.data() + f.offset;
+        std::memcpy(dst, src.rec_.data() + s.offset, n);
+        std::memset(dst + n, ' ', w - n);
+        changed_ = true;
+      } else {
+        ok = putFrom(to, src, from) && ok;
+      }
     }
   }
   return ok;

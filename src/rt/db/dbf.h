@@ -197,6 +197,20 @@ class Table {
   bool failed(const err::Error& e);  // raises; true when the handler asks to retry
   void remap();
   void mapWritten();
+  // How putFrom(src, fields) carries a list: runs of fields lying side by
+  // side in both records, of the same widths, are copied at once when their
+  // numbers are in their written form; any other field goes by itself.
+  struct CarryRun {
+    int to = 0, from = 0, len = 0;           // bytes in the records
+    std::vector<std::pair<int, int>> pairs;  // (field here, field there)
+    bool joined = false;
+  };
+  struct CarryPlan {
+    std::uint64_t src = 0;
+    std::vector<std::pair<int, int>> fields;
+    std::vector<CarryRun> runs;
+  };
+  const CarryPlan& carryPlan(const Table& src, const std::vector<std::pair<int, int>>& fields);
   bool writable();              // stages a copy of the file before its first write in a switch
   bool finish(Replacement& r);  // renames over the file, or stages in the switch
 
@@ -224,6 +238,7 @@ class Table {
   std::uint32_t mappedRecs_ = 0;
   bool mapRefused_ = false;  // the system would not map the written records
   std::string scratch_;
+  CarryPlan carry_;
   // Read-ahead of consecutive records.
   std::string cache_;
   std::uint32_t cacheFirst_ = 0, cacheCount_ = 0, lastRead_ = 0;

@@ -20,13 +20,11 @@ bool formatNumber(double v, int width, int decimals, char* out) {
 
 double parseNumber(std::string_view text) { return text::val(text).value; }
 
-namespace {
-
-// Whether text is what formatNumber writes for the number it reads as:
+// What formatNumber writes:
 // blanks, an optional minus, the integer digits without leading zeros (a
 // single 0 below one), then exactly `decimals` decimals after a point, not
 // zero when signed, and at most 15 digits in all (an exact double both ways).
-bool asWritten(std::string_view t, int width, int decimals) {
+bool numberAsWritten(std::string_view t, int width, int decimals) {
   if (width <= 0 || decimals < 0 || t.size() != static_cast<std::size_t>(width)) return false;
   std::size_t i = 0;
   while (i < t.size() && t[i] == ' ') ++i;
@@ -48,10 +46,8 @@ bool asWritten(std::string_view t, int width, int decimals) {
   return i == t.size() && whole + dec <= 15 && !(minus && zero);
 }
 
-}  // namespace
-
 bool reformatNumber(std::string_view text, int width, int decimals, char* out) {
-  if (asWritten(text, width, decimals)) {
+  if (numberAsWritten(text, width, decimals)) {
     std::memcpy(out, text.data(), text.size());
     return true;
   }

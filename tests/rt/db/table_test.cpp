@@ -223,6 +223,32 @@ TEST(Fields, PutFromIsPutOfGet) {
         for (const char* t : numbers) check(f, t);
     }
   }
+  // A table of the same layout takes whole rows at once: the same bytes as
+  // field by field, whether the numbers are in their written form or not.
+  ASSERT_TRUE(fx.ws.create(fx.at("U"), from));
+  ASSERT_TRUE(fx.ws.use(fx.at("U")));
+  Area& igual = fx.ws.current();
+  ASSERT_TRUE(igual.appendBlank());
+  std::vector<std::pair<int, int>> todos;
+  for (int f = 0; f < src.fieldCount(); ++f) todos.emplace_back(f, f);
+  const std::pair<const char*, const char*> linhas[] = {{"  1234567.89", "  1.500"},
+                                                        {"       -0.05", " -0.001"},
+                                                        {"  1234567.89", "01.500"},
+                                                        {"   12.5", "  1.500"}};
+  for (const auto& [n, fr] : linhas) {
+    SCOPED_TRACE(std::string(n) + " " + fr);
+    src.table()->putRaw(1, n);
+    src.table()->putRaw(5, fr);
+    fx.rec.seen.clear();
+    for (const auto& [t, f] : todos) igual.put(t, src.get(f));
+    const std::string want(igual.table()->record(), static_cast<std::size_t>(igual.table()->recordLength()));
+    const auto raised = fx.rec.seen.size();
+    igual.table()->setRecord(std::string(want.size(), '?').c_str());
+    fx.rec.seen.clear();
+    igual.putFrom(src, todos);
+    EXPECT_EQ(std::string(igual.table()->record() + 1, want.size() - 1), want.substr(1));
+    EXPECT_EQ(fx.rec.seen.size(), raised);
+  }
 }
 
 // A stored number copied as it stands only when that is the text its value
