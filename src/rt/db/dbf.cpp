@@ -687,6 +687,11 @@ bool Table::flushWrites() {
     const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) +
                               static_cast<std::uint64_t>(wFirst_ - 1) * static_cast<std::uint64_t>(recLen_);
     if (file_.writeAt(off, wbuf_.data(), wbuf_.size())) {
+      if (switch_ && (unstarted_ += wbuf_.size()) >= kWriteBehind * 4) {
+        // The switch syncs this file at its end: it starts to the disk now.
+        file_.startWriteback(0, off + wbuf_.size());
+        unstarted_ = 0;
+      }
       wCount_ = 0;
       wbuf_.clear();
       return true;

@@ -245,6 +245,7 @@ class Table {
   // Write-behind run of consecutive records.
   std::string wbuf_;
   std::uint32_t wFirst_ = 0, wCount_ = 0;
+  std::size_t unstarted_ = 0;  // bytes written since the last start of the write-back
 };
 
 }  // namespace rt::db
