@@ -861,10 +861,7 @@ bool Table::rewriteEdited(const std::function<bool(char* rec)>& edit) {
         ok = false;
         break;
       }
-      if (map_ && n + c - 1 <= mappedRecs_)
-        std::memcpy(run, map_ + hdrLen_ + static_cast<std::size_t>(n - 1) * rl, c * rl);
-      else if (!readRun(n, c, run))
-        return false;
+      if (!readRun(n, c, run)) return false;
       char* out = run;
       for (std::uint32_t k = 0; k < c; ++k) {
         char* rec = run + k * rl;
