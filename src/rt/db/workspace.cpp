@@ -788,11 +788,19 @@ bool Area::appendFrom(std::string_view file) {
   const std::vector<Field>& sf = src->fields();
   bool same = tf.size() == sf.size();
   std::vector<int> from(tf.size(), -1);
+  // Fields of the standard types only: carried as putFrom() carries them.
+  std::vector<std::pair<int, int>> carried;
+  bool standard = true;
   for (std::size_t i = 0; i < tf.size(); ++i) {
     from[i] = src->fieldIndex(tf[i].name);
     if (same && !(sameNoCase(tf[i].name, sf[i].name) && tf[i].type == sf[i].type &&
                   tf[i].width == sf[i].width && tf[i].decimals == sf[i].decimals))
       same = false;
+    if (from[i] < 0) continue;
+    if (standardType(tf[i].type) && standardType(sf[static_cast<std::size_t>(from[i])].type))
+      carried.emplace_back(static_cast<int>(i), from[i]);
+    else
+      standard = false;
   }
   bool ok = true;
   for (std::uint32_t r = 1; r <= src->lastRec(); ++r) {
@@ -807,6 +815,9 @@ bool Area::appendFrom(std::string_view file) {
     }
     if (same) {
       table_->setRecord(src->record());
+    } else if (standard) {
+      table_->putFrom(*src, carried);
+      if (src->deleted()) table_->setDeleted(true);
     } else {
       for (std::size_t i = 0; i < tf.size(); ++i) {
         const int j = from[i];
