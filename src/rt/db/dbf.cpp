@@ -485,11 +485,15 @@ bool Table::putFrom(int field, Table& src, int from) {
   if (!text && !(numericType(f.type) && numericType(s.type))) return put(field, src.get(from));
   if (atPhantom() || readOnly_) return true;
   changed_ = true;
+  // memmove: src may be this table.
+  char* dst = rec_.data() + f.offset;
   if (text) {
-    putRaw(field, src.raw(from));
+    const auto w = static_cast<std::size_t>(f.width), n = std::min(w, static_cast<std::size_t>(s.width));
+    std::memmove(dst, src.rec_.data() + s.offset, n);
+    std::memset(dst + n, ' ', w - n);
     return true;
   }
-  if (reformatNumber(src.raw(from), f.width, f.decimals, rec_.data() + f.offset)) return true;
+  if (reformatNumber(src.raw(from), f.width, f.decimals, dst)) return true;
   es_.raise(fail::dataWidth(f.name));
   return false;
 }
@@ -528,7 +532,7 @@ bool Table::putFrom(Table& src, const std::vector<std::pair<int, int>>& fields) 
       if (f.type != 'C') whole = numberAsWritten(src.raw(run.pairs[k].second), f.width, f.decimals);
     }
     if (whole) {
-      std::memcpy(rec_.data() + run.to, src.rec_.data() + run.from, static_cast<std::size_t>(run.len));
+      std::memmove(rec_.data() + run.to, src.rec_.data() + run.from, static_cast<std::size_t>(run.len));
       changed_ = true;
       continue;
     }
@@ -538,7 +542,7 @@ bool Table::putFrom(Table& src, const std::vector<std::pair<int, int>>& fields) 
       if (f.type == 'C' && s.type == 'C') {
         const auto w = static_cast<std::size_t>(f.width), n = std::min(w, static_cast<std::size_t>(s.width));
         char* dst = rec_.data() + f.offset;
-        std::memcpy(dst, src.rec_.data() + s.offset, n);
+        std::memmove(dst, src.rec_.data() + s.offset, n);
         std::memset(dst + n, ' ', w - n);
         changed_ = true;
       } else {

@@ -48,7 +48,7 @@ bool numberAsWritten(std::string_view t, int width, int decimals) {
 
 bool reformatNumber(std::string_view text, int width, int decimals, char* out) {
   if (numberAsWritten(text, width, decimals)) {
-    std::memcpy(out, text.data(), text.size());
+    std::memmove(out, text.data(), text.size());
     return true;
   }
   return formatNumber(parseNumber(text), width, decimals, out);
