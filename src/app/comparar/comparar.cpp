@@ -4,8 +4,6 @@
 #include "app/comparar/Comparar.h"
 
 #include <cctype>
-#include <filesystem>
-#include <system_error>
 
 #include "app/comparar/critica.h"
 #include "app/funcoes/Funcoes.h"
@@ -32,10 +30,10 @@ bool mesValido(const std::string& m) {
 // The report's name: "CRI", the municipality, "." and characters 4 to 6 of
 // the list's DATREF; a character that cannot stand in a file name becomes "_".
 std::string nomeRelatorio(Critica& c, const std::string& datref) {
-  std::string ext = comparar::sub(datref, 3, 3);
+  std::string ext(rt::text::subStr(datref, 4, 3));
   for (char& ch : ext)
     if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-  return "CRI" + comparar::zeros(c.CODMNC, 4) + "." + ext;
+  return "CRI" + rt::text::strZero(c.CODMNC, 4) + "." + ext;
 }
 
 void fecha(Sistema& s, std::string_view alias) {
@@ -73,7 +71,7 @@ Fim passoCritica(Sistema& s, Critica& c) {
 
   FPO_LINE(s);
   rt::db::Area& ctrl = abreCtrl(s, c.REF_ARQUIVO);
-  c.REF_ARQ = comparar::sub(c.lista.c("DATREF"), 4, 2);
+  c.REF_ARQ = rt::text::subStr(c.lista.c("DATREF"), 5, 2);
 
   for (const char* stem : {"\\FMANLM", "\\FUPSLM", "\\FSRVLM", "\\FESPLM", "\\FAFOLM"}) {
     if (!mesValido(c.REF_ARQ) || !dos.fileExists(c.nacional(stem))) {
@@ -103,8 +101,8 @@ Fim passoCritica(Sistema& s, Critica& c) {
   rt::db::Area& probe = db.current();
   probe.appendSdf(c.nacional("\\FUPSLM"));
   if (probe.used() && probe.lastRec() > 0) probe.goTo(probe.lastRec());
-  comparar::Tabela municipio(s, "MUNICIPIO");
-  if (comparar::val(municipio.c("CODMNC")) != c.CODMNC) {
+  Tabela municipio(s, "MUNICIPIO");
+  if (valor(municipio.c("CODMNC")) != c.CODMNC) {
     alertar(s, "Código do município incompatível;com os arquivos encontrados."_cp);
     fecha(s, "MUNICIPIO");
     fecha(s, "CTRL");
@@ -132,32 +130,7 @@ bool registraCritica(Sistema& s, Critica& c) {
 // One copy of the finished report to Lpt1.
 void imprimeRelatorio(Sistema& s, Critica& c) {
   FPO_ROUTINE(s, "imprimeRelatorio");
-  auto& es = s.rt.errors;
-  const auto arquivo = s.rt.dos.resolve(c.relatorio);
-  std::error_code ec;
-  if (!arquivo || !std::filesystem::is_regular_file(*arquivo, ec)) {
-    rt::err::Error e;
-    e.genCode = rt::err::kOpen;
-    e.subSystem = "BASE";
-    e.subCode = 2011;
-    e.description = "Open error";
-    e.filename = c.relatorio;
-    e.canDefault = true;
-    es.raise(e);
-    return;
-  }
-  for (;;) {
-    if (s.rt.dos.copyToPrinter(*arquivo)) return;
-    rt::err::Error e;
-    e.genCode = rt::err::kWrite;
-    e.subSystem = "BASE";
-    e.subCode = 2012;
-    e.description = "Write error";
-    e.filename = "LPT1";
-    e.canRetry = true;
-    e.canDefault = true;
-    if (es.raise(e).kind != rt::err::Answer::Kind::Retry) return;
-  }
+  s.rt.dos.printFile(c.relatorio);
 }
 
 }  // namespace

@@ -239,22 +239,14 @@ bool fnStrZero(Value* a, int n, Value& out) { return numberText(a, n, tx::strZer
 
 bool fnSubStr(Value* a, int n, Value& out) {
   if (!a[0].isString() || !a[1].isNumber() || (given(a, n, 2) && !a[2].isNumber())) return false;
-  const auto size = static_cast<long long>(a[0].string().size());
-  long long start = toInt(a[1].num());
-  // Counted from the end when negative; 0 is the first character.
-  if (start < 0)
-    start = std::max(0LL, size + start);
-  else if (start > 0)
-    --start;
-  long long count = given(a, n, 2) ? toInt(a[2].num()) : size;
-  if (count < 0) count = 0;
+  const std::string& t = a[0].string();
+  const std::string_view part =
+      tx::subStr(t, toInt(a[1].num()), given(a, n, 2) ? toInt(a[2].num()) : static_cast<long long>(t.size()));
+  const auto from = static_cast<std::size_t>(part.data() - t.data());
+  const std::size_t count = part.size();
   std::string& s = takeText(a, out);
-  if (start >= size) {
-    s.clear();
-  } else {
-    s.erase(0, static_cast<std::size_t>(start));
-    if (static_cast<std::size_t>(count) < s.size()) s.resize(static_cast<std::size_t>(count));
-  }
+  s.erase(0, from);
+  s.resize(count);
   return true;
 }
 
@@ -327,25 +319,15 @@ constexpr bool argsFit() {
 }
 static_assert(argsFit(), "a built-in takes more arguments than the evaluator passes");
 
-bool sameLetters(std::string_view a, std::string_view upperName) {
-  if (a.size() != upperName.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char c = a[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    if (c != upperName[i]) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 const Builtin* findBuiltin(std::string_view name) {
   for (const Builtin& b : kBuiltins)
-    if (sameLetters(name, b.name)) return &b;
+    if (tx::sameNoCase(name, b.name)) return &b;
   if (name.size() < 4) return nullptr;
   for (const Builtin& b : kBuiltins) {
     const std::string_view full = b.name;
-    if (full.size() > name.size() && sameLetters(name, full.substr(0, name.size()))) return &b;
+    if (full.size() > name.size() && tx::sameNoCase(name, full.substr(0, name.size()))) return &b;
   }
   return nullptr;
 }
