@@ -551,6 +551,24 @@ void Table::dropAppended() {
   changed_ = isNew_ = false;
 }
 
+bool Table::appendRecords(const char* recs, std::uint32_t count) {
+  if (readOnly_) return false;
+  if (count == 0) return true;
+  if (changed_) flushRecord();
+  if (count > 0xFFFFFFFEu - lastRec_) return false;
+  if (!flushWrites() || !writable()) return false;
+  const auto rl = static_cast<std::uint64_t>(recLen_);
+  const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + lastRec_ * rl;
+  while (!file_.writeAt(off, recs, count * rl))
+    if (!failed(fail::write(path(), file_.error()))) return false;
+  lastRec_ += count;
+  recNo_ = lastRec_ + 1;
+  std::fill(rec_.begin(), rec_.end(), ' ');
+  changed_ = isNew_ = false;
+  modified_ = true;
+  return true;
+}
+
 void Table::bufferWrite(std::uint32_t recno, const char* rec) {
   const auto rl = static_cast<std::size_t>(recLen_);
   if (cacheCount_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_)

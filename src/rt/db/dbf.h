@@ -128,6 +128,9 @@ class Table {
   // Takes back the record just appended while it is still unwritten; the
   // phantom becomes current.
   void dropAppended();
+  // Appends count whole records (deletion flag first) after the last one,
+  // written to the file at once; the phantom becomes current.
+  bool appendRecords(const char* recs, std::uint32_t count);
   // Writes the current record into the write buffer when changed.
   bool flushRecord();
   // Everything to the file: record, buffers, header; with sync, to the disk.
