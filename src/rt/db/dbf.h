@@ -158,6 +158,16 @@ class Table {
   // The bytes of a record without copying them where possible; valid until
   // the next call on the table. nullptr when it cannot be read.
   const char* peek(std::uint32_t recno);
+  // Asks for a record's bytes to be brought near ahead of a read, where
+  // the file is mapped.
+  void prefetch(std::uint32_t recno) const {
+    if (map_ && recno >= 1 && recno <= mappedRecs_) {
+      const char* r =
+          map_ + hdrLen_ + static_cast<std::size_t>(recno - 1) * static_cast<std::size_t>(recLen_);
+      __builtin_prefetch(r);
+      __builtin_prefetch(r + recLen_ - 1);
+    }
+  }
 
   // Replaces the file by one with the same header and the rows keep()
   // accepts, in record order (pack); keep == nullptr keeps none (zap).

@@ -81,6 +81,11 @@ class KeyStore {
   Pos find(std::string_view key, std::uint32_t recno) const;
   Pos last() const;
   void next(Pos& p) const;
+  // The entry k after p when it lies in the same block, else end().
+  Pos ahead(Pos p, std::uint32_t k) const {
+    if (atEnd(p) || p.idx + k >= blocks_[p.block].count) return end();
+    return {p.block, p.idx + k};
+  }
   bool prev(Pos& p) const;  // false at the first entry (p unchanged)
   std::string_view key(Pos p) const;
   std::uint32_t recno(Pos p) const;
@@ -108,6 +113,9 @@ class KeyStore {
   std::string firsts_;                 // first entry of each block, for the block search
   std::unique_ptr<std::string> base_;  // the sorted entries taken over
   std::size_t views_ = 0;              // blocks still inside base_
+  // Where the last lowerBound() ended, for the version it was made in.
+  mutable Pos hint_;
+  mutable std::uint64_t hintVersion_ = ~0ull;
 };
 
 class Switch;

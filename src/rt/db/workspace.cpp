@@ -238,6 +238,9 @@ bool Area::stepOrder(bool forward) {
     if (forward) {
       ks.next(p);
       if (ks.atEnd(p)) return false;
+      // A walk in index order reads the table out of record order.
+      const KeyStore::Pos a = ks.ahead(p, 8);
+      if (!ks.atEnd(a)) table_->prefetch(ks.recno(a));
     } else if (!ks.prev(p)) {
       return false;
     }
