@@ -27,6 +27,7 @@
 #include "app/importar/Importar.h"
 #include "app/importar/passos.h"
 #include "app/sistema.h"
+#include "processo.h"
 #include "rt/db/dbf.h"
 #include "rt/runtime.h"
 #include "rt/term/headless.h"
@@ -34,9 +35,9 @@
 #include "rt/text/number.h"
 #include "zozgen/layouts.h"
 
-extern char** environ;
-
 namespace fs = std::filesystem;
+using bench::executa;
+using bench::Medida;
 using rt::Value;
 using rt::db::FieldSpec;
 
@@ -95,7 +96,7 @@ void gera(const fs::path& zoz) {
   // A tenth of the units belong to 230440, the rest spread over the state.
   auto mnDe = [](int u) { return u % 10 == 0 ? municipio(0) : municipio(1 + u % (kMunicipios - 1)); };
   for (const char* nome : {"S_UPS.211"})
-    tabela(zoz / nome, fpo::importar::LAYOUT_UPS(), kUnidades, [&](rt::db::Table& t, int i) {
+    tabela(zoz / nome, fpo::importar::layoutUps(), kUnidades, [&](rt::db::Table& t, int i) {
       put(t, 0, unidade(i));
       put(t, 1, "23");
       put(t, 2, "UNIDADE DE SAUDE " + std::to_string(i));
@@ -208,44 +209,6 @@ int importa(const fs::path& drive) {
   return 0;
 }
 
-struct Medida {
-  double segundos = 0;
-  long maxRssKb = 0;
-  long anonKb = 0;
-  int status = 0;
-};
-
-Medida executa(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  const auto t0 = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0)
-    throw std::runtime_error("spawn");
-  int status = 0;
-  rusage ru{};
-  // The peak of the anonymous memory (heap, not mapped files), sampled.
-  long anon = 0;
-  const std::string st = "/proc/" + std::to_string(pid) + "/status";
-  while (wait4(pid, &status, WNOHANG, &ru) == 0) {
-    if (FILE* f = std::fopen(st.c_str(), "r")) {
-      char line[256];
-      long kb = 0;
-      while (std::fgets(line, sizeof line, f))
-        if (std::sscanf(line, "RssAnon: %ld", &kb) == 1) anon = std::max(anon, kb);
-      std::fclose(f);
-    }
-    usleep(500);
-  }
-  Medida m;
-  m.anonKb = anon;
-  m.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  m.maxRssKb = ru.ru_maxrss;
-  m.status = status;
-  return m;
-}
-
 std::uintmax_t bytes(const fs::path& dir) {
   std::uintmax_t n = 0;
   for (const auto& e : fs::directory_iterator(dir)) n += e.file_size();
@@ -289,7 +252,7 @@ int main(int argc, char** argv) {
                                     copia.string() + "/ZOZ2'"});
     fs::copy(mestre, drive / "ZOZ", fs::copy_options::recursive);
     executa({"sync"});
-    const Medida imp = executa({self, "--importa", drive.string()});
+    const Medida imp = executa({self, "--importa", drive.string()}, 500);
     if (!WIFEXITED(imp.status) || WEXITSTATUS(imp.status) != 0) {
       std::fprintf(stderr, "the import failed (status %d)\n", imp.status);
       fs::remove_all(base);

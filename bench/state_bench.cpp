@@ -49,6 +49,7 @@
 #include "app/listings/Ver_Atu.h"
 #include "app/pabfae/Pabfae.h"
 #include "app/sistema.h"
+#include "processo.h"
 #include "rt/db/dbf.h"
 #include "rt/runtime.h"
 #include "rt/term/headless.h"
@@ -56,9 +57,9 @@
 #include "rt/text/number.h"
 #include "zozgen/layouts.h"
 
-extern char** environ;
-
 namespace fs = std::filesystem;
+using bench::executa;
+using bench::Medida;
 using rt::db::FieldSpec;
 
 namespace {
@@ -288,7 +289,7 @@ void gera(const fs::path& zoz, int escala) {
     std::vector<long long> pacote;
     for (long long u = 0; u < todas; ++u)
       if (!(u < t.unidades && soNacional(u))) pacote.push_back(u);
-    const auto& layout = fpo::importar::LAYOUT_UPS();
+    const auto& layout = fpo::importar::layoutUps();
     auto pos = [&](const char* nome) {
       for (std::size_t i = 0; i < layout.size(); ++i)
         if (layout[i].name == nome) return static_cast<int>(i);
@@ -543,43 +544,6 @@ int opera(const std::string& op, const fs::path& drive) {
 
 // --- measurement ---
 
-struct Medida {
-  double segundos = 0;
-  long maxRssKb = 0;
-  long anonKb = 0;
-  int status = 0;
-};
-
-Medida executa(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  const auto t0 = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0)
-    throw std::runtime_error("spawn");
-  int status = 0;
-  rusage ru{};
-  long anon = 0;
-  const std::string st = "/proc/" + std::to_string(pid) + "/status";
-  while (wait4(pid, &status, WNOHANG, &ru) == 0) {
-    if (FILE* f = std::fopen(st.c_str(), "r")) {
-      char line[256];
-      long kb = 0;
-      while (std::fgets(line, sizeof line, f))
-        if (std::sscanf(line, "RssAnon: %ld", &kb) == 1) anon = std::max(anon, kb);
-      std::fclose(f);
-    }
-    usleep(2000);
-  }
-  Medida m;
-  m.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  m.maxRssKb = ru.ru_maxrss;
-  m.anonKb = anon;
-  m.status = status;
-  return m;
-}
-
 // Size and modification time of every file of a folder.
 using Retrato = std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>>;
 Retrato retrato(const fs::path& dir) {
@@ -700,7 +664,7 @@ int main(int argc, char** argv) {
         }
         executa({"sync"});
         const Retrato antes = retrato(drive / "ZOZ");
-        const Medida m = executa({self, "--op", op.nome, drive.string()});
+        const Medida m = executa({self, "--op", op.nome, drive.string()}, 2000);
         if (!WIFEXITED(m.status) || WEXITSTATUS(m.status) != 0) {
           std::fprintf(stderr, "%s failed (status %d)\n", op.nome, m.status);
           fs::remove_all(base);

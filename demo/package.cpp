@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/importar/passos.h"
 #include "rt/db/dbf.h"
 #include "rt/err/error.h"
 #include "rt/expr/value.h"
@@ -53,23 +54,8 @@ const Unidade kUnidades[] = {
     {"2373297", "231030", "07605850000162", "HOSPITAL MUNICIPAL DE MARACANAU", "HM MARACANAU", "0044441"},
 };
 
-const std::vector<FieldSpec> kUps44 = {
-    {"UPS_ID", 'C', 7, 0},      {"UPS_UF", 'C', 2, 0},     {"UPS_RZSC", 'C', 35, 0},
-    {"UPS_NMFN", 'C', 35, 0},   {"UPS_IN_ATV", 'C', 1, 0}, {"UPS_IN_FJ", 'C', 1, 0},
-    {"UPS_CGCCPF", 'C', 14, 0}, {"UPS_IR", 'C', 1, 0},     {"UPS_LOGR", 'C', 30, 0},
-    {"UPS_NUM", 'C', 10, 0},    {"UPS_COMPL", 'C', 15, 0}, {"UPS_BAIRRO", 'C', 15, 0},
-    {"UPS_DDD", 'C', 5, 0},     {"UPS_TELE", 'C', 7, 0},   {"UPS_CEP", 'C', 8, 0},
-    {"UPS_MN", 'C', 6, 0},      {"UPS_DS", 'C', 3, 0},     {"UPS_RS", 'C', 3, 0},
-    {"UPS_AB", 'C', 6, 0},      {"UPS_NU_CC", 'C', 14, 0}, {"UPS_IN_MN", 'C', 1, 0},
-    {"UPS_NU_CT", 'C', 8, 0},   {"UPS_DT_IN", 'D', 8, 0},  {"UPS_DT_CT", 'D', 8, 0},
-    {"UPS_DT_PR", 'D', 8, 0},   {"UPS_TUP", 'C', 2, 0},    {"UPS_TP", 'C', 2, 0},
-    {"UPS_QT_CM", 'N', 3, 0},   {"UPS_QT_EO", 'N', 3, 0},  {"UPS_QT_SG", 'N', 2, 0},
-    {"UPS_QT_SPC", 'N', 2, 0},  {"UPS_QT_SCA", 'N', 2, 0}, {"UPS_TA", 'C', 2, 0},
-    {"UPS_FC", 'C', 2, 0},      {"UPS_CNES", 'C', 7, 0},   {"UPS_IDANT", 'C', 7, 0},
-    {"UPS_NH", 'C', 2, 0},      {"UPSATUCNES", 'C', 1, 0}, {"UPS_BANCO", 'C', 3, 0},
-    {"UPS_MNT", 'C', 14, 0},    {"UPS_NATJUR", 'C', 4, 0}, {"UNIDADE_ID", 'C', 31, 0},
-    {"UPS_LOCNAC", 'C', 1, 0},  {"UPS_CHKSM", 'C', 6, 0},
-};
+// The package's S_UPS has the 44 fields of the installed table.
+const std::vector<FieldSpec>& kUps44 = fpo::importar::layoutUps();
 // The installed table as an older ZOZ left it: fewer fields.
 const std::vector<FieldSpec> kUpsAntigo = {
     {"UPS_ID", 'C', 7, 0},     {"UPS_UF", 'C', 2, 0},      {"UPS_RZSC", 'C', 35, 0}, {"UPS_NMFN", 'C', 35, 0},

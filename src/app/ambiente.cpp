@@ -25,13 +25,13 @@ rt::Value Ambiente::avalia(std::string_view texto) {
   return e->eval(env());
 }
 
-rt::Value CAMPO(Sistema& s, std::string_view nome) {
+rt::Value campoValor(Sistema& s, std::string_view nome) {
   Ambiente a(s);
   return a.avalia(nome);
 }
 
-std::string CAMPOTEXTO(Sistema& s, std::string_view nome) {
-  rt::Value v = CAMPO(s, nome);
+std::string campoTexto(Sistema& s, std::string_view nome) {
+  rt::Value v = campoValor(s, nome);
   return v.isString() ? v.string() : std::string();
 }
 

@@ -47,8 +47,8 @@ class Ambiente : public rt::expr::Env {
 
 // The value of a field (or name) as an expression reads it: an unknown name
 // is a run-time error for the error policy; after its Default, nil.
-rt::Value CAMPO(Sistema& s, std::string_view nome);
+rt::Value campoValor(Sistema& s, std::string_view nome);
 // The same, for text fields: nil reads as "".
-std::string CAMPOTEXTO(Sistema& s, std::string_view nome);
+std::string campoTexto(Sistema& s, std::string_view nome);
 
 }  // namespace fpo

@@ -31,7 +31,7 @@ class Ctl : public AppTest {
 };
 
 TEST_F(Ctl, FirstStartCreatesAnEmptyTable) {
-  PREPARACTL(s);
+  preparaCtl(s);
   EXPECT_EQ(test::fieldNames(ctl()), kLayout);
   EXPECT_TRUE(test::readTable(ctl()).empty());
   EXPECT_FALSE(fs::exists(drive().zoz() / "CTL1.DBF"));
@@ -46,7 +46,7 @@ TEST_F(Ctl, RebuildWidensPeriodsAndDropsDeletedRows) {
                    {N(442), N(202211), D("20221201"), C("z")},
                    {N(443), N(202210), rt::Value(), C("w")}},
                   {4});
-  PREPARACTL(s);
+  preparaCtl(s);
   EXPECT_EQ(test::fieldNames(ctl()), kLayout);
   const auto rows = test::readTable(ctl());
   ASSERT_EQ(rows.size(), 3u);
@@ -65,7 +65,7 @@ TEST_F(Ctl, RebuildWidensPeriodsAndDropsDeletedRows) {
   EXPECT_EQ(scratch[2].fields, expected[2]);
 
   // A further start changes nothing.
-  PREPARACTL(s);
+  preparaCtl(s);
   const auto again = test::readTable(ctl());
   ASSERT_EQ(again.size(), 3u);
   for (std::size_t i = 0; i < again.size(); ++i) EXPECT_EQ(again[i].fields, expected[i]);
@@ -75,7 +75,7 @@ TEST_F(Ctl, RebuildWidensPeriodsAndDropsDeletedRows) {
 TEST_F(Ctl, RebuildAddsTheCenturyOnlyBelow190000) {
   test::makeTable(ctl(), {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}},
                   {{N(1), N(189999)}, {N(2), N(190000)}, {N(3), N(190001)}, {N(4), N(1)}});
-  PREPARACTL(s);
+  preparaCtl(s);
   const auto rows = test::readTable(ctl());
   const std::vector<std::string> esperado = {"379999", "190000", "190001", "190001"};
   ASSERT_EQ(rows.size(), esperado.size());
@@ -96,7 +96,7 @@ TEST_F(Ctl, RebuildReplacesTheFileWhole) {
   // file that another handle holds open cannot be renamed over at all.)
   std::ifstream velho(ctl(), std::ios::binary);
 #endif
-  PREPARACTL(s);
+  preparaCtl(s);
   EXPECT_TRUE(keys().atKeys.empty());
 #ifndef _WIN32
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(velho), {}), antes);
@@ -164,7 +164,7 @@ TEST_F(Ctl, DamagedTableIsSetAsideAndMadeAgain) {
     } else {
       keys().add(rt::term::key::kEnd).add(rt::term::key::kEnter);  // "Default" in the error policy's alert
     }
-    PREPARACTL(s);
+    preparaCtl(s);
     EXPECT_EQ(keys().pending(), 0u);
     ASSERT_FALSE(keys().atKeys.empty());
     EXPECT_TRUE(shows(keys().atKeys.at(0), c.alerta));
@@ -186,7 +186,7 @@ TEST_F(Ctl, TableHeldByAnotherProgramStays) {
   const std::string antes(std::istreambuf_iterator<char>(in), {});
   rt::db::File outro;
   ASSERT_TRUE(outro.open(ctl(), rt::db::File::Mode::ReadWrite, rt::db::File::Lock::Exclusive));
-  PREPARACTL(s);
+  preparaCtl(s);
   outro.close();
   std::ifstream depois(ctl(), std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(depois), {}), antes);

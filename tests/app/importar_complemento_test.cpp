@@ -17,7 +17,7 @@ TEST(ValorComplemento, WorkedExamples) {
   };
   for (const Caso& c : {Caso{123.45, 37, 45.67}, Caso{10.01, 15, 1.50}, Caso{8.55, 33, 2.82},
                         Caso{250.00, 20, 50.00}, Caso{0.50, 1, 0.00}, Caso{-123.45, 37, -45.67}}) {
-    EXPECT_DOUBLE_EQ(importar::VALOR_COMPLEMENTO(c.total, c.pct), c.sa) << c.total << " " << c.pct;
+    EXPECT_DOUBLE_EQ(importar::valorComplemento(c.total, c.pct), c.sa) << c.total << " " << c.pct;
   }
 }
 
@@ -62,7 +62,7 @@ class ImportarComplemento : public test::ImportarTest {
       vpa.put("VPA_PA", spa.get("PA_ID"));
       vpa.put("VPA_CMP", spa.get("PA_CMP"));
       vpa.put("VPA_TOTAL", total);
-      vpa.put("VPA_SA", rt::Value::number(importar::VALOR_COMPLEMENTO(total.num(), pct)));
+      vpa.put("VPA_SA", rt::Value::number(importar::valorComplemento(total.num(), pct)));
       vpa.put("VPA_TIPO", rt::Value(std::string("1")));
       vpa.put("VPA_CTF", rt::Value(std::string("04")));
       vpa.put("VPA_RUB", rt::Value(std::string("040066")));

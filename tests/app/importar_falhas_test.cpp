@@ -209,7 +209,7 @@ TEST_F(ImportarFalhas, TableHeldByAnotherProgram) {
   EXPECT_EQ(importar(), 1);
   EXPECT_FALSE(viu("Open error"));
   EXPECT_TRUE(viu("PA_ID"));
-  EXPECT_NE(s.rt.errors.errOutput().find("Called from COMPLEMENTO_FEDERAL("), std::string::npos);
+  EXPECT_NE(s.rt.errors.errOutput().find("Called from complementoFederal("), std::string::npos);
 }
 
 }  // namespace

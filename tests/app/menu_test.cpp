@@ -353,7 +353,7 @@ class Ligamenu : public AppTest {
     term().setColor("W/0");
     term().dispBox(0, 0, 24, 79, std::string(9, static_cast<char>(176)));
     Menus m;
-    CRIAMENUS(m);
+    criaMenus(m);
     m.acao = [this](Sistema& sis, int bar, int item) {
       auto& t = sis.term();
       chamadas.push_back(

@@ -28,7 +28,7 @@ TEST(NewalertLines, Splitting) {
       {word80, {std::string(75, 'w'), std::string(5, 'w')}},  // no blank to cut at
       {" " + std::string(79, 'w'), {" " + std::string(74, 'w'), std::string(5, 'w')}},
   };
-  for (const auto& c : cases) EXPECT_EQ(NEWALERT_LINHAS(c.text), c.lines) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(linhasDoAlerta(c.text), c.lines) << c.text;
 }
 
 class Newalert : public AppTest {

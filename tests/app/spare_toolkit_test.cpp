@@ -144,8 +144,8 @@ TEST_F(SpareToolkit, Imprime) {
 TEST_F(SpareToolkit, Relogio) {
   std::vector<double> relogio;
   std::size_t leitura = 0;
-  RELOGIO_ESTADO r;
-  r.SEGUNDOS = [&] { return relogio.at(leitura++); };
+  EstadoRelogio r;
+  r.segundos = [&] { return relogio.at(leitura++); };
   term().setColor("W/B");
   term().cls();
 

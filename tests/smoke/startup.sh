@@ -68,7 +68,7 @@ grep -q "^Error .*CTR_MVM" <<<"$shown" || fail "no error text on the terminal"
 # control record, MENU calling DATREF (the step marks precede them).
 src="$(dirname "$0")/../../src/app"
 at() { echo $(($(grep -nF -- "$2" "$src/$1" | head -1 | cut -d: -f1) - 1)); }
-grep -qF "Called from DATREF($(at funcoes/datref.cpp 'CAMPOTEXTO(s, "CTR_MVM")'))" <<<"$shown" \
+grep -qF "Called from DATREF($(at funcoes/datref.cpp 'campoTexto(s, "CTR_MVM")'))" <<<"$shown" \
   || fail "DATREF is not at the reading of the control record"
 grep -qF "Called from MENU($(at menu/menu.cpp '  DATREF(s);'))" <<<"$shown" || fail "MENU is not at its call of DATREF"
 # Below the program's last screen, which stays.

@@ -31,7 +31,7 @@ bool mesValido(const std::string& m) {
 
 // The report's name: "CRI", the municipality, "." and characters 4 to 6 of
 // the list's DATREF; a character that cannot stand in a file name becomes "_".
-std::string NOME_RELATORIO(Critica& c, const std::string& datref) {
+std::string nomeRelatorio(Critica& c, const std::string& datref) {
   std::string ext = comparar::sub(datref, 3, 3);
   for (char& ch : ext)
     if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
@@ -43,8 +43,8 @@ void fecha(Sistema& s, std::string_view alias) {
 }
 
 // One pass of the set-up, from the drive choice to the probe.
-Fim PASSO(Sistema& s, Critica& c) {
-  FPO_ROUTINE(s, "PASSO");
+Fim passoCritica(Sistema& s, Critica& c) {
+  FPO_ROUTINE(s, "passoCritica");
   auto& t = s.term();
   auto& dos = s.rt.dos;
   auto& db = s.rt.db;
@@ -57,27 +57,27 @@ Fim PASSO(Sistema& s, Critica& c) {
   dos.diskSpace(botao == 1 ? 'A' : botao == 2 ? 'B' : 'C');
   c.UNIDADE = botao == 1 ? "A:" : botao == 2 ? "B:" : "\\ZOZ";
   if (c.ERRO.value == 21) {
-    ALERTAR(s, "Não foi encontrado;disquete na unidade."_cp);
+    alertar(s, "Não foi encontrado;disquete na unidade."_cp);
     return Fim::Inicio;
   }
   if (dos.listFiles(c.UNIDADE + "\\*.???").empty()) {
-    ALERTAR(s, "Disquete vazio.");
+    alertar(s, "Disquete vazio.");
     return Fim::Inicio;
   }
   for (const char* nome : {"S_MNT.", "S_UPS.", "S_SRV.", "S_EMU.", "S_IPU.", "ZOZ_CTRL."}) {
     if (!dos.fileExists("\\ZOZ\\" + std::string(nome) + c.REF_ARQUIVO)) {
-      ALERTAR(s, "Faltando arquivo(s) no disco rígido;necessário(s) para comparação."_cp);
+      alertar(s, "Faltando arquivo(s) no disco rígido;necessário(s) para comparação."_cp);
       return Fim::Inicio;
     }
   }
 
   FPO_LINE(s);
-  rt::db::Area& ctrl = ABRE_CTRL(s, c.REF_ARQUIVO);
+  rt::db::Area& ctrl = abreCtrl(s, c.REF_ARQUIVO);
   c.REF_ARQ = comparar::sub(c.lista.c("DATREF"), 4, 2);
 
   for (const char* stem : {"\\FMANLM", "\\FUPSLM", "\\FSRVLM", "\\FESPLM", "\\FAFOLM"}) {
     if (!mesValido(c.REF_ARQ) || !dos.fileExists(c.nacional(stem))) {
-      ALERTAR(s,
+      alertar(s,
               "Faltando arquivo(s) no disquete;necessário(s) para comparação ou;arquivos de Cadastro e "
               "Programação;estão com Data de Referência; diferentes dos arquivos do disquete."_cp);
       fecha(s, "CTRL");
@@ -87,13 +87,13 @@ Fim PASSO(Sistema& s, Critica& c) {
 
   for (;;) {
     FPO_LINE(s);
-    if (!PERGUNTA_MUNICIPIO(s, c.CODMNC)) return Fim::Menu;
+    if (!perguntaMunicipio(s, c.CODMNC)) return Fim::Menu;
     db.select("CTRL");
     ctrl.setOrder(1);
     ctrl.goTop();
     ctrl.seek(rt::Value::number(c.CODMNC), false);
     if (ctrl.found()) break;
-    ALERTAR(s, "Código do Município Inválido ou Inexistente."_cp);
+    alertar(s, "Código do Município Inválido ou Inexistente."_cp);
   }
 
   c.ARQUIVO = "\\ZOZ\\UPS";
@@ -105,29 +105,20 @@ Fim PASSO(Sistema& s, Critica& c) {
   if (probe.used() && probe.lastRec() > 0) probe.goTo(probe.lastRec());
   comparar::Tabela municipio(s, "MUNICIPIO");
   if (comparar::val(municipio.c("CODMNC")) != c.CODMNC) {
-    ALERTAR(s, "Código do município incompatível;com os arquivos encontrados."_cp);
+    alertar(s, "Código do município incompatível;com os arquivos encontrados."_cp);
     fecha(s, "MUNICIPIO");
     fecha(s, "CTRL");
     return Fim::Inicio;
   }
-  c.relatorio = NOME_RELATORIO(c, c.lista.c("DATREF"));
+  c.relatorio = nomeRelatorio(c, c.lista.c("DATREF"));
   return Fim::Secoes;
 }
 
 // The critique's date and outcome in the control table; true without errors.
-bool REGISTRA_CTL(Sistema& s, Critica& c) {
-  FPO_ROUTINE(s, "REGISTRA_CTL");
-  auto& db = s.rt.db;
-  db.use("\\ZOZ\\CTL", "CTL", true);
-  rt::db::Area& ctl = db.current();
-  ctl.indexOn("Str(DATREF, 6) + Str(CODMNC, 4)", "\\ZOZ\\I01CTL");
-  ctl.setOrder(1);
-  ctl.goTop();
+bool registraCritica(Sistema& s, Critica& c) {
+  FPO_ROUTINE(s, "registraCritica");
   const std::string periodo = rt::text::strZero(s.ANO_REFERENCIA, 4) + rt::text::strZero(s.MES_REFERENCIA, 2);
-  ctl.seek(rt::Value(periodo + rt::text::str(c.CODMNC, 4)), false);
-  if (!ctl.found()) ctl.appendBlank();
-  ctl.put("DATREF", rt::Value::number(rt::text::val(periodo).value));
-  ctl.put("CODMNC", rt::Value::number(c.CODMNC));
+  rt::db::Area& ctl = linhaDoControle(s, "Str(DATREF, 6) + Str(CODMNC, 4)", periodo, c.CODMNC);
   ctl.put("DATSES", rt::Value(rt::Date::today()));
   bool semErros = true;
   for (const auto& e : c.ERROS)
@@ -139,8 +130,8 @@ bool REGISTRA_CTL(Sistema& s, Critica& c) {
 }
 
 // One copy of the finished report to Lpt1.
-void IMPRIME_RELATORIO(Sistema& s, Critica& c) {
-  FPO_ROUTINE(s, "IMPRIME_RELATORIO");
+void imprimeRelatorio(Sistema& s, Critica& c) {
+  FPO_ROUTINE(s, "imprimeRelatorio");
   auto& es = s.rt.errors;
   const auto arquivo = s.rt.dos.resolve(c.relatorio);
   std::error_code ec;
@@ -178,7 +169,7 @@ void COMPARAR(Sistema& s) {
   c.REF_ARQUIVO = s.REF_ARQUIVO.value_or("");
   for (;;) {
     FPO_LINE(s);
-    const Fim fim = PASSO(s, c);
+    const Fim fim = passoCritica(s, c);
     if (fim == Fim::Menu) return;
     if (fim == Fim::Secoes) break;
   }
@@ -188,14 +179,14 @@ void COMPARAR(Sistema& s) {
                     comparar::ORCAMENTO}) {
     auto secao = f(s, c);
     FPO_LINE(s);
-    comparar::SECAO(s, c, *secao);
+    comparar::criticaSecao(s, c, *secao);
   }
 
   t.setDevice(rt::term::Terminal::Device::Screen);
   t.printer().close();
 
   FPO_LINE(s);
-  const bool semErros = REGISTRA_CTL(s, c);
+  const bool semErros = registraCritica(s, c);
   const std::string fim = semErros ? "Crítica sem erros.;"_cp : "Crítica com erros.;"_cp;
   for (;;) {
     FPO_LINE(s);
@@ -207,7 +198,7 @@ void COMPARAR(Sistema& s) {
       continue;
     }
     FPO_LINE(s);
-    IMPRIME_RELATORIO(s, c);
+    imprimeRelatorio(s, c);
   }
   s.rt.db.closeAll();
 }

@@ -81,7 +81,7 @@ struct Critica {
   int PAG = 0;
   std::array<std::optional<bool>, 5> ERROS;
   std::string relatorio;  // the report file's name in the current directory
-  // The last unit sought by DO_MUNICIPIO and its answer, for the opened
+  // The last unit sought by doMunicipio and its answer, for the opened
   // UPSZEB of that serial.
   std::string unidadeVista;
   std::uint64_t unidadeSerial = 0;
@@ -97,7 +97,7 @@ struct Critica {
   mutable int municipioDe_ = -1;
 };
 
-// What sets one section apart; the engine (SECAO) runs the rest.
+// What sets one section apart; the engine (criticaSecao) runs the rest.
 class Secao {
  public:
   virtual ~Secao() = default;
@@ -134,18 +134,15 @@ std::unique_ptr<Secao> ORCAMENTO(Sistema& s, Critica& c);
 
 // Runs one section: national and local sides, the two phases, the sort and
 // its pages of the report.
-void SECAO(Sistema& s, Critica& c, Secao& secao);
+void criticaSecao(Sistema& s, Critica& c, Secao& secao);
 
 // Creates the work table ARQUIVO from VT_BANCO, opens it under alias in a
 // new work area and empties it.
-rt::db::Area& CRIA_TRABALHO(Sistema& s, Critica& c, std::string_view nome, std::string_view alias,
-                            std::vector<rt::db::FieldSpec> campos);
-
-// The month's name in capitals without accents; "" outside 1 to 12.
-std::string MES_REFERENCIA(int mes);
+rt::db::Area& criaTrabalho(Sistema& s, Critica& c, std::string_view nome, std::string_view alias,
+                           std::vector<rt::db::FieldSpec> campos);
 
 // The page header of the report (rows 1 to 12 of a page).
-void CABECALHO(Sistema& s, Critica& c, const Secao& secao);
+void imprimeCabecalho(Sistema& s, Critica& c, const Secao& secao);
 
 // Small text helpers.
 bool igual(Sistema& s, std::string_view a, std::string_view b);        // the system's "="

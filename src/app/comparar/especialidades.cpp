@@ -34,18 +34,18 @@ class Especialidades : public Secao {
 
   void prepara() override {
     const std::string& d = c_.DIRETORIO;
-    rt::db::Area& esp = CRIA_TRABALHO(s_, c_, "ESP_COMP", "ESP", kEsp);
-    rt::db::Area& esp2 = CRIA_TRABALHO(s_, c_, "ESP2_COMP", "ESP2", kEsp2);
+    rt::db::Area& esp = criaTrabalho(s_, c_, "ESP_COMP", "ESP", kEsp);
+    rt::db::Area& esp2 = criaTrabalho(s_, c_, "ESP2_COMP", "ESP2", kEsp2);
     esp2.appendSdf(c_.nacional("\\FESPLM"));
     // Indexed after the items are in, as the items section does.
-    EXPANDE(esp, esp2);
+    expande(esp, esp2);
     esp.indexOn("ESP->CODUPS + ESP->CODESP", d + "I08KOVA");
 
     s_.rt.db.use(d + "S_EMU." + c_.REF_ARQUIVO, "EMUZEB", true);
     s_.rt.db.current().indexOn("SubStr(EMUZEB->EMU_UID, 1, 6) + EMUZEB->EMU_EMA", d + "I09KOVA");
   }
 
-  bool considera() override { return DO_MUNICIPIO(s_, c_, ups_, zeb_.v("EMU_UID")); }
+  bool considera() override { return doMunicipio(s_, c_, ups_, zeb_.v("EMU_UID")); }
 
   std::string chave() override {
     std::string chaveLocal = sub(zeb_.v("EMU_UID"), 0, 6);
@@ -79,8 +79,8 @@ class Especialidades : public Secao {
  private:
   // One item record of 10 characters per item of a line's item list, the
   // five fields joined and then trimmed at both ends.
-  void EXPANDE(rt::db::Area& esp, rt::db::Area& esp2) {
-    FPO_ROUTINE(s_, "EXPANDE");
+  void expande(rt::db::Area& esp, rt::db::Area& esp2) {
+    FPO_ROUTINE(s_, "expande");
     if (!esp.used() || !esp2.used()) return;
     Tabela linha(s_, "ESP2");
     const std::string estado = "23";

@@ -31,7 +31,7 @@ class Mantenedoras : public Secao {
   void prepara() override {
     auto& db = s_.rt.db;
     const std::string& d = c_.DIRETORIO;
-    rt::db::Area& man = CRIA_TRABALHO(s_, c_, "MAN_COMP", "MAN", kMan);
+    rt::db::Area& man = criaTrabalho(s_, c_, "MAN_COMP", "MAN", kMan);
     man.appendSdf(c_.nacional("\\FMANLM"));
     man.indexOn("MAN->NMRCGC", d + "I01KOVA");
 

@@ -33,7 +33,7 @@ class Orcamento : public Secao {
   void prepara() override {
     auto& db = s_.rt.db;
     const std::string& d = c_.DIRETORIO;
-    rt::db::Area& afo = CRIA_TRABALHO(s_, c_, "AFO_COMP", "AFO", kAfo);
+    rt::db::Area& afo = criaTrabalho(s_, c_, "AFO_COMP", "AFO", kAfo);
     if (!afo.used() || afo.fieldPos("IPRAUX") < 0) {
       afo.appendSdf(c_.nacional("\\FAFOLM"));
     } else {
@@ -53,7 +53,7 @@ class Orcamento : public Secao {
   bool considera() override {
     const std::string_view pa = zeb_.v("IPU_PA");
     if (val(pa.size() > 5 ? pa.substr(pa.size() - 5) : pa) != 0) return false;
-    return DO_MUNICIPIO(s_, c_, ups_, zeb_.v("IPU_UID"));
+    return doMunicipio(s_, c_, ups_, zeb_.v("IPU_UID"));
   }
 
   std::string chave() override {

@@ -88,8 +88,8 @@ class Contador {
   bool escrita_ = false;  // the whole line is on the screen
 };
 
-void FASE1(Sistema& s, Critica& c, Secao& secao) {
-  FPO_ROUTINE(s, "FASE1");
+void fase1(Sistema& s, Critica& c, Secao& secao) {
+  FPO_ROUTINE(s, "fase1");
   rt::db::Area* local = seleciona(s, secao.local);
   if (!local) return;
   local->goTop();
@@ -141,8 +141,8 @@ void FASE1(Sistema& s, Critica& c, Secao& secao) {
   }
 }
 
-void FASE2(Sistema& s, Critica& c, Secao& secao) {
-  FPO_ROUTINE(s, "FASE2");
+void fase2(Sistema& s, Critica& c, Secao& secao) {
+  FPO_ROUTINE(s, "fase2");
   rt::db::Area* nac = seleciona(s, secao.nacional);
   if (!nac) return;
   const std::uint32_t total = nac->lastRec();
@@ -157,15 +157,15 @@ void FASE2(Sistema& s, Critica& c, Secao& secao) {
 
 // The section's pages: its header on every page, three rows per entry,
 // 16 entries a page; a section without entries prints one page saying so.
-void IMPRIME(Sistema& s, Critica& c, Secao& secao) {
-  FPO_ROUTINE(s, "IMPRIME");
+void imprimePaginas(Sistema& s, Critica& c, Secao& secao) {
+  FPO_ROUTINE(s, "imprimePaginas");
   auto& p = s.term().printer();
   auto& flag = c.ERROS[static_cast<std::size_t>(secao.k - 1)];
   const std::size_t total = c.VT_BANCOS.size();
   if (total == 0) {
     flag = false;
     FPO_LINE(s);
-    CABECALHO(s, c, secao);
+    imprimeCabecalho(s, c, secao);
     linha(s, "");
     linha(s, rt::text::padC("# CRITICA SEM ERROS #", 78));
     p.eject();
@@ -175,7 +175,7 @@ void IMPRIME(Sistema& s, Critica& c, Secao& secao) {
     if (p.prow() == 0) {
       flag = true;
       FPO_LINE(s);
-      CABECALHO(s, c, secao);
+      imprimeCabecalho(s, c, secao);
     }
     const Entrada& e = c.VT_BANCOS[c.CONTADOR - 1];
     if (rt::db::Area* a = seleciona(s, e.alias)) a->goTo(e.registro);
@@ -204,8 +204,8 @@ void IMPRIME(Sistema& s, Critica& c, Secao& secao) {
 
 }  // namespace
 
-void CABECALHO(Sistema& s, Critica& c, const Secao& secao) {
-  FPO_ROUTINE(s, "CABECALHO");
+void imprimeCabecalho(Sistema& s, Critica& c, const Secao& secao) {
+  FPO_ROUTINE(s, "imprimeCabecalho");
   Tabela& ctrl = c.lista;
   ++c.PAG;
   const std::string datref = ctrl.c("DATREF");
@@ -219,7 +219,7 @@ void CABECALHO(Sistema& s, Critica& c, const Secao& secao) {
                               rt::text::str(CALDIGMNC(static_cast<long long>(codmnc)), 1) + " " +
                               std::string(rt::text::allTrim(ctrl.c("NMEMNC"))),
                           78));
-  linha(s, rt::text::padC("COMPETENCIA: " + MES_REFERENCIA(static_cast<int>(val(sub(datref, 4, 2)))) + " / " +
+  linha(s, rt::text::padC("COMPETENCIA: " + nomeDoMes(val(sub(datref, 4, 2))) + " / " +
                               rt::text::transformText(sub(datref, 0, 4), "@R 9.999"),
                           78));
   linha(s, regra);
@@ -229,8 +229,8 @@ void CABECALHO(Sistema& s, Critica& c, const Secao& secao) {
   linha(s, "");
 }
 
-void SECAO(Sistema& s, Critica& c, Secao& secao) {
-  FPO_ROUTINE(s, "SECAO");
+void criticaSecao(Sistema& s, Critica& c, Secao& secao) {
+  FPO_ROUTINE(s, "criticaSecao");
   auto& t = s.term();
   c.VT_VERIFICADOS.clear();
   c.VT_BANCOS.clear();
@@ -240,9 +240,9 @@ void SECAO(Sistema& s, Critica& c, Secao& secao) {
 
   secao.prepara();
   FPO_LINE(s);
-  FASE1(s, c, secao);
+  fase1(s, c, secao);
   FPO_LINE(s);
-  FASE2(s, c, secao);
+  fase2(s, c, secao);
   std::stable_sort(c.VT_BANCOS.begin(), c.VT_BANCOS.end(),
                    [](const Entrada& a, const Entrada& b) { return a.chave < b.chave; });
 
@@ -253,7 +253,7 @@ void SECAO(Sistema& s, Critica& c, Secao& secao) {
   }
   t.setDevice(Device::Printer);
   FPO_LINE(s);
-  IMPRIME(s, c, secao);
+  imprimePaginas(s, c, secao);
 }
 
 }  // namespace fpo::comparar

@@ -32,12 +32,12 @@ class Servicos : public Secao {
 
   void prepara() override {
     const std::string& d = c_.DIRETORIO;
-    rt::db::Area& srv = CRIA_TRABALHO(s_, c_, "SRV_COMP", "SRV", kSrv);
-    rt::db::Area& srv2 = CRIA_TRABALHO(s_, c_, "SRV2_COMP", "SRV2", kSrv2);
+    rt::db::Area& srv = criaTrabalho(s_, c_, "SRV_COMP", "SRV", kSrv);
+    rt::db::Area& srv2 = criaTrabalho(s_, c_, "SRV2_COMP", "SRV2", kSrv2);
     srv2.appendSdf(c_.nacional("\\FSRVLM"));
     // The index is written whole from its sorted entries: made after the
     // items are in, it is the same file without a key insert per item.
-    EXPANDE(srv, srv2);
+    expande(srv, srv2);
     srv.indexOn("SRV->CODUPS + SRV->CODSRV + SRV->CODCLS", d + "I06KOVA");
 
     s_.rt.db.use(d + "S_SRV." + c_.REF_ARQUIVO, "SRVZEB", true);
@@ -45,7 +45,7 @@ class Servicos : public Secao {
                                d + "I07KOVA");
   }
 
-  bool considera() override { return DO_MUNICIPIO(s_, c_, ups_, zeb_.v("SRV_UID")); }
+  bool considera() override { return doMunicipio(s_, c_, ups_, zeb_.v("SRV_UID")); }
 
   std::string chave() override {
     std::string chaveLocal = sub(zeb_.v("SRV_UID"), 0, 6);
@@ -77,8 +77,8 @@ class Servicos : public Secao {
  private:
   // One item record of 6 characters (service, class) per item of a line's
   // joined item fields, each field first trimmed at both ends.
-  void EXPANDE(rt::db::Area& srv, rt::db::Area& srv2) {
-    FPO_ROUTINE(s_, "EXPANDE");
+  void expande(rt::db::Area& srv, rt::db::Area& srv2) {
+    FPO_ROUTINE(s_, "expande");
     if (!srv.used() || !srv2.used()) return;
     Tabela linha(s_, "SRV2");
     const std::string estado = "23";

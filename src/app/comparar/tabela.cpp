@@ -91,9 +91,9 @@ double Tabela::n(std::string_view nome) {
   return 0;
 }
 
-rt::db::Area& CRIA_TRABALHO(Sistema& s, Critica& c, std::string_view nome, std::string_view alias,
-                            std::vector<rt::db::FieldSpec> campos) {
-  FPO_ROUTINE(s, "CRIA_TRABALHO");
+rt::db::Area& criaTrabalho(Sistema& s, Critica& c, std::string_view nome, std::string_view alias,
+                           std::vector<rt::db::FieldSpec> campos) {
+  FPO_ROUTINE(s, "criaTrabalho");
   auto& db = s.rt.db;
   c.ARQUIVO = c.DIRETORIO + std::string(nome);
   c.VT_BANCO = std::move(campos);
@@ -103,13 +103,6 @@ rt::db::Area& CRIA_TRABALHO(Sistema& s, Critica& c, std::string_view nome, std::
   // A table just made has no rows: emptying it would only write it again.
   if (a.used() && a.lastRec() > 0) a.zap();
   return a;
-}
-
-std::string MES_REFERENCIA(int mes) {
-  static const char* const kMeses[] = {"JANEIRO", "FEVEREIRO", "MARCO",    "ABRIL",   "MAIO",     "JUNHO",
-                                       "JULHO",   "AGOSTO",    "SETEMBRO", "OUTUBRO", "NOVEMBRO", "DEZEMBRO"};
-  if (mes < 1 || mes > 12) return {};
-  return kMeses[mes - 1];
 }
 
 bool igual(Sistema& s, std::string_view a, std::string_view b) {

@@ -12,6 +12,6 @@ namespace fpo::comparar {
 // its first six characters sought from the top of UPSZEB, which the units
 // section leaves in unit-id order, so the first unit with that number
 // whatever its check digit; a unit not there reads a blank UPS_MN.
-bool DO_MUNICIPIO(Sistema& s, Critica& c, Tabela& ups, std::string_view uid);
+bool doMunicipio(Sistema& s, Critica& c, Tabela& ups, std::string_view uid);
 
 }  // namespace fpo::comparar

@@ -37,7 +37,7 @@ class Unidades : public Secao {
 
   void prepara() override {
     const std::string& d = c_.DIRETORIO;
-    rt::db::Area& ups = CRIA_TRABALHO(s_, c_, "UPS_COMP", "UPS", kUps);
+    rt::db::Area& ups = criaTrabalho(s_, c_, "UPS_COMP", "UPS", kUps);
     ups.appendSdf(c_.nacional("\\FUPSLM"));
     ups.indexOn("UPS->CODUPS", d + "I04KOVA");
 
@@ -89,7 +89,7 @@ class Unidades : public Secao {
 
 std::unique_ptr<Secao> UNIDADES(Sistema& s, Critica& c) { return std::make_unique<Unidades>(s, c); }
 
-bool DO_MUNICIPIO(Sistema& s, Critica& c, Tabela& ups, std::string_view uid) {
+bool doMunicipio(Sistema& s, Critica& c, Tabela& ups, std::string_view uid) {
   rt::db::Area* a = ups.area();
   if (!a) return false;
   ups.seleciona();

@@ -28,6 +28,11 @@ void MENSAGEM(Sistema& s, int LINHA, std::string_view TEXTO);
 void SELECIONA(Sistema& s, int LI, int CI, std::string_view TEXTO);
 // The picker's window: rows 4-21, columns 1-76 in "W+/GB" (which stays set).
 void JANELAEDICAO(Sistema& s);
+// A text at a row and column, in the colour given or the standard colour.
+void escreve(Sistema& s, int linha, int coluna, std::string_view texto, std::string_view cor = {});
+// The search line on a list window's bottom frame: "Pesquisa: " and the
+// typed search, centred in 70 columns from column 4 in "GR+/GB".
+void linhaPesquisa(Sistema& s, const std::string& DBCHAVE);
 
 // Message and choice box. Without TEXTO: "Fim de processamento.". With
 // buttons: the number of the chosen one, 0 after Esc. Without buttons: waits
@@ -38,9 +43,9 @@ std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO = {},
                             std::optional<std::string> CORALERT = {}, bool PASSA = false);
 // To alert: a tone of 200 Hz for 3 ticks, then NEWALERT with the text and no
 // buttons, which waits for any key.
-void ALERTAR(Sistema& s, const std::string& texto);
+void alertar(Sistema& s, const std::string& texto);
 // The lines NEWALERT shows for a text (";" breaks, at most 75 characters).
-std::vector<std::string> NEWALERT_LINHAS(std::string_view texto);
+std::vector<std::string> linhasDoAlerta(std::string_view texto);
 
 // One-field input dialog: the message above the field and on the status
 // line, the field of type "C" (TAMANHO blanks, or VALOR), "N" (0, as wide as
@@ -66,22 +71,28 @@ void DATREF(Sistema& s);
 // are as before.
 int MENU_MNC(Sistema& s);
 // The picker's variables, shared with its key handler while it is open.
-struct ESCOLHA_MNC {
+struct EscolhaMnc {
   int VL_RET = 0;
   std::string DBCHAVE;  // the text of the incremental search
 };
 // The picker's browse handler: 0 ends the browse, 1 goes on.
-int PEGA_MNC(Sistema& s, ESCOLHA_MNC& v, int PAR_MODE, int PAR_COL);
+int PEGA_MNC(Sistema& s, EscolhaMnc& v, int PAR_MODE, int PAR_COL);
 
 // The month's municipality list \ZOZ\ZOZ_CTRL.<extensao> opened in a new
 // work area as CTRL, indexed anew: order 1 on CODMNC (\ZOZ\I01CTRL),
 // order 2 on NMEMNC (\ZOZ\I02CTRL); order 1 controls.
-rt::db::Area& ABRE_CTRL(Sistema& s, const std::string& extensao);
+rt::db::Area& abreCtrl(Sistema& s, const std::string& extensao);
+// The control table \ZOZ\CTL opened in a new work area as CTL and indexed
+// anew on the key text `chave` (\ZOZ\I01CTL), then on the row of the period
+// YYYYMM and the municipality, appended when missing, with DATREF and CODMNC
+// written. With `aviso`, that status line is shown once the index is built.
+rt::db::Area& linhaDoControle(Sistema& s, std::string_view chave, const std::string& periodo,
+                              double municipio, std::string_view aviso = {});
 
 // The municipality prompt of the import and the critique: a code typed, or
 // picked from the month's list (open as CTRL) when left empty, then
 // confirmed. False when the operator goes back to the menu (Esc).
-bool PERGUNTA_MUNICIPIO(Sistema& s, int& CODMNC);
+bool perguntaMunicipio(Sistema& s, int& CODMNC);
 
 // Check digit of a unit number: only its six lowest digits count.
 int CALDIGUPS(long long num);
@@ -107,19 +118,19 @@ void IMPRIME(Sistema& s, std::string_view VL_ARQ);
 
 // The spinner's state, which its caller keeps from call to call: the time
 // the previous call ended, the time the last frame was drawn and the next
-// frame (1 to 8). SEGUNDOS gives the time of day in seconds; empty: the
+// frame (1 to 8). segundos gives the time of day in seconds; empty: the
 // clock.
-struct RELOGIO_ESTADO {
-  double FIM = 0;
-  double QUADRO = 0;
-  int PROXIMO = 1;
-  std::function<double()> SEGUNDOS;
+struct EstadoRelogio {
+  double fim = 0;
+  double quadro = 0;
+  int proximo = 1;
+  std::function<double()> segundos;
 };
 // The spinner for loops that print: TIPO "Inicial" opens its window; each
 // call draws the next frame when at least a hundredth of a second lay
 // between the last frame and the end of the previous call. Ends with the
 // colour "W+/GB" and the output device on the printer.
-void RELOGIO(Sistema& s, RELOGIO_ESTADO& r, std::string_view TIPO);
+void RELOGIO(Sistema& s, EstadoRelogio& r, std::string_view TIPO);
 
 // A boxed list at LI, CI (at most to row 20) starting on item INICIAL: the
 // item chosen with Enter, 0 after Esc (or with no items). Screen rows 2-24
@@ -145,6 +156,9 @@ std::optional<std::string> CODIGO(std::string_view EXPRESSAO, std::string_view A
 rt::Value ORDELEM(const rt::Value& VALOR);
 // A period YYMM as "NOVEMBRO / 1.997" (no month name outside 1 to 12).
 std::string PERIODO(double REFERENCIA);
+// The month's name in capitals without accents ("MARCO"); none for a month
+// that is not a whole number from 1 to 12.
+std::string nomeDoMes(double mes);
 // The same text from the month WCON and the year WANO (+ 1900).
 std::string REFERENCIA(std::string_view WCON, std::string_view WANO);
 // One of the four messages of VT_MENS chosen from MNC and PID and the year

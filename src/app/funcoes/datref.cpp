@@ -38,7 +38,7 @@ void DATREF(Sistema& s) {
     auto fechar = [&] { db.area(area).close(); };
 
     FPO_LINE(s);
-    const std::string mvm = CAMPOTEXTO(s, "CTR_MVM");
+    const std::string mvm = campoTexto(s, "CTR_MVM");
     if (!rt::text::equals(data, mvm, false)) {
       FPO_LINE(s);
       NEWALERT(s, "ZOZ em " + rt::text::transformText(mvm, "@R 9999/99") + " - Cancelado. Tecle <ENTER>");
@@ -47,7 +47,7 @@ void DATREF(Sistema& s) {
     }
     bool aberto = true;
     for (const char* flag : {"CTR_FPO", "CTR_BDP", "CTR_PRD", "CTR_CRD"}) {
-      if (!rt::text::equals(CAMPOTEXTO(s, flag), "A", false)) {
+      if (!rt::text::equals(campoTexto(s, flag), "A", false)) {
         aberto = false;
         break;
       }

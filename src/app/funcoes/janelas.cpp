@@ -26,16 +26,16 @@ void MOLDURA(Sistema& s, int LI, int CI, int LF, int CF, std::string_view TIPO) 
 void SOMBRA(Sistema& s, int LI, int CI, int LF, int CF, int CORSOMBRA) {
   auto& t = s.term();
   const auto attr = static_cast<std::uint8_t>(CORSOMBRA);
-  auto shade = [&](int row, int col) {
-    if (!rt::term::Screen::inside(row, col)) return;
-    auto c = t.cell(row, col);
+  auto sombreia = [&](int lin, int coluna) {
+    if (!rt::term::Screen::inside(lin, coluna)) return;
+    auto c = t.cell(lin, coluna);
     c.attr = attr;
-    t.setCell(row, col, c);
+    t.setCell(lin, coluna, c);
   };
-  for (int c = CI + 2; c <= CF + 2; ++c) shade(LF + 1, c);
+  for (int c = CI + 2; c <= CF + 2; ++c) sombreia(LF + 1, c);
   for (int r = LI + 1; r <= LF + 1; ++r) {
-    shade(r, CF + 1);
-    shade(r, CF + 2);
+    sombreia(r, CF + 1);
+    sombreia(r, CF + 2);
   }
 }
 
@@ -43,16 +43,16 @@ void MENSAGEM(Sistema& s, int LINHA, std::string_view TEXTO) {
   auto& t = s.term();
   const std::string cor = t.colorSpec();
   t.setColor("0/W");
-  std::string line;
+  std::string linha;
   if (TEXTO.size() >= 80) {
-    line = std::string(TEXTO.substr(0, 80));
+    linha = std::string(TEXTO.substr(0, 80));
   } else {
-    const std::size_t left = (80 - TEXTO.size()) / 2;
-    line = std::string(left, ' ') + std::string(TEXTO);
-    line.resize(80, ' ');
+    const std::size_t esquerda = (80 - TEXTO.size()) / 2;
+    linha = std::string(esquerda, ' ') + std::string(TEXTO);
+    linha.resize(80, ' ');
   }
   t.devPos(LINHA, 0);
-  t.devOut(line);
+  t.devOut(linha);
   t.setColor(cor);
 }
 
@@ -69,6 +69,11 @@ void SELECIONA(Sistema& s, int LI, int CI, std::string_view TEXTO) {
 void JANELAEDICAO(Sistema& s) {
   s.term().setColor("W+/GB");
   JANELA(s, 4, 1, 21, 76, {}, "S", 8);
+}
+
+void escreve(Sistema& s, int linha, int coluna, std::string_view texto, std::string_view cor) {
+  s.term().devPos(linha, coluna);
+  s.term().devOut(texto, cor);
 }
 
 }  // namespace fpo

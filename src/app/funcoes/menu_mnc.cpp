@@ -18,12 +18,6 @@ namespace key = rt::term::key;
 
 const char* const kTeclasBusca = "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890 ";
 
-void LINHA_PESQUISA(Sistema& s, const std::string& DBCHAVE) {
-  auto& t = s.term();
-  t.devPos(21, 4);
-  t.devOut(rt::text::padC("Pesquisa: " + DBCHAVE, 70), "GR+/GB");
-}
-
 // The raw text of a field of the current row; "" when the area lacks it
 // (the read goes to the error policy first).
 std::string texto(rt::db::Area& a, std::string_view nome) {
@@ -47,6 +41,12 @@ int largura(rt::db::Area& a, std::string_view nome) {
 
 }  // namespace
 
+void linhaPesquisa(Sistema& s, const std::string& DBCHAVE) {
+  auto& t = s.term();
+  t.devPos(21, 4);
+  t.devOut(rt::text::padC("Pesquisa: " + DBCHAVE, 70), "GR+/GB");
+}
+
 int MENU_MNC(Sistema& s) {
   FPO_ROUTINE(s, "MENU_MNC");
   auto& t = s.term();
@@ -59,12 +59,12 @@ int MENU_MNC(Sistema& s) {
   const auto cursor = t.cursor();
   const int ordem = ctrl.order();
   const std::uint32_t registro = ctrl.recNo();
-  ESCOLHA_MNC v;
+  EscolhaMnc v;
 
   MENSAGEM(s, 24, "<Alt-O> Loc.Cod.  <Alt-N> Loc.Nome  <Enter> Atribui Valor");
   v.DBCHAVE.clear();
   JANELAEDICAO(s);
-  LINHA_PESQUISA(s, v.DBCHAVE);
+  linhaPesquisa(s, v.DBCHAVE);
   ctrl.setOrder(2);
   ctrl.goTop();
   t.setColor("W+/GB, W+/R,,, 0/W");
@@ -85,7 +85,7 @@ int MENU_MNC(Sistema& s) {
   return v.VL_RET;
 }
 
-int PEGA_MNC(Sistema& s, ESCOLHA_MNC& v, int PAR_MODE, int /*PAR_COL*/) {
+int PEGA_MNC(Sistema& s, EscolhaMnc& v, int PAR_MODE, int /*PAR_COL*/) {
   FPO_ROUTINE(s, "PEGA_MNC");
   if (PAR_MODE < 4) return 1;
   auto& t = s.term();
@@ -156,7 +156,7 @@ int PEGA_MNC(Sistema& s, ESCOLHA_MNC& v, int PAR_MODE, int /*PAR_COL*/) {
       ctrl.seek(rt::Value(v.DBCHAVE), false);
     }
   }
-  LINHA_PESQUISA(s, v.DBCHAVE);
+  linhaPesquisa(s, v.DBCHAVE);
   return 1;
 }
 

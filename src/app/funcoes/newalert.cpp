@@ -16,28 +16,28 @@ int floorHalf(int v) { return v / 2; }
 
 }  // namespace
 
-std::vector<std::string> NEWALERT_LINHAS(std::string_view texto) {
-  std::vector<std::string> lines;
+std::vector<std::string> linhasDoAlerta(std::string_view texto) {
+  std::vector<std::string> linhas;
   std::size_t pos = 0;
   while (pos < texto.size()) {
-    std::string line;
-    while (pos < texto.size() && line.size() < kMaxLine) {
+    std::string linha;
+    while (pos < texto.size() && linha.size() < kMaxLine) {
       const char c = texto[pos++];
       if (c == ';') break;
-      line.push_back(c);
+      linha.push_back(c);
     }
-    if (line.size() == kMaxLine && line.back() != ' ') {
-      // Cut back to just before the last blank, which starts the next line.
-      // A line without a blank after its first character is cut at 75.
-      const auto blank = line.rfind(' ');
-      if (blank != std::string::npos && blank > 0) {
-        pos -= line.size() - blank;
-        line.resize(blank);
+    if (linha.size() == kMaxLine && linha.back() != ' ') {
+      // Cut back to just before the last branco, which starts the next linha.
+      // A linha without a branco after its first character is cut at 75.
+      const auto branco = linha.rfind(' ');
+      if (branco != std::string::npos && branco > 0) {
+        pos -= linha.size() - branco;
+        linha.resize(branco);
       }
     }
-    lines.push_back(std::move(line));
+    linhas.push_back(std::move(linha));
   }
-  return lines;
+  return linhas;
 }
 
 std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO,
@@ -54,7 +54,7 @@ std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO,
   t.setColor(cor);
   t.setCursor(rt::term::CursorShape::None);
 
-  std::vector<std::string> linhas = NEWALERT_LINHAS(texto);
+  std::vector<std::string> linhas = linhasDoAlerta(texto);
   int largura = 20;
   for (const auto& l : linhas) largura = std::max(largura, static_cast<int>(l.size()));
   const bool comBotoes = !BOTOES.empty();
@@ -105,7 +105,7 @@ std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO,
   return resultado;
 }
 
-void ALERTAR(Sistema& s, const std::string& texto) {
+void alertar(Sistema& s, const std::string& texto) {
   s.term().tone(200, 3);
   NEWALERT(s, texto);
 }

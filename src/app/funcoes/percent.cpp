@@ -15,14 +15,8 @@ constexpr int kBarRow = 12;
 constexpr int kBarCol = 14;
 constexpr int kBarCells = 50;
 
-void escreve(Sistema& s, int row, int col, const std::string& text, std::string_view color) {
-  auto& t = s.term();
-  t.devPos(row, col);
-  t.devOut(text, color);
-}
-
 // The window, scale and empty bar.
-void ABRE(Sistema& s, const std::optional<std::string>& TEXTO) {
+void abreQuadro(Sistema& s, const std::optional<std::string>& TEXTO) {
   auto& t = s.term();
   t.setColor("0+/W");
   JANELA(s, 9, 10, 14, 67, {}, "S", 8);
@@ -47,7 +41,7 @@ std::string PERCENT(Sistema& s, double VALOR, double TOTAL, std::optional<std::s
   if (VALOR == 1) {
     s.TELAPERC = t.saveRegion(2, 0, 24, 79);
     s.COR = t.colorSpec();
-    ABRE(s, TEXTO);
+    abreQuadro(s, TEXTO);
   }
   // The call made at the end of a table (past its last record) paints nothing.
   if (VALOR != static_cast<double>(s.rt.db.current().lastRec()) + 1) {

@@ -6,8 +6,8 @@
 
 namespace fpo {
 
-bool PERGUNTA_MUNICIPIO(Sistema& s, int& CODMNC) {
-  FPO_ROUTINE(s, "PERGUNTA_MUNICIPIO");
+bool perguntaMunicipio(Sistema& s, int& CODMNC) {
+  FPO_ROUTINE(s, "perguntaMunicipio");
   auto& t = s.term();
   for (;;) {
     FPO_LINE(s);

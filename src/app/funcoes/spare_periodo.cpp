@@ -16,14 +16,6 @@ namespace fpo {
 
 namespace {
 
-// The month names; a month outside 1 to 12 has none.
-std::string NOME_MES(double mes) {
-  static const char* const kMeses[] = {"JANEIRO", "FEVEREIRO", "MARCO",    "ABRIL",   "MAIO",     "JUNHO",
-                                       "JULHO",   "AGOSTO",    "SETEMBRO", "OUTUBRO", "NOVEMBRO", "DEZEMBRO"};
-  return mes >= 1 && mes <= 12 && mes == static_cast<int>(mes) ? kMeses[static_cast<int>(mes) - 1]
-                                                               : std::string();
-}
-
 double valor(std::string_view t) { return rt::text::val(t).value; }
 
 // Characters from..from+n-1 (1-based), as SubStr gives them.
@@ -35,13 +27,13 @@ int arredonda(double x) { return static_cast<int>(rt::text::roundTo(x, 0)); }
 char caractere(int codigo) { return static_cast<char>(static_cast<unsigned>(codigo) & 0xFFu); }
 int codigo(char c) { return static_cast<unsigned char>(c); }
 
-std::string MES_E_ANO(double mes, double ano) {
-  return NOME_MES(mes) + " / " + rt::text::transformNumber(ano, "@E 9,999");
+std::string mesEAno(double mes, double ano) {
+  return nomeDoMes(mes) + " / " + rt::text::transformNumber(ano, "@E 9,999");
 }
 
 // INTFUN1 and INTFUN2: the period YYMM at or after the lower bound, with a
 // month from 1 to 12; Esc always leaves the field.
-bool PERIODO_VALIDO(Sistema& s, std::string_view VAR, double minimo) {
+bool periodoValido(Sistema& s, std::string_view VAR, double minimo) {
   if (s.term().lastKey() == rt::term::key::kEsc) return true;
   const double mes = valor(parte(VAR, 3, 2));
   if (valor(VAR) < minimo || mes < 1 || mes > 12) {
@@ -53,23 +45,31 @@ bool PERIODO_VALIDO(Sistema& s, std::string_view VAR, double minimo) {
 
 }  // namespace
 
+std::string nomeDoMes(double mes) {
+  static const char* const kMeses[] = {"JANEIRO", "FEVEREIRO", "MARCO",    "ABRIL",   "MAIO",     "JUNHO",
+                                       "JULHO",   "AGOSTO",    "SETEMBRO", "OUTUBRO", "NOVEMBRO", "DEZEMBRO"};
+  return mes >= 1 && mes <= 12 && mes == static_cast<int>(mes) ? kMeses[static_cast<int>(mes) - 1]
+                                                               : std::string();
+}
+
 std::optional<std::string> CODIGO(std::string_view EXPRESSAO, std::string_view ACAO) {
   std::string e(EXPRESSAO.substr(0, 7));
   e.resize(7, ' ');
-  std::string out(7, ' ');
+  std::string saida(7, ' ');
   if (rt::text::equals(ACAO, "C", false)) {
     int anterior = arredonda(codigo(e[0]) / 3.0 * 5.0 + 6.0);
-    out[0] = caractere(anterior);
+    saida[0] = caractere(anterior);
     for (std::size_t i = 1; i < 7; ++i) {
       anterior = codigo(e[i]) + arredonda(anterior / 2.0);
-      out[i] = caractere(anterior);
+      saida[i] = caractere(anterior);
     }
-    return out;
+    return saida;
   }
   if (rt::text::equals(ACAO, "D", false)) {
-    out[0] = caractere(arredonda((codigo(e[0]) - 6) / 5.0 * 3.0));
-    for (std::size_t i = 1; i < 7; ++i) out[i] = caractere(codigo(e[i]) - arredonda(codigo(e[i - 1]) / 2.0));
-    return out;
+    saida[0] = caractere(arredonda((codigo(e[0]) - 6) / 5.0 * 3.0));
+    for (std::size_t i = 1; i < 7; ++i)
+      saida[i] = caractere(codigo(e[i]) - arredonda(codigo(e[i - 1]) / 2.0));
+    return saida;
   }
   return std::nullopt;
 }
@@ -87,11 +87,11 @@ rt::Value ORDELEM(const rt::Value& VALOR) {
 
 std::string PERIODO(double REFERENCIA) {
   const std::string t = rt::text::str(REFERENCIA, 4);
-  return MES_E_ANO(valor(parte(t, 3, 2)), valor(parte(t, 1, 2)) + 1900);
+  return mesEAno(valor(parte(t, 3, 2)), valor(parte(t, 1, 2)) + 1900);
 }
 
 std::string REFERENCIA(std::string_view WCON, std::string_view WANO) {
-  return MES_E_ANO(valor(WCON), valor(WANO) + 1900);
+  return mesEAno(valor(WCON), valor(WANO) + 1900);
 }
 
 std::optional<std::string> ID_MENS(Sistema& s, const std::vector<std::string>& VT_MENS,
@@ -99,12 +99,12 @@ std::optional<std::string> ID_MENS(Sistema& s, const std::vector<std::string>& V
   FPO_ROUTINE(s, "ID_MENS");
   const bool exact = s.rt.db.settings().exact;
   const auto vazia = [&](std::string_view campo) {
-    const rt::Value v = CAMPO(s, campo);
+    const rt::Value v = campoValor(s, campo);
     return !v.isDate() || v.date().empty();
   };
-  const rt::Value ipr = CAMPO(s, "PID->CODIPR");
+  const rt::Value ipr = campoValor(s, "PID->CODIPR");
   const double CODIPR = ipr.isNumber() ? ipr.num() : 0;
-  const std::string CODCPC = CAMPOTEXTO(s, "PID->CODCPC");
+  const std::string CODCPC = campoTexto(s, "PID->CODCPC");
   const double Y = valor(WANO);
   const auto cpc = [&](const char* letra) { return rt::text::equals(CODCPC, letra, exact); };
 
@@ -139,12 +139,12 @@ std::optional<std::string> ID_MENS(Sistema& s, const std::vector<std::string>& V
 
 bool INTFUN1(Sistema& s, std::string_view VAR) {
   FPO_ROUTINE(s, "INTFUN1");
-  return PERIODO_VALIDO(s, VAR, 9401);
+  return periodoValido(s, VAR, 9401);
 }
 
 bool INTFUN2(Sistema& s, std::string_view VAR, std::string_view INT1) {
   FPO_ROUTINE(s, "INTFUN2");
-  return PERIODO_VALIDO(s, VAR, valor(INT1));
+  return periodoValido(s, VAR, valor(INT1));
 }
 
 }  // namespace fpo

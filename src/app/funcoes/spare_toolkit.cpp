@@ -34,8 +34,8 @@ double segundosDoDia() {
 
 // The list of MENUACHOICE and RELATACHOICE in its box, opened again until it
 // ends with Enter or Esc.
-int LISTA_EM_CAIXA(Sistema& s, int LI, int CI, int b, int r, const std::vector<std::string>& itens,
-                   const std::vector<bool>& escolhiveis, int INICIAL) {
+int listaEmCaixa(Sistema& s, int LI, int CI, int b, int r, const std::vector<std::string>& itens,
+                 const std::vector<bool>& escolhiveis, int INICIAL) {
   auto& t = s.term();
   const std::string cor = t.colorSpec();
   const auto tela = t.saveRegion(2, 0, 24, 79);
@@ -113,7 +113,7 @@ void IMPRIME(Sistema& s, std::string_view VL_ARQ) {
           return;
         }
       }
-      ALERTAR(s, "Impressora Desativada ou;sem Papel");
+      alertar(s, "Impressora Desativada ou;sem Papel");
       continue;
     }
     if (resposta == 0) dos.deleteFile(arquivo);
@@ -121,11 +121,11 @@ void IMPRIME(Sistema& s, std::string_view VL_ARQ) {
   }
 }
 
-void RELOGIO(Sistema& s, RELOGIO_ESTADO& r, std::string_view TIPO) {
+void RELOGIO(Sistema& s, EstadoRelogio& r, std::string_view TIPO) {
   FPO_ROUTINE(s, "RELOGIO");
   static const char* const kQuadros[] = {"| ", "/ ", "─ ", "\\ ", "| ", "/ ", "─ ", "\\ "};
   auto& t = s.term();
-  const auto agora = [&r] { return r.SEGUNDOS ? r.SEGUNDOS() : segundosDoDia(); };
+  const auto agora = [&r] { return r.segundos ? r.segundos() : segundosDoDia(); };
   t.setDevice(rt::term::Terminal::Device::Screen);
   t.setCursor(rt::term::CursorShape::None);
   if (TIPO == "Inicial") {
@@ -133,23 +133,23 @@ void RELOGIO(Sistema& s, RELOGIO_ESTADO& r, std::string_view TIPO) {
     JANELA(s, 19, 1, 21, 18, "", "S", 8);
     t.devPos(20, 3);
     t.devOut("Processando", "0/W");
-    r.FIM = r.QUADRO = agora();
-    r.PROXIMO = 1;
+    r.fim = r.quadro = agora();
+    r.proximo = 1;
   }
   t.setColor("R/W");
   // Past midnight the time of day starts again from 0; that counts as time
   // gone by, so the spinner does not stop until the times catch up. The
   // times are hundredths, which a double holds only nearly: 10.01 - 10.00
   // falls just short of 0.01 and still counts as a hundredth.
-  const double passado = r.FIM - r.QUADRO;
+  const double passado = r.fim - r.quadro;
   if (passado >= 0.01 - 1e-9 || passado < 0) {
-    if (r.PROXIMO < 1 || r.PROXIMO > 8) r.PROXIMO = 1;
+    if (r.proximo < 1 || r.proximo > 8) r.proximo = 1;
     t.devPos(20, 16);
-    t.devOut(rt::text::fromUtf8(kQuadros[r.PROXIMO - 1]));
-    r.QUADRO = r.FIM;
-    r.PROXIMO = r.PROXIMO % 8 + 1;
+    t.devOut(rt::text::fromUtf8(kQuadros[r.proximo - 1]));
+    r.quadro = r.fim;
+    r.proximo = r.proximo % 8 + 1;
   }
-  r.FIM = agora();
+  r.fim = agora();
   t.setColor("W+/GB");
   t.setDevice(rt::term::Terminal::Device::Printer);
 }
@@ -158,7 +158,7 @@ int MENUACHOICE(Sistema& s, int LI, int CI, const std::vector<std::string>& ELEM
   FPO_ROUTINE(s, "MENUACHOICE");
   const int r = CI + maisLongo(ELEMENTOS);
   const int b = std::min(LI + static_cast<int>(ELEMENTOS.size()), 20);
-  return LISTA_EM_CAIXA(s, LI, CI, b, r, ELEMENTOS, {}, INICIAL);
+  return listaEmCaixa(s, LI, CI, b, r, ELEMENTOS, {}, INICIAL);
 }
 
 int RELATACHOICE(Sistema& s, int LI, int CI, const std::vector<std::pair<std::string, bool>>& ELEMENTOS) {
@@ -172,7 +172,7 @@ int RELATACHOICE(Sistema& s, int LI, int CI, const std::vector<std::pair<std::st
   const int r = CI + maisLongo(itens);
   const int n = static_cast<int>(itens.size());
   const int b = n > 15 ? 18 : LI + n;
-  return LISTA_EM_CAIXA(s, LI, CI, b, r, itens, escolhiveis, 1);
+  return listaEmCaixa(s, LI, CI, b, r, itens, escolhiveis, 1);
 }
 
 }  // namespace fpo

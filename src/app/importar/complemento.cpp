@@ -16,9 +16,9 @@ namespace {
 const std::string_view kExcluidos = "040505009,040505010,040505011,040505037";
 
 std::string ajusta(std::string_view v, int largura) {
-  std::string out(v.substr(0, static_cast<std::size_t>(std::max(largura, 0))));
-  out.resize(static_cast<std::size_t>(std::max(largura, 0)), ' ');
-  return out;
+  std::string saida(v.substr(0, static_cast<std::size_t>(std::max(largura, 0))));
+  saida.resize(static_cast<std::size_t>(std::max(largura, 0)), ' ');
+  return saida;
 }
 
 int larguraDe(rt::db::Area& a, int pos) {
@@ -27,13 +27,13 @@ int larguraDe(rt::db::Area& a, int pos) {
 
 }  // namespace
 
-double VALOR_COMPLEMENTO(double PA_TOTAL, double WVALCOM) {
+double valorComplemento(double PA_TOTAL, double WVALCOM) {
   const double WVPA3 = rt::text::roundTo(PA_TOTAL * (WVALCOM / 100), 3);
   return rt::text::intPart(WVPA3 * 1000 / 10) / 100;
 }
 
-void COMPLEMENTO_FEDERAL(Sistema& s, Importacao& r) {
-  FPO_ROUTINE(s, "COMPLEMENTO_FEDERAL");
+void complementoFederal(Sistema& s, Importacao& r) {
+  FPO_ROUTINE(s, "complementoFederal");
   auto& db = s.rt.db;
   const bool exato = db.settings().exact;
   MENSAGEM(s, 24, "Atualizando VPA para Gestao Municipal");
@@ -104,7 +104,7 @@ void COMPLEMENTO_FEDERAL(Sistema& s, Importacao& r) {
     const std::string id(bruto(spa, paId));
     const std::string cmp(bruto(spa, paCmp));
     const rt::Value total = paTotal >= 0 ? spa.get(paTotal) : rt::Value::number(0);
-    const double WVPA4 = VALOR_COMPLEMENTO(total.isNumber() ? total.num() : 0, WVALCOM);
+    const double WVPA4 = valorComplemento(total.isNumber() ? total.num() : 0, WVALCOM);
 
     if (!svpa.appendBlank()) break;
     const auto grava = [&](int pos, const rt::Value& v) {

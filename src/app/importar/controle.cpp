@@ -23,14 +23,14 @@ void grava(rt::db::Area& a, std::string_view nome, std::string valor) {
 }
 
 bool recusa(Sistema& s, const std::string& texto) {
-  ALERTAR(s, texto);
+  alertar(s, texto);
   return false;
 }
 
 }  // namespace
 
-bool CONTROLE_ZOZ(Sistema& s, Importacao& r) {
-  FPO_ROUTINE(s, "CONTROLE_ZOZ");
+bool controleZoz(Sistema& s, Importacao& r) {
+  FPO_ROUTINE(s, "controleZoz");
   auto& dos = s.rt.dos;
   auto& db = s.rt.db;
   const bool exato = db.settings().exact;

@@ -46,8 +46,8 @@ class Unidade {
 std::string maiusculas(std::string_view s) { return rt::text::upperAscii(s); }
 
 // The complement screen and percentage; ends the program after Esc.
-void PERGUNTA_COMPLEMENTO(Sistema& s) {
-  FPO_ROUTINE(s, "PERGUNTA_COMPLEMENTO");
+void perguntaComplemento(Sistema& s) {
+  FPO_ROUTINE(s, "perguntaComplemento");
   auto& t = s.term();
   const std::string cor = t.colorSpec();
   t.setColor("w/b");
@@ -89,25 +89,25 @@ void PERGUNTA_COMPLEMENTO(Sistema& s) {
 }
 
 // One pass of the run, from its folder tests on.
-Fim PASSO(Sistema& s, Importacao& r) {
+Fim passoImportacao(Sistema& s, Importacao& r) {
   auto& dos = s.rt.dos;
   auto& db = s.rt.db;
   r.ERRO.value = 0;
   r.UNIDADE = "\\ZOZ";
 
   if (dos.listFiles(r.UNIDADE + "\\*.???").empty()) {
-    ALERTAR(s, "Disquete vazio.");
+    alertar(s, "Disquete vazio.");
     return Fim::Menu;
   }
   const std::string atual = dos.curDir();
   if (!rt::text::equals(maiusculas(rt::text::allTrim(atual)), "ZOZ", db.settings().exact)) {
-    ALERTAR(s, "Voce esta posicionado no diretorio/pasta (" + atual +
+    alertar(s, "Voce esta posicionado no diretorio/pasta (" + atual +
                    ").;P O S I C I O N E - S E    N A    P A S T A  \\ZOZ");
     return Fim::Menu;
   }
   for (const char* nome : {"S_MNT", "S_UPS", "S_SRV", "S_EMU", "S_IPU", "ZOZ_CTRL"}) {
     if (!dos.fileExists("\\ZOZ\\" + std::string(nome) + "." + r.extensao)) {
-      ALERTAR(s,
+      alertar(s,
               "Faltando arquivo(s);necessário(s) para importação.;Descompactar o KOVA do mes e ano "
               "correspondente no;"
               "diretorio/pasta ZOZ"_cp);
@@ -116,28 +116,28 @@ Fim PASSO(Sistema& s, Importacao& r) {
   }
 
   db.closeAll();
-  rt::db::Area& ctrl = ABRE_CTRL(s, r.extensao);
+  rt::db::Area& ctrl = abreCtrl(s, r.extensao);
 
   for (;;) {
-    if (!PERGUNTA_MUNICIPIO(s, r.numero)) return Fim::Menu;
-    PERGUNTA_COMPLEMENTO(s);
+    if (!perguntaMunicipio(s, r.numero)) return Fim::Menu;
+    perguntaComplemento(s);
     db.select("CTRL");
     ctrl.setOrder(1);
     ctrl.goTop();
     ctrl.seek(rt::Value::number(r.numero), false);
     if (ctrl.found()) break;
-    ALERTAR(s, "Município não encontrado."_cp);
+    alertar(s, "Município não encontrado."_cp);
   }
   r.CODMNC = "23" + rt::text::strZero(r.numero, 4);
 
   // From here the tables change together or not at all. A run sent back
   // to the start keeps what it changed, as a whole.
   Unidade unidade(db, db.resolve(kJornal, ""));
-  if (!importar::CONTROLE_ZOZ(s, r) || !importar::INSTALA_TABELAS(s, r)) {
+  if (!importar::controleZoz(s, r) || !importar::instalaTabelas(s, r)) {
     unidade.conclui();
     return Fim::Inicio;
   }
-  importar::COMPLEMENTO_FEDERAL(s, r);
+  importar::complementoFederal(s, r);
 
   db.commitAll();
   if (!unidade.conclui()) return Fim::Menu;
@@ -152,7 +152,7 @@ void IMPORTAR(Sistema& s) {
   Importacao r(s);
   r.extensao = s.REF_ARQUIVO.value_or("");
   r.periodo = rt::text::strZero(s.ANO_REFERENCIA, 4) + rt::text::strZero(s.MES_REFERENCIA, 2);
-  while (PASSO(s, r) == Fim::Inicio) FPO_LINE(s);
+  while (passoImportacao(s, r) == Fim::Inicio) FPO_LINE(s);
 }
 
 }  // namespace fpo

@@ -25,10 +25,10 @@ const char* const kCamposIpu[] = {"IPU_UID",  "IPU_NAPU", "IPU_PA",   "IPU_TPFIN
 
 // S_UPS rebuilt in the 44-field layout through UPS1.DBF: fields carried by
 // name, rows marked deleted left out, the new file renamed over the old.
-void REESTRUTURA_UPS(Sistema& s) {
-  FPO_ROUTINE(s, "REESTRUTURA_UPS");
+void reestruturaUps(Sistema& s) {
+  FPO_ROUTINE(s, "reestruturaUps");
   auto& db = s.rt.db;
-  db.create("\\ZOZ\\UPS1.DBF", LAYOUT_UPS());
+  db.create("\\ZOZ\\UPS1.DBF", layoutUps());
   db.use("ups1", "", true);
   rt::db::Area& ups1 = db.current();
   ups1.appendFrom("s_ups");
@@ -38,9 +38,9 @@ void REESTRUTURA_UPS(Sistema& s) {
 
 // The month's rows of S_IPU replaced by the package's rows of the
 // municipality's units.
-void ATUALIZA_IPU(Sistema& s, Importacao& r, rt::db::Area& ctrl, rt::db::Area& ups, rt::db::Area& ipu,
-                  rt::db::Area& ipumnc) {
-  FPO_ROUTINE(s, "ATUALIZA_IPU");
+void atualizaIpu(Sistema& s, Importacao& r, rt::db::Area& ctrl, rt::db::Area& ups, rt::db::Area& ipu,
+                 rt::db::Area& ipumnc) {
+  FPO_ROUTINE(s, "atualizaIpu");
   // A list without DATREF (its error answered Default) gives no month, and
   // an empty month would match every row: nothing is removed or carried.
   const int datref = campo(ctrl, "DATREF");
@@ -76,8 +76,8 @@ void ATUALIZA_IPU(Sistema& s, Importacao& r, rt::db::Area& ctrl, rt::db::Area& u
 }
 
 // S_CNESIA: one row per unit of the installed S_UPS.
-void ESCREVE_CNESIA(Sistema& s) {
-  FPO_ROUTINE(s, "ESCREVE_CNESIA");
+void escreveCnesia(Sistema& s) {
+  FPO_ROUTINE(s, "escreveCnesia");
   auto& db = s.rt.db;
   MENSAGEM(s, 24, "Atualizando Codigo CNES");
   db.create("\\ZOZ\\S_CNESIA.DBF", {std::begin(kLayoutCnesia), std::end(kLayoutCnesia)});
@@ -96,39 +96,29 @@ void ESCREVE_CNESIA(Sistema& s) {
 }
 
 // The control-table row of the month and municipality.
-void REGISTRA_CTL(Sistema& s, Importacao& r) {
-  FPO_ROUTINE(s, "REGISTRA_CTL");
-  auto& db = s.rt.db;
-  db.use("\\ZOZ\\CTL", "CTL", true);
-  rt::db::Area& ctl = db.current();
-  ctl.indexOn("Str(CTL->DATREF, 6) + Str(CTL->CODMNC, 4)", "\\ZOZ\\I01CTL");
-  MENSAGEM(s, 24, "Atualizando CTL.DBF");
-  db.select("CTL");
-  ctl.setOrder(1);
-  ctl.goTop();
+void registraAtualizacao(Sistema& s, Importacao& r) {
+  FPO_ROUTINE(s, "registraAtualizacao");
   const double numero = rt::text::val(r.CODMNC.substr(2, 4)).value;
-  ctl.seek(rt::Value(r.periodo + rt::text::str(numero, 4)), false);
-  if (!ctl.found()) ctl.appendBlank();
-  ctl.put("DATREF", rt::Value::number(rt::text::val(r.periodo).value));
+  rt::db::Area& ctl = linhaDoControle(s, "Str(CTL->DATREF, 6) + Str(CTL->CODMNC, 4)", r.periodo, numero,
+                                      "Atualizando CTL.DBF");
   ctl.put("DATATU", rt::Value(rt::Date::today()));
-  ctl.put("CODMNC", rt::Value::number(numero));
 }
 
 }  // namespace
 
-bool INSTALA_TABELAS(Sistema& s, Importacao& r) {
-  FPO_ROUTINE(s, "INSTALA_TABELAS");
+bool instalaTabelas(Sistema& s, Importacao& r) {
+  FPO_ROUTINE(s, "instalaTabelas");
   auto& dos = s.rt.dos;
   auto& db = s.rt.db;
   for (const char* nome : {"S_MNT", "S_UPS", "S_SRV", "S_EMU", "S_IPU"}) {
     if (!dos.fileExists("\\ZOZ\\" + std::string(nome) + ".DBF")) {
-      ALERTAR(s, "Faltando arquivo(s) no Disco Rígido;necessário(s) para importação."_cp);
+      alertar(s, "Faltando arquivo(s) no Disco Rígido;necessário(s) para importação."_cp);
       return false;
     }
   }
   db.closeAll();
   FPO_LINE(s);
-  REESTRUTURA_UPS(s);
+  reestruturaUps(s);
 
   MENSAGEM(s, 24, "Aguarde atualização dos índices."_cp);
   dos.run("DEL \\ZOZ\\*.NTX >nul");
@@ -151,17 +141,17 @@ bool INSTALA_TABELAS(Sistema& s, Importacao& r) {
         "Atualizando \\ZOZ\\S_EMU.DBF", "Atualizando S_IPU.DBF"})
     MENSAGEM(s, 24, aviso);
   FPO_LINE(s);
-  ATUALIZA_IPU(s, r, ctrl, ups, ipu, ipumnc);
+  atualizaIpu(s, r, ctrl, ups, ipu, ipumnc);
   db.closeAll();
 
   FPO_LINE(s);
-  ESCREVE_CNESIA(s);
+  escreveCnesia(s);
   FPO_LINE(s);
-  REGISTRA_CTL(s, r);
+  registraAtualizacao(s, r);
   return true;
 }
 
-const std::vector<rt::db::FieldSpec>& LAYOUT_UPS() {
+const std::vector<rt::db::FieldSpec>& layoutUps() {
   static const std::vector<rt::db::FieldSpec> layout = {
       {"UPS_ID", 'C', 7, 0},      {"UPS_UF", 'C', 2, 0},     {"UPS_RZSC", 'C', 35, 0},
       {"UPS_NMFN", 'C', 35, 0},   {"UPS_IN_ATV", 'C', 1, 0}, {"UPS_IN_FJ", 'C', 1, 0},

@@ -23,19 +23,19 @@ struct Importacao {
 };
 
 // ZOZ's control and installation records; false: back to the start.
-bool CONTROLE_ZOZ(Sistema& s, Importacao& r);
+bool controleZoz(Sistema& s, Importacao& r);
 // The unit table, the month's budget rows, S_CNESIA and the control-table
 // row; false: back to the start (an installed table is missing).
-bool INSTALA_TABELAS(Sistema& s, Importacao& r);
+bool instalaTabelas(Sistema& s, Importacao& r);
 // The federal-complement price rows.
-void COMPLEMENTO_FEDERAL(Sistema& s, Importacao& r);
+void complementoFederal(Sistema& s, Importacao& r);
 
 // The complement written to VPA_SA for a price and a whole percentage: the
 // product rounded to 3 decimals, then cut to 2.
-double VALOR_COMPLEMENTO(double PA_TOTAL, double WVALCOM);
+double valorComplemento(double PA_TOTAL, double WVALCOM);
 
 // The 44-field layout of S_UPS.
-const std::vector<rt::db::FieldSpec>& LAYOUT_UPS();
+const std::vector<rt::db::FieldSpec>& layoutUps();
 
 // Position of a field in an area; -1 when it has none, after the error
 // policy has been told as for any read of an unknown field.

@@ -14,7 +14,7 @@ namespace fpo {
 void VER_ATU(Sistema& s);
 
 // The update listing's key handler.
-int FNC_MNC(Sistema& s, LISTAGEM& v, int MODO, int COLUNA);
+int FNC_MNC(Sistema& s, Listagem& v, int MODO, int COLUNA);
 
 // The first 25 characters of the name of the home state's municipality
 // CODIGO_MUNICIPIO in MN (blanks when MN lacks it). Leaves MN in order 1

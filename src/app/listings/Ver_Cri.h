@@ -11,6 +11,6 @@ namespace fpo {
 void VER_CRI(Sistema& s);
 
 // The critique listing's key handler.
-int FNC_MNC_CRI(Sistema& s, LISTAGEM& v, int MODO, int COLUNA);
+int FNC_MNC_CRI(Sistema& s, Listagem& v, int MODO, int COLUNA);
 
 }  // namespace fpo

@@ -28,8 +28,8 @@ const std::size_t kMaxChave = 24;  // a character is added while DBCHAVE holds 2
 
 // Opens a table and builds its two index files as its orders 1 and 2;
 // false when the error policy was answered Default.
-bool ABRE(Sistema& s, const char* arquivo, const char* alias, const char* chave1, const char* indice1,
-          const char* chave2, const char* indice2) {
+bool abreIndexada(Sistema& s, const char* arquivo, const char* alias, const char* chave1, const char* indice1,
+                  const char* chave2, const char* indice2) {
   auto& db = s.rt.db;
   // A table that cannot be opened fails quietly; building its index on the
   // empty work area is then the error that the policy shows.
@@ -52,8 +52,8 @@ std::string codigoMn(Area& mn) {
 // The name lookup of the typed search text: CTL on the earliest period of
 // the first municipality in name order, from the text on, that has control
 // rows. CTL ends selected and in order 1, found or not.
-bool BUSCA_NOME(Sistema& s, Area& ctl, Area& mn, const std::string& texto) {
-  FPO_ROUTINE(s, "BUSCA_NOME");
+bool buscaNome(Sistema& s, Area& ctl, Area& mn, const std::string& texto) {
+  FPO_ROUTINE(s, "buscaNome");
   auto& db = s.rt.db;
   db.select("MN");
   mn.setOrder(2);
@@ -77,9 +77,9 @@ bool BUSCA_NOME(Sistema& s, Area& ctl, Area& mn, const std::string& texto) {
 
 // Alt-R and Alt-O: a number typed over the highlighted row, sought in an
 // order of CTL written `largura` wide.
-int BUSCA_NUMERO(Sistema& s, Area& ctl, int coluna, const char* mascara, int ordem, int largura,
-                 const std::string& mensagem) {
-  FPO_ROUTINE(s, "BUSCA_NUMERO");
+int buscaNumero(Sistema& s, Area& ctl, int coluna, const char* mascara, int ordem, int largura,
+                const std::string& mensagem) {
+  FPO_ROUTINE(s, "buscaNumero");
   auto& t = s.term();
   const int ORDEM = ctl.order();
   const std::uint32_t REGISTRO = ctl.recNo();
@@ -91,7 +91,7 @@ int BUSCA_NUMERO(Sistema& s, Area& ctl, int coluna, const char* mascara, int ord
   ctl.setOrder(ordem);
   ctl.goTop();
   if (!ctl.seek(rt::Value(rt::text::str(psq.isNumber() ? psq.num() : 0, largura)), false)) {
-    ALERTAR(s, mensagem);
+    alertar(s, mensagem);
     ctl.goTo(REGISTRO);
   }
   ctl.setOrder(ORDEM);
@@ -100,8 +100,8 @@ int BUSCA_NUMERO(Sistema& s, Area& ctl, int coluna, const char* mascara, int ord
 }
 
 // Alt-M: a name typed over the highlighted row.
-int BUSCA_MUNICIPIO(Sistema& s, Area& ctl, Area& mn) {
-  FPO_ROUTINE(s, "BUSCA_MUNICIPIO");
+int buscaMunicipio(Sistema& s, Area& ctl, Area& mn) {
+  FPO_ROUTINE(s, "buscaMunicipio");
   auto& t = s.term();
   auto& db = s.rt.db;
   const int ORDEM = ctl.order();
@@ -116,13 +116,13 @@ int BUSCA_MUNICIPIO(Sistema& s, Area& ctl, Area& mn) {
   mn.goTop();
   mn.seek(PSQ_NOME, true);
   if (mn.eof()) {
-    ALERTAR(s, "Município não encontrado."_cp);
+    alertar(s, "Município não encontrado."_cp);
   } else {
     db.select("CTL");
     ctl.setOrder(2);
     ctl.goTop();
     if (!ctl.seek(rt::Value(codigoMn(mn)), false)) {
-      ALERTAR(s, "Município não encontrado."_cp);
+      alertar(s, "Município não encontrado."_cp);
       ctl.goTo(REGISTRO);
     }
   }
@@ -134,31 +134,26 @@ int BUSCA_MUNICIPIO(Sistema& s, Area& ctl, Area& mn) {
 
 }  // namespace
 
-void LINHA_PESQUISA(Sistema& s, const std::string& DBCHAVE) {
-  auto& t = s.term();
-  t.devPos(21, 4);
-  t.devOut(rt::text::padC("Pesquisa: " + DBCHAVE, 70), "GR+/GB");
-}
-
-void LISTA_CTL(Sistema& s, std::string_view LINHA, std::string_view TITULO, TECLAS_LISTAGEM FUNCAO) {
-  FPO_ROUTINE(s, "LISTA_CTL");
+void listaCtl(Sistema& s, std::string_view LINHA, std::string_view titulo, TeclasListagem funcao) {
+  FPO_ROUTINE(s, "listaCtl");
   auto& t = s.term();
   auto& db = s.rt.db;
-  if (!ABRE(s, "\\ZOZ\\CTL", "CTL", "Str(CTL->DATREF) + Str(CTL->CODMNC, 4)", "C:\\ZOZ\\I01CTL",
-            "Str(CTL->CODMNC, 4) + Str(CTL->DATREF, 6)", "C:\\ZOZ\\I02CTL"))
+  if (!abreIndexada(s, "\\ZOZ\\CTL", "CTL", "Str(CTL->DATREF) + Str(CTL->CODMNC, 4)", "C:\\ZOZ\\I01CTL",
+                    "Str(CTL->CODMNC, 4) + Str(CTL->DATREF, 6)", "C:\\ZOZ\\I02CTL"))
     return;
-  if (!ABRE(s, "\\ZOZ\\S_MN", "MN", "MN->MN_IBGE", "C:\\ZOZ\\I01MN", "MN->MN_NOME", "C:\\ZOZ\\I02MN")) return;
+  if (!abreIndexada(s, "\\ZOZ\\S_MN", "MN", "MN->MN_IBGE", "C:\\ZOZ\\I01MN", "MN->MN_NOME", "C:\\ZOZ\\I02MN"))
+    return;
   db.select("CTL");
   Area& ctl = db.current();
   ctl.setOrder(2);
   ctl.goTop();
 
-  LISTAGEM v;
+  Listagem v;
   v.DBCHAVE.clear();
   MENSAGEM(s, 24, "<ALT-R> Referência <ALT-O> Código <ALT-M> Nome <ALT-P> Imprime <ALT-T> Ordem"_cp);
   t.setColor("W+/GB, W+/R,,, 0/W");
   JANELA(s, 4, 1, 21, 76, "", "S");
-  LINHA_PESQUISA(s, v.DBCHAVE);
+  linhaPesquisa(s, v.DBCHAVE);
 
   Ambiente ambiente(s);
   ambiente.funcao("Nome_Municipio", [&s](std::vector<rt::Value>& args) {
@@ -166,17 +161,17 @@ void LISTA_CTL(Sistema& s, std::string_view LINHA, std::string_view TITULO, TECL
     return rt::Value(NOME_MUNICIPIO(s, codigo));
   });
   const std::optional<rt::expr::Expr> linha = rt::expr::Expr::compile(LINHA, s.rt.errors);
-  const rt::ui::BrowseColumn coluna{std::string(TITULO), [&] {
+  const rt::ui::BrowseColumn coluna{std::string(titulo), [&] {
                                       if (!linha) return std::string();
                                       const rt::Value r = linha->eval(ambiente.env());
                                       return r.isString() ? r.string() : std::string();
                                     }};
   BrowseArea fonte(ctl);
   rt::ui::dbEdit(t, fonte, 5, 3, 20, 74, std::span(&coluna, 1),
-                 [&](int modo, int col) { return FUNCAO(s, v, modo, col); });
+                 [&](int modo, int col) { return funcao(s, v, modo, col); });
 }
 
-int TECLA_LISTAGEM(Sistema& s, LISTAGEM& v, int MODO, int /*COLUNA*/) {
+int teclaListagem(Sistema& s, Listagem& v, int MODO, int /*COLUNA*/) {
   if (MODO < 4) return 1;
   auto& t = s.term();
   auto& db = s.rt.db;
@@ -188,10 +183,10 @@ int TECLA_LISTAGEM(Sistema& s, LISTAGEM& v, int MODO, int /*COLUNA*/) {
   Area& ctl = *pctl;
   Area& mn = *pmn;
 
-  if (tecla == key::alt('R')) return BUSCA_NUMERO(s, ctl, 7, "999999", 1, 6, "Referência não encontrada."_cp);
+  if (tecla == key::alt('R')) return buscaNumero(s, ctl, 7, "999999", 1, 6, "Referência não encontrada."_cp);
   if (tecla == key::alt('O'))
-    return BUSCA_NUMERO(s, ctl, 42, "9999", 2, 4, "Código do município não encontrado."_cp);
-  if (tecla == key::alt('M')) return BUSCA_MUNICIPIO(s, ctl, mn);
+    return buscaNumero(s, ctl, 42, "9999", 2, 4, "Código do município não encontrado."_cp);
+  if (tecla == key::alt('M')) return buscaMunicipio(s, ctl, mn);
   if (tecla == key::alt('T')) {
     ctl.setOrder(ctl.order() == 1 ? 2 : 1);
     return 2;
@@ -203,17 +198,17 @@ int TECLA_LISTAGEM(Sistema& s, LISTAGEM& v, int MODO, int /*COLUNA*/) {
       v.DBCHAVE.size() < kMaxChave) {
     const std::uint32_t REGISTRO = ctl.recNo();
     v.DBCHAVE.push_back(letra);
-    if (!BUSCA_NOME(s, ctl, mn, v.DBCHAVE)) {
-      ALERTAR(s, "Município não encontrado."_cp);
+    if (!buscaNome(s, ctl, mn, v.DBCHAVE)) {
+      alertar(s, "Município não encontrado."_cp);
       ctl.goTo(REGISTRO);
       v.DBCHAVE.pop_back();
     }
   } else if (tecla == key::kBackspace && !v.DBCHAVE.empty()) {
     const std::uint32_t REGISTRO = ctl.recNo();
     v.DBCHAVE.pop_back();
-    if (!BUSCA_NOME(s, ctl, mn, v.DBCHAVE)) ctl.goTo(REGISTRO);
+    if (!buscaNome(s, ctl, mn, v.DBCHAVE)) ctl.goTo(REGISTRO);
   }
-  LINHA_PESQUISA(s, v.DBCHAVE);
+  linhaPesquisa(s, v.DBCHAVE);
   return 1;
 }
 

@@ -11,23 +11,20 @@ namespace fpo {
 
 // The listing's variable that its key handler reads and changes: the text of
 // the incremental name search, empty at the start of every listing.
-struct LISTAGEM {
+struct Listagem {
   std::string DBCHAVE;
 };
 
-using TECLAS_LISTAGEM = int (*)(Sistema&, LISTAGEM&, int MODO, int COLUNA);
+using TeclasListagem = int (*)(Sistema&, Listagem&, int MODO, int COLUNA);
 
 // Opens \ZOZ\CTL as CTL and \ZOZ\S_MN as MN with their index files under
 // C:\ZOZ, and browses CTL in order 2 with the row text LINHA (an
-// expression, which may call Nome_Municipio) under the heading TITULO until
+// expression, which may call Nome_Municipio) under the heading `titulo` until
 // the handler ends the browse. Both tables stay open.
-void LISTA_CTL(Sistema& s, std::string_view LINHA, std::string_view TITULO, TECLAS_LISTAGEM FUNCAO);
+void listaCtl(Sistema& s, std::string_view LINHA, std::string_view titulo, TeclasListagem funcao);
 
 // The key handler's steps, shared by FNC_MNC and FNC_MNC_CRI: 0 ends the
 // browse, 1 goes on, 2 repaints all rows.
-int TECLA_LISTAGEM(Sistema& s, LISTAGEM& v, int MODO, int COLUNA);
-
-// The search line on the window's bottom frame.
-void LINHA_PESQUISA(Sistema& s, const std::string& DBCHAVE);
+int teclaListagem(Sistema& s, Listagem& v, int MODO, int COLUNA);
 
 }  // namespace fpo

@@ -10,15 +10,15 @@ namespace fpo {
 void VER_ATU(Sistema& s) {
   FPO_ROUTINE(s, "VER_ATU");
   FPO_LINE(s);
-  LISTA_CTL(s,
-            "'    ' + Str(CTL->DATREF, 6) + '            ' + DtoC(CTL->DATATU) + '           ' + "
-            "StrZero(CTL->CODMNC, 4) + ' - ' + Nome_Municipio(CTL->CODMNC) + Space(24)",
-            " Referência      Data Atualizacao                Município"_cp, FNC_MNC);
+  listaCtl(s,
+           "'    ' + Str(CTL->DATREF, 6) + '            ' + DtoC(CTL->DATATU) + '           ' + "
+           "StrZero(CTL->CODMNC, 4) + ' - ' + Nome_Municipio(CTL->CODMNC) + Space(24)",
+           " Referência      Data Atualizacao                Município"_cp, FNC_MNC);
 }
 
-int FNC_MNC(Sistema& s, LISTAGEM& v, int MODO, int COLUNA) {
+int FNC_MNC(Sistema& s, Listagem& v, int MODO, int COLUNA) {
   FPO_ROUTINE(s, "FNC_MNC");
-  return TECLA_LISTAGEM(s, v, MODO, COLUNA);
+  return teclaListagem(s, v, MODO, COLUNA);
 }
 
 std::string NOME_MUNICIPIO(Sistema& s, double CODIGO_MUNICIPIO) {

@@ -8,16 +8,16 @@ namespace fpo {
 void VER_CRI(Sistema& s) {
   FPO_ROUTINE(s, "VER_CRI");
   FPO_LINE(s);
-  LISTA_CTL(
+  listaCtl(
       s,
       "'    ' + Str(CTL->DATREF, 6) + '          ' + DtoC(CTL->DATSES) + '     ' + StrZero(CTL->CODMNC, 4) + "
       "' - ' + Nome_Municipio(CTL->CODMNC) + '   ' + CTL->STASES + Space(10)",
       " Referência     Data Crítica             Município              Status"_cp, FNC_MNC_CRI);
 }
 
-int FNC_MNC_CRI(Sistema& s, LISTAGEM& v, int MODO, int COLUNA) {
+int FNC_MNC_CRI(Sistema& s, Listagem& v, int MODO, int COLUNA) {
   FPO_ROUTINE(s, "FNC_MNC_CRI");
-  return TECLA_LISTAGEM(s, v, MODO, COLUNA);
+  return teclaListagem(s, v, MODO, COLUNA);
 }
 
 }  // namespace fpo

@@ -45,12 +45,12 @@ struct Menus {
 [[noreturn]] void MENU(Sistema& s);
 
 // Creates \ZOZ\CTL.DBF when missing, else rebuilds it through \ZOZ\CTL1.DBF.
-void PREPARACTL(Sistema& s);
+void preparaCtl(Sistema& s);
 
 void CRIAMENU(Menus& m, std::string_view TIPO, std::string TEXTO, int TECLA = 0, std::string MENSAGEM = {},
               int OPCAO = 0);
 // Fills the five bar items and seven pull-down items of the system.
-void CRIAMENUS(Menus& m);
+void criaMenus(Menus& m);
 [[noreturn]] void LIGAMENU(Sistema& s, Menus& m, int LINHA, std::string_view COROPC, std::string_view CORLET,
                            std::string_view CORREA, std::string_view CORMEN);
 int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO);

@@ -21,7 +21,7 @@ const rt::db::FieldSpec VT_BANCO[] = {
 // A damaged CTL.DBF is kept whole under a free name that says so, and the
 // operator told that name; true when it was moved (a fresh table is made).
 // A table that cannot be opened (another program holds it) is not damaged.
-bool GUARDA_DANIFICADO(Sistema& s) {
+bool guardaDanificado(Sistema& s) {
   const auto p = s.rt.db.resolve("\\ZOZ\\CTL.DBF", "");
   std::string why;
   if (!p || rt::db::Table::check(*p, why) != rt::db::Table::Health::Damaged) return false;
@@ -29,18 +29,18 @@ bool GUARDA_DANIFICADO(Sistema& s) {
   for (int n = 1; n < 100 && s.rt.dos.fileExists("\\ZOZ\\" + nome); ++n)
     nome = "CTLDAN" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".DBF";
   if (!s.rt.dos.renameFile("\\ZOZ\\CTL.DBF", "\\ZOZ\\" + nome)) return false;
-  ALERTAR(s,
+  alertar(s,
           "Arquivo \\ZOZ\\CTL.DBF danificado.;Guardado como \\ZOZ\\" + nome + ";e criado um CTL.DBF novo.");
   return true;
 }
 
 }  // namespace
 
-void PREPARACTL(Sistema& s) {
-  FPO_ROUTINE(s, "PREPARACTL");
+void preparaCtl(Sistema& s) {
+  FPO_ROUTINE(s, "preparaCtl");
   auto& db = s.rt.db;
   const std::vector<rt::db::FieldSpec> layout(std::begin(VT_BANCO), std::end(VT_BANCO));
-  if (!s.rt.dos.fileExists("\\ZOZ\\CTL.DBF") || GUARDA_DANIFICADO(s)) {
+  if (!s.rt.dos.fileExists("\\ZOZ\\CTL.DBF") || guardaDanificado(s)) {
     db.create("\\ZOZ\\CTL.DBF", layout);
     return;
   }

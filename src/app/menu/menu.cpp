@@ -19,21 +19,16 @@ namespace {
 constexpr const char* kSitioZoz = "downloads.zoz.example";
 
 std::string semCircunflexo(std::string_view texto) {
-  std::string out;
+  std::string saida;
   for (char c : texto)
-    if (c != '^') out.push_back(c);
-  return out;
+    if (c != '^') saida.push_back(c);
+  return saida;
 }
 
 // Writes a text centred in 70 columns from column 3.
 void centra70(Sistema& s, int linha, std::string_view texto) {
   s.term().devPos(linha, 3);
   s.term().devOut(rt::text::padC(texto, 70));
-}
-
-void escreve(Sistema& s, int linha, int coluna, std::string_view texto) {
-  s.term().devPos(linha, coluna);
-  s.term().devOut(texto);
 }
 
 // Shows a notice: its region cleared, its lines, the prompt, then Enter.
@@ -94,7 +89,7 @@ void CRIAMENU(Menus& m, std::string_view TIPO, std::string TEXTO, int TECLA, std
     m.VTVER.push_back({std::move(TEXTO), std::move(MENSAGEM_), OPCAO});
 }
 
-void CRIAMENUS(Menus& m) {
+void criaMenus(Menus& m) {
   CRIAMENU(m, "H", "^Importação  "_cp, 279);
   CRIAMENU(m, "H", "Crí^tica   "_cp, 276);
   CRIAMENU(m, "H", "^Relatório   "_cp, 275);
@@ -119,7 +114,7 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
   (void)POSICAO;
   FPO_ROUTINE(s, "ACHOPCOES");
   auto& t = s.term();
-  const auto CAMPO = t.saveRegion(2, 0, 24, 79);
+  const auto campoValor = t.saveRegion(2, 0, 24, 79);
   const std::string COR = t.colorSpec();
   int RET = 2;
 
@@ -140,7 +135,7 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
         if (m.HORPOS >= 1 && m.HORPOS <= 3 && (s.ANO_REFERENCIA == 0 || s.MES_REFERENCIA == 0)) {
           FPO_LINE(s);
           NEWALERT(s, "Informe a data de referência."_cp);
-          t.restoreRegion(CAMPO);
+          t.restoreRegion(campoValor);
           return 2;
         }
         t.restoreRegion(m.AREA);
@@ -150,7 +145,7 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
           confirmaEncerramento(s);
         else if (m.acao)
           m.acao(s, m.HORPOS, NUMERO);
-        t.restoreRegion(CAMPO);
+        t.restoreRegion(campoValor);
         m.INICIAL = NUMERO;
         break;
       default:
@@ -273,7 +268,7 @@ void MENU(Sistema& s) {
 
   MENSAGEM(s, 24, "Criando arquivo \\ZOZ\\CTL.DBF;Tecle <ENTER> para continuar!!!");
   FPO_LINE(s);
-  PREPARACTL(s);
+  preparaCtl(s);
 
   const std::string WCOR = t.colorSpec();
   t.setColor("");
@@ -283,7 +278,7 @@ void MENU(Sistema& s) {
   s.rt.db.closeAll();
 
   Menus m;
-  CRIAMENUS(m);
+  criaMenus(m);
   m.acao = ACAO;
   FPO_LINE(s);
   LIGAMENU(s, m, 2, "0/W", "R/W", "R*/W", "0/W, W+/R");

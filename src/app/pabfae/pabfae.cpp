@@ -25,14 +25,6 @@ namespace {
 
 using rt::db::Area;
 
-// The month names of the report header; a month outside 1 to 12 (a blank or
-// damaged CTR_MVM) gives no name.
-std::string MES_REFERENCIA(int MES) {
-  static const char* const kMeses[] = {"JANEIRO", "FEVEREIRO", "MARCO",    "ABRIL",   "MAIO",     "JUNHO",
-                                       "JULHO",   "AGOSTO",    "SETEMBRO", "OUTUBRO", "NOVEMBRO", "DEZEMBRO"};
-  return MES >= 1 && MES <= 12 ? kMeses[MES - 1] : std::string();
-}
-
 struct Tabela {
   const char* arquivo;
   const char* alias;
@@ -102,9 +94,9 @@ class Relatorio {
                             80));
     // Read for every header: a control record that failed to open is a
     // run-time error for the error policy here.
-    const std::string mvm = impresso(CAMPOTEXTO(s_, "CTR->CTR_MVM"));
+    const std::string mvm = impresso(campoTexto(s_, "CTR->CTR_MVM"));
     const int mes = static_cast<int>(rt::text::val(parte(mvm, 5, 2)).value);
-    linha(0, rt::text::padC("COMPETENCIA: " + MES_REFERENCIA(mes) + " / " +
+    linha(0, rt::text::padC("COMPETENCIA: " + nomeDoMes(mes) + " / " +
                                 rt::text::transformText(parte(mvm, 1, 4), "@R 9.999"),
                             80));
     linha(0, kTracos);
@@ -136,8 +128,8 @@ class Relatorio {
 
 // Opens the tables and builds their indexes; false when one of them failed
 // (after the error policy has shown it).
-bool ABRE_TABELAS(Sistema& s) {
-  FPO_ROUTINE(s, "ABRE_TABELAS");
+bool abreTabelas(Sistema& s) {
+  FPO_ROUTINE(s, "abreTabelas");
   auto& t = s.term();
   auto& db = s.rt.db;
   const auto tela = t.saveRegion(0, 0, 24, 79);
@@ -158,7 +150,7 @@ bool ABRE_TABELAS(Sistema& s) {
 }
 
 // A unit's rows done: its line, and the page's end when it is full.
-void FECHA_UNIDADE(Sistema& s, Relatorio& r, Area& mn, Area& ups, double pab, double outros) {
+void fechaUnidade(Sistema& s, Relatorio& r, Area& mn, Area& ups, double pab, double outros) {
   auto& t = s.term();
   if (t.printer().prow() == 0) r.cabecalho(mn);
   r.unidade(ups, pab, outros);
@@ -177,7 +169,7 @@ void TOTAIS(Sistema& s, Relatorio& r, double totalPab, double totalOutros) {
 }
 
 // The walk over S_PRD in competence and unit order, row by row.
-void ESCREVE_LINHAS(Sistema& s, Relatorio& r) {
+void escreveLinhas(Sistema& s, Relatorio& r) {
   auto& db = s.rt.db;
   Area& mn = *db.find("MN");
   Area& ups = *db.find("UPS");
@@ -207,7 +199,7 @@ void ESCREVE_LINHAS(Sistema& s, Relatorio& r) {
       }
       prd.skip(1);
     }
-    FECHA_UNIDADE(s, r, mn, ups, pab, outros);
+    fechaUnidade(s, r, mn, ups, pab, outros);
   }
   TOTAIS(s, r, totalPab, totalOutros);
 }
@@ -220,7 +212,7 @@ bool tipoComum(char t) { return t == 'C' || t == 'N' || t == 'F' || t == 'D' || 
 // come from the index entries alone. Sums are made in the same order as the
 // row-by-row walk. False, with nothing printed, when the tables are not of
 // the usual kind (the row-by-row walk then does the report).
-bool ESCREVE_RAPIDO(Sistema& s, Relatorio& r) {
+bool escreveRapido(Sistema& s, Relatorio& r) {
   auto& db = s.rt.db;
   Area& mn = *db.find("MN");
   Area& ups = *db.find("UPS");
@@ -345,17 +337,17 @@ bool ESCREVE_RAPIDO(Sistema& s, Relatorio& r) {
       ks.next(p);
       visivel(p);
     }
-    FECHA_UNIDADE(s, r, mn, ups, pab, outros);
+    fechaUnidade(s, r, mn, ups, pab, outros);
   }
   TOTAIS(s, r, totalPab, totalOutros);
   return true;
 }
 
 // The report's rows into the printer.
-void ESCREVE(Sistema& s, Relatorio& r) {
-  FPO_ROUTINE(s, "ESCREVE");
+void escreveRelatorio(Sistema& s, Relatorio& r) {
+  FPO_ROUTINE(s, "escreveRelatorio");
   FPO_LINE(s);
-  if (!ESCREVE_RAPIDO(s, r)) ESCREVE_LINHAS(s, r);
+  if (!escreveRapido(s, r)) escreveLinhas(s, r);
 }
 
 }  // namespace
@@ -367,7 +359,7 @@ void PABFAE(Sistema& s) {
   auto& dos = s.rt.dos;
 
   FPO_LINE(s);
-  if (!ABRE_TABELAS(s)) {
+  if (!abreTabelas(s)) {
     db.closeAll();
     return;
   }
@@ -384,7 +376,7 @@ void PABFAE(Sistema& s) {
   }
   Relatorio r(s);
   FPO_LINE(s);
-  ESCREVE(s, r);
+  escreveRelatorio(s, r);
   t.setDevice(rt::term::Terminal::Device::Screen);
   // A report that did not reach the file whole is not offered for printing.
   const bool inteiro = t.printer().close();

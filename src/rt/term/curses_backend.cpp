@@ -292,7 +292,7 @@ class Curses final : public Backend {
 
 }  // namespace
 
-CursesOpen openCurses() {
+DeviceOpen openCurses() {
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))
     return {nullptr, "standard input and output must be a terminal"};
   const char* type = std::getenv("TERM");

@@ -14,21 +14,13 @@
 // while the backend lives. One at a time.
 #pragma once
 
-#include <memory>
-#include <string>
-
-#include "rt/term/screen.h"
+#include "rt/term/device.h"
 
 namespace rt::term {
-
-struct CursesOpen {
-  std::unique_ptr<Backend> backend;  // null on failure
-  std::string error;                 // why, one line, when backend is null
-};
 
 // Takes over standard input and output. Fails, before anything is drawn,
 // when they are not a terminal, the terminal type is unknown, or raw mode
 // cannot be set.
-CursesOpen openCurses();
+DeviceOpen openCurses();
 
 }  // namespace rt::term

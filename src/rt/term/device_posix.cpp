@@ -6,10 +6,7 @@
 
 namespace rt::term {
 
-DeviceOpen openDevice() {
-  CursesOpen opened = openCurses();
-  return {std::move(opened.backend), std::move(opened.error)};
-}
+DeviceOpen openDevice() { return openCurses(); }
 
 void writeErrorOutput(std::string_view cp860) {
   const std::string utf8 = text::toUtf8Lines(cp860);
