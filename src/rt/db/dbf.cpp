@@ -561,6 +561,7 @@ bool Table::appendRecords(const char* recs, std::uint32_t count) {
   const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + lastRec_ * rl;
   while (!file_.writeAt(off, recs, count * rl))
     if (!failed(fail::write(path(), file_.error()))) return false;
+  file_.startWriteback(off, off + count * rl);
   lastRec_ += count;
   recNo_ = lastRec_ + 1;
   std::fill(rec_.begin(), rec_.end(), ' ');
@@ -634,6 +635,8 @@ bool Table::flushWrites() {
     const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) +
                               static_cast<std::uint64_t>(wFirst_ - 1) * static_cast<std::uint64_t>(recLen_);
     if (file_.writeAt(off, wbuf_.data(), wbuf_.size())) {
+      // A long run of appends goes out to the disk while the work goes on.
+      if (wbuf_.size() >= kWriteBehind / 2) file_.startWriteback(off, off + wbuf_.size());
       wCount_ = 0;
       wbuf_.clear();
       return true;
