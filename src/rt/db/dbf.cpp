@@ -583,7 +583,13 @@ void Table::bufferWrite(std::uint32_t recno, const char* rec) {
     ++wCount_;
     return;
   }
-  if (wCount_) flushWrites();
+  if (wCount_) {
+    // A long run of appends goes out to the disk while the work goes on.
+    const std::uint64_t from =
+        static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(wFirst_ - 1) * rl;
+    const std::size_t bytes = wbuf_.size();
+    if (flushWrites() && bytes >= kWriteBehind / 2) file_.startWriteback(from, from + bytes);
+  }
   wbuf_.assign(rec, rl);
   wFirst_ = recno;
   wCount_ = 1;
@@ -635,8 +641,6 @@ bool Table::flushWrites() {
     const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) +
                               static_cast<std::uint64_t>(wFirst_ - 1) * static_cast<std::uint64_t>(recLen_);
     if (file_.writeAt(off, wbuf_.data(), wbuf_.size())) {
-      // A long run of appends goes out to the disk while the work goes on.
-      if (wbuf_.size() >= kWriteBehind / 2) file_.startWriteback(off, off + wbuf_.size());
       wCount_ = 0;
       wbuf_.clear();
       return true;

@@ -86,10 +86,6 @@ bool File::truncate(std::uint64_t len) {
 
 bool File::sync() { return os::sync(h_, err_); }
 
-void File::startWriteback(std::uint64_t from, std::uint64_t to) {
-  if (isOpen()) os::startWriteback(h_, from, to);
-}
-
 void File::close() {
   unmap();
   os::close(h_);

@@ -53,9 +53,8 @@ class File {
   bool size(std::uint64_t& out);
   bool truncate(std::uint64_t len);
   bool sync();
-  // Has the system start writing bytes from..to out to the disk without
-  // waiting, so that a later sync has less left to do.
-  void startWriteback(std::uint64_t from, std::uint64_t to);
+  // Starts the system's write-back of bytes [from, to) without waiting; a hint.
+  void startWriteback(std::uint64_t from, std::uint64_t to) { os::startWriteback(h_, from, to); }
   void close();
 
   // Takes over an open handle (from Replacement::commit). A handle held
