@@ -45,8 +45,10 @@ class Ambiente : public rt::expr::Env {
   std::map<std::string, Funcao> funcs_;
 };
 
-// The value of a field (or name) as an expression reads it: an unknown name
-// is a run-time error for the error policy; after its Default, nil.
+// A name evaluated as an expression reads it: ALIAS->FIELD, a field of the
+// current area or else a variable, with the expression's errors (an unknown
+// alias may be substituted, an unknown name is a missing variable); after
+// the error's Default, nil. Fields alone are read through app/campos.h.
 rt::Value campoValor(Sistema& s, std::string_view nome);
 // The same, for text fields: nil reads as "".
 std::string campoTexto(Sistema& s, std::string_view nome);

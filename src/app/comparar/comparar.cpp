@@ -32,10 +32,10 @@ bool mesValido(const std::string& m) {
 // The report's name: "CRI", the municipality, "." and characters 4 to 6 of
 // the list's DATREF; a character that cannot stand in a file name becomes "_".
 std::string nomeRelatorio(Critica& c, const std::string& datref) {
-  std::string ext = comparar::sub(datref, 3, 3);
+  std::string ext(rt::text::subStr(datref, 4, 3));
   for (char& ch : ext)
     if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-  return "CRI" + comparar::zeros(c.CODMNC, 4) + "." + ext;
+  return "CRI" + rt::text::strZero(c.CODMNC, 4) + "." + ext;
 }
 
 void fecha(Sistema& s, std::string_view alias) {
@@ -73,7 +73,7 @@ Fim passoCritica(Sistema& s, Critica& c) {
 
   FPO_LINE(s);
   rt::db::Area& ctrl = abreCtrl(s, c.REF_ARQUIVO);
-  c.REF_ARQ = comparar::sub(c.lista.c("DATREF"), 4, 2);
+  c.REF_ARQ = rt::text::subStr(c.lista.c("DATREF"), 5, 2);
 
   for (const char* stem : {"\\FMANLM", "\\FUPSLM", "\\FSRVLM", "\\FESPLM", "\\FAFOLM"}) {
     if (!mesValido(c.REF_ARQ) || !dos.fileExists(c.nacional(stem))) {
@@ -103,8 +103,8 @@ Fim passoCritica(Sistema& s, Critica& c) {
   rt::db::Area& probe = db.current();
   probe.appendSdf(c.nacional("\\FUPSLM"));
   if (probe.used() && probe.lastRec() > 0) probe.goTo(probe.lastRec());
-  comparar::Tabela municipio(s, "MUNICIPIO");
-  if (comparar::val(municipio.c("CODMNC")) != c.CODMNC) {
+  Tabela municipio(s, "MUNICIPIO");
+  if (valor(municipio.c("CODMNC")) != c.CODMNC) {
     alertar(s, "Código do município incompatível;com os arquivos encontrados."_cp);
     fecha(s, "MUNICIPIO");
     fecha(s, "CTRL");

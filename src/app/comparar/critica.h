@@ -11,10 +11,17 @@
 #include <utility>
 #include <vector>
 
+#include "app/campos.h"
 #include "app/sistema.h"
 #include "rt/db/workspace.h"
+#include "rt/text/number.h"
+#include "rt/text/strings.h"
 
 namespace fpo::comparar {
+
+using rt::text::space;
+using rt::text::strZero;
+using rt::text::subStr;
 
 // One entry of a section's error list.
 struct Entrada {
@@ -23,43 +30,6 @@ struct Entrada {
   char tipo = ' ';             // 'A' differs, 'I' missing locally, 'D' missing nationally
   double chave = 0;            // sort key
   std::uint32_t local = 0;     // for "A": the local record that differs
-};
-
-// The fields of an open work area read by name. A name the table lacks is
-// told to the error policy once and then reads as blank or 0.
-class Tabela {
- public:
-  Tabela(Sistema& s, std::string alias) : s_(s), alias_(std::move(alias)) {}
-
-  const std::string& alias() const { return alias_; }
-  rt::db::Area* area();  // nullptr when the alias is not open (after its error)
-  void seleciona();      // makes it the current area
-
-  std::string c(std::string_view nome);  // a text field as stored
-  // The same without a copy: valid until the table moves or this is asked
-  // for a few more fields.
-  std::string_view v(std::string_view nome);
-  double n(std::string_view nome);  // a number field (a text one by Val)
-  std::uint32_t recno() {
-    rt::db::Area* a = area();
-    return a ? a->recNo() : 0;
-  }
-
- private:
-  int pos(std::string_view nome);
-
-  Sistema& s_;
-  std::string alias_;
-  rt::db::Area* area_ = nullptr;
-  std::uint64_t serial_ = 0;  // the opened table the positions below belong to
-  struct Posicao {
-    std::string nome;
-    const char* onde;  // where the name was read from, tried first
-    int pos;
-  };
-  std::vector<Posicao> pos_;
-  std::array<std::string, 4> copias_;  // fields that are not text, as c() gives them
-  std::size_t proxima_ = 0;
 };
 
 // The run's variables, alive from the start of COMPARAR to its end.
@@ -160,12 +130,7 @@ class Lote {
 // The page header of the report (rows 1 to 12 of a page).
 void imprimeCabecalho(Sistema& s, Critica& c, const Secao& secao);
 
-// Small text helpers.
-bool igual(Sistema& s, std::string_view a, std::string_view b);        // the system's "="
-std::string sub(std::string_view t, std::size_t from, std::size_t n);  // SubStr, 0-based
-std::string digito(std::string_view codups);  // check digit of Val(codups), one character
-double val(std::string_view t);
-std::string zeros(double n, int width);  // StrZero
-std::string brancos(int n);
+// Check digit of Val(codups), one character.
+std::string digito(std::string_view codups);
 
 }  // namespace fpo::comparar

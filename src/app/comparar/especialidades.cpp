@@ -50,7 +50,7 @@ class Especialidades : public Secao {
   bool considera() override { return doMunicipio(s_, c_, ups_, zeb_.v("EMU_UID")); }
 
   std::string chave() override {
-    std::string chaveLocal = sub(zeb_.v("EMU_UID"), 0, 6);
+    std::string chaveLocal(subStr(zeb_.v("EMU_UID"), 1, 6));
     chaveLocal += zeb_.v("EMU_EMA");
     return chaveLocal;
   }
@@ -62,19 +62,19 @@ class Especialidades : public Secao {
            esp_.n("QTDHOR") != zeb_.n("EMU_QT_HR");
   }
 
-  double ordemNacional() override { return val(esp_.c("CODUPS")); }
-  double ordemLocal() override { return val(sub(zeb_.c("EMU_UID"), 0, 6)); }
+  double ordemNacional() override { return valor(esp_.c("CODUPS")); }
+  double ordemLocal() override { return valor(subStr(zeb_.c("EMU_UID"), 1, 6)); }
 
   std::string linhaNacional(char) override {
-    return "ENCONT.: " + zeros(esp_.recno(), 5) + "  " + esp_.c("CODUPS") + "-" + digito(esp_.c("CODUPS")) +
-           brancos(9) + esp_.c("CODESP") + brancos(10) + rt::text::str(esp_.n("QTDESP"), 3) + brancos(5) +
+    return "ENCONT.: " + strZero(esp_.recno(), 5) + "  " + esp_.c("CODUPS") + "-" + digito(esp_.c("CODUPS")) +
+           space(9) + esp_.c("CODESP") + space(10) + rt::text::str(esp_.n("QTDESP"), 3) + space(5) +
            rt::text::transformNumber(esp_.n("QTDHOR"), "@E 99,999");
   }
 
   std::string linhaLocal(char) override {
-    return "CORRETO: " + zeros(zeb_.recno(), 5) + "  " +
-           rt::text::transformText(sub(zeb_.c("EMU_UID"), 0, 7), "@R 999999-9") + brancos(9) +
-           zeb_.c("EMU_EMA") + brancos(10) + rt::text::str(zeb_.n("EMU_QT_PR"), 3) + brancos(5) +
+    return "CORRETO: " + strZero(zeb_.recno(), 5) + "  " +
+           rt::text::transformText(subStr(zeb_.c("EMU_UID"), 1, 7), "@R 999999-9") + space(9) +
+           zeb_.c("EMU_EMA") + space(10) + rt::text::str(zeb_.n("EMU_QT_PR"), 3) + space(5) +
            rt::text::transformNumber(zeb_.n("EMU_QT_HR"), "@E 99,999");
   }
 
@@ -91,9 +91,6 @@ class Especialidades : public Secao {
     rt::db::Table& t = *esp.table();
     bool textos = esp.fieldCount() >= 3;
     for (int i = 0; textos && i < 3; ++i) textos = t.fields()[static_cast<std::size_t>(i)].type == 'C';
-    auto parte = [](std::string_view texto, std::size_t de, std::size_t n) {
-      return de < texto.size() ? texto.substr(de, n) : std::string_view();
-    };
     // With the five fields as made, the records are made in memory and go
     // in by the batch.
     std::optional<Lote> lote;
@@ -112,23 +109,23 @@ class Especialidades : public Secao {
           char* rec = lote->novo();
           lote->texto(rec, 0, estado);
           lote->texto(rec, 1, CODUPS);
-          lote->texto(rec, 2, parte(DIVREG, 0, 2));
-          t.encode(3, rt::Value::number(val(parte(DIVREG, 2, 3))), rec);
-          t.encode(4, rt::Value::number(val(parte(DIVREG, 5, 5))), rec);
+          lote->texto(rec, 2, subStr(DIVREG, 1, 2));
+          t.encode(3, rt::Value::number(valor(subStr(DIVREG, 3, 3))), rec);
+          t.encode(4, rt::Value::number(valor(subStr(DIVREG, 6, 5))), rec);
           continue;
         }
         if (!esp.appendBlank()) return;
         if (textos) {
           t.putRaw(0, estado);
           t.putRaw(1, CODUPS);
-          t.putRaw(2, parte(DIVREG, 0, 2));
+          t.putRaw(2, subStr(DIVREG, 1, 2));
         } else {
           esp.put(0, rt::Value(estado));
           esp.put(1, codups);
-          esp.put(2, rt::Value(std::string(parte(DIVREG, 0, 2))));
+          esp.put(2, rt::Value(std::string(subStr(DIVREG, 1, 2))));
         }
-        esp.put(3, rt::Value::number(val(parte(DIVREG, 2, 3))));
-        esp.put(4, rt::Value::number(val(parte(DIVREG, 5, 5))));
+        esp.put(3, rt::Value::number(valor(subStr(DIVREG, 3, 3))));
+        esp.put(4, rt::Value::number(valor(subStr(DIVREG, 6, 5))));
       }
     }
     if (lote) lote->grava();

@@ -56,25 +56,26 @@ class Mantenedoras : public Secao {
   std::string chave() override { return cgcLocal(); }
 
   bool difere() override {
-    return !igual(s_, man_.c("CODEST") + sub(man_.c("CODMNC"), 0, 4), mnt_.c("MNT_MN")) ||
+    return !igual(s_, man_.c("CODEST") + std::string(subStr(man_.c("CODMNC"), 1, 4)), mnt_.c("MNT_MN")) ||
            !igual(s_, man_.c("CODDER"), mnt_.c("MNT_RS")) || !igual(s_, man_.c("NMRCGC"), cgcLocal()) ||
            !igual(s_, man_.c("CODAGB"), mnt_.c("MNT_AB")) ||
            !igual(s_, man_.c("NMRCTB"), mnt_.c("MNT_NU_CC"));
   }
 
-  double ordemNacional() override { return val(sub(man_.c("CODMNC"), 0, 4)); }
-  double ordemLocal() override { return val(sub(mnt_.c("MNT_MN"), 2, 4)); }
+  double ordemNacional() override { return valor(subStr(man_.c("CODMNC"), 1, 4)); }
+  double ordemLocal() override { return valor(subStr(mnt_.c("MNT_MN"), 3, 4)); }
 
   std::string linhaNacional(char) override {
-    return "ENCONT.: " + zeros(man_.recno(), 5) + "   " + man_.c("CODDER") + "  " + man_.c("CODEST") +
-           sub(man_.c("CODMNC"), 0, 4) + "  " + transformText(man_.c("NMRCGC"), "@R 99999999/9999-99") +
-           "   " + transformText(man_.c("CODAGB"), "@R 99999-9") + "   " +
+    return "ENCONT.: " + strZero(man_.recno(), 5) + "   " + man_.c("CODDER") + "  " + man_.c("CODEST") +
+           std::string(subStr(man_.c("CODMNC"), 1, 4)) + "  " +
+           transformText(man_.c("NMRCGC"), "@R 99999999/9999-99") + "   " +
+           transformText(man_.c("CODAGB"), "@R 99999-9") + "   " +
            transformText(man_.c("NMRCTB"), "@R 9999999999999-9");
   }
 
   std::string linhaLocal(char) override {
-    return "CORRETO: " + zeros(mnt_.recno(), 5) + "   " + mnt_.c("MNT_RS") + "  " + mnt_.c("MNT_MN") + "  " +
-           transformText(cgcLocal(), "@R 99999999/9999-99") + "   " +
+    return "CORRETO: " + strZero(mnt_.recno(), 5) + "   " + mnt_.c("MNT_RS") + "  " + mnt_.c("MNT_MN") +
+           "  " + transformText(cgcLocal(), "@R 99999999/9999-99") + "   " +
            transformText(mnt_.c("MNT_AB"), "@R 99999-9") + "   " +
            transformText(mnt_.c("MNT_NU_CC"), "@R 9999999999999-9");
   }

@@ -41,7 +41,7 @@ class Orcamento : public Secao {
       // line, the deletion of the sub-coded ones and a pack would leave.
       const rt::db::Field& aux = afo.table()->fields()[static_cast<std::size_t>(afo.fieldPos("IPRAUX"))];
       afo.appendSdf(c_.nacional("\\FAFOLM"), [&aux](const char* rec) {
-        return val(std::string_view(rec + aux.offset, static_cast<std::size_t>(aux.width))) == 0;
+        return valor(std::string_view(rec + aux.offset, static_cast<std::size_t>(aux.width))) == 0;
       });
     }
     afo.indexOn("AFO->DATREF + AFO->CODUPS + AFO->CODIPR", d + "I10KOVA");
@@ -52,39 +52,43 @@ class Orcamento : public Secao {
 
   bool considera() override {
     const std::string_view pa = zeb_.v("IPU_PA");
-    if (val(pa.size() > 5 ? pa.substr(pa.size() - 5) : pa) != 0) return false;
+    if (valor(pa.size() > 5 ? pa.substr(pa.size() - 5) : pa) != 0) return false;
     return doMunicipio(s_, c_, ups_, zeb_.v("IPU_UID"));
   }
 
   std::string chave() override {
     std::string chaveLocal(zeb_.v("IPU_CMP"));
-    chaveLocal += sub(zeb_.v("IPU_UID"), 0, 6);
-    chaveLocal += sub(zeb_.v("IPU_PA"), 0, 2);
+    chaveLocal += subStr(zeb_.v("IPU_UID"), 1, 6);
+    chaveLocal += subStr(zeb_.v("IPU_PA"), 1, 2);
     return chaveLocal;
   }
 
   bool difere() override {
     const std::string_view codups = afo_.v("CODUPS");
     return !igual(s_, std::string(codups) + digito(codups), zeb_.v("IPU_UID")) ||
-           val(afo_.v("QTDPRG")) != zeb_.n("IPU_QT_O") || val(afo_.v("VCTPRG")) / 100 != zeb_.n("IPU_VL_O");
+           valor(afo_.v("QTDPRG")) != zeb_.n("IPU_QT_O") ||
+           valor(afo_.v("VCTPRG")) / 100 != zeb_.n("IPU_VL_O");
   }
 
-  double ordemNacional() override { return val(afo_.c("DATREF") + afo_.c("CODUPS")); }
-  double ordemLocal() override { return val(zeb_.c("IPU_CMP") + sub(zeb_.c("IPU_UID"), 2, 4)); }
+  double ordemNacional() override { return valor(afo_.c("DATREF") + afo_.c("CODUPS")); }
+  double ordemLocal() override {
+    return valor(zeb_.c("IPU_CMP") + std::string(subStr(zeb_.c("IPU_UID"), 3, 4)));
+  }
 
   std::string linhaNacional(char tipo) override {
-    return "ENCONT.: " + zeros(afo_.recno(), 6) + "  " + afo_.c("DATREF") + brancos(tipo == 'A' ? 2 : 5) +
-           afo_.c("CODUPS") + "-" + digito(afo_.c("CODUPS")) + brancos(5) + afo_.c("CODIPR") + brancos(5) +
-           transformNumber(val(afo_.c("QTDPRG")), "@E 999,999") + brancos(3) +
-           transformNumber(val(afo_.c("VCTPRG")) / 100, "@E 9,999,999.99");
+    return "ENCONT.: " + strZero(afo_.recno(), 6) + "  " + afo_.c("DATREF") + space(tipo == 'A' ? 2 : 5) +
+           afo_.c("CODUPS") + "-" + digito(afo_.c("CODUPS")) + space(5) + afo_.c("CODIPR") + space(5) +
+           transformNumber(valor(afo_.c("QTDPRG")), "@E 999,999") + space(3) +
+           transformNumber(valor(afo_.c("VCTPRG")) / 100, "@E 9,999,999.99");
   }
 
   std::string linhaLocal(char tipo) override {
-    return "CORRETO: " + zeros(zeb_.recno(), 6) + "  " + sub(zeb_.c("IPU_CMP"), 0, 6) +
-           brancos(tipo == 'A' ? 2 : 5) +
-           rt::text::transformText(sub(zeb_.c("IPU_UID"), 0, 7), "@R 999999-9") + brancos(5) +
-           sub(zeb_.c("IPU_PA"), 0, 2) + brancos(5) + transformNumber(zeb_.n("IPU_QT_O"), "@E 999,999") +
-           brancos(3) + transformNumber(zeb_.n("IPU_VL_O"), "@E 9,999,999.99");
+    return "CORRETO: " + strZero(zeb_.recno(), 6) + "  " + std::string(subStr(zeb_.c("IPU_CMP"), 1, 6)) +
+           space(tipo == 'A' ? 2 : 5) +
+           rt::text::transformText(subStr(zeb_.c("IPU_UID"), 1, 7), "@R 999999-9") + space(5) +
+           std::string(subStr(zeb_.c("IPU_PA"), 1, 2)) + space(5) +
+           transformNumber(zeb_.n("IPU_QT_O"), "@E 999,999") + space(3) +
+           transformNumber(zeb_.n("IPU_VL_O"), "@E 9,999,999.99");
   }
 
  private:

@@ -77,7 +77,7 @@ class Contador {
   static constexpr std::size_t kLargura = 43;
 
   std::string texto(long registro) const {
-    return " Registro Corrente: " + zeros(static_cast<double>(registro), static_cast<int>(de_.size())) +
+    return " Registro Corrente: " + strZero(static_cast<double>(registro), static_cast<int>(de_.size())) +
            " de " + de_ + " ";
   }
 
@@ -210,17 +210,17 @@ void imprimeCabecalho(Sistema& s, Critica& c, const Secao& secao) {
   ++c.PAG;
   const std::string datref = ctrl.c("DATREF");
   const double codmnc = ctrl.n("CODMNC");
-  const std::string regra = brancos(8) + std::string(static_cast<std::size_t>(secao.tracos), '-');
-  linha(s, "ESTADO DO LUMEA" + brancos(54) + "PAG.: " + zeros(c.PAG, 3));
-  linha(s, "KOVA/ZEB/GT-MORVEN" + brancos(52) + rt::text::dtoc(rt::Date::today()));
+  const std::string regra = space(8) + std::string(static_cast<std::size_t>(secao.tracos), '-');
+  linha(s, "ESTADO DO LUMEA" + space(54) + "PAG.: " + strZero(c.PAG, 3));
+  linha(s, "KOVA/ZEB/GT-MORVEN" + space(52) + rt::text::dtoc(rt::Date::today()));
   linha(s, "RELATORIO DE ERROS DE CADASTROS E PROGRAMACAO DE MUNICIPIOS EM GESTAO");
   linha(s, std::string(78, '-'));
-  linha(s, rt::text::padC("DERES: " + zeros(ctrl.n("CODDER"), 2) + "  MUNICIPIO: " + zeros(codmnc, 4) + "-" +
-                              rt::text::str(CALDIGMNC(static_cast<long long>(codmnc)), 1) + " " +
+  linha(s, rt::text::padC("DERES: " + strZero(ctrl.n("CODDER"), 2) + "  MUNICIPIO: " + strZero(codmnc, 4) +
+                              "-" + rt::text::str(CALDIGMNC(static_cast<long long>(codmnc)), 1) + " " +
                               std::string(rt::text::allTrim(ctrl.c("NMEMNC"))),
                           78));
-  linha(s, rt::text::padC("COMPETENCIA: " + nomeDoMes(val(sub(datref, 4, 2))) + " / " +
-                              rt::text::transformText(sub(datref, 0, 4), "@R 9.999"),
+  linha(s, rt::text::padC("COMPETENCIA: " + nomeDoMes(valor(subStr(datref, 5, 2))) + " / " +
+                              rt::text::transformText(subStr(datref, 1, 4), "@R 9.999"),
                           78));
   linha(s, regra);
   linha(s, secao.cabecalho);

@@ -50,7 +50,7 @@ class Servicos : public Secao {
   bool considera() override { return doMunicipio(s_, c_, ups_, zeb_.v("SRV_UID")); }
 
   std::string chave() override {
-    std::string chaveLocal = sub(zeb_.v("SRV_UID"), 0, 6);
+    std::string chaveLocal(subStr(zeb_.v("SRV_UID"), 1, 6));
     chaveLocal += zeb_.v("SRV_SR");
     chaveLocal += zeb_.v("SRV_CSF");
     return chaveLocal;
@@ -62,18 +62,18 @@ class Servicos : public Secao {
            !igual(s_, srv_.v("CODSRV"), zeb_.v("SRV_SR")) || !igual(s_, srv_.v("CODCLS"), zeb_.v("SRV_CSF"));
   }
 
-  double ordemNacional() override { return val(srv_.c("CODUPS")); }
-  double ordemLocal() override { return val(sub(zeb_.c("SRV_UID"), 0, 6)); }
+  double ordemNacional() override { return valor(srv_.c("CODUPS")); }
+  double ordemLocal() override { return valor(subStr(zeb_.c("SRV_UID"), 1, 6)); }
 
   std::string linhaNacional(char) override {
-    return "ENCONT.: " + zeros(srv_.recno(), 5) + "   " + srv_.c("CODUPS") + "-" + digito(srv_.c("CODUPS")) +
-           brancos(5) + srv_.c("CODSRV") + brancos(11) + srv_.c("CODCLS");
+    return "ENCONT.: " + strZero(srv_.recno(), 5) + "   " + srv_.c("CODUPS") + "-" +
+           digito(srv_.c("CODUPS")) + space(5) + srv_.c("CODSRV") + space(11) + srv_.c("CODCLS");
   }
 
   std::string linhaLocal(char) override {
-    return "CORRETO: " + zeros(zeb_.recno(), 5) + "   " +
-           rt::text::transformText(sub(zeb_.c("SRV_UID"), 0, 7), "@R 999999-9") + brancos(5) +
-           zeb_.c("SRV_SR") + brancos(11) + zeb_.c("SRV_CSF");
+    return "CORRETO: " + strZero(zeb_.recno(), 5) + "   " +
+           rt::text::transformText(subStr(zeb_.c("SRV_UID"), 1, 7), "@R 999999-9") + space(5) +
+           zeb_.c("SRV_SR") + space(11) + zeb_.c("SRV_CSF");
   }
 
  private:
@@ -104,15 +104,15 @@ class Servicos : public Secao {
           char* rec = lote->novo();
           lote->texto(rec, 0, estado);
           lote->texto(rec, 1, CODUPS);
-          lote->texto(rec, 2, DIVREG.substr(0, 3));
-          lote->texto(rec, 3, DIVREG.size() > 3 ? DIVREG.substr(3, 3) : std::string_view());
+          lote->texto(rec, 2, subStr(DIVREG, 1, 3));
+          lote->texto(rec, 3, subStr(DIVREG, 4, 3));
           continue;
         }
         if (!srv.appendBlank()) return;
         srv.put(0, rt::Value(estado));
         srv.put(1, codups);
-        srv.put(2, rt::Value(sub(DIVREG, 0, 3)));
-        srv.put(3, rt::Value(sub(DIVREG, 3, 3)));
+        srv.put(2, rt::Value(std::string(subStr(DIVREG, 1, 3))));
+        srv.put(3, rt::Value(std::string(subStr(DIVREG, 4, 3))));
       }
     }
     if (lote) lote->grava();

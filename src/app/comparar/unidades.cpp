@@ -48,10 +48,10 @@ class Unidades : public Secao {
 
   bool considera() override { return igual(s_, zeb_.v("UPS_MN"), c_.municipio()); }
 
-  std::string chave() override { return sub(zeb_.v("UPS_ID"), 0, 6); }
+  std::string chave() override { return std::string(subStr(zeb_.v("UPS_ID"), 1, 6)); }
 
   bool difere() override {
-    const std::string cgc = zeros(val(zeb_.c("UPS_CGCCPF")), 14);
+    const std::string cgc = strZero(valor(zeb_.c("UPS_CGCCPF")), 14);
     return !igual(s_, ups_.c("CODEST") + ups_.c("CODMNC"), zeb_.c("UPS_MN")) ||
            !igual(s_, ups_.c("CODUPS") + digito(ups_.c("CODUPS")), zeb_.c("UPS_ID")) ||
            !igual(s_, ups_.c("CODDER"), zeb_.c("UPS_RS")) || !igual(s_, ups_.c("NMRFIJ"), cgc) ||
@@ -60,11 +60,11 @@ class Unidades : public Secao {
            !igual(s_, ups_.c("CODTIU"), zeb_.c("UPS_TUP")) || !igual(s_, ups_.c("CODPRT"), zeb_.c("UPS_TP"));
   }
 
-  double ordemNacional() override { return val(ups_.c("CODUPS")); }
-  double ordemLocal() override { return val(sub(zeb_.c("UPS_MN"), 0, 6)); }
+  double ordemNacional() override { return valor(ups_.c("CODUPS")); }
+  double ordemLocal() override { return valor(subStr(zeb_.c("UPS_MN"), 1, 6)); }
 
   std::string linhaNacional(char) override {
-    return "ENCONT.: " + zeros(ups_.recno(), 5) + " " + sub(ups_.c("CODDER"), 1, 2) + "  " +
+    return "ENCONT.: " + strZero(ups_.recno(), 5) + " " + std::string(subStr(ups_.c("CODDER"), 2, 2)) + "  " +
            ups_.c("CODEST") + ups_.c("CODMNC") + " " + ups_.c("CODUPS") + "-" + digito(ups_.c("CODUPS")) +
            " " + transformText(ups_.c("NMRFIJ"), "@R 99999999/9999-99") + " " + ups_.c("CODPRT") + " " +
            ups_.c("CODTIU") + " " + transformText(ups_.c("CODAGB"), "@R 99999-9") + " " +
@@ -72,8 +72,8 @@ class Unidades : public Secao {
   }
 
   std::string linhaLocal(char) override {
-    return "CORRETO: " + zeros(zeb_.recno(), 5) + " " + sub(zeb_.c("UPS_RS"), 1, 2) + "  " +
-           zeb_.c("UPS_MN") + " " + transformText(sub(zeb_.c("UPS_ID"), 0, 7), "@R 999999-9") + " " +
+    return "CORRETO: " + strZero(zeb_.recno(), 5) + " " + std::string(subStr(zeb_.c("UPS_RS"), 2, 2)) + "  " +
+           zeb_.c("UPS_MN") + " " + transformText(subStr(zeb_.c("UPS_ID"), 1, 7), "@R 999999-9") + " " +
            transformText(zeb_.c("UPS_CGCCPF"), "@R 99999999/9999-99") + " " + zeb_.c("UPS_TP") + " " +
            zeb_.c("UPS_TUP") + " " + transformText(zeb_.c("UPS_AB"), "@R 99999-9") + " " +
            transformText(zeb_.c("UPS_NU_CC"), "@R 9999999999999-9");

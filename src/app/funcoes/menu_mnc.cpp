@@ -2,6 +2,7 @@
 // handler PEGA_MNC.
 #include <string>
 
+#include "app/campos.h"
 #include "app/funcoes/Funcoes.h"
 #include "app/funcoes/browse_area.h"
 #include "rt/term/keys.h"
@@ -17,22 +18,6 @@ namespace {
 namespace key = rt::term::key;
 
 const char* const kTeclasBusca = "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890 ";
-
-// The raw text of a field of the current row; "" when the area lacks it
-// (the read goes to the error policy first).
-std::string texto(rt::db::Area& a, std::string_view nome) {
-  const int p = a.fieldPos(nome);
-  if (p < 0) {
-    a.get(nome);
-    return {};
-  }
-  return std::string(a.table()->raw(p));
-}
-
-double numero(rt::db::Area& a, std::string_view nome) {
-  const rt::Value v = a.get(nome);
-  return v.isNumber() ? v.num() : 0;
-}
 
 int largura(rt::db::Area& a, std::string_view nome) {
   const int p = a.fieldPos(nome);
@@ -71,7 +56,8 @@ int MENU_MNC(Sistema& s) {
 
   const rt::ui::BrowseColumn coluna{"  Código         Nome do Município"_cp, [&ctrl] {
                                       return "   " + rt::text::strZero(numero(ctrl, "CODMNC"), 4) +
-                                             "    -    " + texto(ctrl, "NMEMNC") + rt::text::space(35);
+                                             "    -    " + std::string(bruto(ctrl, "NMEMNC")) +
+                                             rt::text::space(35);
                                     }};
   BrowseArea fonte(ctrl);
   rt::ui::dbEdit(t, fonte, 5, 3, 20, 74, std::span(&coluna, 1),
@@ -130,7 +116,7 @@ int PEGA_MNC(Sistema& s, EscolhaMnc& v, int PAR_MODE, int /*PAR_COL*/) {
     if (t.lastKey() == key::kEsc) {
       ctrl.goTo(registro);
     } else {
-      const std::string achado = texto(ctrl, "NMEMNC");
+      const std::string achado(bruto(ctrl, "NMEMNC"));
       const std::string& digitado = nome.string();
       if (ctrl.eof() || digitado.substr(0, 1) != achado.substr(0, 1)) {
         FPO_LINE(s);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/ambiente.h"
+#include "app/campos.h"
 #include "app/funcoes/Funcoes.h"
 #include "rt/term/keys.h"
 #include "rt/text/compare.h"
@@ -15,13 +16,6 @@
 namespace fpo {
 
 namespace {
-
-double valor(std::string_view t) { return rt::text::val(t).value; }
-
-// Characters from..from+n-1 (1-based), as SubStr gives them.
-std::string_view parte(std::string_view t, std::size_t from, std::size_t n) {
-  return from - 1 < t.size() ? t.substr(from - 1, n) : std::string_view();
-}
 
 int arredonda(double x) { return static_cast<int>(rt::text::roundTo(x, 0)); }
 char caractere(int codigo) { return static_cast<char>(static_cast<unsigned>(codigo) & 0xFFu); }
@@ -35,7 +29,7 @@ std::string mesEAno(double mes, double ano) {
 // month from 1 to 12; Esc always leaves the field.
 bool periodoValido(Sistema& s, std::string_view VAR, double minimo) {
   if (s.term().lastKey() == rt::term::key::kEsc) return true;
-  const double mes = valor(parte(VAR, 3, 2));
+  const double mes = valor(rt::text::subStr(VAR, 3, 2));
   if (valor(VAR) < minimo || mes < 1 || mes > 12) {
     NEWALERT(s, "Referência Inválida"_cp);
     return false;
@@ -87,7 +81,7 @@ rt::Value ORDELEM(const rt::Value& VALOR) {
 
 std::string PERIODO(double REFERENCIA) {
   const std::string t = rt::text::str(REFERENCIA, 4);
-  return mesEAno(valor(parte(t, 3, 2)), valor(parte(t, 1, 2)) + 1900);
+  return mesEAno(valor(rt::text::subStr(t, 3, 2)), valor(rt::text::subStr(t, 1, 2)) + 1900);
 }
 
 std::string REFERENCIA(std::string_view WCON, std::string_view WANO) {

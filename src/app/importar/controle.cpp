@@ -8,6 +8,7 @@
 #include "rt/text/compare.h"
 #include "rt/text/cp860.h"
 #include "rt/text/number.h"
+#include "rt/text/strings.h"
 
 namespace fpo::importar {
 
@@ -41,13 +42,13 @@ bool controleZoz(Sistema& s, Importacao& r) {
   db.use("\\ZOZ\\S_CTR", "CTRMNC", true);
   rt::db::Area& ctr = db.current();
   if (ctr.lastRec() != 1) return recusa(s, "Arquivo \\ZOZ\\S_CTR.DBF com múltiplos registros."_cp);
-  const std::string mvm = texto(ctr, "CTR_MVM");
+  const std::string mvm(bruto(ctr, "CTR_MVM"));
   if (!igual(s, mvm, r.periodo))
     return recusa(s,
                   "Data de referência inválida.;Copie os arquivos de Cadastro e Programação do mês; para o "
                   "diretório \\ZOZ do seu micro."_cp);
   std::string etapas;
-  for (const char* f : {"CTR_CAD", "CTR_FPO", "CTR_BDP", "CTR_PRD", "CTR_CRD"}) etapas += texto(ctr, f);
+  for (const char* f : {"CTR_CAD", "CTR_FPO", "CTR_BDP", "CTR_PRD", "CTR_CRD"}) etapas += bruto(ctr, f);
   if (!igual(s, etapas, "1AAAA") && !igual(s, etapas, "AAAAA"))
     return recusa(s, "Etapas do processamento já efetuadas."_cp);
 
@@ -70,21 +71,20 @@ bool controleZoz(Sistema& s, Importacao& r) {
   if (!dos.fileExists("\\ZOZ\\S_SS.DBF")) return recusa(s, "Arquivo \\ZOZ\\S_SS.DBF não encontrado."_cp);
   db.use("\\ZOZ\\S_SS", "SSMNC", true);
   rt::db::Area& ss = db.current();
-  const std::string gestao = texto(ss, "SS_GESTAO");
+  const std::string gestao(bruto(ss, "SS_GESTAO"));
 
   db.select("CTRL");
   rt::db::Area& ctrl = db.current();
   ctrl.goTop();
-  ctrl.seek(rt::Value::number(rt::text::val(gestao.size() > 2 ? gestao.substr(2, 4) : std::string()).value),
-            false);
-  const std::string codges = texto(ctrl, "CODGES");
+  ctrl.seek(rt::Value::number(rt::text::val(rt::text::subStr(gestao, 3, 4)).value), false);
+  const std::string codges(bruto(ctrl, "CODGES"));
 
   db.select("SSMNC");
   if (ss.lastRec() != 1) return recusa(s, "Arquivo \\ZOZ\\S_SS.DBF com múltiplos registros."_cp);
-  if (!igual(s, texto(ss, "SS_CONDIC"), codges)) grava(ss, "SS_CONDIC", codges);
+  if (!igual(s, bruto(ss, "SS_CONDIC"), codges)) grava(ss, "SS_CONDIC", codges);
   if (!igual(s, gestao, r.CODMNC))
     return recusa(s, "Código do município incompatível;com banco de dados."_cp);
-  if (!igual(s, texto(ss, "SS_UFIBGE"), "23") || !igual(s, texto(ss, "SS_UFSIGL"), "LM"))
+  if (!igual(s, bruto(ss, "SS_UFIBGE"), "23") || !igual(s, bruto(ss, "SS_UFSIGL"), "LM"))
     return recusa(s, "Município não configurado como do LUMEA."_cp);
   grava(ss, "SS_DPCNES", "04.19");
   return true;

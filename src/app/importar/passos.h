@@ -1,11 +1,12 @@
 // The steps of the import and what they share: the run's variables and
-// small helpers over the work areas.
+// the layout of S_UPS.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/campos.h"
 #include "app/sistema.h"
 #include "rt/db/workspace.h"
 
@@ -36,16 +37,5 @@ double valorComplemento(double PA_TOTAL, double WVALCOM);
 
 // The 44-field layout of S_UPS.
 const std::vector<rt::db::FieldSpec>& layoutUps();
-
-// Position of a field in an area; -1 when it has none, after the error
-// policy has been told as for any read of an unknown field.
-int campo(rt::db::Area& a, std::string_view nome);
-// The stored characters of a field of the current row ("" for -1).
-std::string_view bruto(rt::db::Area& a, int pos);
-inline std::string texto(rt::db::Area& a, std::string_view nome) {
-  return std::string(bruto(a, campo(a, nome)));
-}
-// The system's "=" between texts.
-bool igual(Sistema& s, std::string_view a, std::string_view b);
 
 }  // namespace fpo::importar

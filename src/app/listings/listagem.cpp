@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/ambiente.h"
+#include "app/campos.h"
 #include "app/funcoes/Funcoes.h"
 #include "app/funcoes/browse_area.h"
 #include "app/listings/Ver_Atu.h"
@@ -43,10 +44,8 @@ bool abreIndexada(Sistema& s, const char* arquivo, const char* alias, const char
 // The municipality code of MN's current row: characters 3 to 6 of MN_IBGE
 // as a number, written four wide as the control table's keys hold it.
 std::string codigoMn(Area& mn) {
-  const rt::Value v = mn.get("MN_IBGE");
-  const std::string ibge = v.isString() ? v.string() : std::string();
-  const std::string digitos = ibge.size() > 2 ? ibge.substr(2, 4) : std::string();
-  return rt::text::str(rt::text::val(digitos).value, 4);
+  const std::string ibge = texto(mn, "MN_IBGE");
+  return rt::text::str(rt::text::val(rt::text::subStr(ibge, 3, 4)).value, 4);
 }
 
 // The name lookup of the typed search text: CTL on the earliest period of

@@ -2,8 +2,10 @@
 // the name of a row's municipality for both listings.
 #include "app/listings/Ver_Atu.h"
 
+#include "app/campos.h"
 #include "rt/text/cp860.h"
 #include "rt/text/number.h"
+#include "rt/text/strings.h"
 
 namespace fpo {
 
@@ -30,9 +32,8 @@ std::string NOME_MUNICIPIO(Sistema& s, double CODIGO_MUNICIPIO) {
   mn.goTop();
   mn.seek(rt::Value("23" + rt::text::strZero(CODIGO_MUNICIPIO, 4)), false);
   db.select("CTL");
-  const rt::Value nome = mn.get("MN_NOME");
   // The row layout needs the 25 places even from a narrower field.
-  std::string t = nome.isString() ? nome.string().substr(0, 25) : std::string();
+  std::string t(rt::text::subStr(texto(mn, "MN_NOME"), 1, 25));
   t.resize(25, ' ');
   return t;
 }

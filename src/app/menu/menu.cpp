@@ -114,7 +114,7 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
   (void)POSICAO;
   FPO_ROUTINE(s, "ACHOPCOES");
   auto& t = s.term();
-  const auto campoValor = t.saveRegion(2, 0, 24, 79);
+  const auto CAMPO = t.saveRegion(2, 0, 24, 79);
   const std::string COR = t.colorSpec();
   int RET = 2;
 
@@ -135,7 +135,7 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
         if (m.HORPOS >= 1 && m.HORPOS <= 3 && (s.ANO_REFERENCIA == 0 || s.MES_REFERENCIA == 0)) {
           FPO_LINE(s);
           NEWALERT(s, "Informe a data de referência."_cp);
-          t.restoreRegion(campoValor);
+          t.restoreRegion(CAMPO);
           return 2;
         }
         t.restoreRegion(m.AREA);
@@ -145,7 +145,7 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
           confirmaEncerramento(s);
         else if (m.acao)
           m.acao(s, m.HORPOS, NUMERO);
-        t.restoreRegion(campoValor);
+        t.restoreRegion(CAMPO);
         m.INICIAL = NUMERO;
         break;
       default:

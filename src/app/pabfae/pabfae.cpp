@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/ambiente.h"
+#include "app/campos.h"
 #include "app/funcoes/Funcoes.h"
 #include "rt/text/compare.h"
 #include "rt/text/cp860.h"
@@ -25,7 +26,7 @@ namespace {
 
 using rt::db::Area;
 
-struct Tabela {
+struct Arquivo {
   const char* arquivo;
   const char* alias;
   const char* indice;
@@ -33,7 +34,7 @@ struct Tabela {
   const char* banner;  // UTF-8
 };
 
-const Tabela kTabelas[] = {
+const Arquivo kArquivos[] = {
     {"\\ZOZ\\S_MN", "MN", "I01MN", "MN->MN_IBGE", "Indexando Municípios"},
     {"\\ZOZ\\S_UPS", "UPS", "I01UPS", "UPS->UPS_ID", "Indexando Unidades Prestadoras de Serviços"},
     {"\\ZOZ\\S_PA", "PA", "I01PA", "PA->pa_cmp + PA->PA_ID", "Indexando Procedimentos Ambulatoriais"},
@@ -44,29 +45,12 @@ const Tabela kTabelas[] = {
 const char* const kValor = "@EZ 9,999,999.99";
 const std::string kTracos(80, '-');
 
-// A text field's stored value, blanks kept ("" for any other type). An
-// unknown field goes to the error policy and reads "".
-std::string texto(Area& a, std::string_view nome) {
-  const rt::Value v = a.get(nome);
-  return v.isString() ? v.string() : std::string();
-}
-
 // A table's text as the report prints it: control bytes become blanks so
 // that nothing from a table breaks the report's rows and pages.
 std::string impresso(std::string t) {
   for (char& c : t)
     if (static_cast<unsigned char>(c) < 32) c = ' ';
   return t;
-}
-
-double numero(Area& a, std::string_view nome) {
-  const rt::Value v = a.get(nome);
-  return v.isNumber() ? v.num() : 0;
-}
-
-// Characters from..from+n-1 (1-based) of a text, as SubStr gives them.
-std::string parte(const std::string& t, std::size_t from, std::size_t n) {
-  return from - 1 < t.size() ? t.substr(from - 1, n) : std::string();
 }
 
 class Relatorio {
@@ -89,15 +73,16 @@ class Relatorio {
     linha(0, "KOVA/ZEB/GT-MORVEN" + rt::text::space(52) + rt::text::dtoc(rt::text::Date::today()));
     linha(0, "RELATORIO DE PRODUCAO DOS MUNICIPIOS EM GESTAO" + rt::text::space(34));
     linha(0, kTracos);
-    linha(0, rt::text::padC(parte(ibge, 3, 4) + "-" + std::to_string(CALDIGMNC(codigo)) + " " +
-                                std::string(rt::text::allTrim(impresso(texto(mn, "MN_NOME")))),
-                            80));
+    linha(0,
+          rt::text::padC(std::string(rt::text::subStr(ibge, 3, 4)) + "-" + std::to_string(CALDIGMNC(codigo)) +
+                             " " + std::string(rt::text::allTrim(impresso(texto(mn, "MN_NOME")))),
+                         80));
     // Read for every header: a control record that failed to open is a
     // run-time error for the error policy here.
     const std::string mvm = impresso(campoTexto(s_, "CTR->CTR_MVM"));
-    const int mes = static_cast<int>(rt::text::val(parte(mvm, 5, 2)).value);
+    const int mes = static_cast<int>(rt::text::val(rt::text::subStr(mvm, 5, 2)).value);
     linha(0, rt::text::padC("COMPETENCIA: " + nomeDoMes(mes) + " / " +
-                                rt::text::transformText(parte(mvm, 1, 4), "@R 9.999"),
+                                rt::text::transformText(rt::text::subStr(mvm, 1, 4), "@R 9.999"),
                             80));
     linha(0, kTracos);
     linha(0, "|         UNIDADE DE SAUDE               |    PAB     |   OUTROS   |   TOTAL   |");
@@ -107,7 +92,7 @@ class Relatorio {
   void unidade(Area& ups, double pab, double outros) {
     std::string id = impresso(texto(ups, "UPS_ID"));
     id.resize(7, ' ');
-    std::string nome = parte(impresso(texto(ups, "UPS_NMFN")), 1, 33);
+    std::string nome(rt::text::subStr(impresso(texto(ups, "UPS_NMFN")), 1, 33));
     nome.resize(33, ' ');
     linha(1, id.substr(2, 4) + "-" + id.substr(6, 1) + " " + nome + " " + valores(pab, outros));
   }
@@ -133,7 +118,7 @@ bool abreTabelas(Sistema& s) {
   auto& t = s.term();
   auto& db = s.rt.db;
   const auto tela = t.saveRegion(0, 0, 24, 79);
-  for (const Tabela& tb : kTabelas) {
+  for (const Arquivo& tb : kArquivos) {
     // A table that cannot be opened fails quietly; building its index on
     // the empty work area is then the error that the policy shows.
     FPO_LINE(s);
@@ -168,15 +153,15 @@ void TOTAIS(Sistema& s, Relatorio& r, double totalPab, double totalOutros) {
   s.term().printer().eject();
 }
 
+// The report's tables, open under their aliases.
+struct Areas {
+  Area &mn, &ups, &pa, &vpa, &prd;
+};
+
 // The walk over S_PRD in competence and unit order, row by row.
-void escreveLinhas(Sistema& s, Relatorio& r) {
-  auto& db = s.rt.db;
-  Area& mn = *db.find("MN");
-  Area& ups = *db.find("UPS");
-  Area& pa = *db.find("PA");
-  Area& vpa = *db.find("VPA");
-  Area& prd = *db.find("PRD");
-  const bool exact = db.settings().exact;
+void escreveLinhas(Sistema& s, Relatorio& r, const Areas& a) {
+  Area &mn = a.mn, &ups = a.ups, &pa = a.pa, &vpa = a.vpa, &prd = a.prd;
+  const bool exact = s.rt.db.settings().exact;
 
   double totalPab = 0, totalOutros = 0;
   prd.goTop();
@@ -186,7 +171,8 @@ void escreveLinhas(Sistema& s, Relatorio& r) {
     ups.seek(rt::Value(uid), false);
     mn.seek(rt::Value(texto(ups, "UPS_MN")), false);
     while (!prd.eof() && rt::text::equals(texto(prd, "PRD_UID"), uid, exact)) {
-      const std::string chave = texto(prd, "PRD_CMP") + parte(texto(prd, "PRD_PA"), 1, 7);
+      const std::string chave =
+          texto(prd, "PRD_CMP") + std::string(rt::text::subStr(texto(prd, "PRD_PA"), 1, 7));
       pa.seek(rt::Value(chave), false);
       vpa.seek(rt::Value(chave), false);
       const double valor = numero(prd, "PRD_QT_A") * numero(vpa, "VPA_TOTAL");
@@ -212,14 +198,9 @@ bool tipoComum(char t) { return t == 'C' || t == 'N' || t == 'F' || t == 'D' || 
 // come from the index entries alone. Sums are made in the same order as the
 // row-by-row walk. False, with nothing printed, when the tables are not of
 // the usual kind (the row-by-row walk then does the report).
-bool escreveRapido(Sistema& s, Relatorio& r) {
-  auto& db = s.rt.db;
-  Area& mn = *db.find("MN");
-  Area& ups = *db.find("UPS");
-  Area& pa = *db.find("PA");
-  Area& vpa = *db.find("VPA");
-  Area& prd = *db.find("PRD");
-  const bool exact = db.settings().exact;
+bool escreveRapido(Sistema& s, Relatorio& r, const Areas& a) {
+  Area &mn = a.mn, &ups = a.ups, &pa = a.pa, &vpa = a.vpa, &prd = a.prd;
+  const bool exact = s.rt.db.settings().exact;
   rt::db::Table* t = prd.table();
   const rt::db::Index* ix = prd.index(1);
   if (!t || !ix || prd.order() != 1) return false;
@@ -261,7 +242,7 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
     }
   };
   std::unordered_map<std::string, Preco, Hash, std::equal_to<>> precos;
-  const bool ocultos = db.settings().deleted;
+  const bool ocultos = s.rt.db.settings().deleted;
   const std::size_t wPa = fPa.type == 'C' ? std::min<std::size_t>(7, static_cast<std::size_t>(fPa.width)) : 0;
   if (wCmp + wPa > 256) return false;
   char chave[256];
@@ -347,7 +328,9 @@ bool escreveRapido(Sistema& s, Relatorio& r) {
 void escreveRelatorio(Sistema& s, Relatorio& r) {
   FPO_ROUTINE(s, "escreveRelatorio");
   FPO_LINE(s);
-  if (!escreveRapido(s, r)) escreveLinhas(s, r);
+  auto& db = s.rt.db;
+  const Areas a{*db.find("MN"), *db.find("UPS"), *db.find("PA"), *db.find("VPA"), *db.find("PRD")};
+  if (!escreveRapido(s, r, a)) escreveLinhas(s, r, a);
 }
 
 }  // namespace

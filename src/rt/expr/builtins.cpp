@@ -239,22 +239,14 @@ bool fnStrZero(Value* a, int n, Value& out) { return numberText(a, n, tx::strZer
 
 bool fnSubStr(Value* a, int n, Value& out) {
   if (!a[0].isString() || !a[1].isNumber() || (given(a, n, 2) && !a[2].isNumber())) return false;
-  const auto size = static_cast<long long>(a[0].string().size());
-  long long start = toInt(a[1].num());
-  // Counted from the end when negative; 0 is the first character.
-  if (start < 0)
-    start = std::max(0LL, size + start);
-  else if (start > 0)
-    --start;
-  long long count = given(a, n, 2) ? toInt(a[2].num()) : size;
-  if (count < 0) count = 0;
+  const std::string& t = a[0].string();
+  const std::string_view part =
+      tx::subStr(t, toInt(a[1].num()), given(a, n, 2) ? toInt(a[2].num()) : static_cast<long long>(t.size()));
+  const auto from = static_cast<std::size_t>(part.data() - t.data());
+  const std::size_t count = part.size();
   std::string& s = takeText(a, out);
-  if (start >= size) {
-    s.clear();
-  } else {
-    s.erase(0, static_cast<std::size_t>(start));
-    if (static_cast<std::size_t>(count) < s.size()) s.resize(static_cast<std::size_t>(count));
-  }
+  s.erase(0, from);
+  s.resize(count);
   return true;
 }
 

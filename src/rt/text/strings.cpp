@@ -1,5 +1,6 @@
 #include "rt/text/strings.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -52,6 +53,16 @@ std::string_view rTrim(std::string_view s) {
   }
   while (n > 0 && s[n - 1] == ' ') --n;
   return n == 0 ? std::string_view() : s.substr(0, n);
+}
+
+std::string_view subStr(std::string_view s, long long start, long long count) {
+  const auto size = static_cast<long long>(s.size());
+  if (start < 0)
+    start = std::max(0LL, size + start);
+  else if (start > 0)
+    --start;
+  if (start >= size) return s.substr(s.size());
+  return s.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(std::max(0LL, count)));
 }
 
 std::string_view lTrim(std::string_view s) {

@@ -18,6 +18,14 @@ std::string_view rTrim(std::string_view s);
 std::string_view lTrim(std::string_view s);
 std::string_view allTrim(std::string_view s);
 
+// SubStr: count characters from start, counted from 1; a negative start
+// counts from the end and 0 is the first character. A start past the end
+// gives the empty text at the end; a negative count none.
+std::string_view subStr(std::string_view s, long long start, long long count);
+inline std::string_view subStr(std::string_view s, long long start) {
+  return subStr(s, start, static_cast<long long>(s.size()));
+}
+
 // Space(n): n blanks (none for n <= 0).
 std::string space(int n);
 

@@ -38,6 +38,20 @@ TEST(Strings, Trims) {
   EXPECT_FALSE(blank(" x"));
 }
 
+TEST(Strings, SubStrCountsFromOne) {
+  const struct {
+    long long start, count;
+    const char* expected;
+  } cases[] = {
+      {1, 3, "abc"}, {3, 2, "cd"},  {0, 2, "ab"},  {5, 9, "ef"}, {6, 1, "f"}, {7, 1, ""},
+      {99, 1, ""},   {-2, 9, "ef"}, {-9, 2, "ab"}, {2, 0, ""},   {2, -1, ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(subStr("abcdef", c.start, c.count), c.expected) << c.start << "," << c.count;
+  EXPECT_EQ(subStr("abcdef", 4), "def");
+  EXPECT_EQ(subStr("", 1, 1), "");
+}
+
 TEST(Strings, LowerTakesCodePageCapitals) { EXPECT_EQ(lower("ATUALIZAÇÃO É"_cp), "atualização é"_cp); }
 
 // Text bound for a terminal never carries a raw control byte: each shows as
