@@ -1,10 +1,10 @@
 #include "app/ambiente.h"
 
-#include "rt/dos/dos.h"
+#include "rt/text/cp860.h"
 
 namespace fpo {
 
-std::string Ambiente::upper(std::string_view n) { return rt::dos::upperAscii(n); }
+std::string Ambiente::upper(std::string_view n) { return rt::text::upperAscii(n); }
 
 std::optional<rt::Value> Ambiente::lookup(std::string_view alias, std::string_view name) {
   if (!alias.empty()) return std::nullopt;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "rt/runtime.h"
+#include "rt/term/screen_guard.h"
 #include "rt/ui/get.h"
 
 namespace fpo {
@@ -38,9 +39,8 @@ struct Sistema {
   std::vector<int*> ERRO;
 
   // The progress gauge between calls (PERCENT): the screen rows 2 to 24 and
-  // the colour saved when it last opened.
-  rt::term::Region TELAPERC;
-  std::optional<std::string> COR;
+  // the colour saved when it last opened, given back by its calls.
+  std::optional<rt::term::ScreenGuard> TELAPERC;
 };
 
 // Opens the ERRO variable of an action for as long as the action runs.

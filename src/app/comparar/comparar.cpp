@@ -4,8 +4,6 @@
 #include "app/comparar/Comparar.h"
 
 #include <cctype>
-#include <filesystem>
-#include <system_error>
 
 #include "app/comparar/critica.h"
 #include "app/funcoes/Funcoes.h"
@@ -132,32 +130,7 @@ bool registraCritica(Sistema& s, Critica& c) {
 // One copy of the finished report to Lpt1.
 void imprimeRelatorio(Sistema& s, Critica& c) {
   FPO_ROUTINE(s, "imprimeRelatorio");
-  auto& es = s.rt.errors;
-  const auto arquivo = s.rt.dos.resolve(c.relatorio);
-  std::error_code ec;
-  if (!arquivo || !std::filesystem::is_regular_file(*arquivo, ec)) {
-    rt::err::Error e;
-    e.genCode = rt::err::kOpen;
-    e.subSystem = "BASE";
-    e.subCode = 2011;
-    e.description = "Open error";
-    e.filename = c.relatorio;
-    e.canDefault = true;
-    es.raise(e);
-    return;
-  }
-  for (;;) {
-    if (s.rt.dos.copyToPrinter(*arquivo)) return;
-    rt::err::Error e;
-    e.genCode = rt::err::kWrite;
-    e.subSystem = "BASE";
-    e.subCode = 2012;
-    e.description = "Write error";
-    e.filename = "LPT1";
-    e.canRetry = true;
-    e.canDefault = true;
-    if (es.raise(e).kind != rt::err::Answer::Kind::Retry) return;
-  }
+  s.rt.dos.printFile(c.relatorio);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "app/ambiente.h"
 #include "app/funcoes/Funcoes.h"
+#include "rt/term/screen_guard.h"
 
 namespace fpo {
 
@@ -10,8 +11,8 @@ rt::Value EDITA(Sistema& s, std::string_view MENSAGEM_, std::string_view TIPO, i
                 std::string_view MASCARA, std::string_view VALIDACAO, std::optional<std::string> VALOR) {
   FPO_ROUTINE(s, "EDITA");
   auto& t = s.term();
-  const std::string cor = t.colorSpec();
-  const auto tela = t.saveRegion(2, 0, 24, 79);
+  using Guarda = rt::term::ScreenGuard;
+  const Guarda anterior(t, Guarda::kRegion | Guarda::kColors, {2, 0, 24, 79});
   t.setCursor(rt::term::CursorShape::Normal);
 
   MENSAGEM(s, 24, MENSAGEM_);
@@ -55,8 +56,6 @@ rt::Value EDITA(Sistema& s, std::string_view MENSAGEM_, std::string_view TIPO, i
   rt::ui::readModal(t, s.GETLIST);
   s.GETLIST.clear();
 
-  t.restoreRegion(tela);
-  t.setColor(cor);
   t.setCursor(rt::term::CursorShape::None);
   return VARIAVEL;
 }

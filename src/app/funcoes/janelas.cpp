@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "app/funcoes/Funcoes.h"
+#include "rt/term/screen_guard.h"
 
 namespace fpo {
 
@@ -41,7 +42,7 @@ void SOMBRA(Sistema& s, int LI, int CI, int LF, int CF, int CORSOMBRA) {
 
 void MENSAGEM(Sistema& s, int LINHA, std::string_view TEXTO) {
   auto& t = s.term();
-  const std::string cor = t.colorSpec();
+  const rt::term::ScreenGuard cor(t, rt::term::ScreenGuard::kColors);
   t.setColor("0/W");
   std::string linha;
   if (TEXTO.size() >= 80) {
@@ -53,7 +54,6 @@ void MENSAGEM(Sistema& s, int LINHA, std::string_view TEXTO) {
   }
   t.devPos(LINHA, 0);
   t.devOut(linha);
-  t.setColor(cor);
 }
 
 void SELECIONA(Sistema& s, int LI, int CI, std::string_view TEXTO) {

@@ -6,6 +6,7 @@
 #include "app/funcoes/Funcoes.h"
 #include "app/funcoes/browse_area.h"
 #include "rt/term/keys.h"
+#include "rt/term/screen_guard.h"
 #include "rt/text/cp860.h"
 #include "rt/text/number.h"
 #include "rt/text/strings.h"
@@ -39,9 +40,8 @@ int MENU_MNC(Sistema& s) {
   db.select("CTRL");
   rt::db::Area& ctrl = db.current();
 
-  const auto tela = t.saveRegion(2, 0, 24, 79);
-  const std::string cor = t.colorSpec();
-  const auto cursor = t.cursor();
+  using Guarda = rt::term::ScreenGuard;
+  const Guarda anterior(t, Guarda::kRegion | Guarda::kColors | Guarda::kCursor, {2, 0, 24, 79});
   const int ordem = ctrl.order();
   const std::uint32_t registro = ctrl.recNo();
   EscolhaMnc v;
@@ -65,9 +65,6 @@ int MENU_MNC(Sistema& s) {
 
   ctrl.setOrder(ordem);
   ctrl.goTo(registro);
-  t.setCursor(cursor);
-  t.setColor(cor);
-  t.restoreRegion(tela);
   return v.VL_RET;
 }
 

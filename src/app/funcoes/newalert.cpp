@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "app/funcoes/Funcoes.h"
+#include "rt/term/screen_guard.h"
 #include "rt/text/cp860.h"
 #include "rt/ui/prompt.h"
 
@@ -48,9 +49,8 @@ std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO,
   const std::string texto = TEXTO ? *TEXTO : std::string("Fim de processamento.");
   const std::string cor = CORALERT ? *CORALERT : std::string("W+/R,W+/B");
 
-  const auto tela = t.saveRegion(0, 0, 24, 79);
-  const std::string corAnterior = t.colorSpec();
-  const auto cursorAnterior = t.cursor();
+  using Guarda = rt::term::ScreenGuard;
+  Guarda anterior(t, Guarda::kRegion | Guarda::kColors | Guarda::kCursor);
   t.setColor(cor);
   t.setCursor(rt::term::CursorShape::None);
 
@@ -93,15 +93,12 @@ std::optional<int> NEWALERT(Sistema& s, std::optional<std::string> TEXTO,
     }
     resultado = rt::ui::menuTo(t, prompts);
   } else if (PASSA) {
-    t.setColor(corAnterior);
+    anterior.keep(Guarda::kRegion | Guarda::kCursor);  // the box stays up
     return std::nullopt;
   } else {
     t.readKey();
   }
 
-  t.setColor(corAnterior);
-  t.setCursor(cursorAnterior);
-  t.restoreRegion(tela);
   return resultado;
 }
 

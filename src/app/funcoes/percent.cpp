@@ -4,6 +4,7 @@
 
 #include "app/funcoes/Funcoes.h"
 #include "rt/term/color.h"
+#include "rt/term/screen_guard.h"
 #include "rt/text/cp860.h"
 #include "rt/text/strings.h"
 
@@ -34,13 +35,14 @@ void abreQuadro(Sistema& s, const std::optional<std::string>& TEXTO) {
 }  // namespace
 
 std::string PERCENT(Sistema& s, double VALOR, double TOTAL, std::optional<std::string> TEXTO) {
+  using Guarda = rt::term::ScreenGuard;
   if (TOTAL == 0) return "";
   auto& t = s.term();
   if (s.IMPRESSORA) t.setDevice(rt::term::Terminal::Device::Screen);
 
   if (VALOR == 1) {
-    s.TELAPERC = t.saveRegion(2, 0, 24, 79);
-    s.COR = t.colorSpec();
+    s.TELAPERC.emplace(t, Guarda::kRegion | Guarda::kColors, rt::term::Rect{2, 0, 24, 79});
+    s.TELAPERC->keep(Guarda::kRegion | Guarda::kColors);  // given back by the calls
     abreQuadro(s, TEXTO);
   }
   // The call made at the end of a table (past its last record) paints nothing.
@@ -59,8 +61,7 @@ std::string PERCENT(Sistema& s, double VALOR, double TOTAL, std::optional<std::s
         escreve(s, kBarRow, kBarCol, std::string(static_cast<std::size_t>(cheias), ' '), "0/0");
     }
   }
-  if (VALOR == TOTAL) t.restoreRegion(s.TELAPERC);
-  if (s.COR) t.setColor(*s.COR);
+  if (s.TELAPERC) s.TELAPERC->restore(VALOR == TOTAL ? Guarda::kRegion | Guarda::kColors : Guarda::kColors);
 
   if (s.IMPRESSORA) t.setDevice(rt::term::Terminal::Device::Printer);
   return "";

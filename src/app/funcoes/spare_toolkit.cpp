@@ -9,6 +9,7 @@
 #include "rt/db/file.h"
 #include "rt/os/os.h"
 #include "rt/term/keys.h"
+#include "rt/term/screen_guard.h"
 #include "rt/text/cp860.h"
 #include "rt/ui/achoice.h"
 
@@ -37,8 +38,8 @@ double segundosDoDia() {
 int listaEmCaixa(Sistema& s, int LI, int CI, int b, int r, const std::vector<std::string>& itens,
                  const std::vector<bool>& escolhiveis, int INICIAL) {
   auto& t = s.term();
-  const std::string cor = t.colorSpec();
-  const auto tela = t.saveRegion(2, 0, 24, 79);
+  using Guarda = rt::term::ScreenGuard;
+  const Guarda anterior(t, Guarda::kRegion | Guarda::kColors, {2, 0, 24, 79});
   t.setColor("0+/W");
   JANELA(s, LI, CI, b + 1, r + 1, "", "S", 8);
   t.setColor("0/W, W+/R,,, 0/W");
@@ -52,8 +53,6 @@ int listaEmCaixa(Sistema& s, int LI, int CI, int b, int r, const std::vector<std
       resultado = rt::ui::achoice(t, LI + 1, CI + 1, b, r, itens, escolhiveis, {}, INICIAL);
     } while (t.lastKey() != key::kEnter && t.lastKey() != key::kEsc);
   }
-  t.restoreRegion(tela);
-  t.setColor(cor);
   return resultado;
 }
 

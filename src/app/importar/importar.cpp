@@ -8,6 +8,7 @@
 #include "app/importar/passos.h"
 #include "rt/db/switch.h"
 #include "rt/term/keys.h"
+#include "rt/term/screen_guard.h"
 #include "rt/text/compare.h"
 #include "rt/text/cp860.h"
 #include "rt/text/number.h"
@@ -49,7 +50,7 @@ std::string maiusculas(std::string_view s) { return rt::text::upperAscii(s); }
 void perguntaComplemento(Sistema& s) {
   FPO_ROUTINE(s, "perguntaComplemento");
   auto& t = s.term();
-  const std::string cor = t.colorSpec();
+  const rt::term::ScreenGuard cor(t, rt::term::ScreenGuard::kColors);
   t.setColor("w/b");
   t.clear(10, 1, 21, 78);
   const char* const linhas[] = {
@@ -81,7 +82,7 @@ void perguntaComplemento(Sistema& s) {
                  {"Sim", "Nao"});
     if (resposta == 1) break;
   }
-  t.setColor(cor);
+  cor.restore(rt::term::ScreenGuard::kColors);
   t.devPos(12, 1);
   t.devOut(rt::text::padC("Realizando a  importacao  dos  arquivos", 78));
   t.devPos(13, 1);

@@ -3,11 +3,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/sistema.h"
-#include "rt/term/screen.h"
+#include "rt/term/screen_guard.h"
 
 namespace fpo {
 
@@ -34,7 +35,7 @@ struct Menus {
   std::vector<Tecla> VTTEC;
   int INICIAL = 1;
   std::vector<std::string> OPCOES, MENSAGENS;
-  rt::term::Region AREA;
+  std::optional<rt::term::ScreenGuard> AREA;  // under the pull-downs, put back after each
   int LI = 0, CI = 0, LF = 0, CF = 0;
 
   // The actions of the pull-down items, by bar item and item number.

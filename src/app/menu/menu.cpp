@@ -4,6 +4,7 @@
 
 #include "app/funcoes/Funcoes.h"
 #include "rt/term/keys.h"
+#include "rt/term/screen_guard.h"
 #include "rt/text/cp860.h"
 #include "rt/text/date.h"
 #include "rt/text/strings.h"
@@ -114,8 +115,9 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
   (void)POSICAO;
   FPO_ROUTINE(s, "ACHOPCOES");
   auto& t = s.term();
-  const auto CAMPO = t.saveRegion(2, 0, 24, 79);
-  const std::string COR = t.colorSpec();
+  using Guarda = rt::term::ScreenGuard;
+  Guarda CAMPO(t, Guarda::kRegion | Guarda::kColors, {2, 0, 24, 79});
+  CAMPO.keep(Guarda::kRegion);  // put back only where the menu is drawn again
   int RET = 2;
 
   if (MODO == 3) {
@@ -135,17 +137,17 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
         if (m.HORPOS >= 1 && m.HORPOS <= 3 && (s.ANO_REFERENCIA == 0 || s.MES_REFERENCIA == 0)) {
           FPO_LINE(s);
           NEWALERT(s, "Informe a data de referência."_cp);
-          t.restoreRegion(CAMPO);
+          CAMPO.restore(Guarda::kRegion);
           return 2;
         }
-        t.restoreRegion(m.AREA);
+        if (m.AREA) m.AREA->restore(Guarda::kRegion);
         SELECIONA(s, m.LI, m.CI, m.VTHOR[static_cast<std::size_t>(m.HORPOS - 1)].texto);
         FPO_LINE(s);
         if (m.HORPOS == 5)
           confirmaEncerramento(s);
         else if (m.acao)
           m.acao(s, m.HORPOS, NUMERO);
-        t.restoreRegion(CAMPO);
+        CAMPO.restore(Guarda::kRegion);
         m.INICIAL = NUMERO;
         break;
       default:
@@ -157,7 +159,6 @@ int ACHOPCOES(Sistema& s, Menus& m, int MODO, int NUMERO, int POSICAO) {
 
   if (NUMERO >= 1 && NUMERO <= static_cast<int>(m.MENSAGENS.size()))
     MENSAGEM(s, 24, rt::text::allTrim(m.MENSAGENS[static_cast<std::size_t>(NUMERO - 1)]));
-  t.setColor(COR);
   return RET;
 }
 
@@ -187,7 +188,8 @@ void LIGAMENU(Sistema& s, Menus& m, int LINHA, std::string_view COROPC, std::str
       m.VTTEC.push_back({item.tecla, inicio});
     }
   }
-  m.AREA = t.saveRegion(2, 0, 23, 79);
+  m.AREA.emplace(t, rt::term::ScreenGuard::kRegion, rt::term::Rect{2, 0, 23, 79});
+  m.AREA->keep(rt::term::ScreenGuard::kRegion);
 
   m.HORPOS = 0;
   while (m.HORPOS == 0) {
@@ -229,7 +231,7 @@ void LIGAMENU(Sistema& s, Menus& m, int LINHA, std::string_view COROPC, std::str
     rt::ui::achoice(
         t, m.LI + 2, m.CI + 1, m.LF - 3, m.CF - 1, m.OPCOES, {},
         [&](int modo, int numero, int posicao) { return ACHOPCOES(s, m, modo, numero, posicao); }, m.INICIAL);
-    t.restoreRegion(m.AREA);
+    m.AREA->restore(rt::term::ScreenGuard::kRegion);
     m.OPCOES.clear();
     m.MENSAGENS.clear();
   }
@@ -270,11 +272,12 @@ void MENU(Sistema& s) {
   FPO_LINE(s);
   preparaCtl(s);
 
-  const std::string WCOR = t.colorSpec();
-  t.setColor("");
-  t.setColor("w/r+,,,,n/gr");
-  avisos(s);
-  t.setColor(WCOR);
+  {
+    const rt::term::ScreenGuard WCOR(t, rt::term::ScreenGuard::kColors);
+    t.setColor("");
+    t.setColor("w/r+,,,,n/gr");
+    avisos(s);
+  }
   s.rt.db.closeAll();
 
   Menus m;

@@ -13,6 +13,7 @@
 #include "app/ambiente.h"
 #include "app/campos.h"
 #include "app/funcoes/Funcoes.h"
+#include "rt/term/screen_guard.h"
 #include "rt/text/compare.h"
 #include "rt/text/cp860.h"
 #include "rt/text/date.h"
@@ -117,7 +118,7 @@ bool abreTabelas(Sistema& s) {
   FPO_ROUTINE(s, "abreTabelas");
   auto& t = s.term();
   auto& db = s.rt.db;
-  const auto tela = t.saveRegion(0, 0, 24, 79);
+  const rt::term::ScreenGuard tela(t, rt::term::ScreenGuard::kRegion);
   for (const Arquivo& tb : kArquivos) {
     // A table that cannot be opened fails quietly; building its index on
     // the empty work area is then the error that the policy shows.
@@ -127,7 +128,7 @@ bool abreTabelas(Sistema& s) {
     NEWALERT(s, rt::text::fromUtf8(tb.banner), {}, std::string("0/W"), true);
     FPO_LINE(s);
     const bool ok = db.current().indexOn(tb.chave, tb.indice);
-    t.restoreRegion(tela);
+    tela.restore(rt::term::ScreenGuard::kRegion);
     if (!ok) return false;
   }
   db.use("\\ZOZ\\S_CTR", "CTR", true);

@@ -9,6 +9,7 @@
 #include "rt/db/switch.h"
 #include "rt/db/threads.h"
 #include "rt/dos/dos.h"
+#include "rt/text/cp860.h"
 #include "rt/text/date.h"
 
 namespace fs = std::filesystem;
@@ -49,8 +50,8 @@ void stampDate(std::string& hdr) {
   hdr[3] = static_cast<char>(d);
 }
 
-using dos::sameNoCase;
-using dos::upperAscii;
+using text::sameNoCase;
+using text::upperAscii;
 
 bool numericType(char t) { return t == 'N' || t == 'F'; }
 

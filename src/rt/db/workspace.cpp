@@ -7,6 +7,7 @@
 #include "rt/db/numtext.h"
 #include "rt/db/switch.h"
 #include "rt/dos/dos.h"
+#include "rt/text/cp860.h"
 
 namespace fs = std::filesystem;
 
@@ -14,7 +15,7 @@ namespace rt::db {
 
 namespace {
 
-using dos::sameNoCase;
+using text::sameNoCase;
 
 // A work-area error that can be answered with its default.
 err::Error areaError(int gen, const char* subSystem, int subCode, const char* what,
@@ -24,7 +25,7 @@ err::Error areaError(int gen, const char* subSystem, int subCode, const char* wh
   e.subSystem = subSystem;
   e.subCode = subCode;
   e.description = what;
-  e.operation = dos::upperAscii(name);
+  e.operation = text::upperAscii(name);
   e.canDefault = true;
   return e;
 }
@@ -980,8 +981,8 @@ std::optional<Value> FieldEnv::lookup(std::string_view alias, std::string_view n
 
 int FieldEnv::bind(std::string_view alias, std::string_view name) {
   Slot s;
-  s.alias = dos::upperAscii(alias);
-  s.name = dos::upperAscii(name);
+  s.alias = text::upperAscii(alias);
+  s.name = text::upperAscii(name);
   if (s.alias == "M" || s.alias == "MEMVAR") return -1;
   if (s.alias == "FIELD" || s.alias == "_FIELD") s.alias.clear();
   // Only names that are fields now get a slot; others keep the lookup.
@@ -1106,9 +1107,9 @@ bool Workspace::use(std::string_view file, std::string_view alias, bool newArea)
   current_ = n;
   Area& a = area(n);
   a.close();
-  std::string al = dos::upperAscii(alias);
+  std::string al = text::upperAscii(alias);
   if (al.empty()) {
-    al = dos::upperAscii(p->filename().string());
+    al = text::upperAscii(p->filename().string());
     al = al.substr(0, al.find('.'));
   }
   if (find(al)) {

@@ -8,23 +8,14 @@
 
 #include "rt/os/file.h"
 #include "rt/os/os.h"
+#include "rt/text/cp860.h"
 
 namespace fs = std::filesystem;
 
 namespace rt::dos {
 
-std::string upperAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = upperAscii(c);
-  return out;
-}
-
-bool sameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (upperAscii(a[i]) != upperAscii(b[i])) return false;
-  return true;
-}
+using text::sameNoCase;
+using text::upperAscii;
 
 namespace {
 
@@ -359,6 +350,37 @@ bool Platform::copyToPrinter(const fs::path& file) const {
   if (!os::openOutput(cfg_.lpt1, true, h, error)) return false;
   const bool ok = os::writeOut(h, bytes.data(), bytes.size(), error);
   return os::close(h) && ok;
+}
+
+bool Platform::printFile(std::string_view dosPath) const {
+  const auto file = resolve(dosPath);
+  std::error_code ec;
+  if (!file || !fs::is_regular_file(*file, ec)) {
+    if (errors_) {
+      err::Error e;
+      e.genCode = err::kOpen;
+      e.subSystem = "BASE";
+      e.subCode = 2011;
+      e.description = "Open error";
+      e.filename = std::string(dosPath);
+      e.canDefault = true;
+      errors_->raise(e);
+    }
+    return false;
+  }
+  if (!errors_) return copyToPrinter(*file);
+  return !err::attempt(*errors_, [&]() -> std::optional<err::Error> {
+    if (copyToPrinter(*file)) return std::nullopt;
+    err::Error e;
+    e.genCode = err::kWrite;
+    e.subSystem = "BASE";
+    e.subCode = 2012;
+    e.description = "Write error";
+    e.filename = "LPT1";
+    e.canRetry = true;
+    e.canDefault = true;
+    return e;
+  });
 }
 
 bool Platform::run(std::string_view command) const {

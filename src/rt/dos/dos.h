@@ -28,12 +28,6 @@
 
 namespace rt::dos {
 
-// Names (of files, fields, aliases and variables) are compared without
-// regard to the case of ASCII letters; other bytes stand as they are.
-constexpr char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-std::string upperAscii(std::string_view s);
-bool sameNoCase(std::string_view a, std::string_view b);
-
 struct Config {
   std::filesystem::path driveC;  // empty: the parent of the current directory
   std::optional<std::filesystem::path> driveA;
@@ -83,6 +77,11 @@ class Platform {
   bool printerReady() const;
   // Copies a file byte for byte to the printer; false when it failed.
   bool copyToPrinter(const std::filesystem::path& file) const;
+  // COPY FILE <dosPath> TO LPT1: a path that names no ordinary file raises
+  // the open error BASE/2011 with that name; a copy that fails raises the
+  // write error BASE/2012 on "LPT1" and is made again while the handler
+  // answers Retry. True when the file reached the printer.
+  bool printFile(std::string_view dosPath) const;
 
   // The interpreter command "DEL <pattern> >nul", carried out by deleting
   // the matching files directly. Any other command is refused (false).

@@ -15,6 +15,15 @@ std::string describe(const Error& e) {
 }
 }  // namespace
 
+namespace {
+thread_local int endings = 0;
+}  // namespace
+
+EndMark::EndMark() noexcept { ++endings; }
+EndMark::EndMark(const EndMark&) noexcept { ++endings; }
+EndMark::~EndMark() { --endings; }
+bool programEnding() noexcept { return endings > 0; }
+
 Unhandled::Unhandled(const Error& e) : std::runtime_error(describe(e)), error(e) {}
 
 Answer ErrorSystem::raise(const Error& e) {

@@ -83,6 +83,19 @@ struct Answer {
   static Answer substitute(double v) { return {Kind::Substitute, v}; }
 };
 
+// Marks an exception that ends the program: while one lives on this thread
+// (from its throw until the handler that caught it is done), programEnding()
+// is true, and what gives the screen back at the end of a scope leaves it as
+// it stands, as the program leaves it at its end.
+class EndMark {
+ public:
+  EndMark() noexcept;
+  EndMark(const EndMark&) noexcept;
+  EndMark& operator=(const EndMark&) noexcept { return *this; }
+  ~EndMark();
+};
+bool programEnding() noexcept;
+
 // Thrown to end the program with an exit code; caught by main() and by tests.
 class ProgramExit : public std::exception {
  public:
@@ -92,6 +105,7 @@ class ProgramExit : public std::exception {
 
  private:
   int code_;
+  EndMark end_;
 };
 
 // Raised when no handler is installed (only in tests of the run-time itself).

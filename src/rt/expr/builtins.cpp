@@ -319,25 +319,15 @@ constexpr bool argsFit() {
 }
 static_assert(argsFit(), "a built-in takes more arguments than the evaluator passes");
 
-bool sameLetters(std::string_view a, std::string_view upperName) {
-  if (a.size() != upperName.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char c = a[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    if (c != upperName[i]) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 const Builtin* findBuiltin(std::string_view name) {
   for (const Builtin& b : kBuiltins)
-    if (sameLetters(name, b.name)) return &b;
+    if (tx::sameNoCase(name, b.name)) return &b;
   if (name.size() < 4) return nullptr;
   for (const Builtin& b : kBuiltins) {
     const std::string_view full = b.name;
-    if (full.size() > name.size() && sameLetters(name, full.substr(0, name.size()))) return &b;
+    if (full.size() > name.size() && tx::sameNoCase(name, full.substr(0, name.size()))) return &b;
   }
   return nullptr;
 }

@@ -19,13 +19,19 @@
 #include <string_view>
 #include <vector>
 
+#include "rt/err/error.h"
 #include "rt/term/screen.h"
 
 namespace rt::term {
 
+// Like a device that is gone, the end of the script ends the program: the
+// screen stays as it stands (err::EndMark), so a test can look at it.
 class ScriptExhausted : public std::runtime_error {
  public:
   ScriptExhausted() : std::runtime_error("headless terminal: the key script ran out") {}
+
+ private:
+  err::EndMark end_;
 };
 
 class Headless : public Backend {

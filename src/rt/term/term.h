@@ -55,8 +55,10 @@ class Terminal {
   const Screen& screen() const { return screen_; }
 
   // Colours (SETCOLOR). setColor applies a colour string (color.h);
-  // colorSpec gives the whole setting back as a string for setColor.
+  // colorSpec gives the whole setting back as a string for setColor;
+  // setColors puts back a setting read with colors().
   void setColor(std::string_view spec);
+  void setColors(const ColorSet& colors) { colors_ = colors; }
   std::string colorSpec() const { return colorSpecText(colors_); }
   const ColorSet& colors() const { return colors_; }
 

@@ -120,9 +120,15 @@ std::string upper(std::string_view s) {
 
 std::string upperAscii(std::string_view s) {
   std::string out(s);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  for (char& c : out) c = upperAscii(c);
   return out;
+}
+
+bool sameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (upperAscii(a[i]) != upperAscii(b[i])) return false;
+  return true;
 }
 
 }  // namespace rt::text

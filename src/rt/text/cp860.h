@@ -33,7 +33,12 @@ std::uint8_t upper(std::uint8_t byte);
 std::string upper(std::string_view cp860);
 
 // Upper case of ASCII letters only (the classic Upper() without a code page).
+// Names (of files, fields, aliases, variables and functions) are compared
+// this way: sameNoCase tells whether two are equal without regard to the
+// case of ASCII letters; other bytes stand as they are.
+constexpr char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 std::string upperAscii(std::string_view text);
+bool sameNoCase(std::string_view a, std::string_view b);
 
 }  // namespace rt::text
 

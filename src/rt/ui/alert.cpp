@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "rt/term/screen_guard.h"
 #include "rt/text/cp860.h"
 #include "rt/ui/prompt.h"
 
@@ -46,12 +47,10 @@ int alert(term::Terminal& term, std::string_view text, std::span<const std::stri
   static const std::string kOk[] = {"Ok"};
   if (options.empty()) options = kOk;
 
-  const term::Region saved = term.saveRegion(0, 0, term::kRows - 1, term::kCols - 1);
-  const std::string colors = term.colorSpec();
-  const term::CursorShape shape = term.cursor();
+  using G = term::ScreenGuard;
+  const G saved(term, G::kRegion | G::kColors | G::kCursor | G::kDevice);
   term.setCursor(term::CursorShape::None);
   // The box is for the operator even while a report is the output device.
-  const term::Terminal::Device device = term.device();
   term.setDevice(term::Terminal::Device::Screen);
 
   const std::vector<std::string> lines = splitLines(text);
@@ -81,13 +80,7 @@ int alert(term::Terminal& term, std::string_view text, std::span<const std::stri
     prompts.push_back({bottom - 1, col, " " + o + " "});
     col += static_cast<int>(o.size()) + 4;
   }
-  const int choice = menuTo(term, prompts);
-
-  term.restoreRegion(saved);
-  term.setColor(colors);
-  term.setCursor(shape);
-  term.setDevice(device);
-  return choice;
+  return menuTo(term, prompts);
 }
 
 }  // namespace rt::ui

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "rt/term/keys.h"
+#include "rt/term/screen_guard.h"
 #include "rt/text/cp860.h"
 #include "rt/text/strings.h"
 
@@ -244,7 +245,7 @@ class Browser {
 
 void dbEdit(term::Terminal& term, BrowseSource& source, int top, int left, int bottom, int right,
             std::span<const BrowseColumn> columns, const BrowseHandler& handler) {
-  const term::CursorShape shape = term.cursor();
+  const term::ScreenGuard cursor(term, term::ScreenGuard::kCursor);
   term.setCursor(term::CursorShape::None);
   Browser b(term, source, top, left, bottom, right, columns);
   b.start();
@@ -270,7 +271,6 @@ void dbEdit(term::Terminal& term, BrowseSource& source, int top, int left, int b
     }
     if (!call(4)) break;
   }
-  term.setCursor(shape);
 }
 
 }  // namespace rt::ui

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rt/term/keys.h"
+#include "rt/term/screen_guard.h"
 #include "rt/text/cp860.h"
 #include "rt/text/date.h"
 #include "rt/text/number.h"
@@ -325,8 +326,8 @@ void GetList::add(term::Terminal& term, int row, int col, Value& var, std::strin
 void readModal(term::Terminal& term, GetList& list) {
   const std::vector<Get>& gets = list.gets();
   if (gets.empty()) return;
-  const term::CursorShape shape = term.cursor();
-  if (shape == term::CursorShape::None) term.setCursor(term::CursorShape::Normal);
+  const term::ScreenGuard cursor(term, term::ScreenGuard::kCursor);
+  if (term.cursor() == term::CursorShape::None) term.setCursor(term::CursorShape::Normal);
 
   auto plain = [&](const Get& g) {
     show(term, g, display(layoutOf(*g.var, g.picture), *g.var, g.picture), g.unselected);
@@ -343,7 +344,6 @@ void readModal(term::Terminal& term, GetList& list) {
       break;
   }
   for (const Get& g : gets) plain(g);
-  term.setCursor(shape);
   list.clear();
 }
 

@@ -292,6 +292,49 @@ TEST_F(DosTest, RealDrives) {
 }
 #endif
 
+// A report copied to the printer: one that is not there is an open error;
+// a printer that fails is a write error, tried again while the answer is
+// Retry.
+TEST_F(DosTest, PrintFileRaisesOpenAndWriteErrors) {
+  touch(root_ / "ZOZ" / "REPORT.PRN", "line\r\n");
+  fs::create_directories(root_ / "ZOZ" / "FOLDER.PRN");
+  std::vector<rt::err::Error> seen;
+  int retries = 0;
+  errors_.install([&](const rt::err::Error& e) {
+    seen.push_back(e);
+    return retries-- > 0 ? rt::err::Answer::retry() : rt::err::Answer::byDefault();
+  });
+  Config c;
+  c.lpt1 = (root_ / "printer.out").string();
+  EXPECT_TRUE(platform(c).printFile("\\ZOZ\\report.prn"));
+  std::ifstream in(root_ / "printer.out", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "line\r\n");
+  EXPECT_TRUE(seen.empty());
+
+  for (const char* missing : {"\\ZOZ\\NONE.PRN", "\\ZOZ\\FOLDER.PRN"}) {
+    seen.clear();
+    EXPECT_FALSE(platform(c).printFile(missing));
+    ASSERT_EQ(seen.size(), 1u) << missing;
+    EXPECT_EQ(seen[0].genCode, rt::err::kOpen);
+    EXPECT_EQ(seen[0].subCode, 2011);
+    EXPECT_EQ(seen[0].filename, missing);
+    EXPECT_FALSE(seen[0].canRetry);
+  }
+
+  seen.clear();
+  retries = 2;
+  c.lpt1 = kWindows ? "|find \"absent\"" : "|grep -q absent";
+  EXPECT_FALSE(platform(c).printFile("\\ZOZ\\REPORT.PRN"));
+  ASSERT_EQ(seen.size(), 3u);
+  for (const auto& e : seen) {
+    EXPECT_EQ(e.genCode, rt::err::kWrite);
+    EXPECT_EQ(e.subSystem, "BASE");
+    EXPECT_EQ(e.subCode, 2012);
+    EXPECT_EQ(e.filename, "LPT1");
+    EXPECT_TRUE(e.canRetry && e.canDefault);
+  }
+}
+
 TEST_F(DosTest, PrinterIsAFileOrACommand) {
   touch(root_ / "ZOZ" / "REPORT.PRN", "line\r\n\f\r");
   Config c;
