@@ -564,8 +564,8 @@ bool Table::appendRecords(const char* recs, std::uint32_t count) {
     if (!failed(fail::write(path(), file_.error()))) return false;
   file_.startWriteback(off, off + count * rl);
   lastRec_ += count;
-  recNo_ = lastRec_ + 1;
-  std::fill(rec_.begin(), rec_.end(), ' ');
+  recNo_ = lastRec_;
+  std::memcpy(rec_.data(), recs + (count - 1) * rl, rec_.size());
   changed_ = isNew_ = false;
   modified_ = true;
   return true;

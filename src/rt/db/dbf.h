@@ -129,7 +129,7 @@ class Table {
   // phantom becomes current.
   void dropAppended();
   // Appends count whole records (deletion flag first) after the last one,
-  // written to the file at once; the phantom becomes current.
+  // written to the file at once; the last of them becomes current.
   bool appendRecords(const char* recs, std::uint32_t count);
   // Writes the current record into the write buffer when changed.
   bool flushRecord();

@@ -943,12 +943,10 @@ bool Area::appendSdf(std::string_view file, const std::function<bool(const char*
       o.index->markChanged();
     }
   }
-  if (lastKept && table_->lastRec() > before) {
-    table_->load(table_->lastRec());
+  if (lastKept && table_->lastRec() > before)
     eof_ = false;
-  } else {
+  else
     toEof();
-  }
   return ok;
 }
 
