@@ -84,14 +84,14 @@ void complementoFederal(Sistema& s, Importacao& r) {
   const rt::Value municipio(r.CODMNC);
   if (svpa.used()) {
     svpa.rewrite([&](rt::db::Row& linha) {
-      const std::string_view cmp = linha.raw("VPA_CMP");
+      const std::string_view cmp = linha.raw(vCmp);
       if (linha.deleted() ||
-          (rt::text::equals(cmp, r.periodo, exato) && rt::text::equals(linha.raw("VPA_TIPO"), "1", exato)))
+          (rt::text::equals(cmp, r.periodo, exato) && rt::text::equals(linha.raw(vTipo), "1", exato)))
         return false;
       if (rt::text::compare(cmp, "201208", exato) >= 0) {
         const rt::Value mes{std::string(cmp)};
-        linha.put("VPA_MUN", municipio);
-        linha.put("VPA_MVM", mes);
+        linha.put(vMun, municipio);
+        linha.put(vMvm, mes);
       }
       return true;
     });

@@ -48,28 +48,36 @@ void atualizaIpu(Sistema& s, Importacao& r, rt::db::Area& ctrl, rt::db::Area& up
   const std::string mes(bruto(ctrl, datref));
   const bool exato = s.rt.db.settings().exact;
 
-  campo(ipumnc, "IPU_CMP");
+  const int ipuCmp = campo(ipumnc, "IPU_CMP");
   ipumnc.rewrite([&](rt::db::Row& linha) {
-    return !linha.deleted() && !rt::text::equals(linha.raw("IPU_CMP"), mes, exato);
+    return !linha.deleted() && !rt::text::equals(linha.raw(ipuCmp), mes, exato);
   });
 
   const int cmp = campo(ipu, "IPU_CMP");
   const int uid = campo(ipu, "IPU_UID");
   const int mn = campo(ups, "UPS_MN");
-  struct Par {
-    int de, para;
-  };
-  std::vector<Par> pares;
-  for (const char* nome : kCamposIpu) pares.push_back({campo(ipu, nome), campo(ipumnc, nome)});
+  // (field of IPUMNC, field of IPU) of the fields both have.
+  std::vector<std::pair<int, int>> pares;
+  for (const char* nome : kCamposIpu) {
+    const int de = campo(ipu, nome), para = campo(ipumnc, nome);
+    if (de >= 0 && para >= 0) pares.emplace_back(para, de);
+  }
 
   ipu.goTop();
   ipu.seek(rt::Value(mes), false);
+  // Rows of one unit follow each other: its unit is sought once.
+  std::string unidade;
+  bool buscada = false, doMunicipio = false;
   while (!ipu.eof() && rt::text::equals(bruto(ipu, cmp), mes, exato)) {
-    ups.seek(rt::Value(std::string(bruto(ipu, uid))), false);
-    if (rt::text::equals(bruto(ups, mn), r.CODMNC, exato)) {
+    if (!buscada || bruto(ipu, uid) != unidade) {
+      unidade = bruto(ipu, uid);
+      ups.seek(rt::Value(unidade), false);
+      doMunicipio = rt::text::equals(bruto(ups, mn), r.CODMNC, exato);
+      buscada = true;
+    }
+    if (doMunicipio) {
       ipumnc.appendBlank();
-      for (const Par& p : pares)
-        if (p.de >= 0 && p.para >= 0) ipumnc.put(p.para, ipu.get(p.de));
+      ipumnc.putFrom(ipu, pares);
     }
     if (!ipu.skip(1)) break;
   }

@@ -479,6 +479,81 @@ bool Table::put(int field, const Value& v) {
   return e == Encoded::Ok;
 }
 
+bool Table::putFrom(int field, Table& src, int from) {
+  const Field& f = fields_[static_cast<std::size_t>(field)];
+  const Field& s = src.fields_[static_cast<std::size_t>(from)];
+  const bool text = f.type == 'C' && s.type == 'C';
+  if (!text && !(numericType(f.type) && numericType(s.type))) return put(field, src.get(from));
+  if (atPhantom() || readOnly_) return true;
+  changed_ = true;
+  // memmove: src may be this table.
+  char* dst = rec_.data() + f.offset;
+  if (text) {
+    const auto w = static_cast<std::size_t>(f.width), n = std::min(w, static_cast<std::size_t>(s.width));
+    std::memmove(dst, src.rec_.data() + s.offset, n);
+    std::memset(dst + n, ' ', w - n);
+    return true;
+  }
+  if (reformatNumber(src.raw(from), f.width, f.decimals, dst)) return true;
+  es_.raise(fail::dataWidth(f.name));
+  return false;
+}
+
+const Table::CarryPlan& Table::carryPlan(const Table& src, const std::vector<std::pair<int, int>>& fields) {
+  if (carry_.src == src.serial_ && carry_.fields == fields) return carry_;
+  carry_ = CarryPlan{src.serial_, fields, {}};
+  for (const auto& [to, from] : fields) {
+    const Field& f = fields_[static_cast<std::size_t>(to)];
+    const Field& s = src.fields_[static_cast<std::size_t>(from)];
+    const bool joins =
+        f.width == s.width && ((f.type == 'C' && s.type == 'C') ||
+                               (numericType(f.type) && numericType(s.type) && f.decimals == s.decimals));
+    CarryRun* last = carry_.runs.empty() ? nullptr : &carry_.runs.back();
+    if (joins && last && last->joined && last->to + last->len == f.offset &&
+        last->from + last->len == s.offset) {
+      last->len += f.width;
+    } else {
+      carry_.runs.push_back({f.offset, s.offset, f.width, {}, joins});
+    }
+    carry_.runs.back().pairs.emplace_back(to, from);
+  }
+  return carry_;
+}
+
+bool Table::putFrom(Table& src, const std::vector<std::pair<int, int>>& fields) {
+  bool ok = true;
+  if (atPhantom() || readOnly_) {
+    for (const auto& [to, from] : fields) ok = putFrom(to, src, from) && ok;
+    return ok;
+  }
+  for (const CarryRun& run : carryPlan(src, fields).runs) {
+    bool whole = run.joined;
+    for (std::size_t k = 0; whole && k < run.pairs.size(); ++k) {
+      const Field& f = fields_[static_cast<std::size_t>(run.pairs[k].first)];
+      if (f.type != 'C') whole = numberAsWritten(src.raw(run.pairs[k].second), f.width, f.decimals);
+    }
+    if (whole) {
+      std::memmove(rec_.data() + run.to, src.rec_.data() + run.from, static_cast<std::size_t>(run.len));
+      changed_ = true;
+      continue;
+    }
+    for (const auto& [to, from] : run.pairs) {
+      const Field& f = fields_[static_cast<std::size_t>(to)];
+      const Field& s = src.fields_[static_cast<std::size_t>(from)];
+      if (f.type == 'C' && s.type == 'C') {
+        const auto w = static_cast<std::size_t>(f.width), n = std::min(w, static_cast<std::size_t>(s.width));
+        char* dst = rec_.data() + f.offset;
+        std::memmove(dst, src.rec_.data() + s.offset, n);
+        std::memset(dst + n, ' ', w - n);
+        changed_ = true;
+      } else {
+        ok = putFrom(to, src, from) && ok;
+      }
+    }
+  }
+  return ok;
+}
+
 Table::Encoded Table::encode(int field, const Value& v, char* rec) {
   const Field& f = fields_[static_cast<std::size_t>(field)];
   char* dst = rec + f.offset;
@@ -642,6 +717,11 @@ bool Table::flushWrites() {
     const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) +
                               static_cast<std::uint64_t>(wFirst_ - 1) * static_cast<std::uint64_t>(recLen_);
     if (file_.writeAt(off, wbuf_.data(), wbuf_.size())) {
+      if (switch_ && (unstarted_ += wbuf_.size()) >= kWriteBehind * 4) {
+        // The switch syncs this file at its end: it starts to the disk now.
+        file_.startWriteback(0, off + wbuf_.size());
+        unstarted_ = 0;
+      }
       wCount_ = 0;
       wbuf_.clear();
       return true;
@@ -684,7 +764,8 @@ bool Table::commit(bool sync) {
   if (modified_) {
     ok = writeHeader() && ok;
     modified_ = false;
-    if (sync) {
+    // The new content of a file in a switch is synced by the switch.
+    if (sync && !(switch_ && staged_)) {
       while (!file_.sync()) {
         if (!failed(fail::write(path(), file_.error()))) {
           ok = false;

@@ -6,7 +6,8 @@
 // counts deleted rows. Writes go through a buffer and reach the file at the
 // latest on commit and close, with the header (version, date of the last
 // write as year - 1900, month, day; record count) and the end-of-file byte
-// 0x1A, as the classic driver writes them; commit and close sync the file.
+// 0x1A, as the classic driver writes them; commit and close sync the file
+// (a file staged in a switch is synced by the switch).
 // Reads come from a read-only view of the file where the system maps it.
 // Create and rewrite (pack, zap) build a new file beside the old one and
 // rename it over (or stage it in a switch, rt/db/switch, which renames it
@@ -113,6 +114,10 @@ class Table {
   // phantom are ignored.
   bool put(int field, const Value& v);
   void putRaw(int field, std::string_view bytes);
+  // put(field, src.get(from)) without the value in between; the same for
+  // each (field, from) pair of a list, in its order.
+  bool putFrom(int field, Table& src, int from);
+  bool putFrom(Table& src, const std::vector<std::pair<int, int>>& fields);
   // The same on the bytes of any record: a value written into a field
   // (TooWide: asterisks written and the error raised; Refused: nothing
   // written, the error raised); get(field, rec) reads one.
@@ -133,7 +138,8 @@ class Table {
   bool appendRecords(const char* recs, std::uint32_t count);
   // Writes the current record into the write buffer when changed.
   bool flushRecord();
-  // Everything to the file: record, buffers, header; with sync, to the disk.
+  // Everything to the file: record, buffers, header; with sync, to the disk
+  // (left to the switch for a file staged in one).
   bool commit(bool sync = true);
   bool close();
   // Closes without raising a failure (from a destructor, or while the
@@ -204,6 +210,20 @@ class Table {
   bool failed(const err::Error& e);  // raises; true when the handler asks to retry
   void remap();
   void mapWritten();
+  // How putFrom(src, fields) carries a list: runs of fields lying side by
+  // side in both records, of the same widths, are copied at once when their
+  // numbers are in their written form; any other field goes by itself.
+  struct CarryRun {
+    int to = 0, from = 0, len = 0;           // bytes in the records
+    std::vector<std::pair<int, int>> pairs;  // (field here, field there)
+    bool joined = false;
+  };
+  struct CarryPlan {
+    std::uint64_t src = 0;
+    std::vector<std::pair<int, int>> fields;
+    std::vector<CarryRun> runs;
+  };
+  const CarryPlan& carryPlan(const Table& src, const std::vector<std::pair<int, int>>& fields);
   bool writable();              // stages a copy of the file before its first write in a switch
   bool finish(Replacement& r);  // renames over the file, or stages in the switch
 
@@ -231,12 +251,14 @@ class Table {
   std::uint32_t mappedRecs_ = 0;
   bool mapRefused_ = false;  // the system would not map the written records
   std::string scratch_;
+  CarryPlan carry_;
   // Read-ahead of consecutive records.
   std::string cache_;
   std::uint32_t cacheFirst_ = 0, cacheCount_ = 0, lastRead_ = 0;
   // Write-behind run of consecutive records.
   std::string wbuf_;
   std::uint32_t wFirst_ = 0, wCount_ = 0;
+  std::size_t unstarted_ = 0;  // bytes written since the last start of the write-back
 };
 
 }  // namespace rt::db

@@ -37,4 +37,38 @@ bool formatNumber(double v, int width, int decimals, char* out) {
 
 double parseNumber(std::string_view text) { return text::val(text).value; }
 
+// What formatNumber writes:
+// blanks, an optional minus, the integer digits without leading zeros (a
+// single 0 below one), then exactly `decimals` decimals after a point, not
+// zero when signed, and at most 15 digits in all (an exact double both ways).
+bool numberAsWritten(std::string_view t, int width, int decimals) {
+  if (width <= 0 || decimals < 0 || t.size() != static_cast<std::size_t>(width)) return false;
+  std::size_t i = 0;
+  while (i < t.size() && t[i] == ' ') ++i;
+  const bool minus = i < t.size() && t[i] == '-';
+  if (minus) ++i;
+  const std::size_t from = i;
+  while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
+  const std::size_t whole = i - from;
+  if (whole == 0 || (whole > 1 && t[from] == '0')) return false;
+  bool zero = t[from] == '0';
+  const auto dec = static_cast<std::size_t>(decimals);
+  if (dec > 0) {
+    if (i == t.size() || t[i] != '.' || t.size() - i - 1 != dec) return false;
+    for (++i; i < t.size(); ++i) {
+      if (t[i] < '0' || t[i] > '9') return false;
+      zero = zero && t[i] == '0';
+    }
+  }
+  return i == t.size() && whole + dec <= 15 && !(minus && zero);
+}
+
+bool reformatNumber(std::string_view text, int width, int decimals, char* out) {
+  if (numberAsWritten(text, width, decimals)) {
+    std::memmove(out, text.data(), text.size());
+    return true;
+  }
+  return formatNumber(parseNumber(text), width, decimals, out);
+}
+
 }  // namespace rt::db

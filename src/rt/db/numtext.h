@@ -13,5 +13,10 @@ namespace rt::db {
 
 bool formatNumber(double v, int width, int decimals, char* out);
 double parseNumber(std::string_view text);
+// formatNumber(parseNumber(text), width, decimals, out); a text already in
+// the form it would be written in is copied as it stands.
+bool reformatNumber(std::string_view text, int width, int decimals, char* out);
+// Whether text is already what formatNumber writes for the number it reads as.
+bool numberAsWritten(std::string_view text, int width, int decimals);
 
 }  // namespace rt::db

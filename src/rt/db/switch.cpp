@@ -86,8 +86,9 @@ fs::path Switch::staged(const fs::path& target) const {
 bool Switch::commit() {
   err_ = 0;
   if (!journaled_) {
-    // What was written into the staged files after they were staged (rows
-    // appended, a header) goes to the disk before the journal names them.
+    // The staged files, with what was written into them after they were
+    // staged (rows appended, a header), go to the disk before the journal
+    // names them: the one sync of each.
     for (const Entry& e : entries_) {
       File f;
       if (!f.open(e.temp, File::Mode::ReadWrite, File::Lock::None) || !f.sync()) {

@@ -1,10 +1,11 @@
 // rt/db/switch: files of one folder replaced together.
 //
 // A Switch collects the new contents of several files, each written whole
-// beside its target by a Replacement and synced (stage). commit() makes them
-// take their targets' places together: the list of pairs goes first into a
-// journal file in the same folder (written beside, synced and renamed into
-// place, so a journal that exists is complete), then every new file is
+// beside its target by a Replacement (stage), and maybe written further
+// there. commit() makes them take their targets' places together: every
+// new file is synced, once, then the list of pairs goes into a journal file
+// in the same folder (written beside, synced and renamed into place, so a
+// journal that exists is complete), then every new file is
 // renamed over its target, then the journal is removed. A run cut off before
 // the journal is in place leaves every target as it was; one cut off after
 // it is completed by recover(), which a start-up calls before anything opens
@@ -34,9 +35,9 @@ class Switch {
 
   const std::filesystem::path& journal() const { return journal_; }
 
-  // Takes the replacement of a file in the journal's folder, synced and kept
-  // open in keep (under the target's name) or closed. A file staged before
-  // for the same target is dropped.
+  // Takes the replacement of a file in the journal's folder, kept open in
+  // keep (under the target's name) or closed; commit() syncs it. A file
+  // staged before for the same target is dropped.
   bool stage(Replacement& r, File* keep = nullptr);
   // The file that holds target's new content; empty when none is staged.
   std::filesystem::path staged(const std::filesystem::path& target) const;

@@ -119,6 +119,28 @@ bool Area::put(std::string_view name, const Value& v) {
   return put(i, v);
 }
 
+bool Area::putFrom(int field, Area& src, int srcField) {
+  // An unused source or an unknown field: the error of its read, then the write.
+  if (!src.used() || srcField < 0 || srcField >= src.fieldCount()) return put(field, src.get(srcField));
+  if (!ready()) return false;
+  if (field < 0 || field >= fieldCount()) {
+    ws_.errors().raise(noField(std::to_string(field + 1)));
+    return false;
+  }
+  return table_->putFrom(field, *src.table_, srcField);
+}
+
+bool Area::putFrom(Area& src, const std::vector<std::pair<int, int>>& fields) {
+  bool ok = true;
+  const auto in = [](int f, int n) { return f >= 0 && f < n; };
+  const bool checked = used() && src.used() && std::all_of(fields.begin(), fields.end(), [&](const auto& p) {
+                         return in(p.first, fieldCount()) && in(p.second, src.fieldCount());
+                       });
+  if (checked) return table_->putFrom(*src.table_, fields);
+  for (const auto& [to, from] : fields) ok = putFrom(to, src, from) && ok;
+  return ok;
+}
+
 // --- keys of the current record ---
 
 bool Area::keyOf(Order& o, std::string& out) {
@@ -428,15 +450,27 @@ bool Area::reindex() {
 }
 
 int Row::pos(std::string_view field) {
-  for (const auto& [name, at] : known_)
-    if (name == field) return at;
+  // Each row asks for its fields in the same order as the one before: the
+  // name after the last one found comes first.
+  const std::size_t n = known_.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::size_t i = next_ + k < n ? next_ + k : next_ + k - n;
+    if (known_[i].first == field) {
+      next_ = i + 1 < n ? i + 1 : 0;
+      return known_[i].second;
+    }
+  }
   known_.emplace_back(std::string(field), t_.fieldIndex(field));
+  next_ = 0;
   return known_.back().second;
 }
 
-std::string_view Row::raw(std::string_view field) {
-  const int p = pos(field);
-  if (p < 0) return {};
+std::string_view Row::raw(std::string_view field) { return raw(pos(field)); }
+
+bool Row::put(std::string_view field, const Value& v) { return put(pos(field), v); }
+
+std::string_view Row::raw(int p) {
+  if (p < 0 || p >= static_cast<int>(t_.fields().size())) return {};
   const Field& f = t_.fields()[static_cast<std::size_t>(p)];
   return {rec_ + f.offset, static_cast<std::size_t>(f.width)};
 }
@@ -446,9 +480,8 @@ Value Row::get(std::string_view field) {
   return p < 0 ? Value() : t_.get(p, rec_);
 }
 
-bool Row::put(std::string_view field, const Value& v) {
-  const int p = pos(field);
-  return p >= 0 && t_.encode(p, v, rec_) == Table::Encoded::Ok;
+bool Row::put(int p, const Value& v) {
+  return p >= 0 && p < static_cast<int>(t_.fields().size()) && t_.encode(p, v, rec_) == Table::Encoded::Ok;
 }
 
 bool Area::rewrite(const std::function<bool(Row& row)>& edit) {
@@ -760,11 +793,19 @@ bool Area::appendFrom(std::string_view file) {
   const std::vector<Field>& sf = src->fields();
   bool same = tf.size() == sf.size();
   std::vector<int> from(tf.size(), -1);
+  // Fields of the standard types only: carried as putFrom() carries them.
+  std::vector<std::pair<int, int>> carried;
+  bool standard = true;
   for (std::size_t i = 0; i < tf.size(); ++i) {
     from[i] = src->fieldIndex(tf[i].name);
     if (same && !(sameNoCase(tf[i].name, sf[i].name) && tf[i].type == sf[i].type &&
                   tf[i].width == sf[i].width && tf[i].decimals == sf[i].decimals))
       same = false;
+    if (from[i] < 0) continue;
+    if (standardType(tf[i].type) && standardType(sf[static_cast<std::size_t>(from[i])].type))
+      carried.emplace_back(static_cast<int>(i), from[i]);
+    else
+      standard = false;
   }
   bool ok = true;
   for (std::uint32_t r = 1; r <= src->lastRec(); ++r) {
@@ -779,6 +820,9 @@ bool Area::appendFrom(std::string_view file) {
     }
     if (same) {
       table_->setRecord(src->record());
+    } else if (standard) {
+      table_->putFrom(*src, carried);
+      if (src->deleted()) table_->setDeleted(true);
     } else {
       for (std::size_t i = 0; i < tf.size(); ++i) {
         const int j = from[i];

@@ -65,6 +65,9 @@ class Row {
   // False when the table has no such field or the value does not fit it
   // (the error was raised).
   bool put(std::string_view field, const Value& v);
+  // The same by the field's position (Area::fieldPos); -1 is no field.
+  std::string_view raw(int field);
+  bool put(int field, const Value& v);
 
  private:
   friend class Area;
@@ -74,6 +77,7 @@ class Row {
   Table& t_;
   char* rec_ = nullptr;
   std::vector<std::pair<std::string, int>> known_;  // names looked up
+  std::size_t next_ = 0;                            // where the next name is looked for first
 };
 
 class Area {
@@ -109,6 +113,10 @@ class Area {
   Value get(std::string_view name);
   bool put(int field, const Value& v);
   bool put(std::string_view name, const Value& v);
+  // put(field, src.get(srcField)), the field read without a value between;
+  // the same for each (field, srcField) pair of a list, in its order.
+  bool putFrom(int field, Area& src, int srcField);
+  bool putFrom(Area& src, const std::vector<std::pair<int, int>>& fields);
 
   // Records.
   bool appendBlank();

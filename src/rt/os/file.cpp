@@ -1,6 +1,8 @@
 #include "rt/os/file.h"
 
+#include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -114,6 +116,38 @@ void File::adopt(Handle h, fs::path p) {
   err_ = 0;
 }
 
+// --- Bytes ---
+
+void Bytes::reserve(std::size_t n) {
+  if (n <= cap_) return;
+  std::unique_ptr<char[]> p(new char[n]);
+  if (size_) std::memcpy(p.get(), p_.get(), size_);
+  p_ = std::move(p);
+  cap_ = n;
+}
+
+char* Bytes::grow(std::size_t n) {
+  if (!p_ || cap_ - size_ < n) reserve(std::max({size_ + n, 2 * cap_, std::size_t{64}}));
+  char* at = p_.get() + size_;
+  size_ += n;
+  return at;
+}
+
+void Bytes::append(const void* data, std::size_t n) {
+  if (n) std::memcpy(grow(n), data, n);
+}
+
+void Bytes::release() {
+  p_.reset();
+  size_ = cap_ = 0;
+}
+
+void Bytes::swap(Bytes& o) noexcept {
+  p_.swap(o.p_);
+  std::swap(size_, o.size_);
+  std::swap(cap_, o.cap_);
+}
+
 // --- Replacement ---
 
 namespace {
@@ -130,7 +164,7 @@ void writeBack(Handle h, std::uint64_t& started, std::uint64_t upTo) {
 struct Replacement::Writer {
   std::mutex m;
   std::condition_variable cv;
-  std::string job;
+  Bytes job;
   std::uint64_t at = 0;
   bool pending = false, quit = false;
   int err = 0;
@@ -239,16 +273,14 @@ bool Replacement::begin(const fs::path& target, bool selfHeld) {
 
 bool Replacement::write(const void* data, std::size_t n) {
   if (h_ == kNoHandle) return false;
-  buf_.append(static_cast<const char*>(data), n);
+  buf_.append(data, n);
   return buf_.size() < kBuffer || handOff();
 }
 
 char* Replacement::append(std::size_t n) {
   if (h_ == kNoHandle) return nullptr;
   if (buf_.size() + n > kBuffer && !buf_.empty() && !handOff()) return nullptr;
-  const std::size_t at = buf_.size();
-  buf_.resize(at + n);
-  return buf_.data() + at;
+  return buf_.grow(n);
 }
 
 bool Replacement::flush() {
@@ -309,7 +341,6 @@ bool Replacement::stage(fs::path& temp, File* keep) {
   if (h_ == kNoHandle) return false;
   if (!flush()) return false;
   stopWriter();
-  if (!os::sync(h_, err_)) return false;
   temp = std::exchange(temp_, {});
   if (keep) {
     // The old file stays where it is: closed here at once (its lock with
@@ -347,8 +378,7 @@ void Replacement::abandon() {
     fs::remove(temp_, ec);
     temp_.clear();
   }
-  buf_.clear();
-  buf_.shrink_to_fit();
+  buf_.release();
 }
 
 }  // namespace rt::os

@@ -79,6 +79,26 @@ class File {
   void waitCloser();
 };
 
+// Bytes appended to a buffer that is never cleared first.
+class Bytes {
+ public:
+  char* data() { return p_.get(); }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void reserve(std::size_t n);
+  // n more bytes at the end, left as they are, for the caller to fill.
+  char* grow(std::size_t n);
+  void append(const void* data, std::size_t n);
+  void shrink(std::size_t n) { size_ -= std::min(n, size_); }
+  void clear() { size_ = 0; }
+  void release();
+  void swap(Bytes& o) noexcept;
+
+ private:
+  std::unique_ptr<char[]> p_;
+  std::size_t size_ = 0, cap_ = 0;
+};
+
 // A whole file written beside its target and renamed over it.
 class Replacement {
  public:
@@ -102,7 +122,7 @@ class Replacement {
   // call; nullptr when a flush of the buffer failed. drop() takes back the
   // last n bytes appended.
   char* append(std::size_t n);
-  void drop(std::size_t n) { buf_.resize(buf_.size() - std::min(n, buf_.size())); }
+  void drop(std::size_t n) { buf_.shrink(n); }
   bool writeAt(std::uint64_t off, const void* data, std::size_t n);  // after flush()
   bool flush();
   std::uint64_t written() const { return pos_ + buf_.size(); }
@@ -112,9 +132,10 @@ class Replacement {
   // locked exclusively) in keep. Where the system cannot rename over a file
   // held open, keep is closed for the rename and opened again after it.
   bool commit(File* keep = nullptr);
-  // Flushes and syncs, but leaves the file beside the target for a later
-  // rename (rt/db's Switch): its path goes to temp, and it is no longer
-  // removed here. With keep, it stays open in keep under the target's name.
+  // Flushes, but leaves the file beside the target, not yet synced, for a
+  // later sync and rename (rt/db's Switch): its path goes to temp, and it
+  // is no longer removed here. With keep, it stays open in keep under the
+  // target's name.
   bool stage(std::filesystem::path& temp, File* keep = nullptr);
   void abandon();
 
@@ -130,7 +151,7 @@ class Replacement {
   bool settle();   // waits for the writer; false when its write failed
   void stopWriter();
 
-  std::string buf_;
+  Bytes buf_;
   std::uint64_t pos_ = 0;
   std::uint64_t started_ = 0;  // bytes handed to the system's write-back
   std::unique_ptr<Writer> writer_;

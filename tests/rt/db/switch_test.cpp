@@ -151,7 +151,11 @@ TEST(Rewrite, RowsByFieldName) {
     if (r.deleted()) return false;
     EXPECT_TRUE(r.raw("NADA").empty());
     EXPECT_FALSE(r.put("NADA", S("x")));
-    if (r.get("N").num() == 2) r.put("K", S("zz"));
+    // By position as by name; -1 is no field.
+    EXPECT_EQ(r.raw(a.fieldPos("K")), r.raw("K"));
+    EXPECT_TRUE(r.raw(-1).empty());
+    EXPECT_FALSE(r.put(-1, S("x")));
+    if (r.get("N").num() == 2) r.put(a.fieldPos("K"), S("zz"));
     r.put("N", Value::number(r.get("N").num() * 10));
     return true;
   }));

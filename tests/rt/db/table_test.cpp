@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
 #include <cstring>
 
+#include "rt/db/numtext.h"
 #include "rt/dos/dos.h"
 #include "rt/os/os.h"
 #include "support.h"
@@ -157,6 +159,128 @@ TEST(Fields, ValuesAndBytes) {
   fx.rec.seen.clear();
   EXPECT_TRUE(a.get("NOPE").isNil());
   EXPECT_TRUE(fx.rec.any(rt::err::kNoVariable));
+}
+
+// A field written from another table's field takes the bytes put(get())
+// gives, and raises what it raises, for every pair of types.
+TEST(Fields, PutFromIsPutOfGet) {
+  Fixture fx;
+  const std::vector<rt::db::FieldSpec> from = {{"C", 'C', 5, 0}, {"N", 'N', 12, 2}, {"I", 'N', 6, 0},
+                                               {"D", 'D', 8, 0}, {"L", 'L', 1, 0},  {"F", 'N', 7, 3}};
+  const std::vector<rt::db::FieldSpec> to = {{"C", 'C', 3, 0}, {"N", 'N', 12, 2}, {"I", 'N', 4, 0},
+                                             {"D", 'D', 8, 0}, {"L", 'L', 1, 0},  {"F", 'N', 9, 1},
+                                             {"W", 'C', 9, 0}};
+  ASSERT_TRUE(fx.ws.create(fx.at("S"), from));
+  ASSERT_TRUE(fx.ws.create(fx.at("T"), to));
+  ASSERT_TRUE(fx.ws.use(fx.at("S")));
+  Area& src = fx.ws.current();
+  ASSERT_TRUE(fx.ws.use(fx.at("T")));
+  Area& dst = fx.ws.current();
+  ASSERT_TRUE(src.appendBlank());
+  ASSERT_TRUE(dst.appendBlank());
+  // Stored texts as found in files, written as they stand.
+  const char* numbers[] = {"     12.50",   "    -12.50",    "   0012.50", "      0.05", "     -0.00",
+                           "  1234567.89", "9999999999.99", "  +3.5",     "   7",       "    ",
+                           "  12.5 ",      "1.2.3",         "****",       "  -0",       "0",
+                           "   123456"};
+  const char* texts[] = {"ab", "abcdefgh", "", " x"};
+  const char* dates[] = {"20221115", "        ", "2022111"};
+  const char* logicals[] = {"T", "y", "F", " "};
+  auto check = [&](int f, std::string_view bytes) {
+    src.table()->putRaw(f, bytes);
+    for (int t = 0; t < dst.fieldCount(); ++t) {
+      SCOPED_TRACE(std::string(from[static_cast<std::size_t>(f)].name) + " '" + std::string(bytes) + "' -> " +
+                   to[static_cast<std::size_t>(t)].name);
+      dst.table()->putRaw(t, "?");
+      fx.rec.seen.clear();
+      dst.put(t, src.get(f));
+      const std::string want(dst.table()->raw(t));
+      const auto raised = fx.rec.seen.size();
+      dst.table()->putRaw(t, "?");
+      fx.rec.seen.clear();
+      dst.putFrom(t, src, f);
+      EXPECT_EQ(dst.table()->raw(t), want);
+      EXPECT_EQ(fx.rec.seen.size(), raised);
+      dst.table()->putRaw(t, "?");
+      fx.rec.seen.clear();
+      dst.putFrom(src, {{t, f}, {t, f}});
+      EXPECT_EQ(dst.table()->raw(t), want);
+      EXPECT_EQ(fx.rec.seen.size(), 2 * raised);
+    }
+  };
+  for (int f = 0; f < src.fieldCount(); ++f) {
+    switch (from[static_cast<std::size_t>(f)].type) {
+      case 'C':
+        for (const char* t : texts) check(f, t);
+        break;
+      case 'D':
+        for (const char* t : dates) check(f, t);
+        break;
+      case 'L':
+        for (const char* t : logicals) check(f, t);
+        break;
+      default:
+        for (const char* t : numbers) check(f, t);
+    }
+  }
+  // A table of the same layout takes whole rows at once: the same bytes as
+  // field by field, whether the numbers are in their written form or not.
+  ASSERT_TRUE(fx.ws.create(fx.at("U"), from));
+  ASSERT_TRUE(fx.ws.use(fx.at("U")));
+  Area& igual = fx.ws.current();
+  ASSERT_TRUE(igual.appendBlank());
+  std::vector<std::pair<int, int>> todos;
+  for (int f = 0; f < src.fieldCount(); ++f) todos.emplace_back(f, f);
+  const std::pair<const char*, const char*> linhas[] = {{"  1234567.89", "  1.500"},
+                                                        {"       -0.05", " -0.001"},
+                                                        {"  1234567.89", "01.500"},
+                                                        {"   12.5", "  1.500"}};
+  for (const auto& [n, fr] : linhas) {
+    SCOPED_TRACE(std::string(n) + " " + fr);
+    src.table()->putRaw(1, n);
+    src.table()->putRaw(5, fr);
+    fx.rec.seen.clear();
+    for (const auto& [t, f] : todos) igual.put(t, src.get(f));
+    const std::string want(igual.table()->record(), static_cast<std::size_t>(igual.table()->recordLength()));
+    const auto raised = fx.rec.seen.size();
+    igual.table()->setRecord(std::string(want.size(), '?').c_str());
+    fx.rec.seen.clear();
+    igual.putFrom(src, todos);
+    EXPECT_EQ(std::string(igual.table()->record() + 1, want.size() - 1), want.substr(1));
+    EXPECT_EQ(fx.rec.seen.size(), raised);
+  }
+}
+
+// A stored number copied as it stands only when that is the text its value
+// is written as: random texts, well and badly formed, against the slow way.
+TEST(Fields, NumberTextsCopiedOnlyWhenWritten) {
+  std::uint64_t seed = 12345;
+  auto next = [&seed](std::uint64_t n) {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    return (seed >> 33) % n;
+  };
+  const char alphabet[] = "0123456789 -.+*";
+  for (int k = 0; k < 200000; ++k) {
+    const int width = 1 + static_cast<int>(next(19));
+    const int decimals = static_cast<int>(next(static_cast<std::uint64_t>(std::min(width, 16))));
+    std::string text;
+    if (next(2)) {
+      // The text a number is written as, sometimes with a digit changed.
+      double v = static_cast<double>(next(2000000000000000ull));
+      for (auto d = next(16); d-- > 0;) v /= 10;
+      if (next(2)) v = -v;
+      text.assign(static_cast<std::size_t>(width), ' ');
+      rt::db::formatNumber(v, width, decimals, text.data());
+      if (next(4) == 0) text[next(text.size())] = static_cast<char>('0' + next(10));
+    } else {
+      for (int i = 0; i < width; ++i) text += alphabet[next(sizeof alphabet - 1)];
+    }
+    std::string want(static_cast<std::size_t>(width), '?'), got = want;
+    const bool ok = rt::db::formatNumber(rt::db::parseNumber(text), width, decimals, want.data());
+    ASSERT_EQ(rt::db::reformatNumber(text, width, decimals, got.data()), ok)
+        << "'" << text << "' " << decimals;
+    ASSERT_EQ(got, want) << "'" << text << "' " << decimals;
+  }
 }
 
 TEST(Fields, PhantomReadsEmpty) {
