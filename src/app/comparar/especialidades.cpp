@@ -1,6 +1,8 @@
 // Section 4: the specialities of the municipality's units (S_EMU against
 // the national FESPLM file, whose lines pack a unit's items of 10
 // characters: speciality, quantity, hours).
+#include <optional>
+
 #include "app/comparar/critica.h"
 #include "app/comparar/unidade.h"
 #include "rt/text/number.h"
@@ -89,6 +91,11 @@ class Especialidades : public Secao {
     rt::db::Table& t = *esp.table();
     bool textos = esp.fieldCount() >= 3;
     for (int i = 0; textos && i < 3; ++i) textos = t.fields()[static_cast<std::size_t>(i)].type == 'C';
+    // With the five fields as made, the records are made in memory and go
+    // in by the batch.
+    std::optional<Lote> lote;
+    if (textos && esp.fieldCount() == 5 && t.fields()[3].type == 'N' && t.fields()[4].type == 'N')
+      lote.emplace(t);
     std::string juntos;
     for (esp2.goTop(); !esp2.eof(); esp2.skip(1)) {
       juntos = linha.v("CODESM1");
@@ -98,6 +105,15 @@ class Especialidades : public Secao {
       const rt::Value codups(CODUPS);
       for (std::size_t VFOR = 0; VFOR < SOMCAM.size(); VFOR += 10) {
         const std::string_view DIVREG = SOMCAM.substr(VFOR, 10);
+        if (lote) {
+          char* rec = lote->novo();
+          lote->texto(rec, 0, estado);
+          lote->texto(rec, 1, CODUPS);
+          lote->texto(rec, 2, subStr(DIVREG, 1, 2));
+          t.encode(3, rt::Value::number(valor(subStr(DIVREG, 3, 3))), rec);
+          t.encode(4, rt::Value::number(valor(subStr(DIVREG, 6, 5))), rec);
+          continue;
+        }
         if (!esp.appendBlank()) return;
         if (textos) {
           t.putRaw(0, estado);
@@ -112,6 +128,7 @@ class Especialidades : public Secao {
         esp.put(4, rt::Value::number(valor(subStr(DIVREG, 6, 5))));
       }
     }
+    if (lote) lote->grava();
   }
 
   Sistema& s_;

@@ -1,5 +1,7 @@
 // Section 3: the services of the municipality's units (S_SRV against the
 // national FSRVLM file, whose lines pack a unit's items of 6 characters).
+#include <optional>
+
 #include "app/comparar/critica.h"
 #include "app/comparar/unidade.h"
 #include "rt/text/cp860.h"
@@ -82,11 +84,13 @@ class Servicos : public Secao {
     if (!srv.used() || !srv2.used()) return;
     Tabela linha(s_, "SRV2");
     const std::string estado = "23";
-    // Text fields take text as it is, cut or blank-filled: the bytes go in
-    // without a value made for each.
+    // Text fields take text as it is, cut or blank-filled: the records are
+    // made in memory and go in by the batch.
     rt::db::Table& t = *srv.table();
     bool textos = srv.fieldCount() >= 4;
     for (int i = 0; textos && i < 4; ++i) textos = t.fields()[static_cast<std::size_t>(i)].type == 'C';
+    std::optional<Lote> lote;
+    if (textos) lote.emplace(t);
     std::string SOMCAM;
     for (srv2.goTop(); !srv2.eof(); srv2.skip(1)) {
       SOMCAM = rt::text::allTrim(linha.v("CODSRM1"));
@@ -96,20 +100,22 @@ class Servicos : public Secao {
       const rt::Value codups(CODUPS);
       for (std::size_t VFOR = 0; VFOR < SOMCAM.size(); VFOR += 6) {
         const std::string_view DIVREG = std::string_view(SOMCAM).substr(VFOR, 6);
-        if (!srv.appendBlank()) return;
-        if (textos) {
-          t.putRaw(0, estado);
-          t.putRaw(1, CODUPS);
-          t.putRaw(2, subStr(DIVREG, 1, 3));
-          t.putRaw(3, subStr(DIVREG, 4, 3));
+        if (lote) {
+          char* rec = lote->novo();
+          lote->texto(rec, 0, estado);
+          lote->texto(rec, 1, CODUPS);
+          lote->texto(rec, 2, subStr(DIVREG, 1, 3));
+          lote->texto(rec, 3, subStr(DIVREG, 4, 3));
           continue;
         }
+        if (!srv.appendBlank()) return;
         srv.put(0, rt::Value(estado));
         srv.put(1, codups);
         srv.put(2, rt::Value(std::string(subStr(DIVREG, 1, 3))));
         srv.put(3, rt::Value(std::string(subStr(DIVREG, 4, 3))));
       }
     }
+    if (lote) lote->grava();
   }
 
   Sistema& s_;

@@ -627,6 +627,25 @@ void Table::dropAppended() {
   changed_ = isNew_ = false;
 }
 
+bool Table::appendRecords(const char* recs, std::uint32_t count) {
+  if (readOnly_) return false;
+  if (count == 0) return true;
+  if (changed_) flushRecord();
+  if (count > 0xFFFFFFFEu - lastRec_) return false;
+  if (!flushWrites() || !writable()) return false;
+  const auto rl = static_cast<std::uint64_t>(recLen_);
+  const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + lastRec_ * rl;
+  while (!file_.writeAt(off, recs, count * rl))
+    if (!failed(fail::write(path(), file_.error()))) return false;
+  file_.startWriteback(off, off + count * rl);
+  lastRec_ += count;
+  recNo_ = lastRec_;
+  std::memcpy(rec_.data(), recs + (count - 1) * rl, rec_.size());
+  changed_ = isNew_ = false;
+  modified_ = true;
+  return true;
+}
+
 void Table::bufferWrite(std::uint32_t recno, const char* rec) {
   const auto rl = static_cast<std::size_t>(recLen_);
   if (cacheCount_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_)
@@ -640,7 +659,13 @@ void Table::bufferWrite(std::uint32_t recno, const char* rec) {
     ++wCount_;
     return;
   }
-  if (wCount_) flushWrites();
+  if (wCount_) {
+    // A long run of appends goes out to the disk while the work goes on.
+    const std::uint64_t from =
+        static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(wFirst_ - 1) * rl;
+    const std::size_t bytes = wbuf_.size();
+    if (flushWrites() && bytes >= kWriteBehind / 2) file_.startWriteback(from, from + bytes);
+  }
   wbuf_.assign(rec, rl);
   wFirst_ = recno;
   wCount_ = 1;

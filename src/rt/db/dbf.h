@@ -133,6 +133,9 @@ class Table {
   // Takes back the record just appended while it is still unwritten; the
   // phantom becomes current.
   void dropAppended();
+  // Appends count whole records (deletion flag first) after the last one,
+  // written to the file at once; the last of them becomes current.
+  bool appendRecords(const char* recs, std::uint32_t count);
   // Writes the current record into the write buffer when changed.
   bool flushRecord();
   // Everything to the file: record, buffers, header; with sync, to the disk
@@ -161,6 +164,16 @@ class Table {
   // The bytes of a record without copying them where possible; valid until
   // the next call on the table. nullptr when it cannot be read.
   const char* peek(std::uint32_t recno);
+  // Asks for a record's bytes to be brought near ahead of a read, where
+  // the file is mapped.
+  void prefetch(std::uint32_t recno) const {
+    if (map_ && recno >= 1 && recno <= mappedRecs_) {
+      const char* r =
+          map_ + hdrLen_ + static_cast<std::size_t>(recno - 1) * static_cast<std::size_t>(recLen_);
+      __builtin_prefetch(r);
+      __builtin_prefetch(r + recLen_ - 1);
+    }
+  }
 
   // Replaces the file by one with the same header and the rows keep()
   // accepts, in record order (pack); keep == nullptr keeps none (zap).

@@ -539,20 +539,59 @@ KeyStore::Pos KeyStore::find(std::string_view key, std::uint32_t recno) const {
 
 KeyStore::Pos KeyStore::lowerBound(std::string_view prefix) const {
   const std::size_t len = std::min(prefix.size(), static_cast<std::size_t>(keySize_));
-  // First block whose first entry is at or after prefix.
-  std::size_t lo = 0, hi = blocks_.size();
-  while (lo < hi) {
-    const std::size_t mid = (lo + hi) / 2;
-    if (std::memcmp(firsts_.data() + mid * stride_, prefix.data(), len) < 0)
-      lo = mid + 1;
-    else
-      hi = mid;
+  const char* const want = prefix.data();
+  const std::size_t n = blocks_.size();
+  // The answer lies in block c when c's first entry is below prefix and the
+  // next block's is not (the first block when its first entry is not).
+  auto holds = [&](std::size_t c) {
+    return std::memcmp(firsts_.data() + c * stride_, want, len) < 0 &&
+           (c + 1 == n || std::memcmp(firsts_.data() + (c + 1) * stride_, want, len) >= 0);
+  };
+  // Keys sought in ascending order land where the last one did or just
+  // after it: that block and the next are tried before a search.
+  std::size_t c = n;
+  std::uint32_t from = 0;
+  if (hintVersion_ == version_ && hint_.block < n) {
+    if (holds(hint_.block)) {
+      c = hint_.block;
+      if (std::memcmp(entry(hint_), want, len) < 0) from = hint_.idx + 1;
+    } else if (hint_.block + 1 < n && holds(hint_.block + 1)) {
+      c = hint_.block + 1;
+    }
   }
-  if (lo == 0) return {0, 0};
-  const Block& blk = blocks_[lo - 1];
-  const std::uint32_t idx = lowerIn(blk.data(), blk.count, stride_, prefix.data(), len);
-  if (idx < blk.count) return {static_cast<std::uint32_t>(lo - 1), idx};
-  return {static_cast<std::uint32_t>(lo), 0};
+  if (c == n) {
+    // First block whose first entry is at or after prefix.
+    std::size_t lo = 0, hi = n;
+    while (lo < hi) {
+      const std::size_t mid = (lo + hi) / 2;
+      if (std::memcmp(firsts_.data() + mid * stride_, want, len) < 0)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    if (lo == 0) return {0, 0};
+    c = lo - 1;
+  }
+  const Block& blk = blocks_[c];
+  const char* const data = blk.data();
+  std::uint32_t idx;
+  if (from > 0) {
+    // A gallop from the last answer, then a search in the last step.
+    std::uint32_t lo = from, step = 1;
+    while (lo < blk.count && std::memcmp(data + lo * stride_, want, len) < 0) {
+      from = lo + 1;
+      lo += step;
+      step *= 2;
+    }
+    const std::uint32_t hi = std::min(lo, blk.count);
+    idx = from + lowerIn(data + from * stride_, hi - from, stride_, want, len);
+  } else {
+    idx = lowerIn(data, blk.count, stride_, want, len);
+  }
+  hintVersion_ = version_;
+  if (idx < blk.count) return hint_ = {static_cast<std::uint32_t>(c), idx};
+  hint_ = {static_cast<std::uint32_t>(c), blk.count - 1};
+  return {static_cast<std::uint32_t>(c + 1), 0};
 }
 
 KeyStore::Pos KeyStore::last() const {

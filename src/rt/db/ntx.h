@@ -108,6 +108,11 @@ class KeyStore {
   bool atEnd(Pos p) const { return p.block >= blocks_.size(); }
   // First entry whose key begins at or after prefix (compared over its length).
   Pos lowerBound(std::string_view prefix) const;
+  // The entry k after p when it lies in the same block, else end().
+  Pos ahead(Pos p, std::uint32_t k) const {
+    if (atEnd(p) || p.idx + k >= blocks_[p.block].count) return end();
+    return {p.block, p.idx + k};
+  }
   // The entry (key, recno), or end().
   Pos find(std::string_view key, std::uint32_t recno) const;
   Pos last() const;
@@ -140,6 +145,9 @@ class KeyStore {
   int keySize_ = 0;
   std::size_t stride_ = 4;
   std::size_t cap_ = 16;
+  // Where the last lowerBound() ended, for the version it was made in.
+  mutable Pos hint_;
+  mutable std::uint64_t hintVersion_ = ~0ull;
   std::size_t size_ = 0;
   std::uint64_t version_ = 0;
   std::vector<Block> blocks_;

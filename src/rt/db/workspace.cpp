@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "rt/db/numtext.h"
 #include "rt/db/switch.h"
@@ -260,6 +261,9 @@ bool Area::stepOrder(bool forward) {
     if (forward) {
       ks.next(p);
       if (ks.atEnd(p)) return false;
+      // A walk in index order reads the table out of record order.
+      const KeyStore::Pos a = ks.ahead(p, 8);
+      if (!ks.atEnd(a)) table_->prefetch(ks.recno(a));
     } else if (!ks.prev(p)) {
       return false;
     }
@@ -855,72 +859,80 @@ bool Area::appendSdf(std::string_view file, const std::function<bool(const char*
     if (!err::retry(ws_.errors(), fail::open(*p, in.error()))) return false;
   }
   const std::vector<Field>& fields = table_->fields();
-  const std::size_t width = static_cast<std::size_t>(table_->recordLength()) - 1;
-  std::string line;
-  line.reserve(width);
-  bool any = false, afterCR = false, ok = true;
+  const auto rl = static_cast<std::size_t>(table_->recordLength());
+  const std::size_t width = rl - 1;
 
-  // Text fields take the line's bytes as they stand: the line goes into the
-  // record whole, blank-filled, and only numbers, dates and logicals are
-  // then made from their slices.
+  // Text fields take the line's bytes as they stand: each line is laid
+  // into its record whole, blank-filled, and only numbers, dates and
+  // logicals are then made from their slices. The records go to the table
+  // in batches.
   std::vector<std::size_t> converted;
   for (std::size_t i = 0; i < fields.size(); ++i)
     if (fields[i].type == 'N' || fields[i].type == 'F' || fields[i].type == 'D' || fields[i].type == 'L')
       converted.push_back(i);
-  std::string row(width + 1, ' ');
+  const std::size_t per = std::max<std::size_t>(1, (1u << 20) / rl);
+  std::unique_ptr<char[]> batch(new char[per * rl]);
+  std::size_t inBatch = 0;
+  char* rec = batch.get();
+  std::size_t len = 0;  // bytes of the line so far (at most width)
+  bool any = false, afterCR = false, ok = true, lines = false, lastKept = false;
+  const std::uint32_t before = table_->lastRec();
 
+  auto flush = [&]() {
+    if (inBatch && !table_->appendRecords(batch.get(), static_cast<std::uint32_t>(inBatch))) ok = false;
+    inBatch = 0;
+    rec = batch.get();
+  };
   auto emit = [&]() {
-    if (!appendBlank()) {
-      ok = false;
-      return;
-    }
-    std::memcpy(row.data() + 1, line.data(), line.size());
-    std::fill(row.begin() + 1 + static_cast<std::ptrdiff_t>(line.size()), row.end(), ' ');
-    table_->setRecord(row.data());
+    rec[0] = ' ';
+    std::memset(rec + 1 + len, ' ', width - len);
     for (const std::size_t i : converted) {
       const Field& f = fields[i];
       const auto w = static_cast<std::size_t>(f.width);
       const auto at = static_cast<std::size_t>(f.offset - 1);
-      const std::string_view slice = at < line.size()
-                                         ? std::string_view(line).substr(at, std::min(w, line.size() - at))
-                                         : std::string_view{};
-      const int fi = static_cast<int>(i);
+      const std::string_view slice =
+          at < len ? std::string_view(rec + 1 + at, std::min(w, len - at)) : std::string_view{};
       switch (f.type) {
         case 'N':
         case 'F':
-          put(fi, Value::number(parseNumber(slice), f.width, f.decimals));
+          table_->encode(static_cast<int>(i), Value::number(parseNumber(slice), f.width, f.decimals), rec);
           break;
         case 'D':
           // A valid YYYYMMDD is stored as it stands; anything else is the empty date.
-          table_->putRaw(fi, text::Date::fromDtos(slice).empty() ? std::string_view{} : slice);
+          if (text::Date::fromDtos(slice).empty()) std::memset(rec + f.offset, ' ', w);
           break;
         default:
-          put(fi, Value(!slice.empty() &&
-                        (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')));
+          table_->encode(static_cast<int>(i),
+                         Value(!slice.empty() &&
+                               (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')),
+                         rec);
       }
     }
-    if (keep && !keep(table_->record())) {
-      table_->dropAppended();
-      eof_ = true;
-    } else {
-      flushHot();
+    lines = true;
+    lastKept = !keep || keep(rec);
+    if (lastKept) {
+      ++inBatch;
+      rec += rl;
+      if (inBatch == per) flush();
     }
-    line.clear();
+    len = 0;
     any = false;
   };
 
-  std::string buf(1 << 20, '\0');
+  std::unique_ptr<char[]> buf(new char[1 << 20]);
   std::uint64_t off = 0;
   for (;;) {
     std::size_t got = 0;
-    if (!in.readAt(off, buf.data(), buf.size(), got)) {
+    if (!in.readAt(off, buf.get(), 1 << 20, got)) {
       if (err::retry(ws_.errors(), fail::read(*p, in.error()))) continue;
-      return false;
+      ok = false;
+      break;
     }
     if (got == 0) break;
     off += got;
+    const char* const b = buf.get();
     for (std::size_t i = 0; i < got && ok;) {
-      const char c = buf[i];
+      const char c = b[i];
       if (c == 0x1A) {  // Ctrl-Z is no data, wherever it stands
         ++i;
         continue;
@@ -938,16 +950,48 @@ bool Area::appendSdf(std::string_view file, const std::function<bool(const char*
         ++i;
         continue;
       }
-      // A run of ordinary bytes: kept up to the record's width.
-      std::size_t j = i + 1;
-      while (j < got && buf[j] != '\r' && buf[j] != '\n' && buf[j] != 0x1A) ++j;
+      // A run of ordinary bytes up to the next line end or Ctrl-Z: kept up
+      // to the record's width.
+      const char* end = b + got;
+      if (const void* nl = std::memchr(b + i, '\n', got - i)) end = static_cast<const char*>(nl);
+      if (const void* cr = std::memchr(b + i, '\r', static_cast<std::size_t>(end - (b + i))))
+        end = static_cast<const char*>(cr);
+      if (const void* z = std::memchr(b + i, 0x1A, static_cast<std::size_t>(end - (b + i))))
+        end = static_cast<const char*>(z);
+      const auto j = static_cast<std::size_t>(end - b);
       any = true;
-      if (line.size() < width) line.append(buf.data() + i, std::min(j - i, width - line.size()));
+      if (len < width) {
+        const std::size_t n = std::min(j - i, width - len);
+        std::memcpy(rec + 1 + len, b + i, n);
+        len += n;
+      }
       i = j;
     }
     if (!ok) break;
   }
   if (ok && any) emit();
+  flush();
+  if (!lines) return ok;
+  // The indexes take the new rows' keys; the last row appended is current
+  // (none when the last line was left out).
+  found_ = false;
+  bof_ = false;
+  for (std::uint32_t r = before + 1; !orders_.empty() && r <= table_->lastRec(); ++r) {
+    if (!table_->load(r)) {
+      ok = false;
+      break;
+    }
+    for (Order& o : orders_) {
+      std::string k;
+      if (!keyOf(o, k)) continue;
+      o.index->keys().insert(k, r);
+      o.index->markChanged();
+    }
+  }
+  if (lastKept && table_->lastRec() > before)
+    eof_ = false;
+  else
+    toEof();
   return ok;
 }
 

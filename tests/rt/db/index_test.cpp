@@ -589,3 +589,44 @@ TEST(Index, LeadingPartsOfFields) {
 }
 
 }  // namespace
+
+// Seeks in a store of many blocks, in the orders a walk makes them: rising
+// (in small and in large steps), falling, at random, and between inserts.
+TEST(Index, SeeksInAnyOrderAgreeWithAModel) {
+  std::mt19937 rng(11);
+  auto rnd = [&rng](std::uint32_t n) { return static_cast<std::uint32_t>(rng() % n); };
+  auto digits = [](std::uint32_t v, std::size_t n) {
+    std::string k(n, '0');
+    for (std::size_t i = n; i-- > 0 && v; v /= 10) k[i] = static_cast<char>('0' + v % 10);
+    return k;
+  };
+  std::set<std::pair<std::string, std::uint32_t>> model;
+  for (std::uint32_t r = 1; r <= 30000; ++r) model.insert({digits(rnd(5000) * 2, 4), r});
+  rt::db::KeyStore ks(4);
+  for (const auto& [k, r] : model) ks.insert(k, r);
+  auto check = [&](const std::string& prefix) {
+    SCOPED_TRACE(prefix);
+    const auto m = model.lower_bound({prefix, 0});
+    const auto p = ks.lowerBound(prefix);
+    ASSERT_EQ(ks.atEnd(p), m == model.end());
+    if (m != model.end()) {
+      ASSERT_EQ(std::string(ks.key(p)), m->first);
+      ASSERT_EQ(ks.recno(p), m->second);
+    }
+  };
+  for (std::uint32_t v = 0; v <= 10000; ++v) check(digits(v, 4));
+  for (std::uint32_t v = 0; v <= 10000; v += 1 + rnd(700)) check(digits(v, 4));
+  for (std::uint32_t v = 10000; v-- > 0;) check(digits(v, 4));
+  for (std::uint32_t v = 0; v <= 1000; ++v) check(digits(v, 3));
+  for (int i = 0; i < 20000; ++i) {
+    const std::string k = digits(rnd(10001), 1 + rnd(4));
+    check(k);
+    if (i % 7 == 0) {
+      const std::string n = digits(rnd(10000), 4);
+      const auto r = static_cast<std::uint32_t>(30001 + i);
+      model.insert({n, r});
+      ks.insert(n, r);
+      check(k);
+    }
+  }
+}
