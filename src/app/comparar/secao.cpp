@@ -66,11 +66,12 @@ class Contador {
       escrita_ = true;
       return;
     }
-    if (primeiro < de_.size()) {
-      t.devPos(14, 18 + static_cast<int>(digitos_ + primeiro));
-      t.devOutAttr(std::string_view(linha_).substr(digitos_ + primeiro, de_.size() - primeiro), *cor_);
-    }
-    t.devPos(14, 18 + static_cast<int>(kLargura));
+    if (primeiro < de_.size())
+      t.devOutAttrAt(14, 18 + static_cast<int>(digitos_ + primeiro),
+                     std::string_view(linha_).substr(digitos_ + primeiro, de_.size() - primeiro), *cor_, 14,
+                     18 + static_cast<int>(kLargura));
+    else
+      t.devPos(14, 18 + static_cast<int>(kLargura));
   }
 
  private:
