@@ -359,16 +359,8 @@ void sortEntries(Entries& flat, std::size_t stride) {
     while (k < common && e[k] == a[k]) ++k;
     common = k;
   }
-  // The second buffer is kept for the next sort: its pages are already
-  // there, not cleared again by the system.
-  thread_local std::unique_ptr<char[]> tmp;
-  thread_local std::size_t tmpSize = 0;
-  if (tmpSize < flat.size()) {
-    tmp.reset();
-    tmp.reset(new char[flat.size()]);
-    tmpSize = flat.size();
-    adviseLarge(tmp.get(), tmpSize);
-  }
+  std::unique_ptr<char[]> tmp(new char[flat.size()]);
+  adviseLarge(tmp.get(), flat.size());
   const unsigned threads = workThreads();
   if (n >= (1u << 16) && threads > 1) {
     parallelSort(flat.data(), tmp.get(), n, stride, common, threads);
