@@ -114,7 +114,7 @@ void fase1(Sistema& s, Critica& c, Secao& secao) {
       ++c.REGISTRO;
     }
     if (secao.considera()) {
-      const std::string chave = secao.chave();
+      std::string chave = secao.chave();
       // The national area is looked up by name again only when it is no
       // longer the one found before.
       if (nacional && nacional->used() && nacional->alias() == secao.nacional)
@@ -125,7 +125,7 @@ void fase1(Sistema& s, Critica& c, Secao& secao) {
         nac->setOrder(1);
         // A hard seek lands where it lands from any position: no need to
         // go to the top first.
-        nac->seek(rt::Value(chave), false);
+        nac->seek(rt::Value(std::move(chave)), false);
         if (!nac->found()) {
           c.VT_BANCOS.push_back({local->recNo(), secao.local, 'D', secao.ordemLocal()});
         } else {
