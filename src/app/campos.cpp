@@ -66,10 +66,22 @@ void Tabela::seleciona() {
   if (rt::db::Area* a = area()) s_.rt.db.select(a->number());
 }
 
+namespace {
+
+// Field names are short: compared here without a library call.
+bool mesmoNome(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
+}  // namespace
+
 int Tabela::pos(std::string_view nome) {
   // The names are mostly the same literals: their address finds them first.
   for (const Posicao& e : pos_)
-    if (e.onde == nome.data() && e.nome == nome) return e.pos;
+    if (e.onde == nome.data() && mesmoNome(e.nome, nome)) return e.pos;
   for (const Posicao& e : pos_)
     if (e.nome == nome) return e.pos;
   rt::db::Area* a = area();

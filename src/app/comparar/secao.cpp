@@ -66,11 +66,12 @@ class Contador {
       escrita_ = true;
       return;
     }
-    if (primeiro < de_.size()) {
-      t.devPos(14, 18 + static_cast<int>(digitos_ + primeiro));
-      t.devOutAttr(std::string_view(linha_).substr(digitos_ + primeiro, de_.size() - primeiro), *cor_);
-    }
-    t.devPos(14, 18 + static_cast<int>(kLargura));
+    if (primeiro < de_.size())
+      t.devOutAttrAt(14, 18 + static_cast<int>(digitos_ + primeiro),
+                     std::string_view(linha_).substr(digitos_ + primeiro, de_.size() - primeiro), *cor_, 14,
+                     18 + static_cast<int>(kLargura));
+    else
+      t.devPos(14, 18 + static_cast<int>(kLargura));
   }
 
  private:
@@ -113,7 +114,7 @@ void fase1(Sistema& s, Critica& c, Secao& secao) {
       ++c.REGISTRO;
     }
     if (secao.considera()) {
-      const std::string chave = secao.chave();
+      std::string chave = secao.chave();
       // The national area is looked up by name again only when it is no
       // longer the one found before.
       if (nacional && nacional->used() && nacional->alias() == secao.nacional)
@@ -124,7 +125,7 @@ void fase1(Sistema& s, Critica& c, Secao& secao) {
         nac->setOrder(1);
         // A hard seek lands where it lands from any position: no need to
         // go to the top first.
-        nac->seek(rt::Value(chave), false);
+        nac->seek(rt::Value(std::move(chave)), false);
         if (!nac->found()) {
           c.VT_BANCOS.push_back({local->recNo(), secao.local, 'D', secao.ordemLocal()});
         } else {

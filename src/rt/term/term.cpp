@@ -112,6 +112,28 @@ void Terminal::devOutAttr(std::string_view text, std::uint8_t attr) {
     return;
   }
   Lock lock(mu_);
+  outAt(text, attr);
+  changed(lock);
+}
+
+void Terminal::devOutAttrAt(int row, int col, std::string_view text, std::uint8_t attr, int toRow,
+                            int toCol) {
+  if (device_ == Device::Printer) {
+    devPos(row, col);
+    devOutAttr(text, attr);
+    devPos(toRow, toCol);
+    return;
+  }
+  Lock lock(mu_);
+  row_ = row;
+  col_ = col;
+  outAt(text, attr);
+  row_ = toRow;
+  col_ = toCol;
+  changed(lock);
+}
+
+void Terminal::outAt(std::string_view text, std::uint8_t attr) {
   const long long start = col_;
   const long long end = start + static_cast<long long>(text.size());
   if (row_ >= 0 && row_ < kRows) {
@@ -121,7 +143,6 @@ void Terminal::devOutAttr(std::string_view text, std::uint8_t attr) {
   }
   // The position moves on but never past the right edge of the screen.
   if (start < kCols) col_ = static_cast<int>(std::min(end, static_cast<long long>(kCols)));
-  changed(lock);
 }
 
 void Terminal::dispBox(int top, int left, int bottom, int right, std::string_view frame) {

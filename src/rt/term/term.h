@@ -80,6 +80,9 @@ class Terminal {
   void devOut(std::string_view text);
   void devOut(std::string_view text, std::string_view color);
   void devOutAttr(std::string_view text, std::uint8_t attr);
+  // devPos(row, col), devOutAttr(text, attr) and devPos(toRow, toCol) as one
+  // change of the screen.
+  void devOutAttrAt(int row, int col, std::string_view text, std::uint8_t attr, int toRow, int toCol);
 
   // Box (DISPBOX) in the standard colour. `frame` holds the border
   // characters top-left, top, top-right, right, bottom-right, bottom,
@@ -139,6 +142,7 @@ class Terminal {
   void show(const Lock&);
   void showLater();
   void put(int row, int col, std::uint8_t ch, std::uint8_t attr);
+  void outAt(std::string_view text, std::uint8_t attr);  // devOutAttr on the screen, mu_ held
   void clearCells(int top, int left, int bottom, int right);
   int fromDevice(int timeoutMs);
   int take(int timeoutMs);

@@ -43,6 +43,26 @@ TEST(DevOut, ColourOfTheCall) {
   EXPECT_EQ(t.term.colorSpec(), "W/N,N/W,N/N,N/N,N/W");  // the setting is untouched
 }
 
+TEST(DevOut, AtAPositionIsTheThreeCalls) {
+  const struct {
+    int row, col, toRow, toCol;
+    const char* text;
+  } cases[] = {
+      {14, 38, 14, 61, "0042"}, {2, 76, 3, 0, "abcdefgh"}, {2, -2, 0, 0, "abcdef"},
+      {25, 0, 24, 79, "abc"},   {0, 80, 5, 5, "abc"},      {7, 7, 7, 7, ""},
+  };
+  for (const auto& c : cases) {
+    HeadlessTerminal one, three;
+    one.term.devOutAttrAt(c.row, c.col, c.text, 0x70, c.toRow, c.toCol);
+    three.term.devPos(c.row, c.col);
+    three.term.devOutAttr(c.text, 0x70);
+    three.term.devPos(c.toRow, c.toCol);
+    EXPECT_TRUE(one.term.screen() == three.term.screen()) << c.row << "," << c.col;
+    EXPECT_EQ(one.term.row(), c.toRow);
+    EXPECT_EQ(one.term.col(), c.toCol);
+  }
+}
+
 TEST(DevOut, ClipsAtTheEdges) {
   const struct {
     int row, col;
