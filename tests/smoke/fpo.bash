@@ -13,6 +13,12 @@
 #                        the complement typed and confirmed
 #   fpo_import           a whole import with 37%, back at the menu
 #   fpo_quit             Esc and "Sim" at the menu; exit code 0, no error output
+#   fpo_check_import_tables
+#                        the tables of the demo month's import read back by an
+#                        independent dBASE reader (Debian's python3-dbfread)
+#   fpo_check_report PRINTED
+#                        the production report in $zoz and the file PRINTED
+#                        that stood for Lpt1: the same bytes, a whole report
 
 fpo_demo() {
   rm -rf "$SMOKE_DIR/drive"
@@ -73,4 +79,26 @@ fpo_quit() {
   code=$(tmux_wait_exit)
   [[ $code == 0 ]] || fail "exit code $code"
   [[ ! -s $SMOKE_DIR/stderr ]] || fail "error output: $(cat "$SMOKE_DIR/stderr")"
+}
+
+fpo_check_import_tables() {
+  /usr/bin/python3 - "$zoz" <<'PY' || fail "dbfread could not read the tables"
+import sys, os, dbfread
+zoz = sys.argv[1]
+for name in ("S_UPS.DBF", "S_IPU.DBF", "S_CNESIA.DBF", "CTL.DBF", "S_VPA.DBF", "S_CTR.DBF", "S_SS.DBF"):
+    rows = list(dbfread.DBF(os.path.join(zoz, name), encoding="cp860", char_decode_errors="strict"))
+    assert rows, name
+ctl = list(dbfread.DBF(os.path.join(zoz, "CTL.DBF")))
+assert any(r["DATREF"] == 202211 and r["CODMNC"] == 440 for r in ctl), ctl
+PY
+}
+
+fpo_check_report() {
+  local report="$zoz/PABFAE.PRN"
+  [[ -s $1 ]] || fail "nothing reached the printer"
+  cmp -s "$1" "$report" || fail "the printer did not get the report byte for byte"
+  head -c 2 "$report" | od -c | grep -q '\\r  \\n' || fail "the report does not begin with CR LF"
+  grep -qa "ESTADO DO LUMEA" "$report" || fail "no page header"
+  grep -qa "TOTAIS ----->" "$report" || fail "no totals line"
+  [[ $(tail -c 2 "$report" | od -An -c | tr -d ' ') == '\f\r' ]] || fail "the report does not end with an eject"
 }

@@ -82,6 +82,23 @@ tmux_wait_gone() {
   fail "the screen still shows: $1"
 }
 
+# The key demo (fpo_term_demo) numbers each key it reads on row 5:
+# "#n tecla code ". demo_key CODE COMMAND... runs the command that sends one
+# key and waits for the demo's report of that code; demo_keys does it for
+# each "tmux-key-name code" line of standard input.
+demo_key_count=0
+demo_key() {
+  local code=$1
+  shift
+  demo_key_count=$((demo_key_count + 1))
+  "$@"
+  tmux_wait_for "#$demo_key_count tecla $code "
+}
+demo_keys() {
+  local name code
+  while read -r name code; do demo_key "$code" tmux_keys "$name"; done
+}
+
 tmux_wait_exit() {
   local i
   for ((i = 0; i < SMOKE_TRIES; i++)); do

@@ -14,12 +14,7 @@ tmux_keys Enter
 tmux_wait_for "Imprimir?"
 tmux_keys Enter
 tmux_wait_gone "Imprimir?"
-[[ -s $SMOKE_DIR/lpt1 ]] || fail "nothing reached the printer"
-cmp -s "$SMOKE_DIR/lpt1" "$zoz/PABFAE.PRN" || fail "the printer did not get the report byte for byte"
-head -c 2 "$zoz/PABFAE.PRN" | od -c | grep -q '\\r  \\n' || fail "the report does not begin with CR LF"
-grep -qa "ESTADO DO LUMEA" "$zoz/PABFAE.PRN" || fail "no page header"
-grep -qa "TOTAIS ----->" "$zoz/PABFAE.PRN" || fail "no totals line"
-[[ $(tail -c 2 "$zoz/PABFAE.PRN" | od -An -c | tr -d ' ') == '\f\r' ]] || fail "the report does not end with an eject"
+fpo_check_report "$SMOKE_DIR/lpt1"
 
 # A pull-down drops keys typed ahead: one key at a time.
 tmux_keys Left

@@ -35,15 +35,7 @@ sgr 47 " cinza "         # white background
 sgr 5 ".*pisca"          # blink
 
 # Keys: tmux key name -> classic code. Each read is numbered on row 5.
-n=0
-press() {
-  n=$((n + 1))
-  tmux_keys "$1"
-  tmux_wait_for "#$n tecla $2 "
-}
-while read -r name code; do
-  press "$name" "$code"
-done <<'KEYS'
+demo_keys <<'KEYS'
 M-n 305
 Escape 27
 n 110
@@ -73,14 +65,12 @@ F1 28
 F2 -1
 F9 -8
 KEYS
-n=$((n + 1)); tmux_type "ç"; tmux_wait_for "#$n tecla 135 "
+demo_key 135 tmux_type "ç"
 
 # The same keys in the encodings of other terminals, sent as raw bytes; an
 # unknown sequence is dropped whole, the key after it is read as itself.
 while read -r code hex; do
-  n=$((n + 1))
-  _tmux send-keys -t smoke -H $hex
-  tmux_wait_for "#$n tecla $code "
+  demo_key "$code" _tmux send-keys -t smoke -H $hex
 done <<'RAW'
 1 1b 5b 31 7e
 6 1b 5b 34 7e
@@ -93,7 +83,7 @@ done <<'RAW'
 2 1b 5b 31 3b 35 43
 120 1b 5b 39 39 7e 78
 RAW
-n=$((n + 1)); tmux_type "Ã"; tmux_wait_for "#$n tecla 142 "
+demo_key 142 tmux_type "Ã"
 
 # A window smaller than 80x25 shows a notice and drops keys; enlarged, the
 # screen comes back from the cells.
@@ -103,7 +93,7 @@ tmux_keys z
 tmux_resize 80 25
 tmux_wait_for "║ Atualização da Programação Orçamentária"
 tmux_wait_gone "Terminal pequeno demais."
-press x 120
+demo_key 120 tmux_keys x
 
 # The cancel key: the chain on the error output, exit code 0.
 tmux_keys M-c

@@ -41,27 +41,11 @@ tmux_keys Enter
 tmux_wait_for "Imprimir?"
 tmux_keys Enter
 tmux_wait_gone "Imprimir?"
-[[ -s $SMOKE_DIR/printer.out ]] || fail "nothing reached the printer"
-cmp -s "$SMOKE_DIR/printer.out" "$zoz/PABFAE.PRN" || fail "the printer did not get the report byte for byte"
-grep -qa "TOTAIS ----->" "$zoz/PABFAE.PRN" || fail "no totals line"
-[[ $(tail -c 2 "$zoz/PABFAE.PRN" | od -An -c | tr -d ' ') == '\f\r' ]] || fail "the report does not end with an eject"
+fpo_check_report "$SMOKE_DIR/printer.out"
 
-tmux_keys Escape
-tmux_wait_for "Confirma encerramento?"
-tmux_keys Enter
-code=$(tmux_wait_exit)
-[[ $code == 0 ]] || fail "exit code $code"
-[[ ! -s $SMOKE_DIR/stderr ]] || fail "error output: $(cat "$SMOKE_DIR/stderr")"
+fpo_quit
 
-/usr/bin/python3 - "$zoz" <<'PY' || fail "dbfread could not read the tables"
-import sys, os, dbfread
-zoz = sys.argv[1]
-for name in ("S_UPS.DBF", "S_IPU.DBF", "S_CNESIA.DBF", "CTL.DBF", "S_VPA.DBF", "S_CTR.DBF", "S_SS.DBF"):
-    rows = list(dbfread.DBF(os.path.join(zoz, name), encoding="cp860", char_decode_errors="strict"))
-    assert rows, name
-ctl = list(dbfread.DBF(os.path.join(zoz, "CTL.DBF")))
-assert any(r["DATREF"] == 202211 and r["CODMNC"] == 440 for r in ctl), ctl
-PY
+fpo_check_import_tables
 
 # The cancel key at the first notice: exit code 0 and where it stopped.
 fpo_start

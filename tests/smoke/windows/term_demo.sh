@@ -30,15 +30,7 @@ grep -qE $'\e\\[[0-9;]*m vermelho ' <<<"$colours" || fail "no colour before ' ve
 # Keys: tmux key name -> classic code. Each read is numbered on row 5.
 # (Wine's terminal input does not decode every sequence tmux sends for
 # Home and End; the key records themselves are tested in test_rt_term.)
-n=0
-press() {
-  n=$((n + 1))
-  tmux_keys "$1"
-  tmux_wait_for "#$n tecla $2 "
-}
-while read -r name code; do
-  press "$name" "$code"
-done <<'KEYS'
+demo_keys <<'KEYS'
 M-n 305
 Escape 27
 n 110
@@ -64,8 +56,8 @@ F12 -41
 C-a 1
 C-c 3
 KEYS
-n=$((n + 1)); tmux_type "ç"; tmux_wait_for "#$n tecla 135 "
-n=$((n + 1)); tmux_type "Ã"; tmux_wait_for "#$n tecla 142 "
+demo_key 135 tmux_type "ç"
+demo_key 142 tmux_type "Ã"
 
 # The cancel key: the chain on the error output, exit code 0; the last
 # screen stays.
