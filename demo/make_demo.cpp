@@ -12,6 +12,7 @@
 #include "package.h"
 #include "producao.h"
 #include "tabela.h"
+#include "zozgen/layouts.h"
 
 namespace fs = std::filesystem;
 
@@ -30,15 +31,7 @@ int main(int argc, char** argv) {
 
   try {
     using demo::T;
-    demo::tabela(zoz / "S_CTR.DBF",
-                 {{"CTR_MVM", 'C', 6, 0},
-                  {"CTR_CAD", 'C', 1, 0},
-                  {"CTR_FPO", 'C', 1, 0},
-                  {"CTR_BDP", 'C', 1, 0},
-                  {"CTR_PRD", 'C', 1, 0},
-                  {"CTR_CRD", 'C', 1, 0},
-                  {"CTR_CNES", 'C', 3, 0},
-                  {"CTR_VERSAO", 'C', 10, 0}},
+    demo::tabela(zoz / "S_CTR.DBF", zozgen::kCtr,
                  {{T("202211"), T("A"), T("A"), T("A"), T("A"), T("A"), T(""), T("3.10")}});
     demo::tabela(zoz / "S_SS.DBF",
                  {{"SS_GESTAO", 'C', 6, 0},
