@@ -637,7 +637,7 @@ bool Table::appendRecords(const char* recs, std::uint32_t count) {
   const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + lastRec_ * rl;
   while (!file_.writeAt(off, recs, count * rl))
     if (!failed(fail::write(path(), file_.error()))) return false;
-  file_.startWriteback(off, off + count * rl);
+  wrote(off, count * rl);
   lastRec_ += count;
   recNo_ = lastRec_;
   std::memcpy(rec_.data(), recs + (count - 1) * rl, rec_.size());
@@ -659,13 +659,7 @@ void Table::bufferWrite(std::uint32_t recno, const char* rec) {
     ++wCount_;
     return;
   }
-  if (wCount_) {
-    // A long run of appends goes out to the disk while the work goes on.
-    const std::uint64_t from =
-        static_cast<std::uint64_t>(hdrLen_) + static_cast<std::uint64_t>(wFirst_ - 1) * rl;
-    const std::size_t bytes = wbuf_.size();
-    if (flushWrites() && bytes >= kWriteBehind / 2) file_.startWriteback(from, from + bytes);
-  }
+  if (wCount_) flushWrites();
   wbuf_.assign(rec, rl);
   wFirst_ = recno;
   wCount_ = 1;
@@ -717,11 +711,7 @@ bool Table::flushWrites() {
     const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) +
                               static_cast<std::uint64_t>(wFirst_ - 1) * static_cast<std::uint64_t>(recLen_);
     if (file_.writeAt(off, wbuf_.data(), wbuf_.size())) {
-      if (switch_ && (unstarted_ += wbuf_.size()) >= kWriteBehind * 4) {
-        // The switch syncs this file at its end: it starts to the disk now.
-        file_.startWriteback(0, off + wbuf_.size());
-        unstarted_ = 0;
-      }
+      wrote(off, wbuf_.size());
       wCount_ = 0;
       wbuf_.clear();
       return true;
@@ -733,6 +723,21 @@ bool Table::flushWrites() {
     }
   }
   return true;
+}
+
+void Table::wrote(std::uint64_t off, std::uint64_t n) {
+  if (unstarted_ == 0) {
+    unstartedFrom_ = off;
+    unstartedTo_ = off + n;
+  } else {
+    unstartedFrom_ = std::min(unstartedFrom_, off);
+    unstartedTo_ = std::max(unstartedTo_, off + n);
+  }
+  unstarted_ += n;
+  if (unstarted_ >= kWriteBehind / 2) {
+    file_.startWriteback(unstartedFrom_, unstartedTo_);
+    unstarted_ = 0;
+  }
 }
 
 bool Table::writeHeader() {

@@ -224,6 +224,10 @@ class Table {
     std::vector<CarryRun> runs;
   };
   const CarryPlan& carryPlan(const Table& src, const std::vector<std::pair<int, int>>& fields);
+  // Bytes [off, off + n) written to the file: once a good part has gathered,
+  // the system starts writing it out while the work goes on, so that the
+  // sync at close (or the switch's) has little left.
+  void wrote(std::uint64_t off, std::uint64_t n);
   bool writable();              // stages a copy of the file before its first write in a switch
   bool finish(Replacement& r);  // renames over the file, or stages in the switch
 
@@ -258,7 +262,8 @@ class Table {
   // Write-behind run of consecutive records.
   std::string wbuf_;
   std::uint32_t wFirst_ = 0, wCount_ = 0;
-  std::size_t unstarted_ = 0;  // bytes written since the last start of the write-back
+  // Bytes written since the write-back was last started, and their span.
+  std::uint64_t unstarted_ = 0, unstartedFrom_ = 0, unstartedTo_ = 0;
 };
 
 }  // namespace rt::db
