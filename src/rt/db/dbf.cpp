@@ -537,19 +537,7 @@ bool Table::putFrom(Table& src, const std::vector<std::pair<int, int>>& fields) 
       changed_ = true;
       continue;
     }
-    for (const auto& [to, from] : run.pairs) {
-      const Field& f = fields_[static_cast<std::size_t>(to)];
-      const Field& s = src.fields_[static_cast<std::size_t>(from)];
-      if (f.type == 'C' && s.type == 'C') {
-        const auto w = static_cast<std::size_t>(f.width), n = std::min(w, static_cast<std::size_t>(s.width));
-        char* dst = rec_.data() + f.offset;
-        std::memmove(dst, src.rec_.data() + s.offset, n);
-        std::memset(dst + n, ' ', w - n);
-        changed_ = true;
-      } else {
-        ok = putFrom(to, src, from) && ok;
-      }
-    }
+    for (const auto& [to, from] : run.pairs) ok = putFrom(to, src, from) && ok;
   }
   return ok;
 }
