@@ -49,6 +49,9 @@ double numero(rt::db::Area& a, std::string_view nome) {
 }
 
 rt::db::Area* Tabela::area() {
+  // Still open on the table the positions belong to: an area keeps its alias
+  // while its table is open.
+  if (area_ && serial_ != 0 && area_->used() && area_->table()->serial() == serial_) return area_;
   if (!area_ || !area_->used() || area_->alias() != alias_) {
     area_ = s_.rt.db.find(alias_);
     if (!area_) s_.rt.db.select(alias_);  // the error of an alias that does not exist
@@ -78,27 +81,23 @@ bool mesmoNome(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-int Tabela::pos(std::string_view nome) {
+const Tabela::Posicao& Tabela::posicao(std::string_view nome) {
+  static const Posicao nenhuma{{}, nullptr, -1, '\0'};
+  rt::db::Area* a = area();
+  if (!a) return nenhuma;
   // The names are mostly the same literals: their address finds them first.
   for (const Posicao& e : pos_)
-    if (e.onde == nome.data() && mesmoNome(e.nome, nome)) return e.pos;
+    if (e.onde == nome.data() && mesmoNome(e.nome, nome)) return e;
   for (const Posicao& e : pos_)
-    if (e.nome == nome) return e.pos;
-  rt::db::Area* a = area();
-  if (!a) return -1;
+    if (e.nome == nome) return e;
   const int p = campo(*a, nome);
-  pos_.push_back({std::string(nome), nome.data(), p});
-  return p;
-}
-
-char Tabela::tipo(int pos) {
-  if (pos < 0 || !area_ || !area_->used()) return '\0';
-  const auto& campos = area_->table()->fields();
-  return static_cast<std::size_t>(pos) < campos.size() ? campos[static_cast<std::size_t>(pos)].type : '\0';
+  const char t = p < 0 ? '\0' : a->table()->fields()[static_cast<std::size_t>(p)].type;
+  pos_.push_back({std::string(nome), nome.data(), p, t});
+  return pos_.back();
 }
 
 std::string Tabela::c(std::string_view nome) {
-  const int p = pos(nome);
+  const int p = posicao(nome).pos;
   if (p < 0) return {};
   const rt::Value v = area_->get(p);
   if (v.isString()) return v.string();
@@ -108,18 +107,19 @@ std::string Tabela::c(std::string_view nome) {
 }
 
 std::string_view Tabela::v(std::string_view nome) {
-  const int p = pos(nome);
-  if (tipo(p) == 'C') return area_->table()->raw(p);
+  const Posicao& e = posicao(nome);
+  if (e.tipo == 'C') return area_->table()->raw(e.pos);
   std::string& copia = copias_[proxima_++ % copias_.size()];
   copia = c(nome);
   return copia;
 }
 
 double Tabela::n(std::string_view nome) {
-  const int p = pos(nome);
+  const Posicao& e = posicao(nome);
+  const int p = e.pos;
   if (p < 0) return 0;
   // Text and number fields are Val of their bytes, read where they stand.
-  const char t = tipo(p);
+  const char t = e.tipo;
   if (t == 'C') return valor(area_->table()->raw(p));
   if (t == 'N' || t == 'F') return rt::text::val(area_->table()->raw(p)).value;
   const rt::Value v = area_->get(p);

@@ -60,10 +60,6 @@ class Tabela {
   double n(std::string_view nome);
 
  private:
-  int pos(std::string_view nome);
-  // The type of the field at pos of the table open now; '\0' when none.
-  char tipo(int pos);
-
   Sistema& s_;
   std::string alias_;
   rt::db::Area* area_ = nullptr;
@@ -71,8 +67,13 @@ class Tabela {
   struct Posicao {
     std::string nome;
     const char* onde;  // where the name was read from, tried first
-    int pos;
+    int pos;           // -1 when the table lacks it
+    char tipo;         // its type, '\0' when none
   };
+  // The field's entry for the table open under the alias now; pos -1 when
+  // the alias is not open (after its error) or the table lacks the field.
+  const Posicao& posicao(std::string_view nome);
+
   std::vector<Posicao> pos_;
   std::array<std::string, 4> copias_;  // fields that are not text, as c() gives them
   std::size_t proxima_ = 0;

@@ -69,5 +69,24 @@ TEST_F(Campos, MissingFieldTold) {
   EXPECT_EQ(erros, std::vector<std::string>{"FALTA"});
 }
 
+// The alias opened again on a table of another layout, in the same work
+// area or in another: the fields are found again in the new one.
+TEST_F(Campos, AliasReopenedOnAnotherLayout) {
+  test::makeTable(drive().zoz() / "OUTRA.DBF", {{"QTD", 'N', 3, 0}, {"CODIGO", 'C', 2, 0}},
+                  {{test::N(7), test::C("XY")}});
+  Tabela tabela(s, "CAMPOS");
+  ASSERT_EQ(tabela.v("CODIGO"), "0123  ");
+  ASSERT_EQ(tabela.n("QTD"), 2.5);
+  for (const bool mesmaArea : {true, false}) {
+    area().close();
+    if (!mesmaArea) s.rt.db.select(0);
+    ASSERT_TRUE(s.rt.db.use("\\ZOZ\\OUTRA", "CAMPOS", true));
+    EXPECT_EQ(tabela.v("CODIGO"), "XY") << mesmaArea;
+    EXPECT_EQ(tabela.n("QTD"), 7) << mesmaArea;
+    EXPECT_EQ(tabela.c("QTD"), "  7") << mesmaArea;
+  }
+  EXPECT_TRUE(erros.empty());
+}
+
 }  // namespace
 }  // namespace fpo

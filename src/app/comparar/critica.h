@@ -132,5 +132,7 @@ void imprimeCabecalho(Sistema& s, Critica& c, const Secao& secao);
 
 // Check digit of Val(codups), one character.
 std::string digito(std::string_view codups);
+// Whether codups followed by its check digit is uid, under the system's "=".
+bool igualComDigito(Sistema& s, std::string_view codups, std::string_view uid);
 
 }  // namespace fpo::comparar

@@ -57,7 +57,7 @@ class Especialidades : public Secao {
 
   bool difere() override {
     const std::string_view codups = esp_.v("CODUPS");
-    return !igual(s_, std::string(codups) + digito(codups), zeb_.v("EMU_UID")) ||
+    return !igualComDigito(s_, codups, zeb_.v("EMU_UID")) ||
            !igual(s_, esp_.v("CODESP"), zeb_.v("EMU_EMA")) || esp_.n("QTDESP") != zeb_.n("EMU_QT_PR") ||
            esp_.n("QTDHOR") != zeb_.n("EMU_QT_HR");
   }

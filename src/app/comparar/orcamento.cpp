@@ -65,8 +65,7 @@ class Orcamento : public Secao {
 
   bool difere() override {
     const std::string_view codups = afo_.v("CODUPS");
-    return !igual(s_, std::string(codups) + digito(codups), zeb_.v("IPU_UID")) ||
-           valor(afo_.v("QTDPRG")) != zeb_.n("IPU_QT_O") ||
+    return !igualComDigito(s_, codups, zeb_.v("IPU_UID")) || valor(afo_.v("QTDPRG")) != zeb_.n("IPU_QT_O") ||
            valor(afo_.v("VCTPRG")) / 100 != zeb_.n("IPU_VL_O");
   }
 

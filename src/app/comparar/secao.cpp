@@ -132,7 +132,7 @@ void fase1(Sistema& s, Critica& c, Secao& secao) {
           if (secao.difere())
             c.VT_BANCOS.push_back({nac->recNo(), secao.nacional, 'A', secao.ordemNacional(), local->recNo()});
           const std::uint32_t r = nac->recNo();
-          if (c.VT_VERIFICADOS.size() <= r) c.VT_VERIFICADOS.resize(r + 1, false);
+          if (c.VT_VERIFICADOS.size() <= r) c.VT_VERIFICADOS.resize(std::max(r, nac->lastRec()) + 1, false);
           c.VT_VERIFICADOS[r] = true;
         }
       }

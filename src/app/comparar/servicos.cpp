@@ -58,8 +58,8 @@ class Servicos : public Secao {
 
   bool difere() override {
     const std::string_view codups = srv_.v("CODUPS");
-    return !igual(s_, std::string(codups) + digito(codups), zeb_.v("SRV_UID")) ||
-           !igual(s_, srv_.v("CODSRV"), zeb_.v("SRV_SR")) || !igual(s_, srv_.v("CODCLS"), zeb_.v("SRV_CSF"));
+    return !igualComDigito(s_, codups, zeb_.v("SRV_UID")) || !igual(s_, srv_.v("CODSRV"), zeb_.v("SRV_SR")) ||
+           !igual(s_, srv_.v("CODCLS"), zeb_.v("SRV_CSF"));
   }
 
   double ordemNacional() override { return valor(srv_.c("CODUPS")); }

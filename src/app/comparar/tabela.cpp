@@ -58,10 +58,27 @@ bool Lote::grava() {
   return ok;
 }
 
-std::string digito(std::string_view codups) {
+namespace {
+
+char digitoDe(std::string_view codups) {
   double v = valor(codups);
   if (!(v > -1e15 && v < 1e15)) v = 0;  // only the six lowest digits count anyway
-  return std::string(1, static_cast<char>('0' + CALDIGUPS(static_cast<long long>(v))));
+  return static_cast<char>('0' + CALDIGUPS(static_cast<long long>(v)));
+}
+
+}  // namespace
+
+std::string digito(std::string_view codups) { return std::string(1, digitoDe(codups)); }
+
+bool igualComDigito(Sistema& s, std::string_view codups, std::string_view uid) {
+  // The usual code of six characters is joined in place.
+  char junto[16];
+  if (codups.size() < sizeof junto) {
+    std::memcpy(junto, codups.data(), codups.size());
+    junto[codups.size()] = digitoDe(codups);
+    return igual(s, std::string_view(junto, codups.size() + 1), uid);
+  }
+  return igual(s, std::string(codups) + digitoDe(codups), uid);
 }
 
 }  // namespace fpo::comparar

@@ -92,11 +92,11 @@ std::unique_ptr<Secao> UNIDADES(Sistema& s, Critica& c) { return std::make_uniqu
 bool doMunicipio(Sistema& s, Critica& c, Tabela& ups, std::string_view uid) {
   rt::db::Area* a = ups.area();
   if (!a) return false;
-  ups.seleciona();
   // Rows of one unit follow each other: the unit is sought once for them.
   const std::string_view chave = uid.substr(0, 6);
   const std::uint64_t serial = a->table() ? a->table()->serial() : 0;
   if (serial != 0 && serial == c.unidadeSerial && chave == c.unidadeVista) return c.unidadeDoMunicipio;
+  ups.seleciona();
   a->goTop();
   a->seek(rt::Value(std::string(chave)), false);
   c.unidadeVista = chave;
