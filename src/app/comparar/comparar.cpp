@@ -147,12 +147,13 @@ void COMPARAR(Sistema& s) {
     if (fim == Fim::Secoes) break;
   }
 
-  using Fabrica = std::unique_ptr<comparar::Secao> (*)(Sistema&, Critica&);
-  for (Fabrica f : {comparar::MANTENEDORAS, comparar::UNIDADES, comparar::SERVICOS, comparar::ESPECIALIDADES,
-                    comparar::ORCAMENTO}) {
+  comparar::Adiante adiante(s, c);
+  for (comparar::Fabrica f : {comparar::MANTENEDORAS, comparar::UNIDADES, comparar::SERVICOS,
+                              comparar::ESPECIALIDADES, comparar::ORCAMENTO}) {
     auto secao = f(s, c);
     FPO_LINE(s);
-    comparar::criticaSecao(s, c, *secao);
+    comparar::criticaSecao(s, c, *secao, &adiante);
+    if (secao->k == 2) adiante.unidadesProntas(s, c);
   }
 
   t.setDevice(rt::term::Terminal::Device::Screen);

@@ -168,9 +168,10 @@ class Index {
                                        const KeyType& kt, Entries sortedEntries, err::ErrorSystem& es,
                                        Switch* sw = nullptr);
   // Reads an index file (its staged content when sw holds one); record
-  // numbers beyond lastRec are damage.
+  // numbers beyond lastRec are damage. Shared: for reading only, beside
+  // other readers.
   static std::unique_ptr<Index> open(const std::filesystem::path& p, std::uint32_t lastRec,
-                                     err::ErrorSystem& es, Switch* sw = nullptr);
+                                     err::ErrorSystem& es, Switch* sw = nullptr, bool shared = false);
 
   const std::filesystem::path& path() const { return file_.path(); }
   const std::string& expression() const { return expression_; }

@@ -1,0 +1,94 @@
+// The sections after the units run on threads of their own where the
+// machine has more than one: the run must be the same as on one thread,
+// screen for screen at every key read and byte for byte in the report and
+// the control table, also when a month table lacks a field the critique
+// reads and the error policy's box is met in that table's section.
+#include <algorithm>
+#include <fstream>
+
+#include "rt/db/threads.h"
+#include "rt/term/keys.h"
+#include "support/cri_fixture.h"
+
+namespace fpo {
+namespace {
+
+namespace cri = test::cri;
+namespace fs = std::filesystem;
+using cri::Mes;
+
+struct Caso {
+  const char* tabela;
+  const zozgen::Layout* layout;
+  std::vector<test::Row> Mes::*linhas;
+  const char* campo;  // left out of the table; nullptr: the clean month
+};
+
+class CompararFalhas : public cri::CriticaTest, public ::testing::WithParamInterface<Caso> {
+ protected:
+  struct Corrida {
+    std::vector<std::string> telas;  // every screen at a key read
+    std::string relatorio, ctl;
+  };
+
+  Corrida corre(unsigned threads) {
+    for (const auto& e : fs::directory_iterator(zoz())) fs::remove_all(e.path());
+    const Caso& k = GetParam();
+    Mes m = Mes::limpo();
+    cri::grava(zoz(), zoz(), m);
+    if (k.campo) {
+      zozgen::Layout sem = *k.layout;
+      const auto at = std::find_if(sem.begin(), sem.end(), [&](const auto& f) { return f.name == k.campo; });
+      const auto i = at - sem.begin();
+      sem.erase(at);
+      std::vector<test::Row> linhas = m.*k.linhas;
+      for (auto& r : linhas) r.erase(r.begin() + i);
+      test::makeTable(zoz() / k.tabela, sem, linhas);
+    }
+    s.term().cls();
+    keys().atKeys.clear();
+    keys().add({'\\', '4', '4', '0', rt::term::key::kEnter, rt::term::key::kEnter});
+    for (int i = 0; i < 40; ++i) keys().add('D');  // Default for each box; the rest are ignored
+    keys().add('N');
+    rt::db::limitWorkThreads(threads);
+    const int fim = comparar();
+    rt::db::limitWorkThreads(0);
+    EXPECT_EQ(fim, -1);
+    EXPECT_EQ(keys().pending(), 0u);
+    Corrida c;
+    for (const auto& sc : keys().atKeys) {
+      std::string t;
+      for (int r = 0; r < 25; ++r) t += texto(sc, r) + "\n";
+      c.telas.push_back(t);
+    }
+    c.relatorio = relatorio();
+    std::ifstream in(zoz() / "CTL.DBF", std::ios::binary);
+    c.ctl.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return c;
+  }
+};
+
+TEST_P(CompararFalhas, SameRunOnOneThreadAndOnMany) {
+  const Corrida um = corre(1), varios = corre(0);
+  ASSERT_EQ(um.telas.size(), varios.telas.size());
+  for (std::size_t i = 0; i < um.telas.size(); ++i)
+    EXPECT_EQ(um.telas[i], varios.telas[i]) << "key read " << i;
+  EXPECT_EQ(um.relatorio, varios.relatorio);
+  EXPECT_FALSE(um.relatorio.empty());
+  EXPECT_EQ(um.ctl, varios.ctl);
+  const bool caixa = std::any_of(um.telas.begin(), um.telas.end(),
+                                 [](const std::string& t) { return t.find("Error ") != std::string::npos; });
+  EXPECT_EQ(caixa, GetParam().campo != nullptr) << "the error policy's box";
+}
+
+INSTANTIATE_TEST_SUITE_P(Meses, CompararFalhas,
+                         ::testing::Values(Caso{nullptr, nullptr, nullptr, nullptr},
+                                           Caso{"S_UPS.211", &cri::kUps, &Mes::ups, "UPS_ID"},
+                                           Caso{"S_UPS.211", &cri::kUps, &Mes::ups, "UPS_MN"},
+                                           Caso{"S_SRV.211", &cri::kSrv, &Mes::srv, "SRV_CSF"},
+                                           Caso{"S_EMU.211", &cri::kEmu, &Mes::emu, "EMU_QT_HR"},
+                                           Caso{"S_IPU.211", &cri::kIpu, &Mes::ipu, "IPU_VL_O"}),
+                         [](const auto& p) { return std::string(p.param.campo ? p.param.campo : "limpo"); });
+
+}  // namespace
+}  // namespace fpo
