@@ -2,6 +2,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "app/comparar/critica.h"
@@ -165,8 +166,12 @@ struct Adiante::Tarefa {
 
 Adiante::Adiante(Sistema& s, Critica& c) {
   if (rt::db::workThreads() < 2) return;
-  for (Fabrica f : {SERVICOS, ESPECIALIDADES, ORCAMENTO})
-    tarefas_.push_back(std::make_unique<Tarefa>(s, c, f));
+  try {
+    for (Fabrica f : {SERVICOS, ESPECIALIDADES, ORCAMENTO})
+      tarefas_.push_back(std::make_unique<Tarefa>(s, c, f));
+  } catch (const std::system_error&) {
+    tarefas_.clear();  // no thread to spare after all: each is made in its turn
+  }
 }
 
 Adiante::~Adiante() = default;
