@@ -189,9 +189,8 @@ void Adiante::unidadesProntas(Sistema& s, Critica& c) {
 }
 
 bool Adiante::entrega(Sistema& s, Critica& c, Secao& secao) {
-  const auto i = static_cast<std::size_t>(secao.k - 3);
-  if (!unidadesFora_ || secao.k < 3 || i >= tarefas_.size()) return false;
-  Tarefa& t = *tarefas_[i];
+  if (!unidadesFora_ || secao.k < 3 || static_cast<std::size_t>(secao.k - 3) >= tarefas_.size()) return false;
+  Tarefa& t = *tarefas_[static_cast<std::size_t>(secao.k - 3)];
   t.espera();
   bool ok = !t.falhou;
   if (ok) {

@@ -156,9 +156,8 @@ class Adiante {
   // here (and UPSZEB is back here).
   bool entrega(Sistema& s, Critica& c, Secao& secao);
 
-  struct Tarefa;
-
  private:
+  struct Tarefa;  // one section on its thread
   void desiste(Sistema& s, Critica& c);
 
   std::vector<std::unique_ptr<Tarefa>> tarefas_;  // sections 3, 4 and 5
