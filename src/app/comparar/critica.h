@@ -127,7 +127,8 @@ class Adiante;
 // it made it ahead.
 void criticaSecao(Sistema& s, Critica& c, Secao& secao, Adiante* adiante = nullptr);
 
-// The two phases and the sort of a section already prepared.
+// The two phases and the sort of a section already prepared: its error
+// list in c.VT_BANCOS.
 void comparaSecao(Sistema& s, Critica& c, Secao& secao, Painel& painel);
 
 // Draws the steps of a pass made elsewhere, the section's local area

@@ -220,11 +220,6 @@ void imprimePaginas(Sistema& s, Critica& c, Secao& secao) {
   }
 }
 
-void ordena(Critica& c) {
-  std::stable_sort(c.VT_BANCOS.begin(), c.VT_BANCOS.end(),
-                   [](const Entrada& a, const Entrada& b) { return a.chave < b.chave; });
-}
-
 }  // namespace
 
 void imprimeCabecalho(Sistema& s, Critica& c, const Secao& secao) {
@@ -286,10 +281,7 @@ void criticaSecao(Sistema& s, Critica& c, Secao& secao, Adiante* adiante) {
     NaTela tela(s);
     secao.prepara();
     FPO_LINE(s);
-    fase1(s, c, secao, tela);
-    FPO_LINE(s);
-    fase2(s, c, secao);
-    ordena(c);
+    comparaSecao(s, c, secao, tela);
   }
 
   if (secao.k == 1) {
@@ -307,7 +299,8 @@ void comparaSecao(Sistema& s, Critica& c, Secao& secao, Painel& painel) {
   fase1(s, c, secao, painel);
   FPO_LINE(s);
   fase2(s, c, secao);
-  ordena(c);
+  std::stable_sort(c.VT_BANCOS.begin(), c.VT_BANCOS.end(),
+                   [](const Entrada& a, const Entrada& b) { return a.chave < b.chave; });
 }
 
 }  // namespace fpo::comparar
