@@ -21,17 +21,22 @@ struct Caso {
   const char* tabela;
   const zozgen::Layout* layout;
   std::vector<test::Row> Mes::*linhas;
-  const char* campo;  // left out of the table; nullptr: the clean month
+  const char* campo;   // left out of the table; nullptr: the clean month
+  int resposta = 'D';  // to the error policy's box: Default, or Quit
 };
 
 class CompararFalhas : public cri::CriticaTest, public ::testing::WithParamInterface<Caso> {
  protected:
   struct Corrida {
+    int fim = 0;
     std::vector<std::string> telas;  // every screen at a key read
-    std::string relatorio, ctl;
+    std::string relatorio, ctl, saida;
   };
 
   Corrida corre(unsigned threads) {
+    // What a "Quit" before left behind.
+    s.rt.db.closeAll();
+    s.TELAPERC.reset();
     for (const auto& e : fs::directory_iterator(zoz())) fs::remove_all(e.path());
     const Caso& k = GetParam();
     Mes m = Mes::limpo();
@@ -48,14 +53,19 @@ class CompararFalhas : public cri::CriticaTest, public ::testing::WithParamInter
     s.term().cls();
     keys().atKeys.clear();
     keys().add({'\\', '4', '4', '0', rt::term::key::kEnter, rt::term::key::kEnter});
-    for (int i = 0; i < 40; ++i) keys().add('D');  // Default for each box; the rest are ignored
-    keys().add('N');
+    if (k.resposta == 'D') {
+      for (int i = 0; i < 40; ++i) keys().add('D');  // Default for each box; the rest are ignored
+      keys().add('N');
+    } else {
+      keys().add(k.resposta);
+    }
+    const std::size_t saidaAntes = s.rt.errors.errOutput().size();
     rt::db::limitWorkThreads(threads);
-    const int fim = comparar();
-    rt::db::limitWorkThreads(0);
-    EXPECT_EQ(fim, -1);
-    EXPECT_EQ(keys().pending(), 0u);
     Corrida c;
+    c.fim = comparar();
+    rt::db::limitWorkThreads(0);
+    EXPECT_EQ(keys().pending(), 0u);
+    c.saida = s.rt.errors.errOutput().substr(saidaAntes);
     for (const auto& sc : keys().atKeys) {
       std::string t;
       for (int r = 0; r < 25; ++r) t += texto(sc, r) + "\n";
@@ -70,11 +80,13 @@ class CompararFalhas : public cri::CriticaTest, public ::testing::WithParamInter
 
 TEST_P(CompararFalhas, SameRunOnOneThreadAndOnMany) {
   const Corrida um = corre(1), varios = corre(0);
+  EXPECT_EQ(um.fim, GetParam().resposta == 'D' ? -1 : 1);
+  EXPECT_EQ(um.fim, varios.fim);
+  EXPECT_EQ(um.saida, varios.saida);  // the error and the call chain at "Quit"
   ASSERT_EQ(um.telas.size(), varios.telas.size());
   for (std::size_t i = 0; i < um.telas.size(); ++i)
     EXPECT_EQ(um.telas[i], varios.telas[i]) << "key read " << i;
   EXPECT_EQ(um.relatorio, varios.relatorio);
-  EXPECT_FALSE(um.relatorio.empty());
   EXPECT_EQ(um.ctl, varios.ctl);
   const bool caixa = std::any_of(um.telas.begin(), um.telas.end(),
                                  [](const std::string& t) { return t.find("Error ") != std::string::npos; });
@@ -87,8 +99,13 @@ INSTANTIATE_TEST_SUITE_P(Meses, CompararFalhas,
                                            Caso{"S_UPS.211", &cri::kUps, &Mes::ups, "UPS_MN"},
                                            Caso{"S_SRV.211", &cri::kSrv, &Mes::srv, "SRV_CSF"},
                                            Caso{"S_EMU.211", &cri::kEmu, &Mes::emu, "EMU_QT_HR"},
-                                           Caso{"S_IPU.211", &cri::kIpu, &Mes::ipu, "IPU_VL_O"}),
-                         [](const auto& p) { return std::string(p.param.campo ? p.param.campo : "limpo"); });
+                                           Caso{"S_IPU.211", &cri::kIpu, &Mes::ipu, "IPU_VL_O"},
+                                           Caso{"S_MNT.211", &cri::kMnt, &Mes::mnt, "MNT_RS", 'Q'},
+                                           Caso{"S_EMU.211", &cri::kEmu, &Mes::emu, "EMU_QT_HR", 'Q'}),
+                         [](const auto& p) {
+                           return std::string(p.param.campo ? p.param.campo : "limpo") +
+                                  (p.param.resposta == 'Q' ? "_Quit" : "");
+                         });
 
 }  // namespace
 }  // namespace fpo
