@@ -36,6 +36,8 @@ class CompararFalhas : public cri::CriticaTest, public ::testing::WithParamInter
   Corrida corre(unsigned threads) {
     // What a "Quit" before left behind.
     s.rt.db.closeAll();
+    s.term().printer().close();
+    s.term().setDevice(rt::term::Terminal::Device::Screen);
     s.TELAPERC.reset();
     for (const auto& e : fs::directory_iterator(zoz())) fs::remove_all(e.path());
     const Caso& k = GetParam();

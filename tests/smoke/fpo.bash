@@ -71,6 +71,28 @@ fpo_import() {
   tmux_wait_for "Atualizar unidades, mantenedoras"
 }
 
+# From the open "Crítica" pull-down: the critique of 0440 with the national
+# files in \ZOZ, to its printing question; every section is in the report.
+fpo_critique() {
+  tmux_keys Enter
+  tmux_wait_for "Escolha a unidade"
+  tmux_keys Right
+  sleep 0.2
+  tmux_keys Right
+  sleep 0.2
+  tmux_keys Enter
+  tmux_wait_for "Entre com o Cod. Município (ENTER p/ Lista)"
+  tmux_type "0440"
+  tmux_wait_for "Confirma Cod. Município: 0440"
+  tmux_keys Enter
+  tmux_wait_for "Imprimir?"
+  grep -qE "Crítica (com|sem) erros\." <<<"$(tmux_capture)" || fail "no outcome before the printing question"
+  local title
+  for title in MANTENEDORAS UNIDADES SERVICOS ESPECIALIDADES ORCAMENTO; do
+    grep -qa "\*\*\* $title \*\*\*" "$zoz/CRI0440.211" || fail "no $title pages in the critique report"
+  done
+}
+
 fpo_quit() {
   tmux_keys Escape
   tmux_wait_for "Confirma encerramento?"

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # fpo.exe under wine in tmux on the demo folder: start-up to the menu, a whole
-# import read back by an independent dBASE reader, the production report
-# printed to a file standing for Lpt1, the exit with "Sim", and the cancel
-# key. Run by scripts/build-windows (a wine server of WINEPREFIX running).
-# Arguments: fpo.exe and the Windows build folder.
+# import read back by an independent dBASE reader, the critique, the
+# production report printed to a file standing for Lpt1, the exit with
+# "Sim", and the cancel key. Run by scripts/build-windows (a wine server of
+# WINEPREFIX running). Arguments: fpo.exe and the Windows build folder.
 fpo=$(realpath "$1")
 build=$(realpath "$2")
 here="$(dirname "$0")"
@@ -32,9 +32,16 @@ fpo_to_menu
 # The import of the demo month.
 fpo_import
 
-# The production report, printed: two pull-downs to the right.
+# The critique, not printed, in the next pull-down.
 tmux_keys Right
 tmux_wait_for "Criticar Cadastros e Programação"
+fpo_critique
+tmux_keys Right
+sleep 0.2
+tmux_keys Enter
+tmux_wait_gone "Imprimir?"
+
+# The production report, printed, in the next pull-down.
 tmux_keys Right
 tmux_wait_for "Produção das Unidades"
 tmux_keys Enter
