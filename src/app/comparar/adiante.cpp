@@ -4,6 +4,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "app/comparar/critica.h"
 #include "rt/db/threads.h"
@@ -14,11 +15,9 @@ namespace fpo::comparar {
 
 namespace {
 
-// The units' table as the units section leaves it for the sections after it.
+// The units' table, which the units section leaves in unit-id order for the
+// sections after it.
 constexpr const char* kUnidades = "UPSZEB";
-constexpr const char* kOrdemUnidades = "I05KOVA";
-
-std::string tabelaUnidades(const Critica& c) { return c.DIRETORIO + "S_UPS." + c.REF_ARQUIVO; }
 
 struct Desistencia {};  // thrown inside a section ahead that is given up
 
@@ -55,9 +54,11 @@ struct Adiante::Tarefa {
     cv.wait(g, [this] { return terminou; });
   }
 
-  void libera() {
+  void libera(const std::string& tabela, const std::string& ordem) {
     {
       std::lock_guard<std::mutex> g(m);
+      unidades = tabela;
+      ordemUnidades = ordem;
       liberada = sinal = true;
     }
     cv.notify_all();
@@ -112,8 +113,8 @@ struct Adiante::Tarefa {
         cv.wait(g, [this] { return sinal; });
         vez = liberada && !desistir;
       }
-      if (vez && !falhou && rt.db.useShared(tabelaUnidades(c), kUnidades) &&
-          rt.db.current().orderListAdd(c.DIRETORIO + kOrdemUnidades)) {
+      if (vez && !falhou && rt.db.useShared(unidades, kUnidades) &&
+          rt.db.current().orderListAdd(ordemUnidades)) {
         Gravador gravador(*this);
         comparaSecao(s, c, *secao, gravador);
         bancos = std::move(c.VT_BANCOS);
@@ -151,7 +152,8 @@ struct Adiante::Tarefa {
   std::mutex m;
   std::condition_variable cv;
   bool sinal = false;     // liberada or desistir was set
-  bool liberada = false;  // UPSZEB may be read
+  bool liberada = false;  // UPSZEB may be read: these are its table and order
+  std::string unidades, ordemUnidades;
   bool terminou = false;
   std::atomic<bool> desistir{false};
 
@@ -176,20 +178,25 @@ Adiante::Adiante(Sistema& s, Critica& c) {
 
 Adiante::~Adiante() = default;
 
-void Adiante::unidadesProntas(Sistema& s, Critica& c) {
+void Adiante::unidadesProntas(Sistema& s) {
   if (tarefas_.empty()) return;
   rt::db::Area* ups = s.rt.db.find(kUnidades);
-  if (!ups || ups->orderCount() != 1) {
-    desiste(s, c);
+  std::optional<std::string> tabela, ordem;
+  if (ups && ups->orderCount() == 1) {
+    tabela = s.rt.dos.dosName(ups->table()->path());
+    ordem = s.rt.dos.dosName(ups->index(1)->path());
+  }
+  if (!tabela || !ordem) {
+    desiste(s);
     return;
   }
   ups->close();
-  unidadesFora_ = true;
-  for (auto& t : tarefas_) t->libera();
+  unidades_ = {*tabela, *ordem};
+  for (auto& t : tarefas_) t->libera(*tabela, *ordem);
 }
 
 bool Adiante::entrega(Sistema& s, Critica& c, Secao& secao) {
-  if (!unidadesFora_ || secao.k < 3 || static_cast<std::size_t>(secao.k - 3) >= tarefas_.size()) return false;
+  if (!unidades_ || secao.k < 3 || static_cast<std::size_t>(secao.k - 3) >= tarefas_.size()) return false;
   Tarefa& t = *tarefas_[static_cast<std::size_t>(secao.k - 3)];
   t.espera();
   bool ok = !t.falhou;
@@ -203,7 +210,7 @@ bool Adiante::entrega(Sistema& s, Critica& c, Secao& secao) {
     }
   }
   if (!ok) {
-    desiste(s, c);
+    desiste(s);
     return false;
   }
   c.VT_BANCOS = std::move(t.bancos);
@@ -211,11 +218,11 @@ bool Adiante::entrega(Sistema& s, Critica& c, Secao& secao) {
   return true;
 }
 
-void Adiante::desiste(Sistema& s, Critica& c) {
+void Adiante::desiste(Sistema& s) {
   tarefas_.clear();
-  if (!unidadesFora_) return;
-  unidadesFora_ = false;
-  if (s.rt.db.use(tabelaUnidades(c), kUnidades)) s.rt.db.current().orderListAdd(c.DIRETORIO + kOrdemUnidades);
+  if (!unidades_) return;
+  const auto [tabela, ordem] = *std::exchange(unidades_, std::nullopt);
+  if (s.rt.db.use(tabela, kUnidades)) s.rt.db.current().orderListAdd(ordem);
 }
 
 }  // namespace fpo::comparar

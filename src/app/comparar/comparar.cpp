@@ -153,7 +153,7 @@ void COMPARAR(Sistema& s) {
     auto secao = f(s, c);
     FPO_LINE(s);
     comparar::criticaSecao(s, c, *secao, &adiante);
-    if (secao->k == 2) adiante.unidadesProntas(s, c);
+    if (secao->k == 2) adiante.unidadesProntas(s);
   }
 
   t.setDevice(rt::term::Terminal::Device::Screen);

@@ -151,7 +151,7 @@ class Adiante {
   // Called after the units section: UPSZEB goes to the sections ahead,
   // which read it beside each other; when the units did not leave it as
   // they should, everything ahead is given up.
-  void unidadesProntas(Sistema& s, Critica& c);
+  void unidadesProntas(Sistema& s);
   // For a section made ahead: its list in c and its two tables open here
   // under their aliases, the pass drawn. False: the section is to be made
   // here (and UPSZEB is back here).
@@ -159,10 +159,11 @@ class Adiante {
 
  private:
   struct Tarefa;  // one section on its thread
-  void desiste(Sistema& s, Critica& c);
+  void desiste(Sistema& s);
 
   std::vector<std::unique_ptr<Tarefa>> tarefas_;  // sections 3, 4 and 5
-  bool unidadesFora_ = false;                     // UPSZEB closed here for them
+  // While UPSZEB is closed here for them: its table and its order.
+  std::optional<std::pair<std::string, std::string>> unidades_;
 };
 
 // Creates the work table ARQUIVO from VT_BANCO, opens it under alias in a
