@@ -328,25 +328,6 @@ bool encodeKey(const Value& v, const KeyType& kt, std::string& out) {
   }
 }
 
-void Entries::reserve(std::size_t n) {
-  if (n <= cap_) return;
-  std::unique_ptr<char[]> p(new char[n]);
-  if (size_) std::memcpy(p.get(), p_.get(), size_);
-  p_ = std::move(p);
-  cap_ = n;
-}
-
-void Entries::resize(std::size_t n) {
-  if (n > cap_) reserve(std::max(n, cap_ * 2));
-  size_ = n;
-}
-
-void Entries::append(const char* bytes, std::size_t n) {
-  const std::size_t at = size_;
-  resize(at + n);
-  if (n) std::memcpy(p_.get() + at, bytes, n);
-}
-
 void sortEntries(Entries& flat, std::size_t stride) {
   const std::size_t n = flat.size() / stride;
   if (n < 2) return;

@@ -58,24 +58,21 @@ class Entries {
  public:
   Entries() = default;
   explicit Entries(std::string_view bytes) { append(bytes.data(), bytes.size()); }
-  Entries(Entries&& o) noexcept { *this = std::move(o); }
-  Entries& operator=(Entries&& o) noexcept {
-    p_ = std::move(o.p_);
-    size_ = std::exchange(o.size_, 0);
-    cap_ = std::exchange(o.cap_, 0);
-    return *this;
-  }
 
-  char* data() { return p_.get(); }
-  const char* data() const { return p_.get(); }
-  std::size_t size() const { return size_; }
-  void reserve(std::size_t n);
-  void resize(std::size_t n);  // new bytes unset
-  void append(const char* bytes, std::size_t n);
+  char* data() { return b_.data(); }
+  const char* data() const { return b_.data(); }
+  std::size_t size() const { return b_.size(); }
+  void reserve(std::size_t n) { b_.reserve(n); }
+  void resize(std::size_t n) {  // new bytes unset
+    if (n > b_.size())
+      b_.grow(n - b_.size());
+    else
+      b_.shrink(b_.size() - n);
+  }
+  void append(const char* bytes, std::size_t n) { b_.append(bytes, n); }
 
  private:
-  std::unique_ptr<char[]> p_;
-  std::size_t size_ = 0, cap_ = 0;
+  os::Bytes b_;
 };
 
 // Sorts entries of stride bytes in place by their bytes.

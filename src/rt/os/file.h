@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "rt/os/os.h"
 
@@ -82,7 +83,15 @@ class File {
 // Bytes appended to a buffer that is never cleared first.
 class Bytes {
  public:
+  Bytes() = default;
+  Bytes(Bytes&& o) noexcept { swap(o); }  // o is left empty
+  Bytes& operator=(Bytes&& o) noexcept {
+    Bytes(std::move(o)).swap(*this);
+    return *this;
+  }
+
   char* data() { return p_.get(); }
+  const char* data() const { return p_.get(); }
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   void reserve(std::size_t n);
