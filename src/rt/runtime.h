@@ -19,9 +19,7 @@ struct Runtime {
   Runtime(std::unique_ptr<term::Backend> backend, dos::Config cfg)
       : dos(std::move(cfg), &errors), term(errors, std::move(backend)), db(errors, &dos) {
     // Errors name files as the program does: by their DOS names.
-    errors.nameFiles([this](std::string_view host) {
-      return dos.dosName(std::filesystem::path(host)).value_or(std::string(host));
-    });
+    errors.nameFiles([this](std::string_view host) { return dos.fileName(host); });
   }
 
   err::ErrorSystem errors;

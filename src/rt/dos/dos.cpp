@@ -35,25 +35,56 @@ std::vector<std::string> split(std::string_view s, std::string_view separators) 
   return parts;
 }
 
-// The entry of dir whose name equals name without regard to case: the exact
-// spelling first, else the first in name order. The name comes back as
-// stored, also where the system itself ignores case.
-std::optional<std::string> findNoCase(const fs::path& dir, const std::string& name) {
+// The entry of dir whose name equals name (code page 860) without regard to
+// case: the exact spelling first, else the first in name order. The name
+// comes back as stored, also where the system itself ignores case; one that
+// code page 860 cannot spell is no match.
+std::optional<fs::path> findNoCase(const fs::path& dir, const std::string& name) {
+  const fs::path exact = systemName(name);
   std::error_code ec;
-  if (fs::exists(dir / name, ec)) {
+  if (fs::exists(dir / exact, ec)) {
     std::string other = name;
     for (char& c : other)
       c = c >= 'a' && c <= 'z' ? upperAscii(c) : c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
     // Only the exact spelling answers: that is the stored name.
-    if (other == name || !fs::exists(dir / other, ec)) return name;
+    if (other == name || !fs::exists(dir / systemName(other), ec)) return exact;
   }
-  std::optional<std::string> best;
+  std::optional<fs::path> best;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string entry = it->path().filename().string();
-    if (entry == name) return entry;
-    if (sameNoCase(entry, name) && (!best || entry < *best)) best = entry;
+    fs::path entry = it->path().filename();
+    if (entry == exact) return entry;
+    const std::string text = nameText(entry);
+    if (sameNoCase(text, name) && systemName(text) == entry && (!best || entry < *best)) best = std::move(entry);
   }
   return best;
+}
+
+// The letter of a drive a host path names itself ("D:\X" on Windows).
+std::optional<char> letterOf(const fs::path& p) {
+  const fs::path rootName = p.root_name();
+  const auto& n = rootName.native();
+  if (n.size() != 2 || n[1] != ':') return std::nullopt;
+  const char c = upperAscii(static_cast<char>(n[0]));
+  if (c < 'A' || c > 'Z') return std::nullopt;
+  return c;
+}
+
+// The text of path::string() as a path again: UTF-8 on Windows, the system's
+// own bytes elsewhere. nullopt for text that is neither.
+std::optional<fs::path> hostPath(std::string_view text) {
+  try {
+    return fs::path(std::u8string(text.begin(), text.end()));
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+template <class Native>
+std::string nativeText(const Native& n) {
+  if constexpr (sizeof(typename Native::value_type) == 1)
+    return text::fromSystemName(std::string_view(n));
+  else
+    return text::fromSystemName(std::u16string(n.begin(), n.end()));
 }
 
 // Matches one part (stem or extension) of a DOS wildcard.
@@ -90,18 +121,25 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
   return matchPart(ps, ns) && matchPart(pe, ne);
 }
 
+std::string nameText(const fs::path& name) { return nativeText(name.native()); }
+
+fs::path systemName(std::string_view cp860) {
+  const std::string utf8 = text::toUtf8(cp860);
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 Config Config::fromEnvironment() {
   Config c;
-  if (const char* v = std::getenv("FPO_DRIVE_C"); v && *v) c.driveC = v;
-  if (const char* v = std::getenv("FPO_DRIVE_A"); v && *v) c.driveA = fs::path(v);
-  if (const char* v = std::getenv("FPO_DRIVE_B"); v && *v) c.driveB = fs::path(v);
+  if (auto v = os::environmentPath("FPO_DRIVE_C")) c.driveC = *v;
+  c.driveA = os::environmentPath("FPO_DRIVE_A");
+  c.driveB = os::environmentPath("FPO_DRIVE_B");
   if (const char* v = std::getenv("FPO_LPT1"); v && *v) c.lpt1 = v;
   return c;
 }
 
 Platform::Platform(Config cfg, err::ErrorSystem* errors) : cfg_(std::move(cfg)), errors_(errors) {}
 
-std::optional<fs::path> Platform::driveRoot(char drive) const {
+std::optional<fs::path> Platform::driveFolder(char drive) const {
   std::error_code ec;
   fs::path root;
   switch (upperAscii(drive)) {
@@ -124,12 +162,26 @@ std::optional<fs::path> Platform::driveRoot(char drive) const {
       break;
     }
   }
-  if (root.empty() || !fs::is_directory(root, ec)) return std::nullopt;
+  if (root.empty()) return std::nullopt;
   // Without "." or ".." or a trailing separator, so that ".." stops here.
   root = fs::absolute(root, ec).lexically_normal();
   if (ec) return std::nullopt;
   if (root.filename().empty() && root.has_relative_path()) root = root.parent_path();
   return root;
+}
+
+std::optional<fs::path> Platform::driveRoot(char drive) const {
+  auto root = driveFolder(drive);
+  std::error_code ec;
+  if (!root || !fs::is_directory(*root, ec)) return std::nullopt;
+  return root;
+}
+
+char Platform::currentDrive() const {
+  if (!cfg_.driveC.empty()) return 'C';
+  const fs::path root = os::currentDriveRoot();
+  if (auto letter = letterOf(root)) return *letter;
+  return os::driveRoot('C') == root ? 'C' : '\0';
 }
 
 std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
@@ -147,7 +199,7 @@ std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
   if (!root) return std::nullopt;
 
   fs::path base;
-  if (absolute || (explicitDrive && (drive != 'C' || root != driveRoot('\0')))) {
+  if (absolute || (explicitDrive && drive != currentDrive())) {
     base = *root;  // other drives than the current one are always at their root
   } else {
     std::error_code ec;
@@ -173,8 +225,15 @@ std::optional<fs::path> Platform::resolve(std::string_view dosPath) const {
       }
       exists = false;
     }
-    cur /= upperAscii(part);
+    cur /= systemName(upperAscii(part));
   }
+  // How the program named it, for its DOS name.
+  const fs::path key = cur.lexically_normal();
+  const std::lock_guard lock(namedMutex_);
+  if (explicitDrive)
+    named_[key] = drive;
+  else
+    named_.erase(key);
   return cur;
 }
 
@@ -182,27 +241,50 @@ std::optional<std::string> Platform::dosName(const fs::path& host) const {
   // A relative name is the program's own already.
   if (!host.is_absolute()) return std::nullopt;
   const fs::path path = host.lexically_normal();
-  // The drive whose root holds the path most closely (a diskette folder may
-  // lie inside drive C's).
-  std::optional<std::string> best;
-  std::size_t bestDepth = 0;
-  for (char drive : {'C', 'A', 'B'}) {
-    const auto root = driveRoot(drive);
-    if (!root) continue;
-    const fs::path rel = path.lexically_relative(*root);
-    if (rel.empty() || *rel.begin() == "..") continue;
-    const auto depth = static_cast<std::size_t>(std::distance(root->begin(), root->end()));
-    if (best && depth <= bestDepth) continue;
-    std::string name = drive == 'C' ? "\\" : std::string(1, drive) + ":\\";
-    for (const auto& part : rel) {
-      if (part == ".") continue;
-      if (name.back() != '\\') name += '\\';
-      name += part.string();
-    }
-    best = std::move(name);
-    bestDepth = depth;
+  char named = '\0';
+  {
+    const std::lock_guard lock(namedMutex_);
+    if (auto it = named_.find(path); it != named_.end()) named = it->second;
   }
-  return best;
+  // The drive the program named it on, else the one whose root holds it
+  // most closely (a diskette folder may lie inside drive C's), the current
+  // drive before the others.
+  struct Found {
+    char drive;
+    fs::path rel;
+    std::ptrdiff_t depth;
+  };
+  const auto under = [&](char drive) -> std::optional<Found> {
+    const auto root = driveFolder(drive);
+    if (!root) return std::nullopt;
+    fs::path rel = path.lexically_relative(*root);
+    if (rel.empty() || *rel.begin() == "..") return std::nullopt;
+    return Found{drive, std::move(rel), std::distance(root->begin(), root->end())};
+  };
+  std::optional<Found> best;
+  if (named != '\0') best = under(named);
+  if (!best) {
+    std::vector<char> drives = {'\0', 'A', 'B', 'C'};
+    if (auto own = letterOf(path)) drives.push_back(*own);
+    for (char d : drives)
+      if (auto f = under(d); f && (!best || f->depth > best->depth)) best = std::move(f);
+  }
+  if (!best) return std::nullopt;
+  const bool current = best->drive == '\0' || (best->drive == currentDrive() && best->drive != named);
+  std::string name = current ? "\\" : std::string(1, best->drive) + ":\\";
+  for (const auto& part : best->rel) {
+    if (part == ".") continue;
+    if (name.back() != '\\') name += '\\';
+    name += nameText(part);
+  }
+  return name;
+}
+
+std::string Platform::fileName(std::string_view text) const {
+  const auto host = hostPath(text);
+  if (!host || !host->is_absolute()) return std::string(text);
+  if (auto name = dosName(*host)) return *name;
+  return nameText(*host);
 }
 
 std::string Platform::curDir() const {
@@ -222,19 +304,19 @@ std::string Platform::curDir() const {
   std::string out;
   for (const auto& part : rel) {
     if (!out.empty()) out += '\\';
-    out += part.string();
+    out += nameText(part);
   }
   return out;
 }
 
-std::vector<std::string> Platform::listFiles(std::string_view pattern) const {
+std::vector<std::pair<std::string, fs::path>> Platform::matchingFiles(std::string_view pattern) const {
   std::string_view dirPart, namePart = pattern;
   auto cut = pattern.find_last_of("\\/:");
   if (cut != std::string_view::npos) {
     dirPart = pattern.substr(0, cut + 1);
     namePart = pattern.substr(cut + 1);
   }
-  std::vector<std::string> out;
+  std::vector<std::pair<std::string, fs::path>> out;
   std::optional<fs::path> dir;
   if (dirPart.empty()) {
     std::error_code ec;
@@ -245,15 +327,21 @@ std::vector<std::string> Platform::listFiles(std::string_view pattern) const {
   std::error_code ec;
   if (!dir || !fs::is_directory(*dir, ec)) return out;
   for (fs::directory_iterator it(*dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
+    std::string name = nameText(it->path().filename());
     // Hidden files are none of DOS's; a name holding a backslash cannot be written
     // as a DOS path.
     if (name.empty() || name[0] == '.' || name.find('\\') != std::string::npos) continue;
     std::error_code ec2;
     if (!it->is_regular_file(ec2)) continue;
-    if (wildcardMatch(namePart, name)) out.push_back(name);
+    if (wildcardMatch(namePart, name)) out.emplace_back(std::move(name), it->path());
   }
   std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::vector<std::string> Platform::listFiles(std::string_view pattern) const {
+  std::vector<std::string> out;
+  for (auto& file : matchingFiles(pattern)) out.push_back(std::move(file.first));
   return out;
 }
 
@@ -388,22 +476,11 @@ bool Platform::run(std::string_view command) const {
   if (w.size() == 3 && sameNoCase(w[2], ">nul")) w.pop_back();
   if (w.size() != 2 || !(sameNoCase(w[0], "DEL") || sameNoCase(w[0], "ERASE"))) return false;
 
-  const std::string& pattern = w[1];
-  auto cut = pattern.find_last_of("\\/:");
-  std::optional<fs::path> dir;
-  if (cut == std::string::npos) {
-    std::error_code ec;
-    dir = fs::current_path(ec);
-  } else {
-    dir = resolve(pattern.substr(0, cut + 1));
-  }
   // The files listed are removed by their names as stored: a name is never
   // read again as a DOS path.
-  if (dir) {
-    for (const std::string& name : listFiles(pattern)) {
-      std::error_code ec;
-      if (fs::is_regular_file(*dir / name, ec)) fs::remove(*dir / name, ec);
-    }
+  for (const auto& file : matchingFiles(w[1])) {
+    std::error_code ec;
+    if (fs::is_regular_file(file.second, ec)) fs::remove(file.second, ec);
   }
   return true;  // like the interpreter with its messages discarded
 }

@@ -14,10 +14,16 @@
 //
 // Every path component is matched without regard to case; a component that
 // does not exist is taken upper-case, so new files get upper-case names.
+//
+// The application speaks code page 860; the system names files in UTF-8
+// (UTF-16 on Windows). Every name crosses between the two through nameText
+// and systemName.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,11 +54,18 @@ class Platform {
   // "A:\FUPSLM11.TXT". nullopt when the drive is not ready.
   std::optional<std::filesystem::path> resolve(std::string_view dosPath) const;
 
-  // The DOS name of a host path on one of the drives, as the operator knows
-  // it: "\ZOZ\CTL1.DBF" on drive C, "A:\FUPSLM11.TXT" on a diskette drive;
-  // the names as they are stored. nullopt for a path on no drive, and for a
-  // relative one (a name the program gave, such as "LPT1").
+  // The DOS name of a host path on one of the drives, as the program names
+  // it: with the drive letter where the program last gave the path with one
+  // ("C:\ZOZ\I01CTL.NTX"), else "\ZOZ\CTL1.DBF" on the current drive and
+  // "A:\FUPSLM11.TXT", "D:\X" on another; the names as they are stored, in
+  // code page 860. nullopt for a path on no drive, and for a relative one (a
+  // name the program gave, such as "LPT1").
   std::optional<std::string> dosName(const std::filesystem::path& host) const;
+
+  // The name an error text gives a file: the DOS name of a host path (as
+  // path::string() spells it), a host path on no drive in code page 860, a
+  // name of the program's own as it is.
+  std::string fileName(std::string_view text) const;
 
   // The current directory as the run-time reports it (CURDIR): relative to
   // the current drive's root, no leading separator, "\" between folders.
@@ -88,12 +101,28 @@ class Platform {
   bool run(std::string_view command) const;
 
  private:
-  // The root of a drive by its letter, or of the current drive for '\0'.
+  // The root of a drive by its letter, or of the current drive for '\0';
+  // nullopt when it is not ready. driveFolder is where it would be.
   std::optional<std::filesystem::path> driveRoot(char drive) const;
+  std::optional<std::filesystem::path> driveFolder(char drive) const;
+  // The letter of the current drive ('\0' for a network folder on Windows).
+  char currentDrive() const;
+  // The ordinary files a pattern names, by their names in code page 860 and
+  // as the system spells them, in name order.
+  std::vector<std::pair<std::string, std::filesystem::path>> matchingFiles(std::string_view pattern) const;
 
   Config cfg_;
   err::ErrorSystem* errors_;
+  // The host paths last given with a drive letter, and that letter.
+  mutable std::mutex namedMutex_;
+  mutable std::map<std::filesystem::path, char> named_;
 };
+
+// A name of the system in code page 860 (a character the code page lacks
+// shows as text::kStandIn), and a name in code page 860 as the system spells
+// it.
+std::string nameText(const std::filesystem::path& systemName);
+std::filesystem::path systemName(std::string_view cp860);
 
 // Matches a name against a DOS wildcard pattern without regard to case.
 bool wildcardMatch(std::string_view pattern, std::string_view name);

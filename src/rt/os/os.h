@@ -97,6 +97,10 @@ std::optional<std::uint64_t> freeSpace(const std::filesystem::path& root);
 
 std::tm localTime(std::time_t t);
 
+// A variable of the environment as the system spells it (wide on Windows);
+// nullopt when it is unset or empty.
+std::optional<std::filesystem::path> environmentPath(const char* name);
+
 // A test's fault point. Once armed, every write, sync, rename and removal
 // of a file counts; Crash ends the process at the n-th (as a power cut
 // would), Full fails that write and every later one as a full disk does.

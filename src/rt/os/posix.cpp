@@ -328,6 +328,12 @@ std::tm localTime(std::time_t t) {
   return tm;
 }
 
+std::optional<fs::path> environmentPath(const char* name) {
+  const char* v = std::getenv(name);
+  if (v == nullptr || *v == '\0') return std::nullopt;
+  return fs::path(v);
+}
+
 void limitFileSize(std::uint64_t bytes) {
   // The system's own limit: a write past it fails with EFBIG, and SIGXFSZ
   // (ignored here) would otherwise end the program.

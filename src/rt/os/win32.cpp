@@ -365,6 +365,20 @@ std::tm localTime(std::time_t t) {
   return tm;
 }
 
+std::optional<fs::path> environmentPath(const char* name) {
+  const std::wstring wide(name, name + std::char_traits<char>::length(name));  // the names are ASCII
+  std::wstring value(64, L'\0');
+  for (;;) {
+    const DWORD n = ::GetEnvironmentVariableW(wide.c_str(), value.data(), static_cast<DWORD>(value.size()));
+    if (n == 0) return std::nullopt;  // unset or empty
+    if (n < value.size()) {
+      value.resize(n);
+      return fs::path(value);
+    }
+    value.assign(n, L'\0');  // n counts the terminating zero
+  }
+}
+
 void limitFileSize(std::uint64_t bytes) { sizeLimit.store(bytes); }
 
 }  // namespace rt::os

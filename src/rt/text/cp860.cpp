@@ -52,6 +52,27 @@ void appendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+// The code point of the UTF-8 sequence at s[i] and its length, 0 when the
+// bytes there are no sequence.
+std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
+  const auto b0 = static_cast<std::uint8_t>(s[i]);
+  const std::size_t len = b0 < 0x80 ? 1 : (b0 >> 5) == 6 ? 2 : (b0 >> 4) == 14 ? 3 : (b0 >> 3) == 30 ? 4 : 0;
+  if (len == 0 || i + len > s.size()) return 0;
+  cp = len == 1 ? b0 : len == 2 ? (b0 & 0x1Fu) : len == 3 ? (b0 & 0x0Fu) : (b0 & 0x07u);
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto b = static_cast<std::uint8_t>(s[i + k]);
+    if ((b & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (b & 0x3Fu);
+  }
+  return len;
+}
+
+// The byte of a character of a name, or the stand-in.
+char nameByte(char32_t cp) {
+  const int byte = fromUnicode(cp);
+  return byte < 0x20 || byte == 0x7F ? kStandIn : static_cast<char>(byte);
+}
+
 }  // namespace
 
 char32_t toUnicode(std::uint8_t byte) { return kToUnicode[byte]; }
@@ -84,28 +105,45 @@ int fromUnicode(char32_t cp) {
 std::string fromUtf8(std::string_view s) {
   std::string out;
   out.reserve(s.size());
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const auto b0 = static_cast<std::uint8_t>(s[i]);
-    int len = b0 < 0x80 ? 1 : (b0 >> 5) == 6 ? 2 : (b0 >> 4) == 14 ? 3 : (b0 >> 3) == 30 ? 4 : 0;
-    bool ok = len > 0 && i + static_cast<std::size_t>(len) <= s.size();
+  for (std::size_t i = 0; i < s.size();) {
     char32_t cp = 0;
-    if (ok) {
-      cp = len == 1 ? b0 : len == 2 ? (b0 & 0x1Fu) : len == 3 ? (b0 & 0x0Fu) : (b0 & 0x07u);
-      for (int k = 1; k < len && ok; ++k) {
-        const auto b = static_cast<std::uint8_t>(s[i + static_cast<std::size_t>(k)]);
-        if ((b & 0xC0) != 0x80) ok = false;
-        cp = (cp << 6) | (b & 0x3Fu);
-      }
-    }
-    if (!ok) {  // not UTF-8: keep the byte as it is
-      out.push_back(s[i]);
-      ++i;
+    const std::size_t len = decodeUtf8(s, i, cp);
+    if (len == 0) {  // not UTF-8: keep the byte as it is
+      out.push_back(s[i++]);
       continue;
     }
-    int byte = fromUnicode(cp);
+    const int byte = fromUnicode(cp);
     out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
-    i += static_cast<std::size_t>(len);
+    i += len;
+  }
+  return out;
+}
+
+std::string fromSystemName(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    char32_t cp = 0;
+    const std::size_t len = decodeUtf8(s, i, cp);
+    out.push_back(len == 0 ? kStandIn : nameByte(cp));
+    i += len == 0 ? 1 : len;
+  }
+  return out;
+}
+
+std::string fromSystemName(std::u16string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char16_t u = s[i];
+    if (u < 0xD800 || u > 0xDFFF) {
+      out.push_back(nameByte(u));
+      continue;
+    }
+    // A pair is one character, beyond what the code page holds; half a pair
+    // is none.
+    if (u < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) ++i;
+    out.push_back(kStandIn);
   }
   return out;
 }

@@ -27,6 +27,14 @@ std::string fromUtf8(std::string_view utf8);
 // Code page 860 byte of a Unicode code point, or -1 when it has none.
 int fromUnicode(char32_t cp);
 
+// A name of the system (a file's, a folder's) in code page 860, from UTF-8 or
+// UTF-16: a character the code page lacks, one that would be a control byte,
+// and a byte or unit that is no character each become kStandIn, as the
+// system's own conversion to a code page gives. The way back is toUtf8.
+inline constexpr char kStandIn = '?';
+std::string fromSystemName(std::string_view utf8);
+std::string fromSystemName(std::u16string_view utf16);
+
 // Upper case of one byte: ASCII letters and the accented letters of the code
 // page that have an upper-case form in it (ç -> Ç, ã -> Ã, ...).
 std::uint8_t upper(std::uint8_t byte);
