@@ -28,10 +28,12 @@ TEST_F(ImportarRecusas, EachRefusalOnce) {
   const auto apaga = [](const char* nome) {
     return [nome](const fs::path& z, const fs::path&) { fs::remove(z / nome); };
   };
+  // A folder by its UTF-8 name, as the system spells it.
   const auto entra = [](const char* pasta) {
     return [pasta](const fs::path&, const fs::path& raiz) {
-      fs::create_directories(raiz / pasta);
-      fs::current_path(raiz / pasta);
+      const fs::path nome(reinterpret_cast<const char8_t*>(pasta));
+      fs::create_directories(raiz / nome);
+      fs::current_path(raiz / nome);
     };
   };
   const std::vector<Recusa> casos = {
@@ -47,6 +49,14 @@ TEST_F(ImportarRecusas, EachRefusalOnce) {
         "P O S I C I O N E - S E    N A    P A S T A  \\ZOZ"},
        Volta::Menu},
       {"the root", entra(""), {"Voce esta posicionado no diretorio/pasta ()."}, Volta::Menu},
+      {"a folder named with accents",
+       entra("Saúde Pública"),
+       {"Voce esta posicionado no diretorio/pasta (Saúde Pública)."},
+       Volta::Menu},
+      {"a folder named with letters the code page lacks",
+       entra("Saúde €"),
+       {"Voce esta posicionado no diretorio/pasta (Saúde ?)."},
+       Volta::Menu},
       {"a package table missing",
        apaga("S_EMU.211"),
        {"Faltando arquivo(s)", "necessário(s) para importação.",

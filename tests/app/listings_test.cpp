@@ -305,6 +305,19 @@ TEST_F(Listagens, EveryOpeningStartsAfreshAndOnlyReads) {
   EXPECT_EQ(bytes(z("CTL.DBF")), antes);
 }
 
+// An index file the listing cannot make is named as the listing names it:
+// on drive C:, given with its letter.
+TEST_F(Listagens, IndexFileNamedWithItsDrive) {
+  fs::create_directory(z("I01CTL.NTX"));
+  teclas({key::kEnter});  // Quit
+  EXPECT_THROW(VER_ATU(s), rt::err::ProgramExit);
+  EXPECT_TRUE(viu("Error DBFNTX/1006  Create error: C:\\ZOZ\\I01CTL.NTX"));
+  EXPECT_EQ(s.rt.errors.errOutput().rfind(
+                "\r\nError DBFNTX/1006  Create error: C:\\ZOZ\\I01CTL.NTX (DOS Error ", 0),
+            0u)
+      << s.rt.errors.errOutput();
+}
+
 // The four index files under C:\ZOZ, whatever the current directory, with
 // their key expressions and key widths as an NTX header holds them.
 TEST_F(Listagens, IndexFiles) {

@@ -54,7 +54,8 @@ std::optional<fs::path> findNoCase(const fs::path& dir, const std::string& name)
     fs::path entry = it->path().filename();
     if (entry == exact) return entry;
     const std::string text = nameText(entry);
-    if (sameNoCase(text, name) && systemName(text) == entry && (!best || entry < *best)) best = std::move(entry);
+    if (sameNoCase(text, name) && systemName(text) == entry && (!best || entry < *best))
+      best = std::move(entry);
   }
   return best;
 }

@@ -12,6 +12,7 @@
 
 #include "rt/os/file.h"
 #include "rt/os/os.h"
+#include "rt/text/cp860.h"
 
 namespace fs = std::filesystem;
 using rt::dos::Config;
@@ -92,6 +93,82 @@ TEST_F(DosTest, NamesHostPathsAsDosNames) {
   }
   // Every DOS path resolved comes back as its name.
   for (const char* name : {"\\ZOZ\\s_ctr.dbf", "A:\\X.TXT"}) EXPECT_EQ(p.dosName(*p.resolve(name)), name);
+}
+
+// A name the program gives with its drive keeps it in the name an error
+// shows; the last naming counts.
+TEST_F(DosTest, NamesKeepTheDriveTheProgramGave) {
+  touch(root_ / "ZOZ" / "S_CTR.DBF");
+  fs::create_directories(root_ / "floppy");
+  Config c;
+  c.driveA = root_ / "floppy";
+  auto p = platform(c);
+  struct Case {
+    const char* given;
+    const char* named;
+  } cases[] = {
+      {"C:\\ZOZ\\I01CTL.NTX", "C:\\ZOZ\\I01CTL.NTX"},
+      {"\\ZOZ\\I01CTL.NTX", "\\ZOZ\\I01CTL.NTX"},
+      {"c:\\zoz\\s_ctr.dbf", "C:\\ZOZ\\S_CTR.DBF"},  // the letter upper-case, the names as stored
+      {"s_ctr.dbf", "\\ZOZ\\S_CTR.DBF"},
+      {"C:s_ctr.dbf", "C:\\ZOZ\\S_CTR.DBF"},
+      {"A:FUPSLM11.TXT", "A:\\FUPSLM11.TXT"},
+      {"C:\\floppy\\X.TXT", "C:\\floppy\\X.TXT"},  // the drive named, not the closest
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.given);
+    const auto host = p.resolve(k.given);
+    ASSERT_TRUE(host);
+    EXPECT_EQ(p.dosName(*host), k.named);
+    EXPECT_EQ(p.fileName(host->string()), k.named);  // as an error carries it
+  }
+  EXPECT_EQ(p.dosName(root_ / "floppy" / "Y.TXT"), "A:\\Y.TXT");  // never named: the closest drive
+  // The program's own names stay as they are.
+  for (const std::string& own : std::vector<std::string>{"LPT1", "\\ZOZ\\S_CTR", "\\ZOZ\\Ação.DBF"_cp})
+    EXPECT_EQ(p.fileName(own), own);
+}
+
+#ifdef _WIN32
+// The real drives: the current one's files named from its root, every other
+// letter's with their drive, also where nothing was resolved.
+TEST_F(DosTest, AnyDriveLetterIsNamed) {
+  Platform p(Config{}, &errors_);
+  const fs::path cur = fs::current_path().root_path();
+  const char own = static_cast<char>(std::toupper(cur.string()[0]));
+  const char other = own == 'Q' ? 'R' : 'Q';
+  EXPECT_EQ(p.dosName(cur / "ZOZ" / "S_UPS.DBF"), "\\ZOZ\\S_UPS.DBF");
+  const std::string elsewhere = std::string(1, other) + ":\\ZOZ\\S_UPS.DBF";
+  EXPECT_EQ(p.dosName(fs::path(elsewhere)), elsewhere);
+  EXPECT_EQ(p.fileName(elsewhere), elsewhere);
+  const std::string given = std::string(1, own) + ":\\ZOZ\\I01CTL.NTX";
+  EXPECT_EQ(p.dosName(*p.resolve(given)), given);
+}
+#endif
+
+// Names cross between the system (UTF-8, UTF-16 on Windows) and code page
+// 860 both ways: found, made, listed, reported and deleted by their letters.
+TEST_F(DosTest, NamesInTheCodePage) {
+  const auto u8 = [](const char* utf8) { return fs::path(reinterpret_cast<const char8_t*>(utf8)); };
+  const fs::path pasta = root_ / "ZOZ" / u8("Saúde Pública");
+  touch(pasta / u8("Relatório.TXT"));
+  touch(pasta / u8("€uro.TXT"));
+  auto p = platform();
+
+  EXPECT_EQ(host(p.resolve("\\zoz\\SAúDE PúBLICA\\relatório.txt"_cp)), host(pasta / u8("Relatório.TXT")));
+  EXPECT_EQ(host(p.resolve("\\ZOZ\\Saúde Pública\\Ação.txt"_cp)), host(pasta / u8("AçãO.TXT")));
+  // A stand-in matches no letter.
+  EXPECT_EQ(host(p.resolve("\\ZOZ\\Saúde Pública\\?uro.TXT"_cp)), host(pasta / "?URO.TXT"));
+  EXPECT_EQ(p.listFiles("\\ZOZ\\Saúde Pública\\*.TXT"_cp),
+            (std::vector<std::string>{"?uro.TXT", "Relatório.TXT"_cp}));
+  EXPECT_EQ(p.dosName(pasta / u8("Relatório.TXT")), "\\ZOZ\\Saúde Pública\\Relatório.TXT"_cp);
+  EXPECT_EQ(p.fileName((pasta / u8("€uro.TXT")).string()), "\\ZOZ\\Saúde Pública\\?uro.TXT"_cp);
+  if (!kWindows) {
+    EXPECT_EQ(p.fileName("/elsewhere/Saúde €"), "/elsewhere/Saúde ?"_cp);  // on no drive
+  }
+  fs::current_path(pasta);
+  EXPECT_EQ(p.curDir(), "ZOZ\\Saúde Pública"_cp);
+  EXPECT_TRUE(p.run("DEL *.TXT"));
+  EXPECT_TRUE(fs::is_empty(pasta));
 }
 
 TEST_F(DosTest, ResolvesPathsWithoutRegardToCase) {

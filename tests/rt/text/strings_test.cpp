@@ -74,6 +74,37 @@ TEST(CodePage, TerminalTextHasNoRawControls) {
   }
 }
 
+// The system's names in code page 860: what the code page lacks, a control
+// character and each byte of a broken sequence show as the stand-in, never as
+// raw bytes; the way back gives the same name.
+TEST(CodePage, SystemNames) {
+  struct Case {
+    std::string utf8;
+    std::u16string utf16;
+    std::string cp860;
+  } cases[] = {
+      {"Saúde Pública", u"Saúde Pública", "Saúde Pública"_cp},
+      {"AÇÃO ºª.TXT", u"AÇÃO ºª.TXT", "AÇÃO ºª.TXT"_cp},
+      {"€uro 日本", u"€uro 日本", "?uro ??"},
+      {"a\nb\x1B\x7F", u"a\nb\x1B\x7F", "a?b??"},
+      {"♪◙", u"♪◙", "??"},  // glyphs of control bytes
+      {"\xF0\x9F\x98\x80x", u"\U0001F600x", "?x"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.utf8);
+    EXPECT_EQ(fromSystemName(c.utf8), c.cp860);
+    EXPECT_EQ(fromSystemName(std::u16string_view(c.utf16)), c.cp860);
+  }
+  EXPECT_EQ(fromSystemName(std::string("Sa\xFA\xC3"
+                                       "de\xE2\x82")),
+            "Sa??de??");  // no UTF-8
+  EXPECT_EQ(fromSystemName(std::u16string_view(u"a\xD800"
+                                               u"b\xDC00")),
+            "a?b?");  // half pairs
+  for (const char* name : {"Saúde Pública", "ÁÉÍÓÚ çãõ ÀÂÊÔ ñ"})
+    EXPECT_EQ(toUtf8(fromSystemName(name)), name);
+}
+
 TEST(Dates, ShownAndRead) {
   EXPECT_EQ(dtoc(Date::fromYmd(2022, 11, 5)), "05/11/2022");
   EXPECT_EQ(dtoc({}), "  /  /    ");
