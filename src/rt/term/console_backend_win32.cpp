@@ -1,8 +1,8 @@
 // The Windows console: a screen buffer of the program's own, 80 columns by
-// 50 rows, given back at the end with the last screen written as text into
-// the user's console. Cells go out whole with WriteConsoleOutputW; keys come
-// from ReadConsoleInputW (console_map.h); Ctrl-C is a key (3), Ctrl-Break the
-// cancel key; tones sound with Beep.
+// 50 rows, given back at the end with the last screen written into the
+// user's console as cells with their colours. Cells go out whole with
+// WriteConsoleOutputW; keys come from ReadConsoleInputW (console_map.h);
+// Ctrl-C is a key (3), Ctrl-Break the cancel key; tones sound with Beep.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
@@ -13,6 +13,7 @@
 #include <chrono>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "rt/err/error.h"
 #include "rt/term/console_map.h"
@@ -45,19 +46,59 @@ BOOL WINAPI onControl(DWORD type) {
   return TRUE;
 }
 
-// A code page 860 byte as the screen shows it, for text written to a console;
-// line breaks and tabs stay themselves when `lines` is set.
-std::wstring glyphs(std::string_view cp860, bool lines) {
+// Code page 860 lines as the screen shows them, for text written to a
+// console: line breaks and tabs stay themselves.
+std::wstring glyphs(std::string_view cp860) {
   std::wstring out;
   out.reserve(cp860.size());
   for (const char c : cp860) {
     const auto b = static_cast<std::uint8_t>(c);
-    if (lines && (b == '\n' || b == '\r' || b == '\t'))
+    if (b == '\n' || b == '\r' || b == '\t')
       out += static_cast<wchar_t>(b);
     else
       out += static_cast<wchar_t>(text::toUnicode(b));
   }
   return out;
+}
+
+// Rows [first, first + rows) of a screen as console cells.
+std::vector<CHAR_INFO> cells(const Screen& screen, int first, int rows) {
+  std::vector<CHAR_INFO> out(static_cast<std::size_t>(rows * kCols));
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < kCols; ++c) {
+      const Cell cell = screen.cell(first + r, c);
+      CHAR_INFO& ci = out[static_cast<std::size_t>(r * kCols + c)];
+      ci.Char.UnicodeChar = static_cast<WCHAR>(text::toUnicode(cell.ch));
+      ci.Attributes = console::attribute(cell.attr);
+    }
+  return out;
+}
+
+// The last screen into a console buffer, as cells with their colours, from
+// the cursor's row on (a row begun is left whole); the cursor ends at the
+// start of the row below it. Where the buffer is too short it scrolls up
+// first, and rows that do not fit go off the top, as on a terminal. (Written
+// as text instead, a row of 80 characters would wrap at the last column and
+// its line break would leave an empty row after it.)
+void leaveScreen(HANDLE h, const Screen& screen) {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(h, &info) || info.dwSize.Y < 2 || info.dwSize.X < 1) return;
+  const int height = info.dwSize.Y;
+  const int rows = std::min(kRows, height - 1);
+  int top = info.dwCursorPosition.Y + (info.dwCursorPosition.X > 0 ? 1 : 0);
+  if (const int over = top + rows + 1 - height; over > 0) {
+    const SMALL_RECT moved{0, static_cast<SHORT>(over), static_cast<SHORT>(info.dwSize.X - 1),
+                           static_cast<SHORT>(height - 1)};
+    CHAR_INFO blank{};
+    blank.Char.UnicodeChar = L' ';
+    blank.Attributes = info.wAttributes;
+    ScrollConsoleScreenBufferW(h, &moved, nullptr, COORD{0, 0}, &blank);
+    top -= over;
+  }
+  const std::vector<CHAR_INFO> last = cells(screen, kRows - rows, rows);
+  SMALL_RECT region{0, static_cast<SHORT>(top), kCols - 1, static_cast<SHORT>(top + rows - 1)};
+  WriteConsoleOutputW(h, last.data(), COORD{kCols, static_cast<SHORT>(rows)}, COORD{0, 0}, &region);
+  SetConsoleCursorPosition(h, COORD{0, static_cast<SHORT>(top + rows)});
 }
 
 void writeConsole(HANDLE h, const std::wstring& s) {
@@ -90,13 +131,7 @@ class Console final : public Backend {
     SetConsoleActiveScreenBuffer(user_);
     CloseHandle(buffer_);
     // The last screen stays visible in the user's console.
-    std::wstring last;
-    for (int r = 0; r < kRows; ++r) {
-      std::wstring row = glyphs(shown_.rowText(r), false);
-      row.erase(row.find_last_not_of(L' ') + 1);
-      last += row + L"\r\n";
-    }
-    writeConsole(user_, last);
+    leaveScreen(user_, shown_);
     CloseHandle(user_);
     CloseHandle(in_);
   }
@@ -178,16 +213,9 @@ class Console final : public Backend {
 
   void draw(bool all) {
     if (all || !drawnValid_ || drawn_ != shown_) {
-      std::array<CHAR_INFO, kRows * kCols> cells;
-      for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < kCols; ++c) {
-          const Cell cell = shown_.cell(r, c);
-          CHAR_INFO& ci = cells[static_cast<std::size_t>(r * kCols + c)];
-          ci.Char.UnicodeChar = static_cast<WCHAR>(text::toUnicode(cell.ch));
-          ci.Attributes = console::attribute(cell.attr);
-        }
+      const std::vector<CHAR_INFO> whole = cells(shown_, 0, kRows);
       SMALL_RECT rect{0, 0, kCols - 1, kRows - 1};
-      WriteConsoleOutputW(buffer_, cells.data(), COORD{kCols, kRows}, COORD{0, 0}, &rect);
+      WriteConsoleOutputW(buffer_, whole.data(), COORD{kCols, kRows}, COORD{0, 0}, &rect);
       drawn_ = shown_;
       drawnValid_ = true;
     }
@@ -258,7 +286,7 @@ void writeErrorOutput(std::string_view cp860) {
   const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
   DWORD mode = 0;
   if (err != nullptr && err != INVALID_HANDLE_VALUE && GetConsoleMode(err, &mode)) {
-    writeConsole(err, glyphs(cp860, true));
+    writeConsole(err, glyphs(cp860));
     return;
   }
   // Redirected: UTF-8 with its line breaks as they are, as on other systems.

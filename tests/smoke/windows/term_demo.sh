@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows console backend under wine in tmux: code page 860 glyphs and
 # colours, the classic key codes, Ctrl-C as a key, the cancel key, and the
-# last screen left in the console at the end. (Ctrl-Break cannot be sent:
-# no terminal key stands for it, and wine does not generate it.) Run by scripts/build-windows.
+# last screen left in the console at the end, cell by cell with its colours.
+# (Ctrl-Break cannot be sent: no terminal key stands for it, and wine does
+# not generate it.) Run by scripts/build-windows.
 # Arguments: fpo.exe (unused here) and the Windows build folder.
 build=$(realpath "$2")
 source "$(dirname "$0")/../lib.bash"
@@ -67,6 +68,14 @@ rc=$(tmux_wait_exit)
 expected=$'Cancelled at: KEYS (21)\nCalled from DEMO (7)'
 [[ $(cat "$err") == "$expected" ]] || fail "cancel key wrote: $(cat "$err")"
 tmux_wait_for "║ ░▒▓█ ┌─┐ çãõé ºª ►◄▲▼"  # (the first row may have scrolled away)
+
+# The last screen left in the console, read back cell by cell by a program
+# of its own (tests/rt/term/demo/console_cells.cc).
+cells="$build/fpo_console_cells.exe"
+[[ -f $cells ]] || fail "$cells is not built"
+tmux_start "wine '$cells' '$SMOKE_DIR/cells'"
+rc=$(tmux_wait_exit)
+[[ $rc == 0 ]] || fail "the last screen read back: $(cat "$SMOKE_DIR/cells" 2>/dev/null)"
 
 # F10 ends the demo normally.
 tmux_start "wine '$demo' 2>$err"
