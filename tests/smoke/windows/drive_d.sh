@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# fpo.exe under wine as on an operator's PC, with no FPO_* variable: ZOZ on
+# drive D: (a drive of the private wine prefix) and no C:\ZOZ. Folders show
+# in their letters (the import's refusal in a folder named with accents) and
+# files by the names the program gives them (the listing's index file on C:,
+# with its drive). Run by scripts/build-windows. Arguments: fpo.exe and the
+# Windows build folder.
+fpo=$(realpath "$1")
+build=$(realpath "$2")
+here="$(dirname "$0")"
+source "$here/../lib.bash"
+source "$here/../fpo.bash"
+export WINEPREFIX=${WINEPREFIX:-$build/wine} WINEDEBUG=-all
+SMOKE_TRIES=${SMOKE_TRIES_WINE:-400}  # wine starts programs more slowly
+
+drive_d="$WINEPREFIX/dosdevices/d:"
+trap '_smoke_end; rm -f "$drive_d"' EXIT
+[[ ! -e $WINEPREFIX/drive_c/ZOZ ]] || fail "the wine prefix has a C:\\ZOZ"
+rm -rf "$SMOKE_DIR/drive"
+wine "$build/fpo_demo.exe" "$SMOKE_DIR/drive" >/dev/null
+zoz="$SMOKE_DIR/drive/ZOZ"
+[[ -f $zoz/S_CTR.DBF ]] || fail "fpo_demo.exe made no demo folder"
+ln -sfn "$SMOKE_DIR/drive" "$drive_d"
+
+# In D:\Saúde Pública the import refuses to start, naming the folder. (The
+# period dialog reads S_CTR of the current folder.)
+folder="$SMOKE_DIR/drive/Saúde Pública"
+mkdir -p "$folder"
+cp "$zoz/S_CTR.DBF" "$folder/"
+tmux_start "cd '$folder' && wine '$fpo' 2>'$SMOKE_DIR/stderr'"
+fpo_to_menu
+tmux_keys M-i
+tmux_wait_for "Atualizar Cadastros e Programação"
+tmux_keys Enter
+tmux_wait_for "Voce esta posicionado no diretorio/pasta (Saúde Pública)."
+tmux_keys Enter
+tmux_wait_gone "Voce esta posicionado"
+fpo_quit
+
+# In D:\ZOZ the update listing cannot make C:\ZOZ\I01CTL.NTX ("Quit").
+tmux_start "cd '$zoz' && wine '$fpo' 2>'$SMOKE_DIR/stderr'"
+fpo_to_menu
+tmux_keys M-i
+tmux_wait_for "Verificar Atualizações"
+tmux_keys Down
+sleep 0.2
+tmux_keys Enter
+tmux_wait_for "Error DBFNTX/1006  Create error: C:\\ZOZ\\I01CTL.NTX"
+tmux_wait_for "(DOS Error 3)"
+tmux_keys Enter
+code=$(tmux_wait_exit)
+[[ $code == 1 ]] || fail "Quit: exit code $code"
+grep -qF 'Error DBFNTX/1006  Create error: C:\ZOZ\I01CTL.NTX (DOS Error 3) ' "$SMOKE_DIR/stderr" ||
+  fail "error output: $(cat "$SMOKE_DIR/stderr")"
+[[ ! -e $WINEPREFIX/drive_c/ZOZ ]] || fail "a C:\\ZOZ was made"
+echo "drive D: smoke test passed"
