@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A whole import from the menu on the demo folder: municipality 0440 and a
 # complement of 37%, then the exit; every table the import wrote is read by
-# an independent dBASE reader.
+# an independent dBASE reader. Then the refusal in a folder named with
+# accents.
 fpo=$(realpath "$1")
 build=$(realpath "$2")
 source "$(dirname "$0")/lib.bash"
@@ -15,4 +16,18 @@ fpo_quit
 if /usr/bin/python3 -c 'import dbfread' 2>/dev/null; then
   fpo_check_import_tables
 fi
+# Started in a folder named with accents, the import refuses, naming the
+# folder in its letters. (The period dialog reads S_CTR of the current folder.)
+folder="$SMOKE_DIR/drive/Saúde Pública"
+mkdir -p "$folder"
+cp "$zoz/S_CTR.DBF" "$folder/"
+tmux_start "cd '$folder' && FPO_DRIVE_C='$SMOKE_DIR/drive' '$fpo' 2>'$SMOKE_DIR/stderr'"
+fpo_to_menu
+tmux_keys M-i
+tmux_wait_for "Atualizar Cadastros e Programação"
+tmux_keys Enter
+tmux_wait_for "Voce esta posicionado no diretorio/pasta (Saúde Pública)."
+tmux_keys Enter
+tmux_wait_gone "Voce esta posicionado"
+fpo_quit
 echo "import smoke test passed"

@@ -80,6 +80,8 @@ std::optional<fs::path> hostPath(std::string_view text) {
   }
 }
 
+// A name as the system holds it (bytes, or UTF-16 units on Windows) in code
+// page 860.
 template <class Native>
 std::string nativeText(const Native& n) {
   if constexpr (sizeof(typename Native::value_type) == 1)
