@@ -176,27 +176,28 @@ TEST_F(ImportarFalhas, DamagedTables) {
   }
 }
 
-// A month list without DATREF: after "Default" to the error of the missing
-// field the import goes on, and the budget rows stay as they were instead
-// of all matching an empty month.
+// A month list without DATREF: "Default" to the error of the missing field
+// ends the import with an alert naming the table it was building, and the
+// budget rows, like every table, stay as they were instead of all matching
+// an empty month.
 TEST_F(ImportarFalhas, MonthListWithoutItsMonth) {
   const std::vector<rt::db::FieldSpec> semMes(test::zoz::kCtrl.begin(), test::zoz::kCtrl.end() - 1);
   test::makeTable(z("ZOZ_CTRL.211"), semMes, {{test::N(440), test::C("FORTALEZA"), test::C("PM")}});
-  const auto antes = linhas("S_IPU.DBF");
+  const auto antes = tabelas();
   std::vector<rt::err::Error> erros;
   s.rt.errors.install([&](const rt::err::Error& e) {
     erros.push_back(e);
     return e.genCode == rt::err::kOpen ? DEFERROR(s, e) : rt::err::Answer::byDefault();
   });
   passo("440", "37");
-  keys().add(key::kEnter);  // "Processo Concluído"
+  keys().add(key::kEnter);  // the alert
   EXPECT_EQ(importar(), -1);
-  EXPECT_TRUE(viu("Processo Concluído"));
+  EXPECT_FALSE(viu("Processo Concluído"));
+  EXPECT_TRUE(viu("montagem de \\ZOZ\\S_IPU.DBF."));
+  EXPECT_TRUE(viu("Importação cancelada: nenhuma tabela foi alterada."));
   ASSERT_EQ(erros.size(), 1u);
   EXPECT_EQ(erros[0].operation, "DATREF");
-  const auto depois = linhas("S_IPU.DBF");
-  ASSERT_EQ(depois.size(), antes.size());
-  for (std::size_t i = 0; i < antes.size(); ++i) EXPECT_EQ(depois[i].fields, antes[i].fields) << i;
+  EXPECT_EQ(tabelas(), antes);
 }
 
 // Another program holds S_PA: its open fails quietly, and the first use of
