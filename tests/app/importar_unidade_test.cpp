@@ -154,7 +154,7 @@ class ImportarUnidade : public test::ImportarTest {
     fs::remove(arquivo);
     const std::string pedido = std::to_string(static_cast<int>(k)) + " " + std::to_string(n) + " " +
                                std::to_string(static_cast<int>(confere)) + " " + arquivo.string();
-    const int r = deNovo({{"FPO_TEST_DRIVE", drive().root().string()}, {"FPO_FILHO", pedido}}, processo);
+    const int r = deNovo({{"FPO_TEST_DRIVE", drive().root().string()}, { "FPO_FILHO", pedido }}, processo);
     relato = test::ImportarTest::lerArquivo(arquivo);
 #else
     int fds[2];
@@ -209,8 +209,8 @@ class ImportarUnidade : public test::ImportarTest {
       const int code = importar();
       std::string relato = std::to_string(rt::os::faults::count()) + "\n";
       for (const Passo& p : rt::os::faults::steps())
-        relato += std::to_string(static_cast<int>(p.op)) + " " + std::to_string(p.n) + "\t" + p.path.string() +
-                  "\t" + p.to.string() + "\n";
+        relato += std::to_string(static_cast<int>(p.op)) + " " + std::to_string(p.n) + "\t" +
+                  p.path.string() + "\t" + p.to.string() + "\n";
       conta(relato);
       r = confere == Confere::Cheio ? confereCheio(code) : code == -1 && viu("Processo Concluído") ? 0 : 91;
     } catch (const std::exception& e) {
@@ -301,14 +301,21 @@ class ImportarUnidade : public test::ImportarTest {
     int renomes = 0, criados = 0;
     for (std::size_t i = 0; i < soltos.size(); ++i) {
       const bool renome = soltos[i].op == Passo::Op::Rename;
-      const bool depois = std::any_of(soltos.begin() + static_cast<long>(i) + 1, soltos.end(), [&](const Passo& q) {
-        return q.op == Passo::Op::Rename && q.path == soltos[i].path;
-      });
+      const bool depois =
+          std::any_of(soltos.begin() + static_cast<long>(i) + 1, soltos.end(),
+                      [&](const Passo& q) { return q.op == Passo::Op::Rename && q.path == soltos[i].path; });
       switch (a) {
-        case Apagao::Nenhum: break;
-        case Apagao::Renomes: desfaz[i] = true; break;
-        case Apagao::Alternados: desfaz[i] = renome && renomes % 2 == 0; break;
-        case Apagao::Criados: desfaz[i] = !renome && !depois && criados % 2 == 0; break;
+        case Apagao::Nenhum:
+          break;
+        case Apagao::Renomes:
+          desfaz[i] = true;
+          break;
+        case Apagao::Alternados:
+          desfaz[i] = renome && renomes % 2 == 0;
+          break;
+        case Apagao::Criados:
+          desfaz[i] = !renome && !depois && criados % 2 == 0;
+          break;
       }
       renomes += renome;
       criados += !renome && !depois;
@@ -331,6 +338,59 @@ class ImportarUnidade : public test::ImportarTest {
     return mudou;
   }
 
+  // The program's start-up from MENU to its exit at the menu, the alerts
+  // it shows first answered.
+  void arranca(int alertas = 0) {
+    for (int i = 0; i < alertas; ++i) keys().add(key::kEnter);
+    keys().addText("202211").add(key::kEnter);                       // the period
+    keys().add({key::kEnter, key::kEnter, key::kEnter, key::kF10});  // the notices, the menu
+    keys().add({key::kEsc, key::kEnter});                            // the exit
+    try {
+      MENU(s);
+      ADD_FAILURE() << "MENU returned";
+    } catch (const rt::err::ProgramExit& e) {
+      EXPECT_EQ(e.code(), 0);
+    }
+  }
+
+  // A fresh folder with an import cut off half-way through its switch: the
+  // journal in place, some tables switched and some not. False when no cut
+  // of the `total` writes leaves one.
+  bool meioDaTroca(long total, const Estado& depois) {
+    for (long n = total; n > 0; --n) {
+      novaPasta();
+      if (filho(Kind::Crash, n) != 86) return false;
+      if (fs::exists(z("FPO.JNL")) && estado() != depois && sobras().size() > 1) return true;
+    }
+    return false;
+  }
+
+  // Another program started on the folder: its start-up; 0 when it found
+  // the folder held by another and left it alone.
+  int outroPrograma() {
+#ifdef _WIN32
+    return deNovo({{"FPO_TEST_DRIVE", drive().root().string()},
+                   { "FPO_SEGUNDO",
+                     "1" }},
+                  nullptr, "ImportarUnidade.DISABLED_Segundo");
+#else
+    const pid_t pid = fork();
+    if (pid == 0) _exit(inicioDoSegundo());
+    int st = 0;
+    waitpid(pid, &st, 0);
+    return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+#endif
+  }
+
+  // The start-up of that other program, on a run-time of its own.
+  int inicioDoSegundo() {
+    rt::Runtime outro(std::make_unique<test::RecordingBackend>(),
+                      rt::dos::Config{drive().root(), {}, {}, ""});
+    Sistema s2(outro);
+    ERRORSYS(s2);
+    return recuperaImportacao(s2).outcome == rt::db::Switch::Recovery::Outcome::Skipped ? 0 : 1;
+  }
+
   void novaPasta() {
     for (const auto& e : fs::directory_iterator(drive().zoz())) fs::remove_all(e.path());
     test::zoz::build(drive().zoz());
@@ -338,6 +398,12 @@ class ImportarUnidade : public test::ImportarTest {
 };
 
 #ifdef _WIN32
+// The second program of outroPrograma() on Windows.
+TEST_F(ImportarUnidade, DISABLED_Segundo) {
+  if (!std::getenv("FPO_SEGUNDO")) GTEST_SKIP();
+  std::_Exit(inicioDoSegundo());
+}
+
 // The child process of filho() on Windows: FPO_FILHO names the fault, its
 // write, the check and the file that takes the count.
 TEST_F(ImportarUnidade, DISABLED_Filho) {
@@ -398,8 +464,8 @@ TEST_F(ImportarUnidade, CutOffAtEveryWrite) {
         ++comoAntes;
       } else {
         ++comoDepois;
-        EXPECT_TRUE(agora == depois) << "neither the folder before nor the one after: new " << difere(agora, antes)
-                                     << "; old " << difere(agora, depois);
+        EXPECT_TRUE(agora == depois) << "neither the folder before nor the one after: new "
+                                     << difere(agora, antes) << "; old " << difere(agora, depois);
       }
       EXPECT_EQ(sobras(), std::vector<std::string>{});
       ASSERT_EQ(filho(Kind::Count, 0), 0);
@@ -446,33 +512,191 @@ TEST_F(ImportarUnidade, StartUpCompletesTheSwitch) {
   long total = 0;
   ASSERT_EQ(filho(Kind::Count, 0, &total), 0);
   const Estado depois = estado();
-  // The last cut that leaves the journal with a table not yet switched.
-  long n = total;
-  for (; n > 0; --n) {
-    novaPasta();
-    ASSERT_EQ(filho(Kind::Crash, n), 86);
-    if (fs::exists(z("FPO.JNL")) && estado() != depois) break;
-  }
-  ASSERT_GT(n, 0);
+  ASSERT_TRUE(meioDaTroca(total, depois));
   for (const char* nome : {".S_UPS.DBF.99999.0.tmp", ".S_VPA.DBF.99998.3.tmp", ".S_VPA.DBF.tmp", "NOTAS.TMP"})
     std::ofstream(z(nome)) << "x";
   rt::db::File outro;
   ASSERT_TRUE(
       outro.open(z(".S_VPA.DBF.99998.3.tmp"), rt::db::File::Mode::ReadWrite, rt::db::File::Lock::Exclusive));
-
-  keys().addText("202211").add(key::kEnter);                       // the period
-  keys().add({key::kEnter, key::kEnter, key::kEnter, key::kF10});  // the notices, the menu
-  keys().add({key::kEsc, key::kEnter});                            // the exit
-  try {
-    MENU(s);
-    ADD_FAILURE() << "MENU returned";
-  } catch (const rt::err::ProgramExit& e) {
-    EXPECT_EQ(e.code(), 0);
-  }
+  arranca();
   outro.close();
   EXPECT_EQ(estado(), depois);
   EXPECT_EQ(sobras(), (std::vector<std::string>{".S_VPA.DBF.99998.3.tmp", ".S_VPA.DBF.tmp"}));
   EXPECT_TRUE(fs::exists(z("NOTAS.TMP")));
+}
+
+// A journal the program did not write, or cannot read whole, changes
+// nothing at the start-up: no table renamed, no file removed; it goes aside
+// with the staged files, and the operator is told to import again. Some
+// are made up, some are the journal of a switch cut off half-way, damaged.
+TEST_F(ImportarUnidade, StartUpSetsAsideAJournalItCannotTrust) {
+  novaPasta();
+  long total = 0;
+  ASSERT_EQ(filho(Kind::Count, 0, &total), 0);
+  const Estado depois = estado();
+  const auto comSoma = [](std::vector<std::string> linhas) {
+    std::string t = "FPO-SWITCH 2\n";
+    for (const std::string& l : linhas) t += l + "\n";
+    t += "END " + std::to_string(linhas.size()) + "\n";
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (unsigned char b : t) {
+      c ^= b;
+      for (int k = 0; k < 8; ++k) c = (c & 1u) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
+    }
+    char sum[16];
+    std::snprintf(sum, sizeof sum, "SUM %08x\n", static_cast<unsigned>(~c));
+    return t + sum;
+  };
+  const auto tamanho = [&](const char* nome) { return std::to_string(fs::file_size(z(nome))); };
+  struct Caso {
+    const char* nome;
+    bool cortado;  // on the folder of a switch cut off half-way
+    std::function<std::string(const std::string& diario)> texto;
+  };
+  const Caso casos[] = {
+      {"a table over another", false, [](const std::string&) { return "S_UPS.DBF\tCTL.DBF\n"; }},
+      {"a table over another, summed", false,
+       [&](const std::string&) { return comSoma({"S_UPS.DBF\tCTL.DBF\t" + tamanho("S_UPS.DBF")}); }},
+      {"the journal over a table", false,
+       [&](const std::string&) { return comSoma({"FPO.JNL\tS_PRD.DBF\t10"}); }},
+      {"a chain", false,
+       [&](const std::string&) {
+         return comSoma(
+             {"S_SS.DBF\tS_CTR.DBF\t" + tamanho("S_SS.DBF"), "S_CTR.DBF\tS_MN.DBF\t" + tamanho("S_CTR.DBF")});
+       }},
+#ifndef _WIN32
+      {"a link out of the folder", false,
+       [&](const std::string&) {
+         std::ofstream(drive().root() / "FORA") << std::string(300, 'x');
+         fs::create_symlink(drive().root() / "FORA", z(".S_VPA.DBF.7.0.tmp"));
+         return comSoma({".S_VPA.DBF.7.0.tmp\tS_VPA.DBF\t300"});
+       }},
+#endif
+      {"cut short", true, [](const std::string& d) { return d.substr(0, d.size() / 2); }},
+      {"no END line", true,
+       [](const std::string& d) {
+         const auto fim = d.find("END ");
+         return d.substr(0, fim) + d.substr(d.find('\n', fim) + 1);
+       }},
+      {"the wrong count", true,
+       [](const std::string& d) { return std::string(d).replace(d.find("END ") + 4, 1, "9"); }},
+      {"garbage", true, [](const std::string& d) { return std::string(d.size(), '\x8F'); }},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    if (c.cortado)
+      ASSERT_TRUE(meioDaTroca(total, depois));
+    else
+      novaPasta();
+    const std::string texto = c.texto(c.cortado ? bytes("FPO.JNL") : std::string());
+    std::ofstream(z("FPO.JNL"), std::ios::binary) << texto;
+    const Estado antes = estado();
+    const auto guardados = arquivos();
+    keys().atKeys.clear();
+    arranca(1);
+    EXPECT_TRUE(viu("\\ZOZ\\FPO.JNL danificado ou desconhecido: guardado como"));
+    EXPECT_TRUE(viu("\\ZOZ\\FPO_D01.JNL, sem alterar tabelas."));
+    EXPECT_TRUE(viu("A última importação pode estar incompleta:"));
+    EXPECT_TRUE(viu("importe o município novamente."));
+    EXPECT_TRUE(estado() == antes) << difere(estado(), antes);
+    // Every file is there still, the journal and the staged ones aside.
+    const auto agora = arquivos();
+    EXPECT_EQ(agora.at("FPO_D01.JNL"), texto);
+    for (const auto& [nome, conteudo] : guardados) {
+      if (nome == "CTL.DBF" || nome == ".FPO.LCK" || nome == "CTL1.DBF") continue;
+      std::string aside = nome;
+      // A link is not followed, nor taken for a staged file.
+      if (fs::is_symlink(z(nome))) continue;
+      if (nome == "FPO.JNL") aside = "FPO_D01.JNL";
+      std::string alvo;
+      if (rt::os::temporaryName(nome, &alvo)) {
+        const fs::path a(alvo);
+        aside = a.stem().string() + "_D01" + a.extension().string();
+      }
+      ASSERT_TRUE(agora.count(aside)) << nome << " gone";
+      EXPECT_EQ(agora.at(aside), conteudo) << nome;
+    }
+    EXPECT_FALSE(fs::exists(z("FPO.JNL")));
+    // The next start-up has nothing to say.
+    keys().atKeys.clear();
+    arranca();
+    EXPECT_FALSE(viu("FPO.JNL"));
+  }
+}
+
+// A second program started on the folder while the first one imports,
+// at each step of the import: it finds the folder held, so it neither
+// completes the journal nor removes the staged files, and the first one's
+// import ends whole.
+TEST_F(ImportarUnidade, SecondProgramDuringAnImport) {
+  novaPasta();
+  long total = 0;
+  ASSERT_EQ(filho(Kind::Count, 0, &total), 0);
+  const Estado depois = estado();
+#ifdef _WIN32
+  const long passo1 = 5;  // a process started under wine takes a while
+#else
+  const long passo1 = 1;
+#endif
+  for (long n = 1; n <= total; n += passo1) {
+    SCOPED_TRACE("second program at write " + std::to_string(n) + " of " + std::to_string(total));
+    novaPasta();
+    partida();  // the first program's start-up: it holds the folder from now on
+    keys().atKeys.clear();
+    int segundo = -1;
+    passo("440", "37");
+    keys().add(key::kEnter);  // "Processo Concluído"
+    rt::os::faults::callAt(n, [&] { segundo = outroPrograma(); });
+    const int code = importar();
+    rt::os::faults::arm(Kind::Count);
+    EXPECT_EQ(code, -1);
+    EXPECT_TRUE(viu("Processo Concluído"));
+    EXPECT_EQ(segundo, 0) << "the second program did not find the folder held";
+    EXPECT_TRUE(estado() == depois) << difere(estado(), depois);
+    EXPECT_EQ(sobras(), std::vector<std::string>{});
+    if (HasFailure()) return;
+  }
+}
+
+// A file in the way of the switch (a folder named like an index it makes,
+// a folder or a journal where its journal goes) is found before anything is
+// renamed: the import is cancelled with an alert naming it, every table as
+// before and nothing left beside them; without it the import is whole.
+TEST_F(ImportarUnidade, FileInTheWayCancelsTheImport) {
+  novaPasta();
+  passo("440", "37");
+  keys().add(key::kEnter);
+  ASSERT_EQ(importar(), -1);
+  const Estado depois = estado();
+  struct Caso {
+    const char* nome;
+    bool pasta;
+  } const casos[] = {{"I01UPS.NTX", true}, {"FPO.JNL", true}, {"FPO.JNL", false}};
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(std::string(c.nome) + (c.pasta ? " folder" : " file"));
+    novaPasta();
+    const Estado antes = estado();
+    if (c.pasta)
+      fs::create_directory(z(c.nome));
+    else
+      std::ofstream(z(c.nome)) << "x";
+    keys().atKeys.clear();
+    passo("440", "37");
+    keys().add(key::kEnter);  // the alert
+    EXPECT_EQ(importar(), -1);
+    EXPECT_TRUE(viu("Arquivo \\ZOZ\\" + std::string(c.nome) + " não pode ser substituído"));
+    EXPECT_TRUE(viu("Importação cancelada: nenhuma tabela foi alterada."));
+    EXPECT_FALSE(viu("Processo Concluído"));
+    EXPECT_TRUE(estado() == antes) << difere(estado(), antes);
+    const std::vector<std::string> resto =
+        c.nome == std::string("FPO.JNL") ? std::vector<std::string>{"FPO.JNL"} : std::vector<std::string>{};
+    EXPECT_EQ(sobras(), resto);
+    fs::remove(z(c.nome));
+    passo("440", "37");
+    keys().add(key::kEnter);
+    EXPECT_EQ(importar(), -1);
+    EXPECT_TRUE(estado() == depois) << difere(estado(), depois);
+  }
 }
 
 }  // namespace

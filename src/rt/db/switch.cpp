@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <thread>
 
 #include "rt/os/os.h"
@@ -44,7 +44,8 @@ bool sameFolder(const fs::path& a, const fs::path& b) {
 }
 
 bool digits(std::string_view s) {
-  return !s.empty() && s.size() <= 19 && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return !s.empty() && s.size() <= 19 &&
+         std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 struct Planned {
@@ -53,7 +54,8 @@ struct Planned {
 };
 
 // The switch a journal records, when it is whole and every line checks out.
-bool readJournal(const fs::path& journal, const std::vector<std::string>& targets, std::vector<Planned>& out) {
+bool readJournal(const fs::path& journal, const std::vector<std::string>& targets,
+                 std::vector<Planned>& out) {
   if (os::entryOf(journal) != os::Entry::File) return false;
   File f;
   if (!f.open(journal, File::Mode::Read, File::Lock::None)) return false;
@@ -218,7 +220,8 @@ bool Switch::commit() {
         failed_ = e.target;
         return false;
       }
-      text += e.temp.filename().string() + "\t" + e.target.filename().string() + "\t" + std::to_string(size) + "\n";
+      text += e.temp.filename().string() + "\t" + e.target.filename().string() + "\t" + std::to_string(size) +
+              "\n";
     }
     os::syncDir(journal_.parent_path());
     text += "END " + std::to_string(entries_.size()) + "\n";
@@ -287,7 +290,8 @@ bool Switch::recover(const fs::path& journal, const SwitchNames& names, Recovery
       if (e != os::Entry::File || fs::file_size(dir / p.temp, ec) != p.size || ec) whole = false;
     }
     if (!whole) {
-      out.outcome = setAside(journal, names, out.journal) ? Recovery::Outcome::SetAside : Recovery::Outcome::Refused;
+      out.outcome =
+          setAside(journal, names, out.journal) ? Recovery::Outcome::SetAside : Recovery::Outcome::Refused;
       return true;
     }
     // Nothing is renamed before every target is known to take its new file.
@@ -320,8 +324,11 @@ bool Switch::recover(const fs::path& journal, const SwitchNames& names, Recovery
 FolderLock::~FolderLock() { os::close(h_); }
 
 bool FolderLock::takeAlone(const fs::path& file) {
+  // Opened afresh: the file held before may have been removed since.
+  os::close(h_);
+  h_ = os::kNoHandle;
   int err = 0;
-  if (h_ == os::kNoHandle && !os::openOrCreate(file, h_, err)) {
+  if (!os::openOrCreate(file, h_, err)) {
     h_ = os::kNoHandle;
     return false;
   }
