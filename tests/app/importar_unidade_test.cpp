@@ -594,8 +594,8 @@ TEST_F(ImportarUnidade, StartUpSetsAsideAJournalItCannotTrust) {
     const auto guardados = arquivos();
     keys().atKeys.clear();
     arranca(1);
-    EXPECT_TRUE(viu("\\ZOZ\\FPO.JNL danificado ou desconhecido: guardado como"));
-    EXPECT_TRUE(viu("\\ZOZ\\FPO_D01.JNL, sem alterar tabelas."));
+    EXPECT_TRUE(viu("Arquivo \\ZOZ\\FPO.JNL danificado ou desconhecido:"));
+    EXPECT_TRUE(viu("guardado como \\ZOZ\\FPO_D01.JNL, sem alterar tabelas."));
     EXPECT_TRUE(viu("A última importação pode estar incompleta:"));
     EXPECT_TRUE(viu("importe o município novamente."));
     EXPECT_TRUE(estado() == antes) << difere(estado(), antes);

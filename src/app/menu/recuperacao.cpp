@@ -14,9 +14,9 @@ void avisaRecuperacao(Sistema& s, const rt::db::Switch::Recovery& r) {
   if (r.outcome != Outcome::SetAside && r.outcome != Outcome::Refused) return;
   const std::string guardado =
       r.outcome == Outcome::SetAside
-          ? ": guardado como;" + s.rt.dos.dosName(r.journal).value_or(r.journal.string()) + ", sem alterar tabelas."
-          : ";(mantido como está, sem alterar tabelas)."_cp;
-  alertar(s, std::string(kJornal) + " danificado ou desconhecido" + guardado +
+          ? ";guardado como " + s.rt.dos.dosName(r.journal).value_or(r.journal.string()) + ", sem alterar tabelas."
+          : ";mantido como está, sem alterar tabelas."_cp;
+  alertar(s, "Arquivo " + std::string(kJornal) + " danificado ou desconhecido:" + guardado +
                  ";A última importação pode estar incompleta:;importe o município novamente."_cp);
 }
 
