@@ -343,7 +343,7 @@ void FolderLock::share() {
 
 void FolderLock::takeShared() {
   // Another program may hold it alone a moment, for its own start-up.
-  for (int attempt = 0; attempt < 200; ++attempt) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
     int err = 0;
     if (os::relock(h_, os::Lock::Shared, false, err)) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

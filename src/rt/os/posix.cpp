@@ -56,9 +56,9 @@ int dosCode(int e) {
 namespace {
 int fd(Handle h) { return static_cast<int>(h); }
 
-bool takeLock(int f, Lock lock, int& err) {
+bool takeLock(int f, Lock lock, int& err, bool wait = false) {
   if (lock == Lock::None) return true;
-  const int how = (lock == Lock::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+  const int how = (lock == Lock::Exclusive ? LOCK_EX : LOCK_SH) | (wait ? 0 : LOCK_NB);
   while (::flock(f, how) != 0) {
     if (errno == EINTR) continue;
     err = errno == EAGAIN ? EWOULDBLOCK : errno;
@@ -132,13 +132,8 @@ bool openOrCreate(const fs::path& p, Handle& h, int& err) {
 }
 
 bool relock(Handle h, Lock lock, bool wait, int& err) {
-  const int how = lock == Lock::None ? LOCK_UN : lock == Lock::Exclusive ? LOCK_EX : LOCK_SH;
-  while (::flock(fd(h), how | (wait ? 0 : LOCK_NB)) != 0) {
-    if (errno == EINTR) continue;
-    err = errno == EAGAIN ? EWOULDBLOCK : errno;
-    return false;
-  }
-  return true;
+  if (lock == Lock::None) return ::flock(fd(h), LOCK_UN) == 0;
+  return takeLock(fd(h), lock, err, wait);
 }
 
 Entry entryOf(const fs::path& p) {

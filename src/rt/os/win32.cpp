@@ -61,10 +61,11 @@ OVERLAPPED at(std::uint64_t off) {
   return ov;
 }
 
-bool takeLock(HANDLE h, Lock lock, int& err) {
+bool takeLock(HANDLE h, Lock lock, int& err, bool wait = false) {
   if (lock == Lock::None) return true;
   OVERLAPPED ov = at(static_cast<std::uint64_t>(kLockHigh) << 32);
-  DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (lock == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+  DWORD flags =
+      (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY) | (lock == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
   if (::LockFileEx(h, flags, 0, 1, 0, &ov)) return true;
   const int e = lastError();
   err = e == ERROR_LOCK_VIOLATION || e == ERROR_IO_PENDING ? kInUse : e;
@@ -150,17 +151,23 @@ bool lockFree(const fs::path& p, int& err) {
   return ok;
 }
 
+namespace {
+// A file opened for reading and writing beside any other opener.
+HANDLE openShared(const fs::path& p, DWORD disposition, int& err) {
+  HANDLE f = ::CreateFileW(p.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) err = lastError();
+  return f;
+}
+}  // namespace
+
 bool openOrCreate(const fs::path& p, Handle& h, int& err) {
   if (entryOf(p) == Entry::Link) {
     err = ERROR_ACCESS_DENIED;
     return false;
   }
-  HANDLE f = ::CreateFileW(p.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) {
-    err = lastError();
-    return false;
-  }
+  HANDLE f = openShared(p, OPEN_ALWAYS, err);
+  if (f == INVALID_HANDLE_VALUE) return false;
   if (::GetFileType(f) != FILE_TYPE_DISK) {
     err = ERROR_ACCESS_DENIED;
     ::CloseHandle(f);
@@ -172,13 +179,7 @@ bool openOrCreate(const fs::path& p, Handle& h, int& err) {
 
 bool relock(Handle h, Lock lock, bool wait, int& err) {
   dropLock(handle(h));
-  if (lock == Lock::None) return true;
-  OVERLAPPED ov = at(static_cast<std::uint64_t>(kLockHigh) << 32);
-  DWORD flags = (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY) | (lock == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
-  if (::LockFileEx(handle(h), flags, 0, 1, 0, &ov)) return true;
-  const int e = lastError();
-  err = e == ERROR_LOCK_VIOLATION || e == ERROR_IO_PENDING ? kInUse : e;
-  return false;
+  return takeLock(handle(h), lock, err, wait);
 }
 
 Entry entryOf(const fs::path& p) {
@@ -201,12 +202,8 @@ bool replaceable(const fs::path& p, int& err) {
     err = ERROR_ACCESS_DENIED;
     return false;
   }
-  HANDLE f = ::CreateFileW(p.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) {
-    err = lastError();
-    return false;
-  }
+  HANDLE f = openShared(p, OPEN_EXISTING, err);
+  if (f == INVALID_HANDLE_VALUE) return false;
   const bool ok = takeLock(f, Lock::Exclusive, err);
   if (ok) dropLock(f);
   ::CloseHandle(f);

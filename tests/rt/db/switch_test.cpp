@@ -160,8 +160,9 @@ TEST(Switch, RecoveryCompletesTheJournal) {
   EXPECT_EQ(recupera(dir / "T.JNL"), Outcome::Completed);
   EXPECT_EQ(readFile(dir / "A.DBF"), "new a");
   EXPECT_EQ(readFile(dir / "B.DBF"), "new b");
-  EXPECT_EQ(arquivos(dir), (std::vector<std::string>{".A.DBF.4243.0.tmp", ".E.DBF.4242.0.tmp", ".E.DBF.x.0.tmp",
-                                                     ".My Report.7.7.tmp", ".notes.2024.1.tmp", "A.DBF", "B.DBF"}));
+  EXPECT_EQ(arquivos(dir),
+            (std::vector<std::string>{".A.DBF.4243.0.tmp", ".E.DBF.4242.0.tmp", ".E.DBF.x.0.tmp",
+                                      ".My Report.7.7.tmp", ".notes.2024.1.tmp", "A.DBF", "B.DBF"}));
   outro.close();
   // Nothing to do: only the clean-up.
   EXPECT_EQ(recupera(dir / "T.JNL"), Outcome::Nothing);
@@ -234,7 +235,8 @@ TEST(Switch, TargetInTheWayIsFoundFirst) {
     std::function<void()> arma, desarma;
     const char* culpado;
   } casos[] = {
-      {"a folder", [&] { fs::create_directory(fx.at("B.NTX")); }, [&] { fs::remove(fx.at("B.NTX")); }, "B.NTX"},
+      {"a folder", [&] { fs::create_directory(fx.at("B.NTX")); }, [&] { fs::remove(fx.at("B.NTX")); },
+       "B.NTX"},
       {"a journal", [&] { writeFile(fx.at("T.JNL"), "x"); }, [&] { fs::remove(fx.at("T.JNL")); }, "T.JNL"},
   };
   for (const auto& c : casos) {
@@ -256,6 +258,59 @@ TEST(Switch, TargetInTheWayIsFoundFirst) {
     EXPECT_EQ(readFile(fx.at("A.DBF")), a0);
     EXPECT_TRUE(fx.rec.seen.empty());
     c.desarma();
+  }
+}
+
+// A rename that still fails once the journal is in place is the error of
+// the file it concerns, offered for Retry and never for Default; Retry goes
+// on from there, and a switch left at that error (as "Quit" leaves it) is
+// completed by the next start-up.
+TEST(Switch, RenameFailingHalfWay) {
+  for (bool retry : {true, false}) {
+    SCOPED_TRACE(retry ? "Retry" : "left");
+    Fixture fx;
+    tabela(fx, "A");
+    const auto troca = [&](Switch& sw) {
+      fx.ws.stageIn(&sw);
+      EXPECT_TRUE(fx.ws.use(fx.at("A")));
+      EXPECT_TRUE(fx.ws.current().rewrite([](rt::db::Row& r) { return !r.deleted(); }));
+      EXPECT_TRUE(fx.ws.current().indexOn("K", fx.at("B")));
+      return fx.ws.switchOver();
+    };
+    // Where the rename of the index comes, from a run that is not disturbed.
+    long n = 0;
+    {
+      rt::os::faults::arm(rt::os::faults::Kind::Count);
+      Switch sw(fx.dir.path() / "T.JNL", kNomes);
+      const std::string a0 = readFile(fx.at("A.DBF"));
+      EXPECT_TRUE(troca(sw).done);
+      for (const auto& p : rt::os::faults::steps())
+        if (p.op == rt::os::faults::Step::Op::Rename && p.to.filename() == "B.NTX") n = p.n;
+      writeFile(fx.at("A.DBF"), a0);
+      fs::remove(fx.at("B.NTX"));
+    }
+    ASSERT_GT(n, 0);
+    rt::os::faults::callAt(n, [&] { fs::create_directory(fx.at("B.NTX")); });
+    fx.rec.answer = [&](const rt::err::Error&) {
+      fs::remove(fx.at("B.NTX"));
+      return retry ? rt::err::Answer::retry() : rt::err::Answer::byDefault();
+    };
+    Switch sw(fx.dir.path() / "T.JNL", kNomes);
+    const auto feita = troca(sw);
+    rt::os::faults::arm(rt::os::faults::Kind::Off);
+    ASSERT_EQ(fx.rec.seen.size(), 1u);
+    EXPECT_EQ(fx.rec.seen[0].genCode, rt::err::kWrite);
+    EXPECT_TRUE(fx.rec.seen[0].canRetry);
+    EXPECT_FALSE(fx.rec.seen[0].canDefault);
+    EXPECT_EQ(fs::path(fx.rec.seen[0].filename).filename(), "B.NTX");
+    EXPECT_EQ(feita.done, retry);
+    if (!retry) {
+      EXPECT_TRUE(fs::exists(fx.at("T.JNL")));
+      EXPECT_EQ(recupera(fx.dir.path() / "T.JNL"), Outcome::Completed);
+    }
+    EXPECT_EQ(arquivos(fx.dir.path()), (std::vector<std::string>{"A.DBF", "B.NTX"}));
+    ASSERT_TRUE(fx.ws.use(fx.at("A")));
+    EXPECT_EQ(fx.ws.current().lastRec(), 3u);
   }
 }
 
