@@ -66,9 +66,10 @@ class Unidade {
     if (feita.file.empty()) return false;
     const std::string nome = s_.rt.dos.dosName(feita.file).value_or(feita.file.string());
     if (feita.inTheWay)
-      alertar(s_, "Arquivo "_cp + nome +
-                      " não pode ser substituído;(pasta, arquivo protegido ou em uso por outro programa).;"_cp +
-                      nadaAlterado());
+      alertar(s_,
+              "Arquivo "_cp + nome +
+                  " não pode ser substituído;(pasta, arquivo protegido ou em uso por outro programa).;"_cp +
+                  nadaAlterado());
     else
       alertar(s_, "Erro na gravação de "_cp + nome + ".;" + nadaAlterado());
     return false;

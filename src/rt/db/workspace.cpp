@@ -1223,7 +1223,8 @@ void Workspace::leaveSwitch() {
   switch_ = nullptr;
 }
 
-Switch::Recovery Workspace::recover(std::string_view journal, std::string_view lockFile, const SwitchNames& names) {
+Switch::Recovery Workspace::recover(std::string_view journal, std::string_view lockFile,
+                                    const SwitchNames& names) {
   Switch::Recovery out;
   const std::optional<fs::path> p = resolve(journal, ""), lock = resolve(lockFile, "");
   if (!p || !lock) return out;  // no such drive or folder: nothing to complete
