@@ -13,10 +13,6 @@
 
 namespace fpo {
 
-// The journal of the import's switch of ZOZ's tables, completed at start-up
-// when a run was cut off.
-inline constexpr const char* kJornal = "\\ZOZ\\FPO.JNL";
-
 struct Sistema {
   explicit Sistema(rt::Runtime& runtime) : rt(runtime) {}
 

@@ -129,17 +129,30 @@ TEST_F(ImportarFalhas, DiskFullAtThePackOfPrices) {
 
 // A damaged table is the error policy's alert naming the file; "Quit" ends
 // the program, "Default" goes on without the table, and nothing is written
-// into it either way.
+// into it either way. A table the import builds from after that "Default"
+// ends the import instead, with an alert naming the table it was building,
+// and every table as it was.
 TEST_F(ImportarFalhas, DamagedTables) {
   struct Caso {
     const char* tabela;
     std::size_t em;
     std::string dano;
+    const char* cancela;  // the table named when the import is cancelled
+  };
+  const auto mais3 = [&](const char* nome) {
+    const std::string b = bytes(nome);
+    std::uint32_t n = 0;
+    for (int i = 3; i >= 0; --i) n = n << 8 | static_cast<unsigned char>(b[4 + static_cast<std::size_t>(i)]);
+    n += 3;
+    std::string out(4, '\0');
+    for (int i = 0; i < 4; ++i) out[static_cast<std::size_t>(i)] = static_cast<char>(n >> (8 * i));
+    return out;
   };
   const Caso casos[] = {
-      {"S_UPS.211", 4, std::string("\xFF\xFF\x00\x00", 4)},  // more rows than the file holds
-      {"ZOZ_CTRL.211", 8, std::string("\x00\x7F", 2)},       // header longer than the file
-      {"S_VPA.DBF", 32 + 32 + 3, std::string("\x01", 1)},    // a damaged field name
+      {"S_UPS.211", 4, std::string("\xFF\xFF\x00\x00", 4), "S_IPU.DBF"},  // more rows than the file holds
+      {"S_UPS.DBF", 4, mais3("S_UPS.DBF"), "S_UPS.DBF"},                  // three rows more
+      {"ZOZ_CTRL.211", 8, std::string("\x00\x7F", 2), nullptr},           // header longer than the file
+      {"S_VPA.DBF", 32 + 32 + 3, std::string("\x01", 1), "S_VPA.DBF"},    // a damaged field name
   };
   for (const Caso& c : casos) {
     for (bool sair : {true, false}) {
@@ -148,6 +161,7 @@ TEST_F(ImportarFalhas, DamagedTables) {
       test::zoz::build(drive().zoz());
       poe(c.tabela, c.em, c.dano);
       const std::string antes = bytes(c.tabela);
+      const auto todas = tabelas();
       esquece();
       passo("440", "37");
       keys().add(key::kEnter);  // "Quit"; the last box
@@ -169,34 +183,44 @@ TEST_F(ImportarFalhas, DamagedTables) {
         EXPECT_EQ(erros.front().genCode, rt::err::kCorruption);
         EXPECT_NE(erros.front().filename.find(c.tabela), std::string::npos);
         ERRORSYS(s);
+        if (c.cancela) {
+          EXPECT_EQ(erros.size(), 1u);  // nothing more was tried
+          EXPECT_TRUE(viu("Erro na leitura ou montagem de \\ZOZ\\" + std::string(c.cancela) + "."));
+          EXPECT_TRUE(viu("Importação cancelada: nenhuma tabela foi alterada."));
+          EXPECT_FALSE(viu("Processo Concluído"));
+        }
       }
       s.rt.db.closeAll();
       EXPECT_EQ(bytes(c.tabela), antes);
+      if (!sair) {
+        EXPECT_EQ(tabelas(), todas);
+      }
     }
   }
 }
 
-// A month list without DATREF: after "Default" to the error of the missing
-// field the import goes on, and the budget rows stay as they were instead
-// of all matching an empty month.
+// A month list without DATREF: "Default" to the error of the missing field
+// ends the import with an alert naming the table it was building, and the
+// budget rows, like every table, stay as they were instead of all matching
+// an empty month.
 TEST_F(ImportarFalhas, MonthListWithoutItsMonth) {
   const std::vector<rt::db::FieldSpec> semMes(test::zoz::kCtrl.begin(), test::zoz::kCtrl.end() - 1);
   test::makeTable(z("ZOZ_CTRL.211"), semMes, {{test::N(440), test::C("FORTALEZA"), test::C("PM")}});
-  const auto antes = linhas("S_IPU.DBF");
+  const auto antes = tabelas();
   std::vector<rt::err::Error> erros;
   s.rt.errors.install([&](const rt::err::Error& e) {
     erros.push_back(e);
     return e.genCode == rt::err::kOpen ? DEFERROR(s, e) : rt::err::Answer::byDefault();
   });
   passo("440", "37");
-  keys().add(key::kEnter);  // "Processo Concluído"
+  keys().add(key::kEnter);  // the alert
   EXPECT_EQ(importar(), -1);
-  EXPECT_TRUE(viu("Processo Concluído"));
+  EXPECT_FALSE(viu("Processo Concluído"));
+  EXPECT_TRUE(viu("montagem de \\ZOZ\\S_IPU.DBF."));
+  EXPECT_TRUE(viu("Importação cancelada: nenhuma tabela foi alterada."));
   ASSERT_EQ(erros.size(), 1u);
   EXPECT_EQ(erros[0].operation, "DATREF");
-  const auto depois = linhas("S_IPU.DBF");
-  ASSERT_EQ(depois.size(), antes.size());
-  for (std::size_t i = 0; i < antes.size(); ++i) EXPECT_EQ(depois[i].fields, antes[i].fields) << i;
+  EXPECT_EQ(tabelas(), antes);
 }
 
 // Another program holds S_PA: its open fails quietly, and the first use of

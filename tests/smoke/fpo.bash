@@ -2,9 +2,11 @@
 # lib.bash, with fpo and build set to the program and the build folder.
 #
 #   fpo_demo             builds a fresh demo folder; $zoz is its \ZOZ
-#   fpo_start [ENV...]   fpo_demo, then starts the program in $zoz with its
-#                        error output in $SMOKE_DIR/stderr; $SMOKE_DIR/lpt1
-#                        stands for Lpt1
+#   fpo_start [ENV...]   fpo_demo, then fpo_run
+#   fpo_run [ENV...]     starts the program in $zoz, in the window of
+#                        tmux_session, with its error output in $fpo_stderr
+#                        (default $SMOKE_DIR/stderr); $SMOKE_DIR/lpt1 stands
+#                        for Lpt1
 #   fpo_to_menu          the period 2022/11 and the three notices
 #   fpo_import_to_complement
 #                        Alt-I, Enter, municipality 0440 confirmed: the
@@ -13,6 +15,10 @@
 #                        the complement typed and confirmed
 #   fpo_import           a whole import with 37%, back at the menu
 #   fpo_quit             Esc and "Sim" at the menu; exit code 0, no error output
+#   fpo_menu_quit        F10 at the menu, then fpo_quit
+#   fpo_check_recovery   a fresh demo folder: the start-up with a journal it
+#                        cannot trust, then a second program on the folder
+#                        beside the first
 #   fpo_check_import_tables
 #                        the tables of the demo month's import read back by an
 #                        independent dBASE reader (Debian's python3-dbfread)
@@ -26,9 +32,15 @@ fpo_demo() {
   zoz="$SMOKE_DIR/drive/ZOZ"
 }
 
+fpo_stderr=$SMOKE_DIR/stderr
+
+fpo_run() {
+  tmux_start "cd '$zoz' && FPO_DRIVE_C='$SMOKE_DIR/drive' FPO_LPT1='$SMOKE_DIR/lpt1' $* '$fpo' 2>'$fpo_stderr'"
+}
+
 fpo_start() {
   fpo_demo
-  tmux_start "cd '$zoz' && FPO_DRIVE_C='$SMOKE_DIR/drive' FPO_LPT1='$SMOKE_DIR/lpt1' $* '$fpo' 2>'$SMOKE_DIR/stderr'"
+  fpo_run "$@"
 }
 
 fpo_to_menu() {
@@ -100,7 +112,49 @@ fpo_quit() {
   local code
   code=$(tmux_wait_exit)
   [[ $code == 0 ]] || fail "exit code $code"
-  [[ ! -s $SMOKE_DIR/stderr ]] || fail "error output: $(cat "$SMOKE_DIR/stderr")"
+  [[ ! -s $fpo_stderr ]] || fail "error output: $(cat "$fpo_stderr")"
+}
+
+fpo_check_recovery() {
+  # A journal naming a table to be renamed over another: the alert, no table
+  # renamed, the journal kept aside.
+  fpo_demo
+  printf 'S_UPS.DBF\tCTL.DBF\n' >"$zoz/FPO.JNL"
+  local ups ctl
+  ups=$(md5sum <"$zoz/S_UPS.DBF")
+  ctl=$(stat -c %s "$zoz/CTL.DBF")
+  fpo_run
+  tmux_wait_for "Arquivo \ZOZ\FPO.JNL danificado ou desconhecido:"
+  tmux_wait_for "guardado como \ZOZ\FPO_D01.JNL, sem alterar tabelas."
+  tmux_wait_for "importe o município novamente."
+  tmux_keys Enter
+  fpo_to_menu
+  [[ $(md5sum <"$zoz/S_UPS.DBF") == "$ups" ]] || fail "S_UPS.DBF changed"
+  [[ $(stat -c %s "$zoz/CTL.DBF") == "$ctl" ]] || fail "CTL.DBF changed"
+  [[ -f $zoz/FPO_D01.JNL && ! -e $zoz/FPO.JNL ]] || fail "the journal was not set aside"
+
+  # A second program while the first one runs finds the folder held: it
+  # leaves alone a temporary file of a program that ended; the next
+  # start-up, alone, removes it.
+  printf 'x' >"$zoz/.S_UPS.DBF.99999.0.tmp"
+  tmux_session=second fpo_stderr=$SMOKE_DIR/stderr2 fpo_run
+  tmux_session=second tmux_wait_for "Data de Referência (AAAAMM)"
+  [[ -f $zoz/.S_UPS.DBF.99999.0.tmp ]] || fail "the second program removed a temporary file"
+  tmux_session=second fpo_to_menu
+  tmux_session=second fpo_stderr=$SMOKE_DIR/stderr2 fpo_menu_quit
+  fpo_menu_quit
+  fpo_run
+  tmux_wait_for "Data de Referência (AAAAMM)"
+  [[ ! -e $zoz/.S_UPS.DBF.99999.0.tmp ]] || fail "the start-up left a temporary file of a program that ended"
+  fpo_to_menu
+  fpo_menu_quit
+}
+
+# From the menu waiting for F10: the pull-down opened, then fpo_quit.
+fpo_menu_quit() {
+  tmux_keys F10
+  tmux_wait_for "Atualizar Cadastros e Programação"
+  fpo_quit
 }
 
 fpo_check_import_tables() {

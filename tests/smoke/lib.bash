@@ -16,7 +16,8 @@
 #   fail MESSAGE           report MESSAGE with the screen and exit 1
 #
 # Waits look at the screen up to SMOKE_TRIES times (default 200), 0.05 s
-# apart, then fail.
+# apart, then fail. Each works on the window of tmux_session (default
+# "smoke"): set it for a second program beside the first.
 
 set -euo pipefail
 
@@ -24,6 +25,7 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 SMOKE_TRIES=${SMOKE_TRIES:-200}
 SMOKE_DIR=$(mktemp -d "${TMPDIR:-/tmp}/fpo-smoke.XXXXXX")
 SMOKE_SOCKET="fpo-smoke-$$"
+tmux_session=smoke
 cat >"$SMOKE_DIR/tmux.conf" <<'CONF'
 set -g default-terminal tmux-256color
 set -g status off
@@ -44,25 +46,26 @@ trap _smoke_end EXIT
 
 fail() {
   echo "FAIL: $*" >&2
-  if _tmux has-session -t smoke 2>/dev/null; then
+  if _tmux has-session -t "$tmux_session" 2>/dev/null; then
     echo "--- screen ---" >&2
-    _tmux capture-pane -p -t smoke >&2 || true
+    _tmux capture-pane -p -t "$tmux_session" >&2 || true
     echo "--------------" >&2
   fi
   exit 1
 }
 
 tmux_start() {
-  _tmux kill-session -t smoke >/dev/null 2>&1 || true
-  rm -f "$SMOKE_DIR/status"
+  _tmux kill-session -t "$tmux_session" >/dev/null 2>&1 || true
+  local status="$SMOKE_DIR/status.$tmux_session"
+  rm -f "$status"
   # The shell records the exit code: tmux may miss it when the program ends at once.
-  _tmux new-session -d -s smoke -x 80 -y 25 "$1; echo \$? >'$SMOKE_DIR/status.new'; mv '$SMOKE_DIR/status.new' '$SMOKE_DIR/status'"
+  _tmux new-session -d -s "$tmux_session" -x 80 -y 25 "$1; echo \$? >'$status.new'; mv '$status.new' '$status'"
 }
 
-tmux_keys() { _tmux send-keys -t smoke "$@"; }
-tmux_type() { _tmux send-keys -t smoke -l "$1"; }
-tmux_capture() { _tmux capture-pane -p -t smoke "$@"; }
-tmux_resize() { _tmux resize-window -t smoke -x "$1" -y "$2"; }
+tmux_keys() { _tmux send-keys -t "$tmux_session" "$@"; }
+tmux_type() { _tmux send-keys -t "$tmux_session" -l "$1"; }
+tmux_capture() { _tmux capture-pane -p -t "$tmux_session" "$@"; }
+tmux_resize() { _tmux resize-window -t "$tmux_session" -x "$1" -y "$2"; }
 
 tmux_wait_for() {
   local i
@@ -102,8 +105,8 @@ demo_keys() {
 tmux_wait_exit() {
   local i
   for ((i = 0; i < SMOKE_TRIES; i++)); do
-    if [[ -f $SMOKE_DIR/status ]]; then
-      cat "$SMOKE_DIR/status"
+    if [[ -f $SMOKE_DIR/status.$tmux_session ]]; then
+      cat "$SMOKE_DIR/status.$tmux_session"
       return 0
     fi
     sleep 0.05

@@ -36,6 +36,7 @@ void complementoFederal(Sistema& s, Importacao& r) {
   FPO_ROUTINE(s, "complementoFederal");
   auto& db = s.rt.db;
   const bool exato = db.settings().exact;
+  r.montando = "\\ZOZ\\S_VPA.DBF";
   MENSAGEM(s, 24, "Atualizando VPA para Gestao Municipal");
   db.use("s_pa", "SPA", true);
   rt::db::Area& spa = db.current();

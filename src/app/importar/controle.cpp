@@ -35,6 +35,7 @@ bool controleZoz(Sistema& s, Importacao& r) {
   auto& dos = s.rt.dos;
   auto& db = s.rt.db;
   const bool exato = db.settings().exact;
+  r.montando = "\\ZOZ\\S_CTR.DBF";
 
   if (!dos.fileExists("\\ZOZ\\S_MNT.DBF")) return recusa(s, "Arquivo \\ZOZ\\S_MNT.DBF não encontrado."_cp);
   if (!dos.fileExists("\\ZOZ\\S_CTR.DBF")) return recusa(s, "Arquivo \\ZOZ\\S_CTR.DBF não encontrado."_cp);
@@ -68,6 +69,7 @@ bool controleZoz(Sistema& s, Importacao& r) {
     grava(ctr, "CTR_VERSAO", std::string(10, ' '));
   }
 
+  r.montando = "\\ZOZ\\S_SS.DBF";
   if (!dos.fileExists("\\ZOZ\\S_SS.DBF")) return recusa(s, "Arquivo \\ZOZ\\S_SS.DBF não encontrado."_cp);
   db.use("\\ZOZ\\S_SS", "SSMNC", true);
   rt::db::Area& ss = db.current();

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/arquivos.h"
 #include "app/funcoes/Funcoes.h"
 #include "app/importar/passos.h"
 #include "rt/db/switch.h"
@@ -24,23 +25,58 @@ namespace key = rt::term::key;
 
 enum class Fim { Inicio, Menu };
 
+// The run given up while it built a table: nothing of it is installed.
+struct Cancelada {
+  std::string tabela;
+};
+
+std::string nadaAlterado() { return "Importação cancelada: nenhuma tabela foi alterada."_cp; }
+
 // The run's writes into ZOZ's tables, staged while it lives and switched in
-// together by conclui(); dropped when the run ends otherwise.
+// together by conclui(); dropped when the run ends otherwise. While it
+// builds them, an error answered Default (by the operator or quietly) ends
+// the run: nothing is installed from what such a read or write gave.
 class Unidade {
  public:
-  Unidade(rt::db::Workspace& db, const std::optional<std::filesystem::path>& jornal) : db_(db) {
-    if (jornal) {
-      troca_.emplace(*jornal);
-      db_.stageIn(&*troca_);
+  Unidade(Sistema& s, Importacao& r) : s_(s) {
+    if (const auto jornal = s.rt.db.resolve(kJornal, "")) {
+      troca_.emplace(*jornal, arquivosDaImportacao());
+      s.rt.db.stageIn(&*troca_);
     }
+    // A table that cannot be opened (another program holds it) fails
+    // quietly, as always; its first use is then such an error.
+    s.rt.errors.watchDefaults([&r](const rt::err::Error& e) {
+      if (e.genCode != rt::err::kOpen) throw Cancelada{r.montando};
+    });
   }
-  ~Unidade() { db_.leaveSwitch(); }
+  ~Unidade() {
+    s_.rt.errors.watchDefaults({});
+    s_.rt.db.leaveSwitch();
+  }
   Unidade(const Unidade&) = delete;
   Unidade& operator=(const Unidade&) = delete;
-  bool conclui() { return db_.switchOver(); }
+
+  // True when every table was switched in. A switch given up (a file in the
+  // way, a failure before anything was renamed) leaves every table as it
+  // was and is told here.
+  bool conclui() {
+    s_.rt.errors.watchDefaults({});
+    const auto feita = s_.rt.db.switchOver();
+    if (feita) return true;
+    if (feita.file.empty()) return false;
+    const std::string nome = s_.rt.dos.dosName(feita.file).value_or(feita.file.string());
+    if (feita.inTheWay)
+      alertar(s_,
+              "Arquivo "_cp + nome +
+                  " não pode ser substituído;(pasta, arquivo protegido ou em uso por outro programa).;"_cp +
+                  nadaAlterado());
+    else
+      alertar(s_, "Erro na gravação de "_cp + nome + ".;" + nadaAlterado());
+    return false;
+  }
 
  private:
-  rt::db::Workspace& db_;
+  Sistema& s_;
   std::optional<rt::db::Switch> troca_;
 };
 
@@ -133,15 +169,17 @@ Fim passoImportacao(Sistema& s, Importacao& r) {
 
   // From here the tables change together or not at all. A run sent back
   // to the start keeps what it changed, as a whole.
-  Unidade unidade(db, db.resolve(kJornal, ""));
-  if (!importar::controleZoz(s, r) || !importar::instalaTabelas(s, r)) {
-    unidade.conclui();
-    return Fim::Inicio;
+  try {
+    Unidade unidade(s, r);
+    if (!importar::controleZoz(s, r) || !importar::instalaTabelas(s, r))
+      return unidade.conclui() ? Fim::Inicio : Fim::Menu;
+    importar::complementoFederal(s, r);
+    db.commitAll();
+    if (!unidade.conclui()) return Fim::Menu;
+  } catch (const Cancelada& c) {
+    alertar(s, "Erro na leitura ou montagem de "_cp + c.tabela + ".;" + nadaAlterado());
+    return Fim::Menu;
   }
-  importar::complementoFederal(s, r);
-
-  db.commitAll();
-  if (!unidade.conclui()) return Fim::Menu;
   NEWALERT(s, "Processo Concluído"_cp, {"Ok!"});
   return Fim::Menu;
 }

@@ -124,6 +124,7 @@ bool instalaTabelas(Sistema& s, Importacao& r) {
       return false;
     }
   }
+  r.montando = "\\ZOZ\\S_UPS.DBF";
   db.closeAll();
   FPO_LINE(s);
   reestruturaUps(s);
@@ -131,6 +132,7 @@ bool instalaTabelas(Sistema& s, Importacao& r) {
   MENSAGEM(s, 24, "Aguarde atualização dos índices."_cp);
   dos.run("DEL \\ZOZ\\*.NTX >nul");
 
+  r.montando = "\\ZOZ\\S_IPU.DBF";
   db.use("\\ZOZ\\ZOZ_CTRL." + r.extensao, "CTRL", true);
   rt::db::Area& ctrl = db.current();
   db.use("\\ZOZ\\S_UPS." + r.extensao, "UPS", true);
@@ -152,8 +154,10 @@ bool instalaTabelas(Sistema& s, Importacao& r) {
   atualizaIpu(s, r, ctrl, ups, ipu, ipumnc);
   db.closeAll();
 
+  r.montando = "\\ZOZ\\S_CNESIA.DBF";
   FPO_LINE(s);
   escreveCnesia(s);
+  r.montando = "\\ZOZ\\CTL.DBF";
   FPO_LINE(s);
   registraAtualizacao(s, r);
   return true;

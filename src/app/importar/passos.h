@@ -21,6 +21,7 @@ struct Importacao {
   std::string CODMNC;    // "23" + the number in 4 digits, after the lookup
   std::string extensao;  // the package extension
   std::string periodo;   // the reference month, YYYYMM
+  std::string montando;  // the table of ZOZ's being built, by its DOS name
 };
 
 // ZOZ's control and installation records; false: back to the start.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/sistema.h"
+#include "rt/db/switch.h"
 #include "rt/term/screen_guard.h"
 
 namespace fpo {
@@ -47,6 +48,14 @@ struct Menus {
 
 // Creates \ZOZ\CTL.DBF when missing, else rebuilds it through \ZOZ\CTL1.DBF.
 void preparaCtl(Sistema& s);
+
+// What the start-up does first: takes the lock of \ZOZ, held from then on;
+// when no other copy of the system holds it, completes an import cut off
+// while it switched ZOZ's tables (or sets its journal aside when it fails a
+// check) and removes the system's temporary files left in \ZOZ.
+rt::db::Switch::Recovery recuperaImportacao(Sistema& s);
+// Tells the operator of a journal that was set aside or left.
+void avisaRecuperacao(Sistema& s, const rt::db::Switch::Recovery& r);
 
 void CRIAMENU(Menus& m, std::string_view TIPO, std::string TEXTO, int TECLA = 0, std::string MENSAGEM = {},
               int OPCAO = 0);

@@ -248,7 +248,7 @@ void MENU(Sistema& s) {
   s.rt.db.settings().deleted = true;
   s.IMPRESSORA = false;
   // An import cut off while it switched ZOZ's tables is finished first.
-  s.rt.db.recover(kJornal);
+  const rt::db::Switch::Recovery recuperacao = recuperaImportacao(s);
 
   t.cls();
   t.setColor("W/0");
@@ -262,6 +262,7 @@ void MENU(Sistema& s) {
   t.setColor("GR+/B");
   t.devPos(1, 7);
   t.devOut(rt::text::dtoc(rt::Date::today()));
+  avisaRecuperacao(s, recuperacao);
 
   FPO_LINE(s);
   DATREF(s);

@@ -1185,15 +1185,36 @@ bool Workspace::create(std::string_view file, const std::vector<FieldSpec>& fiel
 
 fs::path Workspace::staged(const fs::path& p) const { return switch_ ? switch_->staged(p) : fs::path(); }
 
-bool Workspace::switchOver() {
+Workspace::Switched Workspace::switchOver() {
+  Switched out;
   Switch* sw = switch_;
-  if (!sw) return true;
+  if (!sw) {
+    out.done = true;
+    return out;
+  }
   closeAll();
   switch_ = nullptr;
   while (!sw->commit()) {
-    if (!err::retry(es_, fail::write(sw->journal(), sw->error()))) return false;
+    if (sw->blocked()) {
+      sw->abandon();
+      out.inTheWay = true;
+      out.file = sw->failed();
+      return out;
+    }
+    err::Error e = fail::write(sw->failed(), sw->error());
+    // Half a switch is never left for a default: retried, or left whole to
+    // the start-up.
+    e.canDefault = !sw->journaled();
+    if (!err::retry(es_, e)) {
+      if (!sw->journaled()) {
+        sw->abandon();
+        out.file = sw->failed();
+      }
+      return out;
+    }
   }
-  return true;
+  out.done = true;
+  return out;
 }
 
 void Workspace::leaveSwitch() {
@@ -1202,14 +1223,24 @@ void Workspace::leaveSwitch() {
   switch_ = nullptr;
 }
 
-bool Workspace::recover(std::string_view journal) {
-  const std::optional<fs::path> p = resolve(journal, "");
-  if (!p) return true;  // no such drive or folder: nothing to complete
-  int e = 0;
-  while (!Switch::recover(*p, e)) {
-    if (!err::retry(es_, fail::write(*p, e))) return false;
+Switch::Recovery Workspace::recover(std::string_view journal, std::string_view lockFile,
+                                    const SwitchNames& names) {
+  Switch::Recovery out;
+  const std::optional<fs::path> p = resolve(journal, ""), lock = resolve(lockFile, "");
+  if (!p || !lock) return out;  // no such drive or folder: nothing to complete
+  if (!lock_.takeAlone(*lock)) {
+    out.outcome = Switch::Recovery::Outcome::Skipped;
+    return out;
   }
-  return true;
+  int e = 0;
+  fs::path failed;
+  while (!Switch::recover(*p, names, out, e, failed)) {
+    err::Error x = fail::write(failed, e);
+    x.canDefault = false;
+    if (!err::retry(es_, x)) break;
+  }
+  lock_.share();
+  return out;
 }
 
 }  // namespace rt::db

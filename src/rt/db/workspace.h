@@ -33,6 +33,7 @@
 
 #include "rt/db/dbf.h"
 #include "rt/db/ntx.h"
+#include "rt/db/switch.h"
 #include "rt/err/error.h"
 #include "rt/expr/expr.h"
 
@@ -267,16 +268,30 @@ class Workspace {
   void stageIn(Switch* sw) { switch_ = sw; }
   Switch* staging() const { return switch_; }
   std::filesystem::path staged(const std::filesystem::path& p) const;
-  // Closes every area and switches the staged files in; a failure goes to
-  // the error system (Retry repeats). The switch is no longer set after.
-  bool switchOver();
+  // What became of a switch.
+  struct Switched {
+    bool done = false;
+    bool inTheWay = false;       // given up: a target cannot be replaced
+    std::filesystem::path file;  // given up: the file that stopped it
+    explicit operator bool() const { return done; }
+  };
+  // Closes every area and switches the staged files in. The switch is
+  // given up, every target as it was, when a target is in the way or a
+  // failure before the journal is in place is not answered Retry; once it
+  // is in place a failure (naming the file) offers Retry and Quit only, and
+  // one not retried leaves the journal for the start-up. The switch is no
+  // longer set after.
+  Switched switchOver();
   // Closes every area without reporting failures and leaves the switch,
   // whose staged files are then dropped with it.
   void leaveSwitch();
-  // Completes a switch a cut-off run left by its journal (a DOS name) and
-  // removes the temporary files of that folder; a failure goes to the error
-  // system.
-  bool recover(std::string_view journal);
+  // The start-up of the folder of a journal (a DOS name): takes its lock
+  // file, which the workspace holds from then on, shared with the other
+  // programs on the folder. When no other holds it, the switch the journal
+  // records is completed or its journal set aside, and the temporary files
+  // of the program's own names are removed (Switch::recover); a failure
+  // goes to the error system (Retry or Quit).
+  Switch::Recovery recover(std::string_view journal, std::string_view lockFile, const SwitchNames& names);
 
   // Host path of a name, with ext added when the name has no extension.
   std::optional<std::filesystem::path> resolve(std::string_view name, std::string_view ext) const;
@@ -305,6 +320,7 @@ class Workspace {
   err::ErrorSystem& es_;
   const dos::Platform* platform_;
   Switch* switch_ = nullptr;
+  FolderLock lock_;
   Settings settings_;
   std::vector<std::unique_ptr<Area>> areas_;
   int current_ = 1;

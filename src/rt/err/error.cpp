@@ -31,7 +31,9 @@ Answer ErrorSystem::raise(const Error& e) {
   Error named = e;
   if (naming_ && !named.filename.empty()) named.filename = naming_(named.filename);
   if (!handler_) throw Unhandled(named);
-  return handler_(named);
+  const Answer a = handler_(named);
+  if (a.kind == Answer::Kind::Default && watch_) watch_(named);
+  return a;
 }
 
 }  // namespace rt::err

@@ -151,6 +151,11 @@ class ErrorSystem {
     ErrorSystem& es_;
   };
 
+  // While set, told of every error the handler answers Default; it may
+  // throw to give up the work in hand.
+  using DefaultWatch = std::function<void(const Error&)>;
+  void watchDefaults(DefaultWatch w) { watch_ = std::move(w); }
+
   // The network-error flag (NETERR).
   bool netErr() const { return netErr_; }
   void setNetErr(bool v) { netErr_ = v; }
@@ -178,6 +183,7 @@ class ErrorSystem {
  private:
   Handler handler_;
   FileNaming naming_;
+  DefaultWatch watch_;
   int silenced_ = 0;
   bool netErr_ = false;
   std::vector<Frame> chain_;

@@ -354,19 +354,23 @@ bool Replacement::stage(fs::path& temp, File* keep) {
   return true;
 }
 
-bool temporaryName(const std::string& n) {
+bool temporaryName(const std::string& n, std::string* target, int* process) {
   // "." name "." process "." attempt ".tmp"
   const std::string tail = ".tmp";
   if (n.size() < 9 || n[0] != '.' || n.compare(n.size() - tail.size(), tail.size(), tail) != 0) return false;
-  std::size_t end = n.size() - tail.size();
+  std::size_t end = n.size() - tail.size(), pid = 0;
   for (int part = 0; part < 2; ++part) {
     const std::size_t dot = n.rfind('.', end - 1);
-    if (dot == std::string::npos || dot == 0 || dot + 1 == end) return false;
+    if (dot == std::string::npos || dot == 0 || dot + 1 == end || end - dot > 10) return false;
     for (std::size_t i = dot + 1; i < end; ++i)
       if (n[i] < '0' || n[i] > '9') return false;
+    pid = dot + 1;
     end = dot;
   }
-  return end > 1;
+  if (end <= 1) return false;
+  if (target) *target = n.substr(1, end - 1);
+  if (process) *process = static_cast<int>(std::stoul(n.substr(pid, n.find('.', pid) - pid)));
+  return true;
 }
 
 void Replacement::abandon() {

@@ -166,7 +166,9 @@ class Replacement {
   std::unique_ptr<Writer> writer_;
 };
 
-// Whether a file name is one a Replacement gives its temporary file.
-bool temporaryName(const std::string& name);
+// Whether a file name is one a Replacement gives its temporary file; with
+// target and process, the name of the file it stands beside and the
+// process that made it.
+bool temporaryName(const std::string& name, std::string* target = nullptr, int* process = nullptr);
 
 }  // namespace rt::os

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,12 @@ bool createNew(const std::filesystem::path& p, Handle& h, int& err, bool& exists
 // False with kInUse when another opener holds a lock on p; a file that is
 // not there is free.
 bool lockFree(const std::filesystem::path& p, int& err);
+// Opens a file for reading and writing, made when it is not there, without
+// a lock; never through a link, and only an ordinary file.
+bool openOrCreate(const std::filesystem::path& p, Handle& h, int& err);
+// Changes the lock a handle holds (None drops it); with wait, waits until
+// it can be had. A failed change may leave the handle without a lock.
+bool relock(Handle h, Lock lock, bool wait, int& err);
 
 // Positioned transfers, short ones and interruptions handled. readAt stops
 // early only at the end of the file. Safe from several threads at once.
@@ -71,6 +78,14 @@ bool renameOver(const std::filesystem::path& from, const std::filesystem::path& 
 void syncDir(const std::filesystem::path& dir);
 // Removes a file; true when it is gone (or was never there).
 bool removeFile(const std::filesystem::path& p, int& err);
+// What a name in a folder stands for, the name itself looked at: a link is
+// not followed.
+enum class Entry { None, File, Folder, Link, Other };
+Entry entryOf(const std::filesystem::path& p);
+// Whether a rename can put a new file in p's place: nothing is there, or an
+// ordinary file (not a link) that may be written and that no other opener
+// holds. False with err telling why (kInUse when held).
+bool replaceable(const std::filesystem::path& p, int& err);
 // The names of the ordinary files in a folder.
 std::vector<std::string> folderFiles(const std::filesystem::path& dir);
 int processId();
@@ -102,16 +117,29 @@ std::tm localTime(std::time_t t);
 std::optional<std::filesystem::path> environmentPath(const char* name);
 
 // A test's fault point. Once armed, every write, sync, rename and removal
-// of a file counts; Crash ends the process at the n-th (as a power cut
-// would), Full fails that write and every later one as a full disk does.
-// While armed, syncs are counted but do not wait for the disk.
+// of a file and every sync of a folder's names counts; Crash ends the
+// process at the n-th (as a process killed would), Full fails that write and
+// every later one as a full disk does, Call runs the function given at the
+// n-th and goes on. While armed, syncs are counted but do not wait for the
+// disk.
 namespace faults {
-enum class Kind { Off, Count, Crash, Full };
+enum class Kind { Off, Count, Crash, Full, Call };
 void arm(Kind kind, long n = 0);
+void callAt(long n, std::function<void()> f);
 long count();  // counted since the last arm
+// What happened to the names of folders since the last arm, in order: each
+// step numbered by the count when it was made, so that a run cut off at
+// the n-th operation made the steps numbered below n.
+struct Step {
+  enum class Op { Create, Rename, Remove, SyncFolder } op;
+  long n;
+  std::filesystem::path path, to;
+};
+std::vector<Step> steps();
 // For the implementations: counts one operation; false when a write must
-// fail as on a full disk.
+// fail as on a full disk. record() notes a step of the names.
 bool point(bool write);
+void record(Step::Op op, const std::filesystem::path& path, const std::filesystem::path& to = {});
 bool armed();
 }  // namespace faults
 

@@ -56,9 +56,9 @@ int dosCode(int e) {
 namespace {
 int fd(Handle h) { return static_cast<int>(h); }
 
-bool takeLock(int f, Lock lock, int& err) {
+bool takeLock(int f, Lock lock, int& err, bool wait = false) {
   if (lock == Lock::None) return true;
-  const int how = (lock == Lock::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+  const int how = (lock == Lock::Exclusive ? LOCK_EX : LOCK_SH) | (wait ? 0 : LOCK_NB);
   while (::flock(f, how) != 0) {
     if (errno == EINTR) continue;
     err = errno == EAGAIN ? EWOULDBLOCK : errno;
@@ -101,6 +101,7 @@ bool createNew(const fs::path& p, Handle& h, int& err, bool& exists) {
   }
   int ignored = 0;
   takeLock(f, Lock::Exclusive, ignored);
+  faults::record(faults::Step::Op::Create, p);
   h = f;
   return true;
 }
@@ -108,6 +109,59 @@ bool createNew(const fs::path& p, Handle& h, int& err, bool& exists) {
 bool lockFree(const fs::path& p, int& err) {
   const int f = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (f < 0) return true;
+  const bool ok = takeLock(f, Lock::Exclusive, err);
+  ::close(f);
+  return ok;
+}
+
+bool openOrCreate(const fs::path& p, Handle& h, int& err) {
+  const int f = ::open(p.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0644);
+  if (f < 0) {
+    err = errno;
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(f, &st) != 0 || !S_ISREG(st.st_mode)) {
+    err = EACCES;
+    ::close(f);
+    return false;
+  }
+  ::fcntl(f, F_SETFL, ::fcntl(f, F_GETFL) & ~O_NONBLOCK);
+  h = f;
+  return true;
+}
+
+bool relock(Handle h, Lock lock, bool wait, int& err) {
+  if (lock == Lock::None) return ::flock(fd(h), LOCK_UN) == 0;
+  return takeLock(fd(h), lock, err, wait);
+}
+
+Entry entryOf(const fs::path& p) {
+  struct stat st {};
+  if (::lstat(p.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? Entry::None : Entry::Other;
+  if (S_ISLNK(st.st_mode)) return Entry::Link;
+  if (S_ISDIR(st.st_mode)) return Entry::Folder;
+  return S_ISREG(st.st_mode) ? Entry::File : Entry::Other;
+}
+
+bool replaceable(const fs::path& p, int& err) {
+  switch (entryOf(p)) {
+    case Entry::None:
+      return true;
+    case Entry::File:
+      break;
+    case Entry::Folder:
+      err = EISDIR;
+      return false;
+    default:
+      err = EACCES;
+      return false;
+  }
+  const int f = ::open(p.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+  if (f < 0) {
+    err = errno;
+    return false;
+  }
   const bool ok = takeLock(f, Lock::Exclusive, err);
   ::close(f);
   return ok;
@@ -226,12 +280,17 @@ void adviseLarge(void* p, std::size_t n) {
 
 bool renameOver(const fs::path& from, const fs::path& to, int& err) {
   faults::point(false);
-  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  if (::rename(from.c_str(), to.c_str()) == 0) {
+    faults::record(faults::Step::Op::Rename, from, to);
+    return true;
+  }
   err = errno;
   return false;
 }
 
 void syncDir(const fs::path& dir) {
+  faults::point(false);
+  faults::record(faults::Step::Op::SyncFolder, dir);
   if (faults::armed()) return;
   const int f = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (f < 0) return;

@@ -61,10 +61,11 @@ OVERLAPPED at(std::uint64_t off) {
   return ov;
 }
 
-bool takeLock(HANDLE h, Lock lock, int& err) {
+bool takeLock(HANDLE h, Lock lock, int& err, bool wait = false) {
   if (lock == Lock::None) return true;
   OVERLAPPED ov = at(static_cast<std::uint64_t>(kLockHigh) << 32);
-  DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (lock == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+  DWORD flags =
+      (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY) | (lock == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
   if (::LockFileEx(h, flags, 0, 1, 0, &ov)) return true;
   const int e = lastError();
   err = e == ERROR_LOCK_VIOLATION || e == ERROR_IO_PENDING ? kInUse : e;
@@ -130,6 +131,7 @@ bool createNew(const fs::path& p, Handle& h, int& err, bool& exists) {
   exists = false;
   int ignored = 0;
   takeLock(f, Lock::Exclusive, ignored);
+  faults::record(faults::Step::Op::Create, p);
   h = own(f);
   return true;
 }
@@ -143,6 +145,65 @@ bool lockFree(const fs::path& p, int& err) {
     err = kInUse;
     return false;
   }
+  const bool ok = takeLock(f, Lock::Exclusive, err);
+  if (ok) dropLock(f);
+  ::CloseHandle(f);
+  return ok;
+}
+
+namespace {
+// A file opened for reading and writing beside any other opener.
+HANDLE openShared(const fs::path& p, DWORD disposition, int& err) {
+  HANDLE f = ::CreateFileW(p.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) err = lastError();
+  return f;
+}
+}  // namespace
+
+bool openOrCreate(const fs::path& p, Handle& h, int& err) {
+  if (entryOf(p) == Entry::Link) {
+    err = ERROR_ACCESS_DENIED;
+    return false;
+  }
+  HANDLE f = openShared(p, OPEN_ALWAYS, err);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  if (::GetFileType(f) != FILE_TYPE_DISK) {
+    err = ERROR_ACCESS_DENIED;
+    ::CloseHandle(f);
+    return false;
+  }
+  h = own(f);
+  return true;
+}
+
+bool relock(Handle h, Lock lock, bool wait, int& err) {
+  dropLock(handle(h));
+  return takeLock(handle(h), lock, err, wait);
+}
+
+Entry entryOf(const fs::path& p) {
+  const DWORD a = ::GetFileAttributesW(p.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) {
+    const DWORD e = ::GetLastError();
+    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? Entry::None : Entry::Other;
+  }
+  if (a & FILE_ATTRIBUTE_REPARSE_POINT) return Entry::Link;
+  if (a & FILE_ATTRIBUTE_DIRECTORY) return Entry::Folder;
+  return a & FILE_ATTRIBUTE_DEVICE ? Entry::Other : Entry::File;
+}
+
+bool replaceable(const fs::path& p, int& err) {
+  const Entry kind = entryOf(p);
+  if (kind == Entry::None) return true;
+  // A read-only file cannot be renamed over either.
+  const DWORD a = ::GetFileAttributesW(p.c_str());
+  if (kind != Entry::File || (a & FILE_ATTRIBUTE_READONLY)) {
+    err = ERROR_ACCESS_DENIED;
+    return false;
+  }
+  HANDLE f = openShared(p, OPEN_EXISTING, err);
+  if (f == INVALID_HANDLE_VALUE) return false;
   const bool ok = takeLock(f, Lock::Exclusive, err);
   if (ok) dropLock(f);
   ::CloseHandle(f);
@@ -260,14 +321,19 @@ void adviseLarge(void*, std::size_t) {}
 
 bool renameOver(const fs::path& from, const fs::path& to, int& err) {
   faults::point(false);
-  if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    faults::record(faults::Step::Op::Rename, from, to);
     return true;
+  }
   err = lastError();
   return false;
 }
 
 // The rename is written through; a folder has nothing else to sync here.
-void syncDir(const fs::path&) {}
+void syncDir(const fs::path& dir) {
+  faults::point(false);
+  faults::record(faults::Step::Op::SyncFolder, dir);
+}
 
 int processId() { return static_cast<int>(::GetCurrentProcessId()); }
 

@@ -2,7 +2,8 @@
 # fpo.exe under wine in tmux on the demo folder: start-up to the menu, a whole
 # import read back by an independent dBASE reader, the critique, the
 # production report printed to a file standing for Lpt1, the exit with
-# "Sim", and the cancel key. Run by scripts/build-windows (a wine server of
+# "Sim", the cancel key, a journal the start-up cannot trust and a second
+# program beside the first. Run by scripts/build-windows (a wine server of
 # WINEPREFIX running). Arguments: fpo.exe and the Windows build folder.
 fpo=$(realpath "$1")
 build=$(realpath "$2")
@@ -21,9 +22,8 @@ fpo_demo() {
 
 # Lpt1 is a file, not named like a device: Windows takes lpt1 for the printer
 # port in any folder.
-fpo_start() {
-  fpo_demo
-  tmux_start "cd '$zoz' && FPO_DRIVE_C='$SMOKE_DIR/drive' FPO_LPT1='$SMOKE_DIR/printer.out' wine '$fpo' 2>'$SMOKE_DIR/stderr'"
+fpo_run() {
+  tmux_start "cd '$zoz' && FPO_DRIVE_C='$SMOKE_DIR/drive' FPO_LPT1='$SMOKE_DIR/printer.out' wine '$fpo' 2>'$fpo_stderr'"
 }
 
 fpo_start
@@ -67,4 +67,6 @@ code=$(tmux_wait_exit)
 [[ $(head -1 "$SMOKE_DIR/stderr") == "Cancelled at: MENU ("*")" ]] || fail "cancel key wrote: $(cat "$SMOKE_DIR/stderr")"
 # The last screen stays in the pane after the program has ended.
 tmux_wait_for "Novidade"
+
+fpo_check_recovery
 echo "fpo.exe smoke test passed"
