@@ -251,6 +251,7 @@ bool Replacement::begin(const fs::path& target, bool selfHeld) {
   buf_.reserve(kBuffer);
   // A file held by another opener (any area of this process included) is in
   // use and must not be replaced under it.
+  if (!replaceable(target, err_)) return false;
   if (!selfHeld && !lockFree(target, err_)) return false;
   const fs::path dir = target.parent_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -299,6 +300,7 @@ bool Replacement::writeAt(std::uint64_t off, const void* data, std::size_t n) {
 }
 
 bool Replacement::commit(File* keep) {
+  if (handed_) return keep && commitHandedOver(*keep);
   if (h_ == kNoHandle) return false;
   if (!flush()) return false;
   stopWriter();
@@ -354,6 +356,44 @@ bool Replacement::stage(fs::path& temp, File* keep) {
   return true;
 }
 
+bool Replacement::handOver(File& keep) {
+  if (h_ == kNoHandle || !flush()) return false;
+  stopWriter();
+  original_ = std::move(keep);
+  keep.adopt(h_, target_);
+  h_ = kNoHandle;
+  handed_ = true;
+  return true;
+}
+
+bool Replacement::commitHandedOver(File& keep) {
+  if (!keep.sync()) {
+    err_ = keep.error();
+    return false;
+  }
+  if (!kRenamesOpenFiles) {
+    keep.close();
+    original_.close();
+  }
+  if (!renameOver(temp_, target_, err_)) {
+    if (!kRenamesOpenFiles) {
+      // Both held again as before, for another try or abandon().
+      original_.open(target_, File::Mode::ReadWrite, File::Lock::Exclusive);
+      if (keep.open(temp_, File::Mode::ReadWrite, File::Lock::Exclusive)) keep.setName(target_);
+    }
+    return false;
+  }
+  syncDir(target_.parent_path());
+  temp_.clear();
+  handed_ = false;
+  original_.close();
+  if (!kRenamesOpenFiles && !keep.open(target_, File::Mode::ReadWrite, File::Lock::Exclusive)) {
+    err_ = keep.error();
+    return false;
+  }
+  return true;
+}
+
 bool temporaryName(const std::string& n) {
   // "." name "." process "." attempt ".tmp"
   const std::string tail = ".tmp";
@@ -369,10 +409,21 @@ bool temporaryName(const std::string& n) {
   return end > 1;
 }
 
-void Replacement::abandon() {
+void Replacement::abandon(File* keep) {
   stopWriter();
   os::close(h_);
   h_ = kNoHandle;
+  if (handed_) {
+    if (keep) {
+      keep->close();
+      if (original_.isOpen())
+        *keep = std::move(original_);
+      else
+        keep->open(target_, File::Mode::ReadWrite, File::Lock::Exclusive);
+    }
+    original_.close();
+    handed_ = false;
+  }
   if (!temp_.empty()) {
     std::error_code ec;
     fs::remove(temp_, ec);

@@ -39,6 +39,10 @@ bool createNew(const std::filesystem::path& p, Handle& h, int& err, bool& exists
 // False with kInUse when another opener holds a lock on p; a file that is
 // not there is free.
 bool lockFree(const std::filesystem::path& p, int& err);
+// Whether a file renamed over p replaces what stands there: nothing, an
+// ordinary file or a link (the link itself, never what it names). A folder
+// or a device is not replaced: false with err set (DOS 5).
+bool replaceable(const std::filesystem::path& p, int& err);
 
 // Positioned transfers, short ones and interruptions handled. readAt stops
 // early only at the end of the file. Safe from several threads at once.

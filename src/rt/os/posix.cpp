@@ -113,6 +113,14 @@ bool lockFree(const fs::path& p, int& err) {
   return ok;
 }
 
+bool replaceable(const fs::path& p, int& err) {
+  struct stat st {};
+  if (::lstat(p.c_str(), &st) != 0) return true;  // nothing there (or nothing to be seen)
+  if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) return true;
+  err = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
+  return false;
+}
+
 bool readAt(Handle h, std::uint64_t off, void* buf, std::size_t n, std::size_t& got, int& err) {
   got = 0;
   auto* p = static_cast<char*>(buf);

@@ -149,6 +149,21 @@ bool lockFree(const fs::path& p, int& err) {
   return ok;
 }
 
+bool replaceable(const fs::path& p, int& err) {
+  // The entry itself: a link opens as the link, a folder as a folder.
+  HANDLE f = ::CreateFileW(p.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return true;  // nothing there (or held by another program)
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool disk = ::GetFileType(f) == FILE_TYPE_DISK;
+  const bool known = disk && ::GetFileInformationByHandle(f, &info);
+  ::CloseHandle(f);
+  const DWORD a = known ? info.dwFileAttributes : 0;
+  if (disk && (!(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT))) return true;
+  err = ERROR_ACCESS_DENIED;  // a folder, or a device (NUL, LPT1, CON)
+  return false;
+}
+
 bool readAt(Handle h, std::uint64_t off, void* buf, std::size_t n, std::size_t& got, int& err) {
   got = 0;
   auto* p = static_cast<char*>(buf);
