@@ -1,0 +1,199 @@
+// The critique cut off while it writes: wherever the run stops, the earlier
+// report and the control table are whole, as they were or as the whole run
+// leaves them, and every table's header agrees with its file. A report path
+// taken by a link, a folder or a device.
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "rt/db/dbf.h"
+#include "rt/db/threads.h"
+#include "rt/os/os.h"
+#include "rt/term/keys.h"
+#include "support/cri_fixture.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace fpo {
+namespace {
+
+namespace cri = test::cri;
+namespace fs = std::filesystem;
+using cri::Mes;
+using rt::os::faults::Kind;
+
+constexpr const char* kRelatorio = "CRI0440.211";
+
+class CompararCorte : public cri::CriticaTest {
+ protected:
+  using Pasta = std::map<std::string, std::string>;
+
+  // One order of writes: the sections are made in their turns.
+  CompararCorte() { rt::db::limitWorkThreads(1); }
+  ~CompararCorte() override {
+    rt::os::faults::arm(Kind::Off);
+    rt::db::limitWorkThreads(0);
+  }
+
+  static std::string bytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  // Every file of \ZOZ by name.
+  Pasta pasta() const {
+    Pasta out;
+    for (const auto& e : fs::directory_iterator(zoz()))
+      if (e.is_regular_file()) out[e.path().filename().string()] = bytes(e.path());
+    return out;
+  }
+  void restaura(const Pasta& p) {
+    for (const auto& e : fs::directory_iterator(zoz())) fs::remove_all(e.path());
+    for (const auto& [nome, conteudo] : p) std::ofstream(zoz() / nome, std::ios::binary) << conteudo;
+  }
+
+  // The folder of a critique made before: its report (with the errors of
+  // that month) and its row in CTL.DBF; then the month as it is now.
+  Pasta antes() {
+    Mes m = Mes::limpo();
+    m.fman.pop_back();  // a maintainer the national file lacks
+    critica(m);
+    grava(zoz(), zoz(), Mes::limpo());
+    return pasta();
+  }
+
+  // The critique of the folder, run whole: 0 when it ended as usual.
+  int corre() {
+    keys().atKeys.clear();
+    roteiro();
+    return comparar() == -1 && keys().pending() == 0 ? 0 : 90;
+  }
+
+  // What a cut-off run must leave, before and after the start-up's
+  // recovery: the report and CTL.DBF as before or as after the whole run,
+  // every table readable to the end of what its header counts, and, once
+  // recovered, nothing of the run's temporaries beside them.
+  void confere(const Pasta& de, const Pasta& para) {
+    const Pasta agora = pasta();
+    for (const char* nome : {kRelatorio, "CTL.DBF"}) {
+      const auto a = agora.find(nome);
+      ASSERT_NE(a, agora.end()) << nome;
+      EXPECT_TRUE(a->second == de.at(nome) || a->second == para.at(nome)) << nome;
+    }
+    for (const auto& [nome, conteudo] : agora) {
+      if (nome.size() < 4 || nome.substr(nome.size() - 4) != ".DBF") continue;
+      std::string porque;
+      EXPECT_EQ(rt::db::Table::check(zoz() / nome, porque), rt::db::Table::Health::Good)
+          << nome << ": " << porque;
+    }
+    ASSERT_TRUE(s.rt.db.recover(kJornal));
+    for (const auto& [nome, conteudo] : pasta()) EXPECT_NE(nome[0], '.') << nome;
+  }
+};
+
+// The run cut off at the first, middle and last write of the report, at
+// every write from its release to the printing question (the control
+// table's row), and at the run's first, middle and last; where a cut is
+// cheap (a fork), at every write of the run.
+TEST_F(CompararCorte, CutOffAtItsWrites) {
+  const Pasta de = antes();
+  keys().writesAtKeys.clear();
+  rt::os::faults::arm(Kind::Count);
+  ASSERT_EQ(corre(), 0);
+  const long total = rt::os::faults::count();
+  rt::os::faults::arm(Kind::Off);
+  const long pergunta = keys().writesAtKeys.back();  // "Imprimir?", after the row
+  const Pasta para = pasta();
+  ASSERT_NE(de.at(kRelatorio), para.at(kRelatorio));
+  ASSERT_NE(de.at("CTL.DBF"), para.at("CTL.DBF"));
+
+  // Cut off at write n; true when the report is still the earlier one.
+  const auto corta = [&](long n) {
+    SCOPED_TRACE("cut off at write " + std::to_string(n) + " of " + std::to_string(total));
+    restaura(de);
+    EXPECT_EXIT(
+        {
+          rt::os::faults::arm(Kind::Crash, n);
+          std::_Exit(corre());
+        },
+        ::testing::ExitedWithCode(86), "");
+    test::waitUnlocked(zoz());
+    const bool anterior = bytes(zoz() / kRelatorio) == de.at(kRelatorio);
+    confere(de, para);
+    return anterior;
+  };
+
+  // The report's rename: the last cut that leaves the earlier report.
+  long antigo = 1, novo = pergunta;
+  ASSERT_TRUE(corta(antigo));
+  ASSERT_FALSE(corta(novo));
+  while (novo - antigo > 1) {
+    const long meio = (antigo + novo) / 2;
+    (corta(meio) ? antigo : novo) = meio;
+  }
+  // Its writes: a megabyte at a time, the sync, the rename.
+  const long escritas = 2 + static_cast<long>((para.at(kRelatorio).size() + (1u << 20) - 1) >> 20);
+  std::set<long> cortes = {antigo - escritas + 1, antigo - escritas / 2, antigo, total / 2, total};
+  for (long n = antigo + 1; n <= pergunta; ++n) cortes.insert(n);
+#ifndef _WIN32
+  for (long n = 1; n <= total; ++n) cortes.insert(n);
+#endif
+  for (const long n : cortes) {
+    corta(n);
+    if (HasFailure()) break;
+  }
+}
+
+// A link where the report goes is replaced, and what it names is left as it
+// was; a folder or a device there is the error policy's create error naming
+// the report, and the run goes on without it.
+TEST_F(CompararCorte, ReportPathTaken) {
+  const fs::path fora = zoz().parent_path() / "FORA.TXT";
+  struct Caso {
+    const char* nome;
+    std::function<void(const fs::path&)> poe;
+    bool escrito;  // the report made in its place
+  };
+  const std::vector<Caso> casos = {
+      {"link",
+       [&](const fs::path& p) {
+         std::error_code ec;
+         fs::create_symlink(fora, p, ec);
+       },
+       true},
+      {"folder", [](const fs::path& p) { fs::create_directory(p); }, false},
+#ifndef _WIN32
+      {"device (a named pipe)", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); }, false},
+#endif
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    for (const auto& e : fs::directory_iterator(zoz())) fs::remove_all(e.path());
+    std::ofstream(fora, std::ios::binary) << "outside";
+    grava(zoz(), zoz(), Mes::limpo());
+    c.poe(zoz() / kRelatorio);
+    if (HasFatalFailure()) return;
+    std::error_code ec;
+    if (c.escrito && !fs::is_symlink(zoz() / kRelatorio, ec)) continue;  // no links on this system
+    keys().atKeys.clear();
+    s.rt.errors.takeErrOutput();
+    keys().add({'\\', '4', '4', '0', rt::term::key::kEnter, rt::term::key::kEnter});
+    if (!c.escrito) keys().add('D');  // "Default" at the create error
+    keys().add('N');                  // not printed
+    EXPECT_EQ(comparar(), -1);
+    EXPECT_EQ(keys().pending(), 0u);
+    EXPECT_EQ(bytes(fora), "outside");
+    EXPECT_EQ(viu("Create error: \\ZOZ\\CRI0440.211"), !c.escrito);
+    EXPECT_EQ(fs::is_regular_file(fs::symlink_status(zoz() / kRelatorio)), c.escrito);
+    if (c.escrito) {
+      EXPECT_EQ(paginas().size(), 5u);
+    }
+    EXPECT_EQ(ctl().size(), 1u);  // the critique's row all the same
+  }
+}
+
+}  // namespace
+}  // namespace fpo
