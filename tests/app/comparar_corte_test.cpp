@@ -8,11 +8,13 @@
 #include <map>
 #include <set>
 
+#include "app/menu/Menu.h"
 #include "rt/db/dbf.h"
 #include "rt/db/threads.h"
 #include "rt/os/os.h"
 #include "rt/term/keys.h"
 #include "support/cri_fixture.h"
+#include "support/zoz_fixture.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -192,6 +194,96 @@ TEST_F(CompararCorte, ReportPathTaken) {
       EXPECT_EQ(paginas().size(), 5u);
     }
     EXPECT_EQ(ctl().size(), 1u);  // the critique's row all the same
+  }
+}
+
+// A damaged CTL.DBF met by the critique's row. Its header at odds with its
+// file: refused with the error policy's alert naming it; "Default" goes on
+// without the row, "Quit" ends the run, and the table is as it was. A field
+// of another type than the layout's: the row goes on with what can be
+// written, after the rows there. Either way no row is lost: the next
+// start-up keeps the table aside whole and makes a fresh one.
+TEST_F(CompararCorte, DamagedControlTable) {
+  const auto tres = [](const fs::path& p) {
+    test::makeTable(p, test::zoz::kCtl,
+                    {{rt::Value(), test::N(440), test::N(202210)},
+                     {rt::Value(), test::N(441), test::N(202210)},
+                     {rt::Value(), test::N(442), test::N(202210)}});
+  };
+  const auto poe = [](const fs::path& p, std::size_t at, const std::string& b) {
+    std::fstream f(p, std::ios::binary | std::ios::in | std::ios::out);
+    f.seekp(static_cast<std::streamoff>(at));
+    f.write(b.data(), static_cast<std::streamsize>(b.size()));
+  };
+  struct Caso {
+    const char* nome;
+    std::function<void(const fs::path&)> estraga;
+    bool recusada;  // refused at its open
+  };
+  const std::vector<Caso> casos = {
+      {"fewer rows counted than the file holds",
+       [&](const fs::path& p) {
+         tres(p);
+         poe(p, 4, std::string("\x01\x00\x00\x00", 4));
+       },
+       true},
+      {"more rows counted than the file holds",
+       [&](const fs::path& p) {
+         tres(p);
+         poe(p, 4, std::string("\x09\x00\x00\x00", 4));
+       },
+       true},
+      {"a record length not that of the fields",
+       [&](const fs::path& p) {
+         tres(p);
+         poe(p, 10, std::string("\x30\x00", 2));
+       },
+       true},
+      {"CODMNC of another type",
+       [](const fs::path& p) {
+         std::vector<rt::db::FieldSpec> campos = test::zoz::kCtl;
+         campos[1].type = 'C';
+         test::makeTable(p, campos,
+                         {{rt::Value(), test::C("0440"), test::N(202210)},
+                          {rt::Value(), test::C("0441"), test::N(202210)}});
+       },
+       false},
+  };
+  for (const Caso& c : casos) {
+    for (const int resposta : {'D', 'Q'}) {
+      SCOPED_TRACE(std::string(c.nome) + (resposta == 'D' ? " Default" : " Quit"));
+      s.rt.db.closeAll();
+      for (const auto& e : fs::directory_iterator(zoz())) fs::remove_all(e.path());
+      c.estraga(zoz() / "CTL.DBF");
+      grava(zoz(), zoz(), Mes::limpo());
+      const std::string antes = bytes(zoz() / "CTL.DBF");
+      const std::size_t hl = static_cast<unsigned char>(antes[8]) | static_cast<unsigned char>(antes[9]) << 8;
+      const std::string linhas = antes.substr(hl, c.recusada ? std::string::npos : 2 * 49);
+      keys().atKeys.clear();
+      keys().add({'\\', '4', '4', '0', rt::term::key::kEnter, rt::term::key::kEnter});
+      if (resposta == 'D') {
+        for (int i = 0; i < 40; ++i) keys().add('D');  // each box; the rest are ignored
+        keys().add('N');
+      } else {
+        keys().add('Q');
+      }
+      EXPECT_EQ(comparar(), resposta == 'D' ? -1 : 1);
+      EXPECT_EQ(keys().pending(), 0u);
+      s.rt.db.closeAll();
+      if (c.recusada) {
+        EXPECT_TRUE(viu("Corruption detected"));
+        EXPECT_TRUE(viu("\\ZOZ\\CTL.DBF"));
+        EXPECT_EQ(bytes(zoz() / "CTL.DBF"), antes);
+      }
+      // The rows there are where they were.
+      EXPECT_EQ(bytes(zoz() / "CTL.DBF").substr(hl, linhas.size()), linhas);
+
+      keys().add(rt::term::key::kEnter);  // the start-up's notice
+      preparaCtl(s);
+      EXPECT_EQ(keys().pending(), 0u);
+      EXPECT_EQ(bytes(zoz() / "CTL_DANI.DBF").substr(hl, linhas.size()), linhas);
+      EXPECT_TRUE(test::readTable(zoz() / "CTL.DBF").empty());
+    }
   }
 }
 

@@ -140,6 +140,9 @@ TEST_F(ImportarFalhas, DamagedTables) {
       {"S_UPS.211", 4, std::string("\xFF\xFF\x00\x00", 4)},  // more rows than the file holds
       {"ZOZ_CTRL.211", 8, std::string("\x00\x7F", 2)},       // header longer than the file
       {"S_VPA.DBF", 32 + 32 + 3, std::string("\x01", 1)},    // a damaged field name
+      {"S_IPU.DBF", 4, std::string("\x02\x00\x00\x00", 4)},  // fewer rows than the file holds
+      {"CTL.DBF", 4, std::string("\x01\x00\x00\x00", 4)},
+      {"S_SS.DBF", 10, std::string("\x02\x00", 2)},  // a record length not that of the fields
   };
   for (const Caso& c : casos) {
     for (bool sair : {true, false}) {
