@@ -640,8 +640,12 @@ bool Table::appendRecords(const char* recs, std::uint32_t count) {
   if (!flushWrites() || !writable()) return false;
   const auto rl = static_cast<std::uint64_t>(recLen_);
   const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + lastRec_ * rl;
-  while (!file_.writeAt(off, recs, count * rl))
-    if (!failed(fail::write(path(), file_.error()))) return false;
+  while (!file_.writeAt(off, recs, count * rl)) {
+    if (!failed(fail::write(path(), file_.error()))) {
+      lost_ = true;
+      return false;
+    }
+  }
   wrote(off, count * rl);
   lastRec_ += count;
   recNo_ = lastRec_;
@@ -720,8 +724,8 @@ bool Table::land() {
 }
 
 void Table::revert() {
-  if (!beside_) return;
-  beside_->abandon(&file_);
+  lost_ = false;
+  if (beside_) beside_->abandon(&file_);
   beside_.reset();
   map_ = nullptr;
   mappedRecs_ = 0;
@@ -751,6 +755,7 @@ bool Table::flushWrites() {
   if (wCount_ && !writable()) {
     wCount_ = 0;
     wbuf_.clear();
+    lost_ = true;
     return false;
   }
   while (wCount_) {
@@ -765,6 +770,7 @@ bool Table::flushWrites() {
     if (!failed(fail::write(path(), file_.error()))) {
       wCount_ = 0;  // abandoned: the run is lost
       wbuf_.clear();
+      lost_ = true;
       return false;
     }
   }
@@ -804,7 +810,10 @@ bool Table::writeHeader() {
       }
       return true;
     }
-    if (!failed(fail::write(path(), file_.error()))) return false;
+    if (!failed(fail::write(path(), file_.error()))) {
+      lost_ = true;
+      return false;
+    }
   }
 }
 
@@ -812,10 +821,20 @@ bool Table::commit(bool sync) {
   if (!file_.isOpen() || readOnly_) return true;
   bool ok = flushRecord();
   ok = flushWrites() && ok;
+  if (lost_ && !switch_) {
+    // Writes answered with their default: the table goes back to its file,
+    // never to a header over rows that are not there.
+    revert();
+    return false;
+  }
   const bool written = modified_;
   if (written) {
     ok = writeHeader() && ok;
     modified_ = false;
+  }
+  if (lost_ && !switch_) {
+    revert();
+    return false;
   }
   // The new content of a file in a switch is synced by the switch; a copy
   // written beside the file takes its place.

@@ -245,6 +245,7 @@ class Table {
 
   File file_;
   std::unique_ptr<Replacement> beside_;  // the copy file_ writes until land()
+  bool lost_ = false;                    // a write answered Default since the last commit
   std::filesystem::path name_;
   Switch* switch_ = nullptr;
   bool staged_ = false;
