@@ -363,6 +363,7 @@ bool Replacement::handOver(File& keep) {
   keep.adopt(h_, target_);
   h_ = kNoHandle;
   handed_ = true;
+  buf_.release();  // written through keep from now on
   return true;
 }
 
