@@ -210,11 +210,6 @@ TEST_F(CompararCorte, DamagedControlTable) {
                      {rt::Value(), test::N(441), test::N(202210)},
                      {rt::Value(), test::N(442), test::N(202210)}});
   };
-  const auto poe = [](const fs::path& p, std::size_t at, const std::string& b) {
-    std::fstream f(p, std::ios::binary | std::ios::in | std::ios::out);
-    f.seekp(static_cast<std::streamoff>(at));
-    f.write(b.data(), static_cast<std::streamsize>(b.size()));
-  };
   struct Caso {
     const char* nome;
     std::function<void(const fs::path&)> estraga;
@@ -224,19 +219,19 @@ TEST_F(CompararCorte, DamagedControlTable) {
       {"fewer rows counted than the file holds",
        [&](const fs::path& p) {
          tres(p);
-         poe(p, 4, std::string("\x01\x00\x00\x00", 4));
+         test::patch(p, 4, std::string("\x01\x00\x00\x00", 4));
        },
        true},
       {"more rows counted than the file holds",
        [&](const fs::path& p) {
          tres(p);
-         poe(p, 4, std::string("\x09\x00\x00\x00", 4));
+         test::patch(p, 4, std::string("\x09\x00\x00\x00", 4));
        },
        true},
       {"a record length not that of the fields",
        [&](const fs::path& p) {
          tres(p);
-         poe(p, 10, std::string("\x30\x00", 2));
+         test::patch(p, 10, std::string("\x30\x00", 2));
        },
        true},
       {"CODMNC of another type",

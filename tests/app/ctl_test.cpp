@@ -124,11 +124,6 @@ TEST_F(Ctl, DamagedTableIsSetAsideAndMadeAgain) {
     test::makeTable(p, {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}},
                     {{N(440), N(202211)}, {N(441), N(202211)}, {N(442), N(202211)}, {N(443), N(202211)}});
   };
-  const auto poe = [](const fs::path& p, std::size_t at, const std::string& b) {
-    std::fstream f(p, std::ios::binary | std::ios::in | std::ios::out);
-    f.seekp(static_cast<std::streamoff>(at));
-    f.write(b.data(), static_cast<std::streamsize>(b.size()));
-  };
   struct Caso {
     const char* nome;
     std::function<void(const fs::path& ctl)> estraga;
@@ -149,13 +144,13 @@ TEST_F(Ctl, DamagedTableIsSetAsideAndMadeAgain) {
       {"fewer rows counted than the file holds",
        [&](const fs::path& p) {
          quatro(p);
-         poe(p, 4, std::string("\x02\x00\x00\x00", 4));
+         test::patch(p, 4, std::string("\x02\x00\x00\x00", 4));
        },
        "CTL_DANI.DBF", "CTL_DANI.DBF"},
       {"a record length not that of the fields",
        [&](const fs::path& p) {
          quatro(p);
-         poe(p, 10, std::string("\x0c\x00", 2));
+         test::patch(p, 10, std::string("\x0c\x00", 2));
        },
        "CTL_DANI.DBF", "CTL_DANI.DBF"},
       {"CODMNC of another type",
