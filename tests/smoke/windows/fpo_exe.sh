@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # fpo.exe under wine in tmux on the demo folder: start-up to the menu, a whole
-# import read back by an independent dBASE reader, the critique, the
+# import read back by an independent dBASE reader, the critique (and a second
+# one ended by "Quit" at an error, which leaves the first one's report), the
 # production report printed to a file standing for Lpt1, the exit with
 # "Sim", and the cancel key. Run by scripts/build-windows (a wine server of
 # WINEPREFIX running). Arguments: fpo.exe and the Windows build folder.
@@ -23,6 +24,10 @@ fpo_demo() {
 # port in any folder.
 fpo_start() {
   fpo_demo
+  fpo_again
+}
+
+fpo_again() {
   tmux_start "cd '$zoz' && FPO_DRIVE_C='$SMOKE_DIR/drive' FPO_LPT1='$SMOKE_DIR/printer.out' wine '$fpo' 2>'$SMOKE_DIR/stderr'"
 }
 
@@ -53,6 +58,9 @@ fpo_check_report "$SMOKE_DIR/printer.out"
 fpo_quit
 
 fpo_check_import_tables
+
+# A second critique ended by "Quit" at an error: the earlier report stays.
+fpo_critique_quit
 
 # The cancel key at the first notice: exit code 0 and where it stopped.
 fpo_start
