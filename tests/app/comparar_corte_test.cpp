@@ -1,7 +1,8 @@
 // The critique cut off while it writes: wherever the run stops, the earlier
 // report and the control table are whole, as they were or as the whole run
 // leaves them, and every table's header agrees with its file. A report path
-// taken by a link, a folder or a device.
+// taken by a link, a folder or a device; a damaged control table met by the
+// critique's row.
 #include <cstdlib>
 #include <fstream>
 #include <functional>

@@ -821,18 +821,12 @@ bool Table::commit(bool sync) {
   if (!file_.isOpen() || readOnly_) return true;
   bool ok = flushRecord();
   ok = flushWrites() && ok;
+  const bool written = modified_;
+  if (written && !(lost_ && !switch_)) ok = writeHeader() && ok;
+  modified_ = false;
   if (lost_ && !switch_) {
     // Writes answered with their default: the table goes back to its file,
     // never to a header over rows that are not there.
-    revert();
-    return false;
-  }
-  const bool written = modified_;
-  if (written) {
-    ok = writeHeader() && ok;
-    modified_ = false;
-  }
-  if (lost_ && !switch_) {
     revert();
     return false;
   }

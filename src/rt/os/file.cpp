@@ -249,8 +249,9 @@ bool Replacement::begin(const fs::path& target, bool selfHeld) {
   pos_ = started_ = 0;
   buf_.clear();
   buf_.reserve(kBuffer);
-  // A file held by another opener (any area of this process included) is in
-  // use and must not be replaced under it.
+  // A folder or a device is not replaced by a rename; a file held by another
+  // opener (any area of this process included) is in use and must not be
+  // replaced under it.
   if (!replaceable(target, err_)) return false;
   if (!selfHeld && !lockFree(target, err_)) return false;
   const fs::path dir = target.parent_path();

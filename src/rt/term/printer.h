@@ -28,9 +28,10 @@ class Printer {
   Printer(const Printer&) = delete;
   Printer& operator=(const Printer&) = delete;
 
-  // Makes a file the printer target, empty, or with the file's bytes
-  // (additive). An earlier target is closed first. False when it could not
-  // be made (after the error was raised).
+  // Makes a file the printer target, empty, or with the bytes of the
+  // ordinary file standing there (additive; what a link names is not read).
+  // An earlier target is closed first. False when it could not be made
+  // (after the error was raised).
   bool open(const std::filesystem::path& file, bool additive = false);
   // Releases the target: everything written takes the file's place. False
   // when it could not (after the error was raised); the file is as before.
