@@ -110,13 +110,19 @@ TEST_F(Ctl, RebuildReplacesTheFileWhole) {
   for (int a = 1; a <= 3; ++a) EXPECT_FALSE(s.rt.db.area(a).used()) << a;
 }
 
-// A damaged table is set aside whole under a free name that says so, the
-// alert names it, and a fresh table takes its place; a scratch table that
+// A damaged table (its header at odds with its file, or a field of the
+// layout of another type) is set aside whole under a free name that says
+// so, the alert names it, and a fresh table takes its place, not one made of
+// what could be read; a scratch table that
 // cannot be made, or a table another program holds, is the error policy's
 // alert and CTL.DBF stays as it was.
 TEST_F(Ctl, DamagedTableIsSetAsideAndMadeAgain) {
   const auto lixo = [](const fs::path& p) {
     std::ofstream(p, std::ios::binary) << "\x03\x7a\x0b\x0aThis is no table at all";
+  };
+  const auto quatro = [](const fs::path& p) {
+    test::makeTable(p, {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}},
+                    {{N(440), N(202211)}, {N(441), N(202211)}, {N(442), N(202211)}, {N(443), N(202211)}});
   };
   struct Caso {
     const char* nome;
@@ -133,6 +139,30 @@ TEST_F(Ctl, DamagedTableIsSetAsideAndMadeAgain) {
          test::makeTable(p, {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}},
                          {{N(440), N(9812)}, {N(441), N(5)}});
          fs::resize_file(p, fs::file_size(p) - 5);
+       },
+       "CTL_DANI.DBF", "CTL_DANI.DBF"},
+      {"fewer rows counted than the file holds",
+       [&](const fs::path& p) {
+         quatro(p);
+         test::patch(p, 4, std::string("\x02\x00\x00\x00", 4));
+       },
+       "CTL_DANI.DBF", "CTL_DANI.DBF"},
+      {"a record length not that of the fields",
+       [&](const fs::path& p) {
+         quatro(p);
+         test::patch(p, 10, std::string("\x0c\x00", 2));
+       },
+       "CTL_DANI.DBF", "CTL_DANI.DBF"},
+      {"CODMNC of another type",
+       [](const fs::path& p) {
+         test::makeTable(p, {{"CODMNC", 'C', 4, 0}, {"DATREF", 'N', 6, 0}, {"STASES", 'C', 1, 0}},
+                         {{C("0440"), N(202211), C("C")}, {C("0441"), N(202211), C("E")}});
+       },
+       "CTL_DANI.DBF", "CTL_DANI.DBF"},
+      {"STASES of another type",
+       [](const fs::path& p) {
+         test::makeTable(p, {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}, {"STASES", 'N', 1, 0}},
+                         {{N(440), N(202211), N(1)}});
        },
        "CTL_DANI.DBF", "CTL_DANI.DBF"},
       {"a damaged table set aside before",

@@ -109,17 +109,28 @@ TEST_F(Datref, PeriodsUpTo199910StopTheProgram) {
   EXPECT_EQ(text(0), std::string(80, ' '));
 }
 
+// A control record that is missing, or a folder in its place: the error
+// policy's alert names the table and the field read there.
 TEST_F(Datref, MissingControlRecordEndsThroughTheErrorPolicy) {
-  period("202211");
-  keys().add(key::kEnter);  // "Quit" in the error alert
-  try {
-    DATREF(s);
-    FAIL();
-  } catch (const rt::err::ProgramExit& e) {
-    EXPECT_EQ(e.code(), 1);
+  for (const bool pasta : {false, true}) {
+    SCOPED_TRACE(pasta ? "a folder" : "missing");
+    std::filesystem::remove_all(drive().zoz() / "S_CTR.DBF");
+    if (pasta) std::filesystem::create_directory(drive().zoz() / "S_CTR.DBF");
+    s.rt.errors.takeErrOutput();
+    period("202211");
+    keys().add(key::kEnter);  // "Quit" in the error alert
+    try {
+      DATREF(s);
+      FAIL();
+    } catch (const rt::err::ProgramExit& e) {
+      EXPECT_EQ(e.code(), 1);
+    }
+    const std::string saida = s.rt.errors.errOutput();
+    EXPECT_NE(saida.find("CTR_MVM"), std::string::npos);
+    EXPECT_NE(saida.find("Workarea not in use for CTR_MVM: \\ZOZ\\S_CTR.DBF"), std::string::npos) << saida;
+    EXPECT_NE(saida.find("Called from DATREF("), std::string::npos);
+    s.rt.db.closeAll();
   }
-  EXPECT_NE(s.rt.errors.errOutput().find("CTR_MVM"), std::string::npos);
-  EXPECT_NE(s.rt.errors.errOutput().find("Called from DATREF("), std::string::npos);
 }
 
 }  // namespace

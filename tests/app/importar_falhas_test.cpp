@@ -153,6 +153,9 @@ TEST_F(ImportarFalhas, DamagedTables) {
       {"S_UPS.DBF", 4, mais3("S_UPS.DBF"), "S_UPS.DBF"},                  // three rows more
       {"ZOZ_CTRL.211", 8, std::string("\x00\x7F", 2), nullptr},           // header longer than the file
       {"S_VPA.DBF", 32 + 32 + 3, std::string("\x01", 1), "S_VPA.DBF"},    // a damaged field name
+      {"S_IPU.DBF", 4, std::string("\x02\x00\x00\x00", 4), "S_IPU.DBF"},  // fewer rows than the file holds
+      {"CTL.DBF", 4, std::string("\x01\x00\x00\x00", 4), "CTL.DBF"},
+      {"S_SS.DBF", 10, std::string("\x02\x00", 2), "S_SS.DBF"},  // a record length not that of the fields
   };
   for (const Caso& c : casos) {
     for (bool sair : {true, false}) {

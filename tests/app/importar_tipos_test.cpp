@@ -27,15 +27,16 @@ TEST_F(ImportarTipos, FieldsOfOtherTypes) {
       {"ZOZ_CTRL.211",
        {{"CODMNC", 'C', 4, 0}, {"NMEMNC", 'C', 30, 0}, {"CODGES", 'C', 2, 0}, {"DATREF", 'C', 6, 0}},
        {{C("0440"), C("FORTALEZA"), C("PM"), C("202211")}},
-       "Data type error (the value sought has another type than the key): CTRL->CODMNC"},
+       "Data type error in CTRL->CODMNC (the value sought has another type than the key): "
+       "\\ZOZ\\ZOZ_CTRL.211"},
       {"S_PA.DBF",
        {{"PA_ID", 'C', 10, 0}, {"PA_CMP", 'C', 6, 0}, {"PA_ELETIVA", 'C', 1, 0}, {"PA_TOTAL", 'C', 12, 0}},
        {{C("0301010072"), C("202211"), C("S"), C("12.50")}},
-       "Data type error: VPA_TOTAL"},
+       "Data type error in VPA_TOTAL: \\ZOZ\\S_VPA.DBF"},
       {"S_VPA.DBF",
        vpa,
        {{C("202211"), C("0301010072"), C("0"), N(1), N(0), C(""), C(""), C(""), N(0)}},
-       "Data type error: VPA_MUN"},
+       "Data type error in VPA_MUN: \\ZOZ\\S_VPA.DBF"},
   };
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.tabela);

@@ -3,10 +3,12 @@
 #include "app/pabfae/Pabfae.h"
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "app/errorsys/Errorsys.h"
 #include "app/funcoes/Funcoes.h"
+#include "app/menu/Menu.h"
 #include "rt/os/os.h"
 #include "rt/term/keys.h"
 #include "rt/text/date.h"
@@ -14,6 +16,10 @@
 #include "rt/text/strings.h"
 #include "support/app_fixture.h"
 #include "support/tables.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace fpo {
 namespace {
@@ -378,15 +384,10 @@ TEST_F(Pabfae, ControlBytesPrintAsBlanks) {
 
 // A report that did not reach its file whole is not offered for printing.
 TEST_F(Pabfae, ReportNotWrittenWhole) {
-#ifdef _WIN32
   // A disk that fills up while the report is written: the indexes (2 KB
   // each) fit, the report (4 KB) does not.
   unidades(40);
   rt::os::limitFileSize(3 * 1024);
-#else
-  unidades(3);
-  fs::create_symlink("/dev/full", z("PABFAE.PRN"));
-#endif
   keys().add({key::kRight, key::kEnter});  // Default in the error policy's alert
   PABFAE(s);
   rt::os::limitFileSize(0);
@@ -449,6 +450,84 @@ TEST_F(Pabfae, MissingControlRecordAtTheHeader) {
   }
   ASSERT_EQ(keys().atKeys.size(), 1u);
   EXPECT_TRUE(shows(keys().atKeys[0], "Alias does not exist: CTR"));
+}
+
+// Cut off at each write of its run, the earlier PABFAE.PRN is whole: as it
+// was, or as the whole run makes it.
+TEST_F(Pabfae, CutOffAtEveryWrite) {
+  unidades(60);
+  const std::string antes = "an earlier report\r\n\f\r";
+  std::ofstream(z("PABFAE.PRN"), std::ios::binary) << antes;
+  keys().add(key::kEsc);
+  rt::os::faults::arm(rt::os::faults::Kind::Count);
+  PABFAE(s);
+  const long total = rt::os::faults::count();
+  rt::os::faults::arm(rt::os::faults::Kind::Off);
+  const std::string depois = bytes(z("PABFAE.PRN"));
+  ASSERT_EQ(paginas(depois).size(), 2u);
+  for (long n = 1; n <= total; ++n) {
+    SCOPED_TRACE("cut off at write " + std::to_string(n) + " of " + std::to_string(total));
+    std::ofstream(z("PABFAE.PRN"), std::ios::binary) << antes;
+    keys().atKeys.clear();
+    EXPECT_EXIT(
+        {
+          keys().add(key::kEsc);
+          rt::os::faults::arm(rt::os::faults::Kind::Crash, n);
+          PABFAE(s);
+          std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(86), "");
+    test::waitUnlocked(drive().zoz());
+    const std::string agora = bytes(z("PABFAE.PRN"));
+    EXPECT_TRUE(agora == antes || agora == depois);
+    EXPECT_EQ(recuperaImportacao(s).outcome, rt::db::Switch::Recovery::Outcome::Nothing);
+    for (const auto& e : fs::directory_iterator(drive().zoz()))
+      if (e.path().filename() != ".FPO.LCK") {
+        EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+      }
+  }
+}
+
+// A link where the report goes is replaced, what it names left as it was;
+// a folder or a device there is the error policy's create error naming the
+// report, and nothing is offered for printing.
+TEST_F(Pabfae, ReportPathTaken) {
+  const fs::path fora = drive().root() / "FORA.TXT";
+  struct Caso {
+    const char* nome;
+    std::function<bool(const fs::path&)> poe;  // false: not on this system
+    bool escrito;
+  };
+  const std::vector<Caso> casos = {
+      {"link",
+       [&](const fs::path& p) {
+         std::error_code ec;
+         fs::create_symlink(fora, p, ec);
+         return !ec;
+       },
+       true},
+      {"folder", [](const fs::path& p) { return fs::create_directory(p); }, false},
+#ifndef _WIN32
+      {"device (a named pipe)", [](const fs::path& p) { return mkfifo(p.c_str(), 0644) == 0; }, false},
+#endif
+  };
+  unidades(2);
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    fs::remove_all(z("PABFAE.PRN"));
+    std::ofstream(fora, std::ios::binary) << "outside";
+    if (!c.poe(z("PABFAE.PRN"))) continue;
+    keys().atKeys.clear();
+    keys().add(c.escrito ? key::kEsc : 'D');  // the printing question, or "Default"
+    PABFAE(s);
+    EXPECT_EQ(keys().pending(), 0u);
+    ASSERT_EQ(keys().atKeys.size(), 1u);
+    EXPECT_EQ(shows(keys().atKeys[0], "Create error: \\ZOZ\\PABFAE.PRN"), !c.escrito);
+    EXPECT_EQ(shows(keys().atKeys[0], "Imprimir?"), c.escrito);
+    EXPECT_EQ(bytes(fora), "outside");
+    EXPECT_EQ(fs::is_regular_file(fs::symlink_status(z("PABFAE.PRN"))), c.escrito);
+    EXPECT_FALSE(term().printer().isOpen());
+  }
 }
 
 }  // namespace

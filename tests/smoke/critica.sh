@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The critique from the menu on the demo folder, its national files in \ZOZ:
 # every section reaches the report, the last screen asks about printing,
-# and the report is printed to a file standing for Lpt1 byte for byte.
+# and the report is printed to a file standing for Lpt1 byte for byte; a
+# second critique ended by "Quit" at an error leaves that report as it was.
 fpo=$(realpath "$1")
 build=$(realpath "$2")
 source "$(dirname "$0")/lib.bash"
@@ -23,3 +24,4 @@ tmux_keys Enter
 tmux_wait_gone "Imprimir?"
 tmux_wait_for "Comparar cadastros e programação com arquivos do BD_NAC"
 fpo_quit
+fpo_critique_quit

@@ -14,6 +14,11 @@
 #   fpo_import_complement PCT
 #                        the complement typed and confirmed
 #   fpo_import           a whole import with 37%, back at the menu
+#   fpo_critique         from the open "Crítica" pull-down, the critique of
+#                        0440 to its printing question
+#   fpo_critique_quit    after a critique, a second one stopped by "Quit" at
+#                        an error while it writes the report: the earlier
+#                        report as it was
 #   fpo_quit             Esc and "Sim" at the menu; exit code 0, no error output
 #   fpo_menu_quit        F10 at the menu, then fpo_quit
 #   fpo_check_recovery   a fresh demo folder: the start-up with a journal it
@@ -86,6 +91,16 @@ fpo_import() {
 # From the open "Crítica" pull-down: the critique of 0440 with the national
 # files in \ZOZ, to its printing question; every section is in the report.
 fpo_critique() {
+  fpo_critique_sections
+  tmux_wait_for "Imprimir?"
+  grep -qE "Crítica (com|sem) erros\." <<<"$(tmux_capture)" || fail "no outcome before the printing question"
+  local title
+  for title in MANTENEDORAS UNIDADES SERVICOS ESPECIALIDADES ORCAMENTO; do
+    grep -qa "\*\*\* $title \*\*\*" "$zoz/CRI0440.211" || fail "no $title pages in the critique report"
+  done
+}
+
+fpo_critique_sections() {
   tmux_keys Enter
   tmux_wait_for "Escolha a unidade"
   tmux_keys Right
@@ -97,12 +112,27 @@ fpo_critique() {
   tmux_type "0440"
   tmux_wait_for "Confirma Cod. Município: 0440"
   tmux_keys Enter
-  tmux_wait_for "Imprimir?"
-  grep -qE "Crítica (com|sem) erros\." <<<"$(tmux_capture)" || fail "no outcome before the printing question"
-  local title
-  for title in MANTENEDORAS UNIDADES SERVICOS ESPECIALIDADES ORCAMENTO; do
-    grep -qa "\*\*\* $title \*\*\*" "$zoz/CRI0440.211" || fail "no $title pages in the critique report"
-  done
+}
+
+# After a critique: the program started again (fpo_run) with S_EMU.211's
+# header damaged, the critique to that table's error and "Quit" there, while
+# the report is being written: exit code 1, and the earlier report is as it
+# was, nothing left beside it.
+fpo_critique_quit() {
+  cp "$zoz/CRI0440.211" "$SMOKE_DIR/earlier"
+  printf '\xff\xff\x00\x00' | dd of="$zoz/S_EMU.211" bs=1 seek=4 conv=notrunc status=none
+  fpo_run
+  fpo_to_menu
+  tmux_keys M-t
+  tmux_wait_for "Criticar Cadastros e Programação"
+  fpo_critique_sections
+  tmux_wait_for "Corruption detected"
+  tmux_keys Enter
+  local code
+  code=$(tmux_wait_exit)
+  [[ $code == 1 ]] || fail "exit code $code after Quit"
+  cmp -s "$SMOKE_DIR/earlier" "$zoz/CRI0440.211" || fail "the earlier critique report was not left as it was"
+  ! ls -A "$zoz" | grep -v '^\.FPO\.LCK$' | grep -q '^\.' || fail "files left beside the report: $(ls -A "$zoz" | grep '^\.')"
 }
 
 fpo_quit() {

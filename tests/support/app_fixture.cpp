@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
+
+#include "app/arquivos.h"
 
 namespace fpo::test {
 
@@ -63,6 +67,21 @@ TempDrive::~TempDrive() {
   std::error_code ec;
   fs::current_path(previous_, ec);
   if (!borrowed_) fs::remove_all(root_, ec);
+}
+
+void waitUnlocked(const fs::path& folder) {
+  for (int attempt = 0; attempt < 400; ++attempt) {
+    bool free = true;
+    for (const auto& e : fs::directory_iterator(folder)) {
+      // The folder's lock file is held by every running program, this one too.
+      if (std::string_view(kTrava).ends_with("\\" + e.path().filename().string())) continue;
+      int err = 0;
+      free = free && rt::os::lockFree(e.path(), err);
+    }
+    if (free) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ADD_FAILURE() << "files still locked in " << folder;
 }
 
 bool AppTest::shows(const rt::term::Screen& sc, const std::string& utf8) {

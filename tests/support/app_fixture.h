@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/sistema.h"
+#include "rt/os/os.h"
 #include "rt/runtime.h"
 #include "rt/term/headless.h"
 #include "rt/text/cp860.h"
@@ -28,6 +29,7 @@ class RecordingBackend : public rt::term::Headless {
     if (timeoutMs != 0) {
       atKeys.push_back(shown);
       cursorsAtKeys.push_back(shownCursor);
+      writesAtKeys.push_back(rt::os::faults::count());
     }
     return Headless::readKey(timeoutMs);
   }
@@ -36,6 +38,7 @@ class RecordingBackend : public rt::term::Headless {
   rt::term::CursorState shownCursor;
   std::vector<rt::term::Screen> atKeys;  // the screen at every waiting read
   std::vector<rt::term::CursorState> cursorsAtKeys;
+  std::vector<long> writesAtKeys;  // the file operations the fault point counted by then
 };
 
 // A temporary drive C: holding an empty ZOZ folder, made the current
@@ -56,6 +59,11 @@ class TempDrive {
   std::filesystem::path root_, previous_;
   bool borrowed_ = false;
 };
+
+// Waits until no file of the folder is locked: the locks of a child process
+// that ended go with its files, which the system may release a moment after
+// the process was reaped (on a busy machine). A failure when they stay.
+void waitUnlocked(const std::filesystem::path& folder);
 
 class AppTest : public ::testing::Test {
  public:

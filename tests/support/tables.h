@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,13 @@ using zozgen::Row;
 inline void makeTable(const std::filesystem::path& path, const std::vector<rt::db::FieldSpec>& fields,
                       const std::vector<Row>& rows, const std::vector<int>& deleted = {}) {
   zozgen::tabela(path, fields, rows, deleted);
+}
+
+// Writes bytes over a file's own at an offset (a damaged header).
+inline void patch(const std::filesystem::path& path, std::size_t at, const std::string& bytes) {
+  std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
+  f.seekp(static_cast<std::streamoff>(at));
+  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Every record (deleted ones included) as field texts, trailing blanks cut.

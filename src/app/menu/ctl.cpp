@@ -18,13 +18,15 @@ const rt::db::FieldSpec VT_BANCO[] = {
     {"CODRMS", 'C', 1, 0}, {"CODGST", 'C', 2, 0},
 };
 
-// A damaged CTL.DBF is kept whole under a free name that says so, and the
-// operator told that name; true when it was moved (a fresh table is made).
-// A table that cannot be opened (another program holds it) is not damaged.
-bool guardaDanificado(Sistema& s) {
+// A damaged CTL.DBF (its header at odds with its file, or a field of
+// another type than the layout's) is kept whole under a free name that says
+// so, and the operator told that name; true when it was moved (a fresh
+// table is made). A table that cannot be opened (another program holds it)
+// is not damaged.
+bool guardaDanificado(Sistema& s, const std::vector<rt::db::FieldSpec>& layout) {
   const auto p = s.rt.db.resolve("\\ZOZ\\CTL.DBF", "");
   std::string why;
-  if (!p || rt::db::Table::check(*p, why) != rt::db::Table::Health::Damaged) return false;
+  if (!p || rt::db::Table::check(*p, why, &layout) != rt::db::Table::Health::Damaged) return false;
   std::string nome = "CTL_DANI.DBF";
   for (int n = 1; n < 100 && s.rt.dos.fileExists("\\ZOZ\\" + nome); ++n)
     nome = "CTLDAN" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".DBF";
@@ -40,7 +42,7 @@ void preparaCtl(Sistema& s) {
   FPO_ROUTINE(s, "preparaCtl");
   auto& db = s.rt.db;
   const std::vector<rt::db::FieldSpec> layout(std::begin(VT_BANCO), std::end(VT_BANCO));
-  if (!s.rt.dos.fileExists("\\ZOZ\\CTL.DBF") || guardaDanificado(s)) {
+  if (!s.rt.dos.fileExists("\\ZOZ\\CTL.DBF") || guardaDanificado(s, layout)) {
     db.create("\\ZOZ\\CTL.DBF", layout);
     return;
   }

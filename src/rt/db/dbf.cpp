@@ -90,7 +90,7 @@ Table::Load Table::loadHeader(std::string& head, std::string& why) {
   return Load::Damaged;
 }
 
-Table::Health Table::check(const fs::path& p, std::string& why) {
+Table::Health Table::check(const fs::path& p, std::string& why, const std::vector<FieldSpec>* layout) {
   File f;
   if (!f.open(p, File::Mode::Read, File::Lock::Shared)) return Health::Unopened;
   static err::ErrorSystem none;
@@ -99,12 +99,23 @@ Table::Health Table::check(const fs::path& p, std::string& why) {
   std::string head;
   switch (t.loadHeader(head, why)) {
     case Load::Ok:
-      return Health::Good;
+      break;
     case Load::Damaged:
       return Health::Damaged;
     default:
       return Health::Unopened;
   }
+  if (!layout) return Health::Good;
+  for (const FieldSpec& want : *layout) {
+    const int i = t.fieldIndex(want.name);
+    if (i < 0) continue;
+    const Field& got = t.fields_[static_cast<std::size_t>(i)];
+    if (got.type != upperAscii(want.type)) {
+      why = "field " + got.name + " is of type " + got.type + ", not " + upperAscii(want.type);
+      return Health::Damaged;
+    }
+  }
+  return Health::Good;
 }
 
 std::unique_ptr<Table> Table::open(const fs::path& p, err::ErrorSystem& es, Access access,
@@ -204,6 +215,12 @@ bool Table::parseHeader(const std::string& hdr, std::uint64_t fileSize, std::str
   }
   if (static_cast<std::uint64_t>(count) * rl + hl > fileSize) {
     why = "record count beyond the file";
+    return false;
+  }
+  if ((fileSize - hl) / rl > count) {
+    // Rows written after the ones the header counts (a write cut off
+    // before its header): they would be lost to every reader.
+    why = "record count below the records the file holds";
     return false;
   }
   if (count == 0xFFFFFFFFu) {
@@ -454,7 +471,7 @@ Value Table::get(int field, const char* rec) {
     case 'L':
       return Value(r[0] == 'T' || r[0] == 't' || r[0] == 'Y' || r[0] == 'y');
     default:
-      es_.raise(fail::dataType(f.name, std::string("field type ") + f.type + " is not supported"));
+      es_.raise(fail::dataType(path(), f.name, std::string("field type ") + f.type + " is not supported"));
       return Value();
   }
 }
@@ -495,7 +512,7 @@ bool Table::putFrom(int field, Table& src, int from) {
     return true;
   }
   if (reformatNumber(src.raw(from), f.width, f.decimals, dst)) return true;
-  es_.raise(fail::dataWidth(f.name));
+  es_.raise(fail::dataWidth(path(), f.name));
   return false;
 }
 
@@ -560,7 +577,7 @@ Table::Encoded Table::encode(int field, const Value& v, char* rec) {
     case 'F':
       if (v.isNumber()) {
         if (formatNumber(v.num(), f.width, f.decimals, dst)) return Encoded::Ok;
-        es_.raise(fail::dataWidth(f.name));
+        es_.raise(fail::dataWidth(path(), f.name));
         return Encoded::TooWide;
       }
       break;
@@ -575,10 +592,10 @@ Table::Encoded Table::encode(int field, const Value& v, char* rec) {
       }
       break;
     default:
-      es_.raise(fail::dataType(f.name, std::string("field type ") + f.type + " is not supported"));
+      es_.raise(fail::dataType(path(), f.name, std::string("field type ") + f.type + " is not supported"));
       return Encoded::Refused;
   }
-  es_.raise(fail::dataType(f.name));
+  es_.raise(fail::dataType(path(), f.name));
   return Encoded::Refused;
 }
 
@@ -623,8 +640,12 @@ bool Table::appendRecords(const char* recs, std::uint32_t count) {
   if (!flushWrites() || !writable()) return false;
   const auto rl = static_cast<std::uint64_t>(recLen_);
   const std::uint64_t off = static_cast<std::uint64_t>(hdrLen_) + lastRec_ * rl;
-  while (!file_.writeAt(off, recs, count * rl))
-    if (!failed(fail::write(path(), file_.error()))) return false;
+  while (!file_.writeAt(off, recs, count * rl)) {
+    if (!failed(fail::write(path(), file_.error()))) {
+      lost_ = true;
+      return false;
+    }
+  }
   wrote(off, count * rl);
   lastRec_ += count;
   recNo_ = lastRec_;
@@ -664,22 +685,63 @@ bool Table::flushRecord() {
 }
 
 bool Table::writable() {
-  if (!switch_ || staged_) return true;
+  if (staged_ || beside_ || readOnly_) return true;
   for (;;) {
     // The whole file as it is, beside it; the writes go to the copy.
-    Replacement r;
+    auto r = std::make_unique<Replacement>();
     std::uint64_t size = 0;
-    bool ok = r.begin(path(), true) && file_.size(size);
+    bool ok = r->begin(path(), true) && file_.size(size);
     std::string buf;
     for (std::uint64_t at = 0; ok && at < size;) {
       buf.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size - at, kScanRun)));
       std::size_t got = 0;
-      ok = file_.readAt(at, buf.data(), buf.size(), got) && got == buf.size() && r.write(buf.data(), got);
+      ok = file_.readAt(at, buf.data(), buf.size(), got) && got == buf.size() && r->write(buf.data(), got);
       at += got;
     }
-    if (ok && finish(r)) return true;
-    if (!failed(fail::write(path(), r.error() ? r.error() : file_.error()))) return false;
+    if (ok && switch_ && finish(*r)) return true;
+    if (ok && !switch_ && r->handOver(file_)) {
+      beside_ = std::move(r);
+      remap();  // the same bytes, read from the copy
+      return true;
+    }
+    if (!failed(fail::write(path(), r->error() ? r->error() : file_.error()))) return false;
   }
+}
+
+bool Table::land() {
+  if (!beside_) return true;
+  for (;;) {
+    if (beside_->commit(&file_)) {
+      beside_.reset();
+      remap();
+      return true;
+    }
+    if (!failed(fail::write(path(), beside_->error()))) {
+      revert();
+      return false;
+    }
+  }
+}
+
+void Table::revert() {
+  lost_ = false;
+  if (beside_) beside_->abandon(&file_);
+  beside_.reset();
+  map_ = nullptr;
+  mappedRecs_ = 0;
+  std::string why;
+  if (!file_.isOpen() || loadHeader(header_, why) != Load::Ok) {
+    // Not to be read again: the table stands empty.
+    file_.close();
+    lastRec_ = fileRecs_ = 0;
+  }
+  cacheCount_ = wCount_ = 0;
+  wbuf_.clear();
+  lastRead_ = 0;
+  recNo_ = lastRec_ + 1;
+  std::fill(rec_.begin(), rec_.end(), ' ');
+  changed_ = isNew_ = modified_ = false;
+  remap();
 }
 
 bool Table::finish(Replacement& r) {
@@ -693,6 +755,7 @@ bool Table::flushWrites() {
   if (wCount_ && !writable()) {
     wCount_ = 0;
     wbuf_.clear();
+    lost_ = true;
     return false;
   }
   while (wCount_) {
@@ -707,6 +770,7 @@ bool Table::flushWrites() {
     if (!failed(fail::write(path(), file_.error()))) {
       wCount_ = 0;  // abandoned: the run is lost
       wbuf_.clear();
+      lost_ = true;
       return false;
     }
   }
@@ -746,7 +810,10 @@ bool Table::writeHeader() {
       }
       return true;
     }
-    if (!failed(fail::write(path(), file_.error()))) return false;
+    if (!failed(fail::write(path(), file_.error()))) {
+      lost_ = true;
+      return false;
+    }
   }
 }
 
@@ -754,16 +821,23 @@ bool Table::commit(bool sync) {
   if (!file_.isOpen() || readOnly_) return true;
   bool ok = flushRecord();
   ok = flushWrites() && ok;
-  if (modified_) {
-    ok = writeHeader() && ok;
-    modified_ = false;
-    // The new content of a file in a switch is synced by the switch.
-    if (sync && !(switch_ && staged_)) {
-      while (!file_.sync()) {
-        if (!failed(fail::write(path(), file_.error()))) {
-          ok = false;
-          break;
-        }
+  const bool written = modified_;
+  if (written && !(lost_ && !switch_)) ok = writeHeader() && ok;
+  modified_ = false;
+  if (lost_ && !switch_) {
+    // Writes answered with their default: the table goes back to its file,
+    // never to a header over rows that are not there.
+    revert();
+    return false;
+  }
+  // The new content of a file in a switch is synced by the switch; a copy
+  // written beside the file takes its place.
+  if (sync && beside_) return land() && ok;
+  if (sync && written && !(switch_ && staged_)) {
+    while (!file_.sync()) {
+      if (!failed(fail::write(path(), file_.error()))) {
+        ok = false;
+        break;
       }
     }
   }
@@ -869,7 +943,8 @@ bool Table::rewrite(const std::function<bool(const char* rec)>& keep) {
 
 bool Table::rewriteEdited(const std::function<bool(char* rec)>& edit) {
   if (readOnly_) return false;
-  if (!commit(false)) return false;
+  // A copy written beside takes its place first: the new file is made of it.
+  if (!commit(false) || !land()) return false;
   const auto rl = static_cast<std::size_t>(recLen_);
   const auto per = static_cast<std::uint32_t>(std::max<std::size_t>(1, kScanRun / rl));
   for (;;) {

@@ -11,9 +11,14 @@
 // Reads come from a read-only view of the file where the system maps it.
 // Create and rewrite (pack, zap) build a new file beside the old one and
 // rename it over (or stage it in a switch, rt/db/switch, which renames it
-// later together with others). Opening checks the header against the file
-// (descriptors, lengths, record count) and refuses damage with a corruption
-// error naming the file; no read ever passes the end.
+// later together with others). Any other write goes to a copy of the file
+// made beside it before the first write, renamed over it by commit and
+// close (or staged in the switch): a run cut off at any point leaves the
+// file as it was before or as the commit left it, never a header that
+// disagrees with its rows. Opening checks the header against the file
+// (descriptors, lengths, a record count above or below the records the
+// file holds) and refuses damage with a corruption error naming the file;
+// no read ever passes the end.
 //
 // Record numbers are 1-based; lastRec() + 1 is the phantom record at end of
 // file, whose fields read blank, zero, the empty date or false.
@@ -71,11 +76,13 @@ class Table {
   static bool create(const std::filesystem::path& p, const std::vector<FieldSpec>& fields,
                      err::ErrorSystem& es, Switch* sw = nullptr);
 
-  // Whether the file at p is a table whose header agrees with the file:
+  // Whether the file at p is a table whose header agrees with the file,
+  // and whose fields named in layout (if given) have the layout's types:
   // Damaged with why when it is not; Unopened when it cannot be opened
   // (missing, held by another opener). Nothing is raised.
   enum class Health { Good, Damaged, Unopened };
-  static Health check(const std::filesystem::path& p, std::string& why);
+  static Health check(const std::filesystem::path& p, std::string& why,
+                      const std::vector<FieldSpec>* layout = nullptr);
 
   // The header the driver writes for a field list (no validation).
   static std::string makeHeader(const std::vector<FieldSpec>& fields, std::uint32_t count);
@@ -229,10 +236,16 @@ class Table {
   // the system starts writing it out while the work goes on, so that the
   // sync at close (or the switch's) has little left.
   void wrote(std::uint64_t off, std::uint64_t n);
-  bool writable();              // stages a copy of the file before its first write in a switch
+  // Before the first write: the file copied beside itself, the copy staged
+  // in the switch or written from then on in its place until land().
+  bool writable();
+  bool land();                  // the copy written since writable() synced and renamed over the file
+  void revert();                // the copy dropped: the table as the file holds it
   bool finish(Replacement& r);  // renames over the file, or stages in the switch
 
   File file_;
+  std::unique_ptr<Replacement> beside_;  // the copy file_ writes until land()
+  bool lost_ = false;                    // a write answered Default since the last commit
   std::filesystem::path name_;
   Switch* switch_ = nullptr;
   bool staged_ = false;

@@ -53,19 +53,25 @@ err::Error corrupt(const fs::path& p, const std::string& why) {
   return x;
 }
 
-err::Error dataType(const std::string& field, const std::string& why) {
-  err::Error x = base(err::kDataType, 1020, "Data type error", {}, 0);
+namespace {
+// The description names the field or key; the file is the error's own.
+err::Error ofField(int gen, int sub, const char* what, const fs::path& p, const std::string& field,
+                   const std::string& why) {
+  err::Error x = base(gen, sub, what, p, 0);
+  if (!field.empty()) x.description += " in " + field;
   if (!why.empty()) x.description += " (" + why + ")";
   x.operation = field;
   x.canDefault = true;
   return x;
 }
+}  // namespace
 
-err::Error dataWidth(const std::string& field) {
-  err::Error x = base(err::kDataWidth, 1021, "Data width error", {}, 0);
-  x.operation = field;
-  x.canDefault = true;
-  return x;
+err::Error dataType(const fs::path& p, const std::string& what, const std::string& why) {
+  return ofField(err::kDataType, 1020, "Data type error", p, what, why);
+}
+
+err::Error dataWidth(const fs::path& p, const std::string& field) {
+  return ofField(err::kDataWidth, 1021, "Data width error", p, field, {});
 }
 }  // namespace fail
 

@@ -23,8 +23,9 @@ err::Error create(const std::filesystem::path& p, int error, int subCode = 1004)
 err::Error read(const std::filesystem::path& p, int error);
 err::Error write(const std::filesystem::path& p, int error);
 err::Error corrupt(const std::filesystem::path& p, const std::string& why);
-err::Error dataType(const std::string& field, const std::string& why = {});
-err::Error dataWidth(const std::string& field);
+// A value that does not suit a field or key (what) of the table p.
+err::Error dataType(const std::filesystem::path& p, const std::string& what, const std::string& why = {});
+err::Error dataWidth(const std::filesystem::path& p, const std::string& field);
 }  // namespace fail
 
 }  // namespace rt::db

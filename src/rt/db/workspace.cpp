@@ -30,7 +30,14 @@ err::Error areaError(int gen, const char* subSystem, int subCode, const char* wh
   return e;
 }
 
-err::Error notInUse() { return areaError(err::kNoTable, "DBCMD", 2001, "Workarea not in use"); }
+// The table whose open left the area unused, when there was one, is named,
+// and the field that was to be read or written there.
+err::Error notInUse(const fs::path& unopened, std::string_view field = {}) {
+  err::Error e = areaError(err::kNoTable, "DBCMD", 2001, "Workarea not in use");
+  if (!field.empty()) e.description += " for " + text::upperAscii(field);
+  e.filename = unopened.string();
+  return e;
+}
 err::Error noAlias(std::string_view alias) {
   return areaError(err::kNoAlias, "BASE", 1002, "Alias does not exist", alias);
 }
@@ -60,15 +67,16 @@ Area::~Area() {
   close();
 }
 
-bool Area::ready() {
+bool Area::ready(std::string_view field) {
   if (table_) return true;
-  ws_.errors().raise(notInUse());
+  ws_.errors().raise(notInUse(unopened_, field));
   return false;
 }
 
 void Area::attach(std::unique_ptr<Table> t, std::string alias) {
   table_ = std::move(t);
   alias_ = std::move(alias);
+  unopened_.clear();
   orders_.clear();
   controlling_ = 0;
   found_ = false;
@@ -91,7 +99,7 @@ Value Area::get(int field) {
 }
 
 Value Area::get(std::string_view name) {
-  if (!ready()) return Value();
+  if (!ready(name)) return Value();
   const int i = table_->fieldIndex(name);
   if (i < 0) {
     ws_.errors().raise(noField(name));
@@ -110,7 +118,7 @@ bool Area::put(int field, const Value& v) {
 }
 
 bool Area::put(std::string_view name, const Value& v) {
-  if (!ready()) return false;
+  if (!ready(name)) return false;
   const int i = table_->fieldIndex(name);
   if (i < 0) {
     ws_.errors().raise(noField(name));
@@ -154,7 +162,7 @@ bool Area::keyOf(Order& o, std::string& out) {
   Workspace::Current g(ws_, number_);
   const Value v = o.key();
   if (encodeKey(v, o.index->keyType(), out)) return true;
-  ws_.errors().raise(fail::dataType(o.index->expression(), "the index key changed its type"));
+  ws_.errors().raise(fail::dataType(table_->path(), o.index->expression(), "the index key changed its type"));
   return false;
 }
 
@@ -366,8 +374,8 @@ bool Area::seek(const Value& v, bool soft) {
   if (kt.type == 'C' && v.isString()) {
     want.assign(v.string(), 0, std::min(v.string().size(), static_cast<std::size_t>(kt.size)));
   } else if (!encodeKey(v, kt, want)) {
-    ws_.errors().raise(
-        fail::dataType(o.index->expression(), "the value sought has another type than the key"));
+    ws_.errors().raise(fail::dataType(table_->path(), o.index->expression(),
+                                      "the value sought has another type than the key"));
     toEof();
     return false;
   }
@@ -420,6 +428,7 @@ bool Area::commit() {
 }
 
 bool Area::close() {
+  unopened_.clear();
   if (!table_) return true;
   bool ok = flushHot();
   for (Order& o : orders_) ok = o.index->close() && ok;
@@ -536,7 +545,7 @@ bool Area::firstKeyType(const KeyFn& key, KeyType& kt) {
     v = key();
   }
   if (keyTypeOf(v, kt)) return true;
-  ws_.errors().raise(fail::dataType("index key", "the key expression gives no valid key"));
+  ws_.errors().raise(fail::dataType(table_->path(), "index key", "the key expression gives no valid key"));
   return false;
 }
 
@@ -574,7 +583,7 @@ bool Area::buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, 
   for (std::uint32_t r = 1; r <= n; ++r) {
     if (!table_->load(r)) return false;
     if (!encodeKey(key(), kt, k)) {
-      ws_.errors().raise(fail::dataType("index key", "the key expression changed its type"));
+      ws_.errors().raise(fail::dataType(table_->path(), "index key", "the key expression changed its type"));
       return false;
     }
     appendEntry(flat, k, r);
@@ -837,7 +846,7 @@ bool Area::appendFrom(std::string_view file) {
         } else if (tf[i].type == s.type) {
           table_->putRaw(static_cast<int>(i), src->raw(j));
         } else {
-          ws_.errors().raise(fail::dataType(tf[i].name));
+          ws_.errors().raise(fail::dataType(table_->path(), tf[i].name));
         }
       }
       if (src->deleted()) table_->setDeleted(true);
@@ -1009,7 +1018,13 @@ std::optional<Value> FieldEnv::lookup(std::string_view alias, std::string_view n
     Area& a = ws_.current();
     const int i = a.fieldPos(name);
     if (i >= 0) return a.table()->get(i);
-    if (alias.empty() && next_) return next_->lookup(alias, name);
+    if (alias.empty() && next_)
+      if (std::optional<Value> v = next_->lookup(alias, name)) return v;
+    // A name read where a table could not be opened: that table is named.
+    if (alias.empty() && !a.used() && !a.unopened().empty()) {
+      ws_.errors().raise(notInUse(a.unopened(), name));
+      return Value();
+    }
     return std::nullopt;
   }
   Area* a = ws_.find(alias);
@@ -1170,7 +1185,10 @@ bool Workspace::open(std::string_view file, std::string_view alias, bool newArea
   }
   const fs::path staged = switch_ ? switch_->staged(*p) : fs::path();
   std::unique_ptr<Table> t = Table::open(*p, es_, access, staged);
-  if (!t) return false;
+  if (!t) {
+    a.unopened_ = *p;
+    return false;
+  }
   if (switch_) t->stageIn(switch_, !staged.empty());
   a.attach(std::move(t), std::move(al));
   return true;

@@ -90,6 +90,8 @@ class Area {
 
   int number() const { return number_; }
   bool used() const { return table_ != nullptr; }
+  // The table whose open left the area unused; empty when none did.
+  const std::filesystem::path& unopened() const { return unopened_; }
   const std::string& alias() const { return alias_; }
   Table* table() { return table_.get(); }
 
@@ -168,7 +170,7 @@ class Area {
     RawKey raw;
   };
 
-  bool ready();  // raises "work area not in use" when unused
+  bool ready(std::string_view field = {});  // raises "work area not in use" when unused
   void attach(std::unique_ptr<Table> t, std::string alias);
   bool flushHot();
   bool keyOf(Order& o, std::string& out);
@@ -191,6 +193,7 @@ class Area {
   int number_;
   std::unique_ptr<Table> table_;
   std::string alias_;
+  std::filesystem::path unopened_;
   std::vector<Order> orders_;
   int controlling_ = 0;
   bool eof_ = true, bof_ = true, found_ = false;

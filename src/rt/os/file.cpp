@@ -249,8 +249,13 @@ bool Replacement::begin(const fs::path& target, bool selfHeld) {
   pos_ = started_ = 0;
   buf_.clear();
   buf_.reserve(kBuffer);
-  // A file held by another opener (any area of this process included) is in
-  // use and must not be replaced under it.
+  // A folder or a device is not replaced by a rename; a file held by another
+  // opener (any area of this process included) is in use and must not be
+  // replaced under it.
+  if (const Entry e = entryOf(target); e == Entry::Folder || e == Entry::Other) {
+    err_ = kDenied;  // a link is replaced itself, never what it names
+    return false;
+  }
   if (!selfHeld && !lockFree(target, err_)) return false;
   const fs::path dir = target.parent_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -299,6 +304,7 @@ bool Replacement::writeAt(std::uint64_t off, const void* data, std::size_t n) {
 }
 
 bool Replacement::commit(File* keep) {
+  if (handed_) return keep && commitHandedOver(*keep);
   if (h_ == kNoHandle) return false;
   if (!flush()) return false;
   stopWriter();
@@ -354,6 +360,45 @@ bool Replacement::stage(fs::path& temp, File* keep) {
   return true;
 }
 
+bool Replacement::handOver(File& keep) {
+  if (h_ == kNoHandle || !flush()) return false;
+  stopWriter();
+  original_ = std::move(keep);
+  keep.adopt(h_, target_);
+  h_ = kNoHandle;
+  handed_ = true;
+  buf_.release();  // written through keep from now on
+  return true;
+}
+
+bool Replacement::commitHandedOver(File& keep) {
+  if (!keep.sync()) {
+    err_ = keep.error();
+    return false;
+  }
+  if (!kRenamesOpenFiles) {
+    keep.close();
+    original_.close();
+  }
+  if (!renameOver(temp_, target_, err_)) {
+    if (!kRenamesOpenFiles) {
+      // Both held again as before, for another try or abandon().
+      original_.open(target_, File::Mode::ReadWrite, File::Lock::Exclusive);
+      if (keep.open(temp_, File::Mode::ReadWrite, File::Lock::Exclusive)) keep.setName(target_);
+    }
+    return false;
+  }
+  syncDir(target_.parent_path());
+  temp_.clear();
+  handed_ = false;
+  original_.close();
+  if (!kRenamesOpenFiles && !keep.open(target_, File::Mode::ReadWrite, File::Lock::Exclusive)) {
+    err_ = keep.error();
+    return false;
+  }
+  return true;
+}
+
 bool temporaryName(const std::string& n, std::string* target, int* process) {
   // "." name "." process "." attempt ".tmp"
   const std::string tail = ".tmp";
@@ -373,10 +418,21 @@ bool temporaryName(const std::string& n, std::string* target, int* process) {
   return true;
 }
 
-void Replacement::abandon() {
+void Replacement::abandon(File* keep) {
   stopWriter();
   os::close(h_);
   h_ = kNoHandle;
+  if (handed_) {
+    if (keep) {
+      keep->close();
+      if (original_.isOpen())
+        *keep = std::move(original_);
+      else
+        keep->open(target_, File::Mode::ReadWrite, File::Lock::Exclusive);
+    }
+    original_.close();
+    handed_ = false;
+  }
   if (!temp_.empty()) {
     std::error_code ec;
     fs::remove(temp_, ec);

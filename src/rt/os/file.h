@@ -108,7 +108,9 @@ class Bytes {
   std::size_t size_ = 0, cap_ = 0;
 };
 
-// A whole file written beside its target and renamed over it.
+// A whole file written beside its target and renamed over it. A target
+// that a rename would not replace (a folder, a device) is refused; a link
+// standing there is replaced itself, never written through.
 class Replacement {
  public:
   Replacement();
@@ -146,7 +148,14 @@ class Replacement {
   // is no longer removed here. With keep, it stays open in keep under the
   // target's name.
   bool stage(std::filesystem::path& temp, File* keep = nullptr);
-  void abandon();
+  // Flushes, then hands the file to keep, which holds the target open (and
+  // locked): keep reads and writes the new file anywhere from then on, under
+  // the target's name, while the target's own handle is held here.
+  // commit(&keep) syncs the file and renames it over the target;
+  // abandon(&keep) removes it and gives keep the target back.
+  bool handOver(File& keep);
+  // Removes the file unless committed; keep as for handOver().
+  void abandon(File* keep = nullptr);
 
   int error() const { return err_; }
   const std::filesystem::path& target() const { return target_; }
@@ -155,7 +164,10 @@ class Replacement {
   Handle h_ = kNoHandle;
   int err_ = 0;
   std::filesystem::path target_, temp_;
+  File original_;  // the target's handle while the file is handed over
+  bool handed_ = false;
   struct Writer;
+  bool commitHandedOver(File& keep);
   bool handOff();  // the full buffer to the writer thread
   bool settle();   // waits for the writer; false when its write failed
   void stopWriter();

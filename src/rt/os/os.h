@@ -22,6 +22,7 @@ extern const int kInUse;     // locked by another opener (DOS 32)
 extern const int kNotReady;  // drive not ready (DOS 21)
 extern const int kIoFailed;  // general failure, a short read (DOS 31)
 extern const int kDiskFull;  // DOS 112
+extern const int kDenied;    // access denied: a folder or a device where a file goes (DOS 5)
 
 // An open file: a descriptor on POSIX, a HANDLE on Windows.
 using Handle = std::intptr_t;

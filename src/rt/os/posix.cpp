@@ -22,6 +22,7 @@ const int kInUse = EWOULDBLOCK;
 const int kNotReady = ENXIO;
 const int kIoFailed = EIO;
 const int kDiskFull = ENOSPC;
+const int kDenied = EACCES;
 const bool kRenamesOpenFiles = true;
 
 int dosCode(int e) {

@@ -23,6 +23,7 @@ const int kInUse = ERROR_SHARING_VIOLATION;
 const int kNotReady = ERROR_NOT_READY;
 const int kIoFailed = ERROR_GEN_FAILURE;
 const int kDiskFull = ERROR_DISK_FULL;
+const int kDenied = ERROR_ACCESS_DENIED;
 const bool kRenamesOpenFiles = false;
 
 int dosCode(int e) {
@@ -190,7 +191,14 @@ Entry entryOf(const fs::path& p) {
   }
   if (a & FILE_ATTRIBUTE_REPARSE_POINT) return Entry::Link;
   if (a & FILE_ATTRIBUTE_DIRECTORY) return Entry::Folder;
-  return a & FILE_ATTRIBUTE_DEVICE ? Entry::Other : Entry::File;
+  if (a & FILE_ATTRIBUTE_DEVICE) return Entry::Other;
+  // A device's name (NUL, LPT1, CON) may answer as a file: its handle tells.
+  HANDLE f = ::CreateFileW(p.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return Entry::File;
+  const bool disk = ::GetFileType(f) == FILE_TYPE_DISK;
+  ::CloseHandle(f);
+  return disk ? Entry::File : Entry::Other;
 }
 
 bool replaceable(const fs::path& p, int& err) {

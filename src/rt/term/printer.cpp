@@ -1,10 +1,10 @@
 #include "rt/term/printer.h"
 
+#include <system_error>
+
 namespace rt::term {
 
 namespace {
-constexpr std::size_t kBuffer = 1u << 14;
-
 err::Error fileError(int gen, int sub, const char* what, const std::filesystem::path& p, int error) {
   err::Error e;
   e.genCode = gen;
@@ -19,47 +19,65 @@ err::Error fileError(int gen, int sub, const char* what, const std::filesystem::
 }
 }  // namespace
 
+bool Printer::begin(const std::filesystem::path& file, bool additive, int& error) {
+  error = 0;
+  if (!out_.begin(file)) {
+    error = out_.error();
+    return false;
+  }
+  std::error_code ec;
+  // Only an ordinary file's bytes are taken over, never what a link names.
+  if (!additive || !std::filesystem::is_regular_file(std::filesystem::symlink_status(file, ec))) return true;
+  os::File in;
+  std::string buf(1 << 16, '\0');
+  bool ok = in.open(file, os::File::Mode::Read, os::File::Lock::None);
+  for (std::uint64_t at = 0; ok;) {
+    std::size_t got = 0;
+    ok = in.readAt(at, buf.data(), buf.size(), got);
+    if (ok && got == 0) return true;
+    if (ok && !out_.write(buf.data(), got)) {
+      error = out_.error();
+      return false;
+    }
+    at += got;
+  }
+  error = in.error();
+  return false;
+}
+
 bool Printer::open(const std::filesystem::path& file, bool additive) {
   close();
-  for (;;) {
-    int error = 0;
-    if (os::openOutput(file, additive, file_, error)) break;
-    file_ = os::kNoHandle;
+  int error = 0;
+  while (!begin(file, additive, error)) {
+    out_.abandon();
     auto a = errors_.raise(fileError(err::kCreate, 2014, "Create error", file, error));
     if (a.kind != err::Answer::Kind::Retry) return false;
   }
+  open_ = true;
   path_ = file;
   failed_ = false;
   row_ = col_ = 0;
   return true;
 }
 
-bool Printer::flush(int& error) {
-  const bool ok = buf_.empty() || os::writeOut(file_, buf_.data(), buf_.size(), error);
-  buf_.clear();
-  return ok;
-}
-
 bool Printer::close() {
-  if (file_ == os::kNoHandle) return true;
-  // On the disk before it is reported written (a device has nothing to sync).
-  int error = 0;
-  bool ok = !failed_ && flush(error) && os::sync(file_, error);
-  ok = os::close(file_) && ok;
-  file_ = os::kNoHandle;
-  buf_.clear();
-  if (!ok && !failed_) errors_.raise(fileError(err::kWrite, 2016, "Write error", path_, error));
-  ok = ok && !failed_;
+  if (!open_) return true;
+  open_ = false;
+  // On the disk, then in the file's place, before it is reported written.
+  const bool ok = !failed_ && out_.commit();
+  if (!ok) {
+    const int error = out_.error();
+    out_.abandon();
+    if (!failed_) errors_.raise(fileError(err::kWrite, 2016, "Write error", path_, error));
+  }
   return ok;
 }
 
 void Printer::write(std::string_view bytes) {
-  if (file_ == os::kNoHandle || failed_ || bytes.empty()) return;
-  buf_.append(bytes);
-  int error = 0;
-  if (buf_.size() >= kBuffer && !flush(error)) {
-    failed_ = true;  // one report of a failing device is enough
-    errors_.raise(fileError(err::kWrite, 2016, "Write error", path_, error));
+  if (!open_ || failed_ || bytes.empty()) return;
+  if (!out_.write(bytes.data(), bytes.size())) {
+    failed_ = true;  // one report of a failing file is enough
+    errors_.raise(fileError(err::kWrite, 2016, "Write error", path_, out_.error()));
   }
 }
 

@@ -65,7 +65,14 @@ class DbfReference : public ::testing::Test {
 
   void SetUp() override {
     fx.rec.answer = [this](const rt::err::Error& e) {
-      errorsOf->push_back(e.subSystem + "/" + std::to_string(e.subCode) + " " + e.description + " " +
+      // The classic description; ours names the field in it too, and the
+      // table as the error's file.
+      std::string description = e.description;
+      if (const auto in = description.find(" in " + e.operation); in != std::string::npos) {
+        description.erase(in, 4 + e.operation.size());
+        EXPECT_NE(e.filename.find("CTL"), std::string::npos) << e.filename;
+      }
+      errorsOf->push_back(e.subSystem + "/" + std::to_string(e.subCode) + " " + description + " " +
                           e.operation + " recno=" + std::to_string(fx.ws.current().recNo()) +
                           " canDefault=" + (e.canDefault ? "Y" : "N"));
       return rt::err::Answer::byDefault();

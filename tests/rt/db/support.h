@@ -2,7 +2,10 @@
 // records what it is asked and answers as told, file bytes and hex dumps.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -40,6 +43,18 @@ class TempDir {
  private:
   fs::path path_;
 };
+
+// The folder a death test's statement works in: the test's own. The child
+// of a death test on Windows is a new run of this program, with folders of
+// its own: it is told the parent's through the environment.
+inline fs::path deathFolder(const fs::path& mine) {
+#ifdef _WIN32
+  if (::testing::internal::InDeathTestChild())
+    if (const char* v = std::getenv("FPO_DEATH_FOLDER"); v && *v) return fs::path(v);
+  _putenv_s("FPO_DEATH_FOLDER", mine.string().c_str());
+#endif
+  return mine;
+}
 
 inline std::string readFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);

@@ -223,9 +223,10 @@ TEST(Switch, RecoverySetsAsideAJournalThatFailsACheck) {
 #endif
 }
 
-// Before the journal is written every target is checked: one in the way
-// (a folder of its name, a file another opener holds, a journal already
-// there) gives the switch up with nothing written, naming that file.
+// Before the journal is written every target is checked: one that came in
+// the way after the files were staged (a folder of its name, a journal
+// already there) gives the switch up with nothing written, naming that
+// file. (A folder there before is refused when the file is staged.)
 TEST(Switch, TargetInTheWayIsFoundFirst) {
   Fixture fx;
   tabela(fx, "A");
@@ -241,14 +242,16 @@ TEST(Switch, TargetInTheWayIsFoundFirst) {
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);
-    c.arma();
-    const auto antes = arquivos(fx.dir.path());
+    auto antes = arquivos(fx.dir.path());
+    antes.push_back(c.culpado);
+    std::sort(antes.begin(), antes.end());
     {
       Switch sw(fx.dir.path() / "T.JNL", kNomes);
       fx.ws.stageIn(&sw);
       ASSERT_TRUE(fx.ws.use(fx.at("A")));
       ASSERT_TRUE(fx.ws.current().rewrite([](rt::db::Row&) { return false; }));
       ASSERT_TRUE(fx.ws.current().indexOn("K", fx.at("B")));
+      c.arma();
       const auto feita = fx.ws.switchOver();
       EXPECT_FALSE(feita.done);
       EXPECT_TRUE(feita.inTheWay);

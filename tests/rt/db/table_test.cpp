@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "rt/db/numtext.h"
 #include "rt/dos/dos.h"
@@ -431,6 +432,7 @@ TEST(Files, DamagedHeadersAreRefused) {
       {"header longer than the file", [](std::string& b) { b[9] = 0x40; }},
       {"header too short", [](std::string& b) { b[8] = 10, b[9] = 0; }},
       {"record length", [](std::string& b) { b[10] = 9; }},
+      {"count below the rows the file holds", [](std::string& b) { b[4] = 1; }},
       {"field width", [](std::string& b) { b[32 + 16] = 0; }},
       {"field name", [](std::string& b) { b[32] = '\x01'; }},
       {"no terminator", [hl](std::string& b) { b[hl - 2] = 'X'; }},
@@ -455,6 +457,108 @@ TEST(Files, DamagedHeadersAreRefused) {
     EXPECT_EQ(fx.rec.seen[0].genCode, rt::err::kCorruption);
     EXPECT_NE(fx.rec.seen[0].filename.find("G.DBF"), std::string::npos);
     EXPECT_FALSE(fx.ws.current().used());
+  }
+}
+
+// The end-of-file mark, and less than a record after it, are no rows.
+TEST(Files, BytesAfterTheRowsThatAreNoRow) {
+  Fixture fx;
+  fiveRows(fx);
+  fx.ws.closeAll();
+  writeFile(fx.at("T.DBF"), readFile(fx.at("T.DBF")) + "\x1a\x1a\x1a");
+  ASSERT_TRUE(fx.ws.use(fx.at("T")));
+  EXPECT_EQ(fx.ws.current().lastRec(), 5u);
+  EXPECT_TRUE(fx.rec.seen.empty());
+}
+
+// Rows written where the table stands go to a copy beside it, renamed over
+// the table by the commit: until then the file is as it was, and cut off at
+// any write, sync or rename the file is the one before or the one after,
+// its header agreeing with its rows. A copy that cannot be written leaves
+// the table as its file holds it, and the error names the table.
+TEST(Files, WritesInPlaceGoToACopy) {
+  Fixture fx;
+  fiveRows(fx);
+  fx.ws.closeAll();
+  const std::string before = readFile(fx.at("T.DBF"));
+  const auto escreve = [](const fs::path& dir, rt::db::Workspace& ws) {
+    if (!ws.use((dir / "T").string())) return false;
+    Area& a = ws.current();
+    const char rows[] = " F  6 G  7";
+    if (!a.table()->appendRecords(rows, 2)) return false;
+    a.goTo(1);
+    a.put("N", Value::number(9));
+    return a.commit() && a.close();
+  };
+  const auto beside = [&fx] {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(fx.dir.path()))
+      if (e.path().filename() != "T.DBF") out.push_back(e.path().filename().string());
+    return out;
+  };
+
+  ASSERT_TRUE(fx.ws.use(fx.at("T")));
+  const char row[] = " F  6";
+  ASSERT_TRUE(fx.ws.current().table()->appendRecords(row, 1));
+  EXPECT_EQ(readFile(fx.at("T.DBF")), before);
+  EXPECT_EQ(beside().size(), 1u);
+  ASSERT_TRUE(fx.ws.current().commit());
+  EXPECT_EQ(readFile(fx.at("T.DBF")).size(), before.size() + 5);
+  EXPECT_TRUE(beside().empty());
+  fx.ws.closeAll();
+  writeFile(fx.at("T.DBF"), before);
+
+  rt::os::faults::arm(rt::os::faults::Kind::Count);
+  ASSERT_TRUE(escreve(fx.dir.path(), fx.ws));
+  const long total = rt::os::faults::count();
+  rt::os::faults::arm(rt::os::faults::Kind::Off);
+  const std::string after = readFile(fx.at("T.DBF"));
+  ASSERT_NE(after, before);
+  ASSERT_GE(total, 4);  // the copy, its rows, its header; the sync and the rename
+  for (long n = 1; n <= total; ++n) {
+    SCOPED_TRACE("cut off at write " + std::to_string(n) + " of " + std::to_string(total));
+    writeFile(fx.at("T.DBF"), before);
+    const fs::path dir = deathFolder(fx.dir.path());
+    EXPECT_EXIT(
+        {
+          rt::err::ErrorSystem es;
+          rt::db::Workspace ws(es);
+          rt::os::faults::arm(rt::os::faults::Kind::Crash, n);
+          std::_Exit(escreve(dir, ws) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(86), "");
+    const std::string now = readFile(fx.at("T.DBF"));
+    EXPECT_TRUE(masked(now) == masked(before) || masked(now) == masked(after));
+    std::string why;
+    EXPECT_EQ(rt::db::Table::check(fx.at("T.DBF"), why), rt::db::Table::Health::Good) << why;
+    for (const std::string& name : beside()) {
+      EXPECT_TRUE(rt::os::temporaryName(name)) << name;
+      fs::remove(fx.dir.path() / name);
+    }
+  }
+
+  // The disk full from some write on, each write error answered Default:
+  // the table as it was, in its file and as the area reads it.
+  for (long n = 1; n <= total; ++n) {
+    SCOPED_TRACE("disk full from write " + std::to_string(n) + " of " + std::to_string(total));
+    writeFile(fx.at("T.DBF"), before);
+    fx.rec.seen.clear();
+    rt::os::faults::arm(rt::os::faults::Kind::Full, n);
+    const bool whole = escreve(fx.dir.path(), fx.ws);
+    rt::os::faults::arm(rt::os::faults::Kind::Off);
+    EXPECT_EQ(whole, fx.rec.seen.empty());
+    for (const rt::err::Error& e : fx.rec.seen) {
+      EXPECT_EQ(e.genCode, rt::err::kWrite);
+      EXPECT_EQ(e.filename, fx.at("T.DBF"));
+    }
+    if (!whole) {
+      EXPECT_EQ(fx.ws.current().lastRec(), 5u);
+      fx.ws.current().goTo(1);
+      EXPECT_EQ(fx.ws.current().get("N").num(), 1);
+    }
+    fx.ws.closeAll();
+    EXPECT_EQ(masked(readFile(fx.at("T.DBF"))), masked(whole ? after : before));
+    EXPECT_TRUE(beside().empty());
   }
 }
 
@@ -736,6 +840,71 @@ TEST(Transfers, PackAndZap) {
 }
 
 // --- work areas ---
+
+// Errors of a value, a key or an unused area name the table they concern
+// as their file, and the field or key in the description.
+TEST(Workspace, ErrorsNameTheirTable) {
+  Fixture fx;
+  fiveRows(fx);
+  Area& a = fx.ws.current();
+  a.goTo(1);
+  const std::string table = fx.at("T.DBF");
+  struct Case {
+    const char* what;
+    std::function<void()> run;
+    int genCode;
+    std::string description;
+    std::string filename;
+  };
+  const std::vector<Case> cases = {
+      {"text into a number", [&] { a.put("N", S("x")); }, rt::err::kDataType, "Data type error in N", table},
+      {"a number too wide", [&] { a.put("N", Value::number(12345)); }, rt::err::kDataWidth,
+       "Data width error in N", table},
+      {"a key of no type",
+       [&] {
+         a.indexOn(
+             "K", [] { return Value(); }, fx.at("I1"));
+       },
+       rt::err::kDataType, "Data type error in index key (the key expression gives no valid key)", table},
+      {"a seek of another type",
+       [&] {
+         a.indexOn("K", fx.at("I2"));
+         a.seek(Value::number(1), false);
+       },
+       rt::err::kDataType, "Data type error in K (the value sought has another type than the key)", table},
+      {"an area whose table could not be opened",
+       [&] {
+         fx.ws.use(fx.at("NOPE"));
+         fx.rec.seen.clear();
+         fx.ws.current().goTop();
+       },
+       rt::err::kNoTable, "Workarea not in use", fx.at("NOPE.DBF")},
+      {"a field read there", [&] { fx.ws.current().get("K"); }, rt::err::kNoTable,
+       "Workarea not in use for K", fx.at("NOPE.DBF")},
+      {"a name read there in an expression",
+       [&] {
+         auto e = rt::expr::Expr::compile("K", fx.es);
+         ASSERT_TRUE(e);
+         e->eval(fx.ws.env());
+       },
+       rt::err::kNoTable, "Workarea not in use for K", fx.at("NOPE.DBF")},
+      {"an area closed since",
+       [&] {
+         fx.ws.current().close();
+         fx.ws.current().goTop();
+       },
+       rt::err::kNoTable, "Workarea not in use", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fx.rec.seen.clear();
+    c.run();
+    ASSERT_FALSE(fx.rec.seen.empty());
+    EXPECT_EQ(fx.rec.seen[0].genCode, c.genCode);
+    EXPECT_EQ(fx.rec.seen[0].description, c.description);
+    EXPECT_EQ(fx.rec.seen[0].filename, c.filename);
+  }
+}
 
 TEST(Workspace, AreasAndAliases) {
   Fixture fx;

@@ -3,10 +3,18 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <vector>
 
+#include "rt/os/os.h"
 #include "rt/term/fixture.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace rt::term {
 namespace {
@@ -60,6 +68,151 @@ TEST(Printer, RowsColumnsAndEjects) {
   h.term.printer().out("b");
   h.term.printer().close();
   EXPECT_EQ(slurp(f.path), "ab");
+}
+
+// A folder of this test that the child of a death test finds again: on
+// Windows the child is a new run of this program, told the folder through
+// the environment.
+fs::path folderOf(const std::string& name) {
+#ifdef _WIN32
+  if (::testing::internal::InDeathTestChild())
+    if (const char* v = std::getenv("FPO_DEATH_FOLDER"); v && *v) return fs::path(v);
+#endif
+  const fs::path dir = fs::temp_directory_path() / (name + "-" + std::to_string(rt::os::processId()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+#ifdef _WIN32
+  _putenv_s("FPO_DEATH_FOLDER", dir.string().c_str());
+#endif
+  return dir;
+}
+
+std::vector<std::string> namesIn(const fs::path& dir) {
+  std::vector<std::string> out;
+  for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+  return out;
+}
+
+// The file takes its target's place only when closed: until then, and when
+// it never is (the printer gone while open), the target is as it was, and
+// nothing is left beside it.
+TEST(Printer, ReplacesItsTargetWhenClosed) {
+  const fs::path dir = folderOf("fpo-prn-place");
+  const fs::path report = dir / "REPORT.PRN";
+  std::ofstream(report, std::ios::binary) << "old";
+  {
+    testing::HeadlessTerminal h;
+    ASSERT_TRUE(h.term.printer().open(report));
+    h.term.printer().out("new");
+    EXPECT_EQ(slurp(report), "old");
+    ASSERT_TRUE(h.term.printer().close());
+    EXPECT_EQ(slurp(report), "new");
+    ASSERT_TRUE(h.term.printer().open(report));
+    h.term.printer().out("lost");
+  }
+  EXPECT_EQ(slurp(report), "new");
+  EXPECT_EQ(namesIn(dir), std::vector<std::string>{"REPORT.PRN"});
+  fs::remove_all(dir);
+}
+
+// A link where the file goes is replaced, and what it names left as it
+// was; a folder or a device is the create error naming it.
+TEST(Printer, TargetsThatAreNoFile) {
+  const fs::path dir = folderOf("fpo-prn-kinds");
+  const fs::path outside = dir / "OUTSIDE.TXT";
+  struct Case {
+    const char* what;
+    std::function<fs::path()> make;  // the target; empty: not on this system
+    bool written;
+  };
+  const std::vector<Case> cases = {
+      {"a link",
+       [&] {
+         std::error_code ec;
+         fs::create_symlink(outside, dir / "LINK.PRN", ec);
+         return ec ? fs::path() : dir / "LINK.PRN";
+       },
+       true},
+      {"a folder",
+       [&] {
+         fs::create_directory(dir / "FOLDER.PRN");
+         return dir / "FOLDER.PRN";
+       },
+       false},
+#ifdef _WIN32
+      {"a device", [] { return fs::path("NUL"); }, false},
+#else
+      {"a device", [] { return fs::path("/dev/null"); }, false},
+      {"a named pipe",
+       [&] { return ::mkfifo((dir / "PIPE.PRN").c_str(), 0644) == 0 ? dir / "PIPE.PRN" : fs::path(); },
+       false},
+#endif
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::ofstream(outside, std::ios::binary) << "outside";
+    const fs::path target = c.make();
+    if (target.empty()) continue;
+    testing::HeadlessTerminal h;
+    std::vector<err::Error> raised;
+    h.errors.install([&](const err::Error& e) {
+      raised.push_back(e);
+      return err::Answer::byDefault();
+    });
+    ASSERT_EQ(h.term.printer().open(target), c.written);
+    h.term.printer().out("report");
+    EXPECT_TRUE(h.term.printer().close());
+    EXPECT_EQ(slurp(outside), "outside");
+    if (c.written) {
+      EXPECT_TRUE(raised.empty());
+      EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target)));
+      EXPECT_EQ(slurp(target), "report");
+    } else {
+      ASSERT_EQ(raised.size(), 1u);
+      EXPECT_EQ(raised[0].genCode, err::kCreate);
+      EXPECT_EQ(raised[0].osCode, 5);
+      EXPECT_EQ(raised[0].filename, target.string());
+    }
+  }
+  fs::remove_all(dir);
+}
+
+// Cut off at the first, a middle and the last write of a report of a few
+// megabytes (written a megabyte at a time, then synced and renamed), the
+// file that stood there is whole.
+TEST(Printer, CutOffWhileWriting) {
+  const fs::path dir = folderOf("fpo-prn-cut");
+  const fs::path report = dir / "REPORT.PRN";
+  const std::string before = "the earlier report\r\n\f\r";
+  const std::string line(79, 'x');
+  const auto print = [&](const fs::path& target) {
+    testing::HeadlessTerminal h;
+    if (!h.term.printer().open(target)) return false;
+    for (int row = 0; row < 40000; ++row) {
+      h.term.printer().pos(h.term.printer().prow() + 1, 0);
+      h.term.printer().out(line);
+    }
+    return h.term.printer().close();
+  };
+  rt::os::faults::arm(rt::os::faults::Kind::Count);
+  ASSERT_TRUE(print(dir / "COUNTED.PRN"));
+  const long total = rt::os::faults::count();
+  rt::os::faults::arm(rt::os::faults::Kind::Off);
+  ASSERT_GE(total, 5);
+  // The last step counted is the folder's sync after the rename: the rename
+  // before it is the last cut that must leave the earlier report.
+  for (const long n : {1L, total / 2, total - 1}) {
+    SCOPED_TRACE("cut off at write " + std::to_string(n) + " of " + std::to_string(total));
+    std::ofstream(report, std::ios::binary) << before;
+    EXPECT_EXIT(
+        {
+          rt::os::faults::arm(rt::os::faults::Kind::Crash, n);
+          std::_Exit(print(report) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(86), "");
+    EXPECT_EQ(slurp(report), before);
+  }
+  fs::remove_all(dir);
 }
 
 TEST(Printer, AFileThatCannotBeCreatedIsRaised) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # fpo.exe under wine in tmux on the demo folder: start-up to the menu, a whole
-# import read back by an independent dBASE reader, the critique, the
+# import read back by an independent dBASE reader, the critique (and a second
+# one ended by "Quit" at an error, which leaves the first one's report), the
 # production report printed to a file standing for Lpt1, the exit with
 # "Sim", the cancel key, a journal the start-up cannot trust and a second
 # program beside the first. Run by scripts/build-windows (a wine server of
@@ -53,6 +54,9 @@ fpo_check_report "$SMOKE_DIR/printer.out"
 fpo_quit
 
 fpo_check_import_tables
+
+# A second critique ended by "Quit" at an error: the earlier report stays.
+fpo_critique_quit
 
 # The cancel key at the first notice: exit code 0 and where it stopped.
 fpo_start
