@@ -91,7 +91,6 @@ class Table {
   int headerLength() const { return hdrLen_; }
   std::uint32_t lastRec() const { return lastRec_; }
   std::uint64_t serial() const { return serial_; }  // unique per opened table
-  bool readOnly() const { return readOnly_; }
   err::ErrorSystem& errors() { return es_; }
   std::vector<FieldSpec> structure() const;
 

@@ -700,8 +700,7 @@ bool Area::addIndex(std::string_view file, KeyFn key, bool compiled) {
       ws_.resolveOrRaise(file, ".NTX", fail::open(std::string(file), os::kNotReady, 1003));
   if (!p) return false;
   flushHot();
-  std::unique_ptr<Index> ix =
-      Index::open(*p, table_->lastRec(), ws_.errors(), ws_.switch_, table_->readOnly());
+  std::unique_ptr<Index> ix = Index::open(*p, table_->lastRec(), ws_.errors(), ws_.switch_);
   if (!ix) return false;
   RawKey raw;
   if (compiled) {
@@ -1144,14 +1143,6 @@ std::optional<fs::path> Workspace::resolveOrRaise(std::string_view name, std::st
 }
 
 bool Workspace::use(std::string_view file, std::string_view alias, bool newArea) {
-  return open(file, alias, newArea, Table::Access::Exclusive);
-}
-
-bool Workspace::useShared(std::string_view file, std::string_view alias, bool newArea) {
-  return open(file, alias, newArea, Table::Access::SharedRead);
-}
-
-bool Workspace::open(std::string_view file, std::string_view alias, bool newArea, Table::Access access) {
   const std::optional<fs::path> p =
       resolveOrRaise(file, ".DBF", fail::open(std::string(file), os::kNotReady));
   if (!p) return false;
@@ -1169,7 +1160,7 @@ bool Workspace::open(std::string_view file, std::string_view alias, bool newArea
     return false;
   }
   const fs::path staged = switch_ ? switch_->staged(*p) : fs::path();
-  std::unique_ptr<Table> t = Table::open(*p, es_, access, staged);
+  std::unique_ptr<Table> t = Table::open(*p, es_, Table::Access::Exclusive, staged);
   if (!t) return false;
   if (switch_) t->stageIn(switch_, !staged.empty());
   a.attach(std::move(t), std::move(al));

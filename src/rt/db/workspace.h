@@ -241,9 +241,6 @@ class Workspace {
   // in the lowest free area (newArea) or in the current one (closing what
   // is open there); the area becomes current. False with the area unused.
   bool use(std::string_view file, std::string_view alias = {}, bool newArea = true);
-  // The same for reading only, beside other readers (of this program or
-  // another) and no writer; indexes added to it are read the same way.
-  bool useShared(std::string_view file, std::string_view alias = {}, bool newArea = true);
   // DBCREATE: a new table without rows, replacing a file of that name.
   bool create(std::string_view file, const std::vector<FieldSpec>& fields);
 
@@ -300,7 +297,6 @@ class Workspace {
 
  private:
   friend class Area;
-  bool open(std::string_view file, std::string_view alias, bool newArea, Table::Access access);
 
   err::ErrorSystem& es_;
   const dos::Platform* platform_;
