@@ -517,7 +517,7 @@ bool Area::zap() {
 
 // --- orders ---
 
-KeyFn Area::compileKey(std::string_view keyText) {
+Area::Key Area::compileKey(std::string_view keyText) {
   std::optional<expr::Expr> e = expr::Expr::compile(keyText, ws_.errors());
   if (!e) return {};
   auto shared = std::make_shared<expr::Expr>(std::move(*e));
@@ -526,7 +526,7 @@ KeyFn Area::compileKey(std::string_view keyText) {
     shared->bind(ws_.env());
   }
   Workspace* ws = &ws_;
-  return [shared, ws]() { return shared->eval(ws->env()); };
+  return {[shared, ws]() { return shared->eval(ws->env()); }, rawKey(*shared)};
 }
 
 bool Area::firstKeyType(const KeyFn& key, KeyType& kt) {
@@ -582,78 +582,34 @@ bool Area::buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, 
   return true;
 }
 
-Area::RawKey Area::rawKey(std::string_view text) const {
-  RawKey parts;
-  auto trim = [](std::string_view v) {
-    while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
-    while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
-    return v;
-  };
-  // A whole number of up to four digits, or -1.
-  auto count = [&trim](std::string_view v) {
-    v = trim(v);
-    if (v.empty() || v.size() > 4) return -1;
-    int n = 0;
-    for (char c : v) {
-      if (c < '0' || c > '9') return -1;
-      n = n * 10 + (c - '0');
-    }
-    return n;
-  };
+Area::RawKey Area::rawKey(const expr::Expr& e) const {
+  const std::optional<std::vector<expr::KeyPart>> parts = e.keyParts();
+  if (!parts) return {};
+  RawKey raw;
   int total = 0;
-  while (true) {
-    const std::size_t plus = text.find('+');
-    std::string_view part = trim(text.substr(0, plus));
-    // SubStr(field, 1, n) and Left(field, n): the field's first n characters.
-    int take = -1;
-    const std::size_t open = part.find('(');
-    if (open != std::string_view::npos) {
-      const std::string_view fn = trim(part.substr(0, open));
-      if (part.back() != ')') return {};
-      std::string_view args = part.substr(open + 1, part.size() - open - 2);
-      const std::size_t c1 = args.find(',');
-      if (c1 == std::string_view::npos) return {};
-      const std::string_view rest = args.substr(c1 + 1);
-      if (sameNoCase(fn, "SUBSTR")) {
-        const std::size_t c2 = rest.find(',');
-        if (c2 == std::string_view::npos || count(rest.substr(0, c2)) != 1) return {};
-        take = count(rest.substr(c2 + 1));
-      } else if (sameNoCase(fn, "LEFT")) {
-        take = count(rest);
-      }
-      if (take < 1) return {};
-      part = trim(args.substr(0, c1));
-    }
-    for (char c : part)
-      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
-            c == '-' || c == '>' || c == ' '))
-        return {};
-    const std::size_t arrow = part.find("->");
-    if (arrow != std::string_view::npos) {
-      const std::string_view alias = trim(part.substr(0, arrow));
-      if (!sameNoCase(alias, alias_) && !sameNoCase(alias, "FIELD") && !sameNoCase(alias, "_FIELD"))
-        return {};
-      part = trim(part.substr(arrow + 2));
-    }
-    const int i = table_->fieldIndex(part);
-    if (part.empty() || i < 0) return {};
+  for (const expr::KeyPart& k : *parts) {
+    // A name of this area: under its alias, FIELD->, or bare.
+    if (!k.alias.empty() && !sameNoCase(k.alias, alias_) && !sameNoCase(k.alias, "FIELD") &&
+        !sameNoCase(k.alias, "_FIELD"))
+      return {};
+    if (sameNoCase(k.alias, "M") || sameNoCase(k.alias, "MEMVAR")) return {};
+    const int i = table_->fieldIndex(k.name);
+    if (i < 0) return {};
     const Field& f = table_->fields()[static_cast<std::size_t>(i)];
     if (f.type != 'C') return {};
-    const int width = take < 0 ? f.width : std::min(take, f.width);
-    parts.emplace_back(f.offset, width);
+    const int width = k.take < 0 ? f.width : std::min(k.take, f.width);
+    raw.emplace_back(f.offset, width);
     total += width;
-    if (plus == std::string_view::npos) break;
-    text.remove_prefix(plus + 1);
   }
   if (total > 256) return {};
-  return parts;
+  return raw;
 }
 
 bool Area::indexOn(std::string_view keyText, std::string_view file) {
   if (!ready()) return false;
-  KeyFn key = compileKey(keyText);
-  if (!key) return false;
-  return createIndex(keyText, std::move(key), rawKey(keyText), file);
+  Key key = compileKey(keyText);
+  if (!key.fn) return false;
+  return createIndex(keyText, std::move(key.fn), std::move(key.raw), file);
 }
 
 bool Area::indexOn(std::string_view keyText, KeyFn key, std::string_view file) {
@@ -705,9 +661,10 @@ bool Area::addIndex(std::string_view file, KeyFn key, bool compiled) {
   RawKey raw;
   if (compiled) {
     // The key text is in the file.
-    key = compileKey(ix->expression());
-    if (!key) return false;
-    raw = rawKey(ix->expression());
+    Key k = compileKey(ix->expression());
+    if (!k.fn) return false;
+    key = std::move(k.fn);
+    raw = std::move(k.raw);
   }
   KeyType kt;
   if (!firstKeyType(key, kt)) return false;

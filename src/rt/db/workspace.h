@@ -180,11 +180,17 @@ class Area {
   bool stepOrder(bool forward);
   bool reindex();
   bool buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, Entries& flat);
-  RawKey rawKey(std::string_view keyText) const;
+  // The slices of a compiled key that joins text fields of this table;
+  // empty for any other key.
+  RawKey rawKey(const expr::Expr& key) const;
+  struct Key {
+    KeyFn fn;
+    RawKey raw;
+  };
   bool addIndex(std::string_view file, KeyFn key, bool compiled);
   bool createIndex(std::string_view keyText, KeyFn key, RawKey raw, std::string_view file);
   bool firstKeyType(const KeyFn& key, KeyType& kt);
-  KeyFn compileKey(std::string_view keyText);
+  Key compileKey(std::string_view keyText);
 
   Workspace& ws_;
   int number_;
