@@ -112,22 +112,6 @@ void criticaSecao(Sistema& s, Critica& c, Secao& secao);
 rt::db::Area& criaTrabalho(Sistema& s, Critica& c, std::string_view nome, std::string_view alias,
                            std::vector<rt::db::FieldSpec> campos);
 
-// Records of a work table made in memory and appended in batches: each new
-// one blank, the text fields filled with bytes cut or blank-filled.
-class Lote {
- public:
-  explicit Lote(rt::db::Table& t) : t_(t), tamanho_(static_cast<std::size_t>(t.recordLength())) {}
-  char* novo();  // a blank record (deletion flag clear)
-  void texto(char* rec, int campo, std::string_view bytes) const;
-  bool grava();  // the records so far to the table; false when it refused them
-
- private:
-  rt::db::Table& t_;
-  std::size_t tamanho_;
-  std::string bytes_;
-  std::uint32_t n_ = 0;
-};
-
 // The page header of the report (rows 1 to 12 of a page).
 void imprimeCabecalho(Sistema& s, Critica& c, const Secao& secao);
 

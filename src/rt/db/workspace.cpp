@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "rt/db/numtext.h"
+#include "rt/db/sdf.h"
 #include "rt/db/switch.h"
 #include "rt/dos/dos.h"
 #include "rt/text/cp860.h"
@@ -805,7 +806,7 @@ bool Area::appendFrom(std::string_view file) {
 
 bool Area::appendSdf(std::string_view file) { return appendSdf(file, nullptr); }
 
-bool Area::appendSdf(std::string_view file, const std::function<bool(const char* rec)>& keep) {
+bool Area::appendSdf(std::string_view file, const std::function<bool(Row& row)>& keep) {
   if (!ready()) return false;
   const std::optional<fs::path> p =
       ws_.resolveOrRaise(file, ".TXT", fail::open(std::string(file), os::kNotReady));
@@ -815,129 +816,115 @@ bool Area::appendSdf(std::string_view file, const std::function<bool(const char*
   while (!in.open(*p, File::Mode::Read, File::Lock::None)) {
     if (!err::retry(ws_.errors(), fail::open(*p, in.error()))) return false;
   }
-  const std::vector<Field>& fields = table_->fields();
-  const auto rl = static_cast<std::size_t>(table_->recordLength());
-  const std::size_t width = rl - 1;
-
-  // Text fields take the line's bytes as they stand: each line is laid
-  // into its record whole, blank-filled, and only numbers, dates and
-  // logicals are then made from their slices. The records go to the table
-  // in batches.
-  std::vector<std::size_t> converted;
-  for (std::size_t i = 0; i < fields.size(); ++i)
-    if (fields[i].type == 'N' || fields[i].type == 'F' || fields[i].type == 'D' || fields[i].type == 'L')
-      converted.push_back(i);
-  const std::size_t per = std::max<std::size_t>(1, (1u << 20) / rl);
-  std::unique_ptr<char[]> batch(new char[per * rl]);
-  std::size_t inBatch = 0;
-  char* rec = batch.get();
-  std::size_t len = 0;  // bytes of the line so far (at most width)
-  bool any = false, afterCR = false, ok = true, lines = false, lastKept = false;
-  const std::uint32_t before = table_->lastRec();
-
-  auto flush = [&]() {
-    if (inBatch && !table_->appendRecords(batch.get(), static_cast<std::uint32_t>(inBatch))) ok = false;
-    inBatch = 0;
-    rec = batch.get();
-  };
-  auto emit = [&]() {
-    rec[0] = ' ';
-    std::memset(rec + 1 + len, ' ', width - len);
-    for (const std::size_t i : converted) {
-      const Field& f = fields[i];
-      const auto w = static_cast<std::size_t>(f.width);
-      const auto at = static_cast<std::size_t>(f.offset - 1);
-      const std::string_view slice =
-          at < len ? std::string_view(rec + 1 + at, std::min(w, len - at)) : std::string_view{};
-      switch (f.type) {
-        case 'N':
-        case 'F':
-          table_->encode(static_cast<int>(i), Value::number(parseNumber(slice), f.width, f.decimals), rec);
-          break;
-        case 'D':
-          // A valid YYYYMMDD is stored as it stands; anything else is the empty date.
-          if (text::Date::fromDtos(slice).empty()) std::memset(rec + f.offset, ' ', w);
-          break;
-        default:
-          table_->encode(static_cast<int>(i),
-                         Value(!slice.empty() &&
-                               (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')),
-                         rec);
-      }
-    }
-    lines = true;
-    lastKept = !keep || keep(rec);
-    if (lastKept) {
-      ++inBatch;
-      rec += rl;
-      if (inBatch == per) flush();
-    }
-    len = 0;
-    any = false;
-  };
-
-  std::unique_ptr<char[]> buf(new char[1 << 20]);
-  std::uint64_t off = 0;
+  Table& t = *table_;
+  LineReader lines(in, static_cast<std::size_t>(t.recordLength()) - 1);
+  Appender rows(*this);
+  Row row(t);
+  bool ok = true, any = false, lastKept = false;
   for (;;) {
-    std::size_t got = 0;
-    if (!in.readAt(off, buf.get(), 1 << 20, got)) {
+    std::string_view line;
+    const LineReader::Got got = lines.next(line);
+    if (got == LineReader::Got::End) break;
+    if (got == LineReader::Got::Failed) {
       if (err::retry(ws_.errors(), fail::read(*p, in.error()))) continue;
       ok = false;
       break;
     }
-    if (got == 0) break;
-    off += got;
-    const char* const b = buf.get();
-    for (std::size_t i = 0; i < got && ok;) {
-      const char c = b[i];
-      if (c == 0x1A) {  // Ctrl-Z is no data, wherever it stands
-        ++i;
-        continue;
-      }
-      if (afterCR) {
-        afterCR = false;
-        if (c == '\n') {
-          ++i;
-          continue;
-        }
-      }
-      if (c == '\r' || c == '\n') {
-        emit();
-        afterCR = c == '\r';
-        ++i;
-        continue;
-      }
-      // A run of ordinary bytes up to the next line end or Ctrl-Z: kept up
-      // to the record's width.
-      const char* end = b + got;
-      if (const void* nl = std::memchr(b + i, '\n', got - i)) end = static_cast<const char*>(nl);
-      if (const void* cr = std::memchr(b + i, '\r', static_cast<std::size_t>(end - (b + i))))
-        end = static_cast<const char*>(cr);
-      if (const void* z = std::memchr(b + i, 0x1A, static_cast<std::size_t>(end - (b + i))))
-        end = static_cast<const char*>(z);
-      const auto j = static_cast<std::size_t>(end - b);
-      any = true;
-      if (len < width) {
-        const std::size_t n = std::min(j - i, width - len);
-        std::memcpy(rec + 1 + len, b + i, n);
-        len += n;
-      }
-      i = j;
-    }
-    if (!ok) break;
-  }
-  if (ok && any) emit();
-  flush();
-  if (!lines) return ok;
-  // The indexes take the new rows' keys; the last row appended is current
-  // (none when the last line was left out).
-  found_ = false;
-  bof_ = false;
-  for (std::uint32_t r = before + 1; !orders_.empty() && r <= table_->lastRec(); ++r) {
-    if (!table_->load(r)) {
+    if (!rows.add()) {
       ok = false;
       break;
     }
+    any = true;
+    sdfRecord(t, line, rows.row());
+    row.rec_ = rows.row();
+    lastKept = !keep || keep(row);
+    if (!lastKept) rows.drop();
+  }
+  ok = rows.finish() && ok;
+  // The last row appended is current, none when the last line was left out.
+  if (any && !lastKept) toEof();
+  return ok;
+}
+
+// --- Appender ---
+
+namespace {
+constexpr std::size_t kBatch = 1 << 20;  // bytes of rows written at once
+}  // namespace
+
+Appender::Appender(Area& a) : a_(a) {}
+
+bool Appender::add() {
+  if (!a_.ready() || !ok_) return false;
+  Table& t = *a_.table_;
+  if (!begun_) {
+    a_.flushHot();
+    len_ = static_cast<std::size_t>(t.recordLength());
+    before_ = t.lastRec();
+    serial_ = t.serial();
+    begun_ = true;
+  } else if (t.serial() != serial_) {
+    rows_.clear();  // another table is open there now
+    ok_ = false;
+    return false;
+  }
+  if (!rows_.empty() && rows_.size() + len_ > kBatch && !write()) return false;
+  rows_.append(len_, ' ');
+  return true;
+}
+
+bool Appender::field(int field) {
+  if (rows_.empty() || !a_.table_ || a_.table_->serial() != serial_) return false;
+  if (field < 0 || field >= a_.fieldCount()) {
+    a_.ws_.errors().raise(noField(std::to_string(field + 1)));
+    return false;
+  }
+  return true;
+}
+
+void Appender::text(int field, std::string_view s) {
+  if (!this->field(field)) return;
+  const Field& f = a_.table_->fields()[static_cast<std::size_t>(field)];
+  if (f.type != 'C') {
+    put(field, Value(std::string(s)));
+    return;
+  }
+  char* dst = row() + f.offset;
+  const auto w = static_cast<std::size_t>(f.width);
+  const std::size_t n = std::min(w, s.size());
+  if (n) std::memcpy(dst, s.data(), n);
+  std::memset(dst + n, ' ', w - n);
+}
+
+bool Appender::put(int field, const Value& v) {
+  return this->field(field) && a_.table_->encode(field, v, row()) == Table::Encoded::Ok;
+}
+
+bool Appender::write() {
+  if (rows_.empty()) return ok_;
+  Table* t = a_.table_.get();
+  const bool ok = t && t->serial() == serial_ &&
+                  t->appendRecords(rows_.data(), static_cast<std::uint32_t>(rows_.size() / len_));
+  rows_.clear();
+  if (!ok) ok_ = false;
+  return ok;
+}
+
+bool Appender::finish() {
+  if (!begun_) return ok_;
+  bool ok = write();
+  begun_ = false;
+  Table* t = a_.table_.get();
+  if (!t || t->serial() != serial_ || t->lastRec() == before_) return ok;
+  ok = a_.indexAppended(before_) && ok;
+  a_.found_ = a_.bof_ = false;
+  a_.eof_ = !t->load(t->lastRec());
+  return ok;
+}
+
+bool Area::indexAppended(std::uint32_t before) {
+  for (std::uint32_t r = before + 1; !orders_.empty() && r <= table_->lastRec(); ++r) {
+    if (!table_->load(r)) return false;
     for (Order& o : orders_) {
       std::string k;
       if (!keyOf(o, k)) continue;
@@ -945,11 +932,7 @@ bool Area::appendSdf(std::string_view file, const std::function<bool(const char*
       o.index->markChanged();
     }
   }
-  if (lastKept && table_->lastRec() > before)
-    eof_ = false;
-  else
-    toEof();
-  return ok;
+  return true;
 }
 
 // --- FieldEnv ---

@@ -152,12 +152,13 @@ class Area {
   bool copyTo(std::string_view file);
   bool appendFrom(std::string_view file);
   bool appendSdf(std::string_view file);
-  // The same, keeping only the rows that keep() accepts as made (record
-  // bytes, deletion flag first); the others are never appended.
-  bool appendSdf(std::string_view file, const std::function<bool(const char* rec)>& keep);
+  // The same, keeping only the rows that keep() accepts as made (their
+  // fields read by name or position); the others are never appended.
+  bool appendSdf(std::string_view file, const std::function<bool(Row& row)>& keep);
 
  private:
   friend class Workspace;
+  friend class Appender;
   // A key made only of text fields of this table, joined by "+", is read
   // straight from the record: (offset, width) of each field.
   using RawKey = std::vector<std::pair<int, int>>;
@@ -190,6 +191,8 @@ class Area {
   bool addIndex(std::string_view file, KeyFn key, bool compiled);
   bool createIndex(std::string_view keyText, KeyFn key, RawKey raw, std::string_view file);
   bool firstKeyType(const KeyFn& key, KeyType& kt);
+  // The keys of the rows after `before`, appended without them, into every order.
+  bool indexAppended(std::uint32_t before);
   Key compileKey(std::string_view keyText);
 
   Workspace& ws_;
@@ -206,6 +209,41 @@ class Area {
   std::vector<std::string> keysNow_, keysBefore_;
   std::vector<char> keysOk_;
   std::string stored_;
+};
+
+// Rows appended to an area by the thousand: each begins blank and takes its
+// fields by position, formatted as Area::put formats them; the rows go to
+// the table a megabyte at a time and at finish(), which gives the area's
+// orders their keys and makes the last row current. Rows not written when
+// it is destroyed are dropped. After a write that failed (its error
+// answered Default) no row is begun.
+class Appender {
+ public:
+  explicit Appender(Area& a);
+  Appender(const Appender&) = delete;
+  Appender& operator=(const Appender&) = delete;
+
+  // Begins a row; false when the area is not in use (after its error) or a
+  // write failed.
+  bool add();
+  // put(field, Value(s)) without the value between.
+  void text(int field, std::string_view s);
+  bool put(int field, const Value& v);
+  bool finish();
+
+ private:
+  friend class Area;
+  bool field(int field);  // raises "variable does not exist" for a position the table lacks
+  bool write();
+  char* row() { return rows_.data() + rows_.size() - len_; }
+  void drop() { rows_.resize(rows_.size() - len_); }  // the row begun
+
+  Area& a_;
+  std::size_t len_ = 0;
+  std::uint32_t before_ = 0;  // the table's rows before the first
+  std::uint64_t serial_ = 0;  // the table they go to
+  bool begun_ = false, ok_ = true;
+  std::string rows_;
 };
 
 class FieldEnv : public expr::Env {
