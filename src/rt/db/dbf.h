@@ -164,15 +164,17 @@ class Table {
   // The bytes of a record without copying them where possible; valid until
   // the next call on the table. nullptr when it cannot be read.
   const char* peek(std::uint32_t recno);
-  // Asks for a record's bytes to be brought near ahead of a read, where
-  // the file is mapped.
+  // Asks for a record's first two cache lines to be brought near ahead of
+  // a read, where the file is mapped. The hint is given for any number (a
+  // prefetch never faults, and the address is only computed here): GCC
+  // drops a prefetch given under a condition, and two whose distance is not
+  // a constant.
   void prefetch(std::uint32_t recno) const {
-    if (map_ && recno >= 1 && recno <= mappedRecs_) {
-      const char* r =
-          map_ + hdrLen_ + static_cast<std::size_t>(recno - 1) * static_cast<std::size_t>(recLen_);
-      __builtin_prefetch(r);
-      __builtin_prefetch(r + recLen_ - 1);
-    }
+    const char* r = reinterpret_cast<const char*>(
+        reinterpret_cast<std::uintptr_t>(map_) + static_cast<std::uintptr_t>(hdrLen_) +
+        static_cast<std::uintptr_t>(recno - 1) * static_cast<std::uintptr_t>(recLen_));
+    __builtin_prefetch(r);
+    __builtin_prefetch(r + 64);
   }
 
   // Replaces the file by one with the same header and the rows keep()

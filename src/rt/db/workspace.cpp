@@ -935,6 +935,90 @@ bool Area::indexAppended(std::uint32_t before) {
   return true;
 }
 
+// --- Walk ---
+
+Walk::Walk(Area& a) : a_(a) {
+  if (!a.ready()) return;
+  a.flushHot();
+  t_ = a.table_.get();
+  serial_ = t_->serial();
+  if (a.controlling_) {
+    keys_ = &a.orders_[static_cast<std::size_t>(a.controlling_ - 1)].index->keys();
+    version_ = keys_->version();
+    pos_ = keys_->begin();
+  } else {
+    recno_ = 1;
+  }
+  settle();
+}
+
+bool Walk::intact() const {
+  if (a_.table_.get() != t_ || t_->serial() != serial_) return false;
+  if (!keys_) return a_.controlling_ == 0;
+  return a_.controlling_ &&
+         &a_.orders_[static_cast<std::size_t>(a_.controlling_ - 1)].index->keys() == keys_ &&
+         keys_->version() == version_;
+}
+
+void Walk::settle() {
+  rec_ = nullptr;
+  const bool hidden = a_.ws_.settings().deleted;
+  for (;;) {
+    if (keys_) {
+      if (keys_->atEnd(pos_)) return;
+      recno_ = keys_->recno(pos_);
+      // The rows lie apart: one some steps ahead is asked for early.
+      const KeyStore::Pos a = keys_->ahead(pos_, 16);
+      if (!keys_->atEnd(a)) t_->prefetch(keys_->recno(a));
+    } else if (recno_ > t_->lastRec()) {
+      return;
+    }
+    const char* r = t_->peek(recno_);
+    if (!r || !intact()) return;
+    if (!hidden || r[0] != '*') {
+      // A copy: the row stays as read whatever the table does meanwhile.
+      row_.assign(r, static_cast<std::size_t>(t_->recordLength()));
+      rec_ = row_.data();
+      return;
+    }
+    if (keys_)
+      keys_->next(pos_);
+    else
+      ++recno_;
+  }
+}
+
+void Walk::next() {
+  if (!rec_) return;
+  if (!intact()) {
+    rec_ = nullptr;
+    return;
+  }
+  if (keys_)
+    keys_->next(pos_);
+  else
+    ++recno_;
+  settle();
+}
+
+std::string_view Walk::raw(int field) const {
+  if (!rec_ || !intact() || field < 0 || field >= static_cast<int>(t_->fields().size())) return {};
+  const Field& f = t_->fields()[static_cast<std::size_t>(field)];
+  return {rec_ + f.offset, static_cast<std::size_t>(f.width)};
+}
+
+Value Walk::get(int field) const {
+  if (!rec_ || !intact() || field < 0 || field >= static_cast<int>(t_->fields().size())) return Value();
+  return t_->get(field, rec_);
+}
+
+double Walk::number(int field) const {
+  const std::string_view r = raw(field);
+  if (r.empty()) return 0;
+  const char type = t_->fields()[static_cast<std::size_t>(field)].type;
+  return type == 'N' || type == 'F' ? parseNumber(r) : 0;
+}
+
 // --- FieldEnv ---
 
 err::ErrorSystem& FieldEnv::errors() { return ws_.errors(); }
