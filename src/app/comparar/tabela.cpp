@@ -1,6 +1,5 @@
 // The critique's helpers: the run's names, work tables, check digits.
 #include <algorithm>
-#include <cstring>
 
 #include "app/comparar/critica.h"
 #include "app/funcoes/Funcoes.h"
@@ -52,7 +51,7 @@ bool igualComDigito(Sistema& s, std::string_view codups, std::string_view uid) {
   // The usual code of six characters is joined in place.
   char junto[16];
   if (codups.size() < sizeof junto) {
-    std::memcpy(junto, codups.data(), codups.size());
+    std::copy(codups.begin(), codups.end(), junto);
     junto[codups.size()] = digitoDe(codups);
     return igual(s, std::string_view(junto, codups.size() + 1), uid);
   }
