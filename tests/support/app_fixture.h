@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ class RecordingBackend : public rt::term::Headless {
     if (timeoutMs != 0) {
       atKeys.push_back(shown);
       cursorsAtKeys.push_back(shownCursor);
+      if (onWait) onWait();
     }
     return Headless::readKey(timeoutMs);
   }
@@ -36,6 +38,7 @@ class RecordingBackend : public rt::term::Headless {
   rt::term::CursorState shownCursor;
   std::vector<rt::term::Screen> atKeys;  // the screen at every waiting read
   std::vector<rt::term::CursorState> cursorsAtKeys;
+  std::function<void()> onWait;  // called at every waiting read, the screen as it stands
 };
 
 // A temporary drive C: holding an empty ZOZ folder, made the current
