@@ -11,6 +11,7 @@
 #include <random>
 #include <set>
 
+#include "rt/db/threads.h"
 #include "support.h"
 
 using namespace dbtest;
@@ -416,11 +417,16 @@ TEST(Index, SortedEntriesFromAnyOrder) {
       }
       std::sort(want.begin(), want.end());
       const std::size_t stride = w + 4;
-      rt::db::Entries sorted(flat);
-      rt::db::sortEntries(sorted, stride);
-      ASSERT_EQ(sorted.size(), want.size() * stride);
-      for (std::size_t i = 0; i < want.size(); ++i)
-        ASSERT_EQ(std::string_view(sorted.data() + i * stride, stride), want[i]) << i;
+      for (const unsigned threads : {1u, 0u}) {
+        SCOPED_TRACE(threads);
+        rt::db::limitWorkThreads(threads);
+        rt::db::Entries sorted(flat);
+        rt::db::sortEntries(sorted, stride);
+        rt::db::limitWorkThreads(0);
+        ASSERT_EQ(sorted.size(), want.size() * stride);
+        for (std::size_t i = 0; i < want.size(); ++i)
+          ASSERT_EQ(std::string_view(sorted.data() + i * stride, stride), want[i]) << i;
+      }
     }
 }
 
