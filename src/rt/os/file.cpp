@@ -1,9 +1,7 @@
 #include "rt/os/file.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -160,84 +158,13 @@ void writeBack(Handle h, std::uint64_t& started, std::uint64_t upTo) {
 }
 }  // namespace
 
-// The thread that writes full buffers, one at a time.
-struct Replacement::Writer {
-  std::mutex m;
-  std::condition_variable cv;
-  Bytes job;
-  std::uint64_t at = 0;
-  bool pending = false, quit = false;
-  int err = 0;
-  Handle h = kNoHandle;
-  std::uint64_t* started = nullptr;
-  std::thread thread;
-
-  void run() {
-    std::unique_lock<std::mutex> lk(m);
-    for (;;) {
-      cv.wait(lk, [this] { return pending || quit; });
-      if (!pending) return;
-      lk.unlock();
-      int e = 0;
-      const bool ok = os::writeAt(h, at, job.data(), job.size(), e);
-      if (ok) writeBack(h, *started, at + job.size());
-      lk.lock();
-      if (!ok && err == 0) err = e;
-      pending = false;
-      cv.notify_all();
-    }
-  }
-};
-
 Replacement::Replacement() = default;
 Replacement::~Replacement() { abandon(); }
 
-bool Replacement::settle() {
-  if (!writer_) return true;
-  std::unique_lock<std::mutex> lk(writer_->m);
-  writer_->cv.wait(lk, [this] { return !writer_->pending; });
-  if (writer_->err == 0) return true;
-  err_ = writer_->err;
-  return false;
-}
-
-void Replacement::stopWriter() {
-  if (!writer_) return;
-  {
-    std::lock_guard<std::mutex> lk(writer_->m);
-    writer_->quit = true;
-  }
-  writer_->cv.notify_all();
-  writer_->thread.join();
-  writer_.reset();
-}
-
 bool Replacement::handOff() {
-  if (!writer_) {
-    auto w = std::make_unique<Writer>();
-    w->h = h_;
-    w->started = &started_;
-    try {
-      w->thread = std::thread([p = w.get()] { p->run(); });
-      writer_ = std::move(w);
-    } catch (const std::system_error&) {
-      // no thread to be had: written here
-      if (!os::writeAt(h_, pos_, buf_.data(), buf_.size(), err_)) return false;
-      pos_ += buf_.size();
-      writeBack(h_, started_, pos_);
-      buf_.clear();
-      return true;
-    }
-  }
-  if (!settle()) return false;
-  {
-    std::lock_guard<std::mutex> lk(writer_->m);
-    writer_->job.swap(buf_);
-    writer_->at = pos_;
-    writer_->pending = true;
-  }
-  writer_->cv.notify_all();
-  pos_ += writer_->job.size();
+  if (!os::writeAt(h_, pos_, buf_.data(), buf_.size(), err_)) return false;
+  pos_ += buf_.size();
+  writeBack(h_, started_, pos_);
   buf_.clear();
   return true;
 }
@@ -285,7 +212,6 @@ char* Replacement::append(std::size_t n) {
 
 bool Replacement::flush() {
   if (h_ == kNoHandle) return false;
-  if (!settle()) return false;
   if (buf_.empty()) return true;
   if (!os::writeAt(h_, pos_, buf_.data(), buf_.size(), err_)) return false;
   pos_ += buf_.size();
@@ -301,7 +227,6 @@ bool Replacement::writeAt(std::uint64_t off, const void* data, std::size_t n) {
 bool Replacement::commit(File* keep) {
   if (h_ == kNoHandle) return false;
   if (!flush()) return false;
-  stopWriter();
   if (!os::sync(h_, err_)) return false;
   const bool held = keep && keep->isOpen();
   if (!kRenamesOpenFiles) {
@@ -340,7 +265,6 @@ bool Replacement::commit(File* keep) {
 bool Replacement::stage(fs::path& temp, File* keep) {
   if (h_ == kNoHandle) return false;
   if (!flush()) return false;
-  stopWriter();
   temp = std::exchange(temp_, {});
   if (keep) {
     // The old file stays where it is: closed here at once (its lock with
@@ -370,7 +294,6 @@ bool temporaryName(const std::string& n) {
 }
 
 void Replacement::abandon() {
-  stopWriter();
   os::close(h_);
   h_ = kNoHandle;
   if (!temp_.empty()) {

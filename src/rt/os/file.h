@@ -121,11 +121,9 @@ class Replacement {
   // caller holds that lock and is replacing its own file).
   bool begin(const std::filesystem::path& target, bool selfHeld = false);
 
-  // Appends bytes through a buffer. Once the file grows past a megabyte,
-  // each full buffer is written by a thread of its own while the next one
-  // fills, and the system starts writing it out to the disk at once, so
-  // that the sync of commit() has little left to wait for. A failed write
-  // is answered by a later call.
+  // Appends bytes through a buffer of a megabyte. Each full buffer is
+  // written at once, and the system starts writing it out to the disk, so
+  // that the sync of commit() has little left to wait for.
   bool write(const void* data, std::size_t n);
   // n bytes appended to the buffer, for the caller to fill before the next
   // call; nullptr when a flush of the buffer failed. drop() takes back the
@@ -155,15 +153,11 @@ class Replacement {
   Handle h_ = kNoHandle;
   int err_ = 0;
   std::filesystem::path target_, temp_;
-  struct Writer;
-  bool handOff();  // the full buffer to the writer thread
-  bool settle();   // waits for the writer; false when its write failed
-  void stopWriter();
+  bool handOff();  // the full buffer to the file
 
   Bytes buf_;
   std::uint64_t pos_ = 0;
   std::uint64_t started_ = 0;  // bytes handed to the system's write-back
-  std::unique_ptr<Writer> writer_;
 };
 
 // Whether a file name is one a Replacement gives its temporary file.

@@ -584,7 +584,7 @@ TEST(Files, RewriteEditsTheKeptRows) {
 
 // An edit-while-rewriting that cannot be written leaves the old file whole
 // and the table as it was; a retry reads and edits every row again. A large
-// table fails in a buffer written on the writer's own thread.
+// table fails in a later buffer than its first.
 TEST(Files, FailedRewriteKeepsTheOldFile) {
   struct Caso {
     std::uint32_t rows;
