@@ -163,6 +163,7 @@ void escreveRelatorio(Sistema& s, Relatorio& r) {
             qtPrd = campo(prd, "PRD_QT_A");
   std::unordered_map<std::string, Preco> precos;
   std::unordered_map<std::string, std::string> nomes;
+  nomes.reserve(ups.lastRec());
   std::string chave;
   double totalPab = 0, totalOutros = 0;
   FPO_LINE(s);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -14,17 +12,9 @@ namespace {
 constexpr std::size_t kBuffer = 1u << 20;
 }  // namespace
 
-File::~File() {
-  close();
-  waitCloser();
-}
+File::~File() { close(); }
 
-void File::waitCloser() {
-  if (closer_.joinable()) closer_.join();
-}
-
-File::File(File&& o) noexcept
-    : h_(o.h_), err_(o.err_), path_(std::move(o.path_)), view_(o.view_), closer_(std::move(o.closer_)) {
+File::File(File&& o) noexcept : h_(o.h_), err_(o.err_), path_(std::move(o.path_)), view_(o.view_) {
   o.h_ = kNoHandle;
   o.view_ = View{};
 }
@@ -32,12 +22,10 @@ File::File(File&& o) noexcept
 File& File::operator=(File&& o) noexcept {
   if (this != &o) {
     close();
-    waitCloser();
     h_ = o.h_;
     err_ = o.err_;
     path_ = std::move(o.path_);
     view_ = o.view_;
-    closer_ = std::move(o.closer_);
     o.h_ = kNoHandle;
     o.view_ = View{};
   }
@@ -93,21 +81,6 @@ void File::close() {
 }
 
 void File::adopt(Handle h, fs::path p) {
-  if (h_ != kNoHandle) {
-    const Handle old = h_;
-    View view = view_;
-    waitCloser();
-    try {
-      closer_ = std::thread([old, view]() mutable {
-        os::unmap(view);
-        os::close(old);
-      });
-      h_ = kNoHandle;
-      view_ = View{};
-    } catch (const std::system_error&) {
-      // no thread to be had: closed here
-    }
-  }
   close();
   h_ = h;
   path_ = std::move(p);
@@ -267,9 +240,7 @@ bool Replacement::stage(fs::path& temp, File* keep) {
   if (!flush()) return false;
   temp = std::exchange(temp_, {});
   if (keep) {
-    // The old file stays where it is: closed here at once (its lock with
-    // it), not on another thread as after a rename.
-    keep->close();
+    // The old file stays where it is, its lock given up with its handle.
     keep->adopt(h_, target_);
   } else {
     os::close(h_);

@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 
 #include "rt/os/os.h"
@@ -58,10 +57,8 @@ class File {
   void startWriteback(std::uint64_t from, std::uint64_t to) { os::startWriteback(h_, from, to); }
   void close();
 
-  // Takes over an open handle (from Replacement::commit). A handle held
-  // before is closed on another thread: its file was just replaced, and
-  // freeing a large one takes a while. That thread is waited for by the
-  // next adopt() and by the destructor.
+  // Takes over an open handle (from Replacement::commit), closing the one
+  // held before.
   void adopt(Handle h, std::filesystem::path p);
 
   // A read-only view of the first len bytes (which must lie inside the
@@ -75,9 +72,6 @@ class File {
   int err_ = 0;
   std::filesystem::path path_;
   View view_;
-  std::thread closer_;  // closing the handle adopt() replaced
-
-  void waitCloser();
 };
 
 // Bytes appended to a buffer that is never cleared first.

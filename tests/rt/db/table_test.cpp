@@ -676,9 +676,9 @@ TEST(Files, ScanSeesEveryRecord) {
 }
 
 // A table large enough for the work on several threads: keys read in
-// parallel parts, a pack written by the writer thread, the replaced files
-// closed in the background. Everything is in place once the workspace is
-// gone (the thread sanitizer build checks the threads).
+// parallel parts and sorted, a pack of several buffers. Everything is in
+// place once the workspace is gone (the thread sanitizer build checks the
+// threads).
 TEST(Files, LargeTableOnSeveralThreads) {
   constexpr std::uint32_t kRows = 30000;  // 6 MB of records
   TempDir dir;
