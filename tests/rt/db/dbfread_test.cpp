@@ -1,14 +1,13 @@
 // Tables written here, read by an independent dBASE reader (Debian's
 // python3-dbfread through tests/support/read_dbf.py) after create and append, copy,
 // append-from and pack.
-#include "support/read_dbf.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 #include "rt/text/cp860.h"
 #include "support.h"
+#include "support/read_dbf.h"
 
 using namespace dbtest;
 using rt::Value;
