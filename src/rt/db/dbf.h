@@ -165,10 +165,11 @@ class Table {
   // the next call on the table. nullptr when it cannot be read.
   const char* peek(std::uint32_t recno);
   // Asks for a record's first two cache lines to be brought near ahead of
-  // a read, where the file is mapped. The hint is given for any number (a
-  // prefetch never faults, and the address is only computed here): GCC
-  // drops a prefetch given under a condition, and two whose distance is not
-  // a constant.
+  // a read, where the file is mapped: a walk in index order reads the
+  // records of a large table far apart. The hint is given for any number
+  // (a prefetch never faults, and the address is only computed here): GCC
+  // 12 left out a prefetch given under a test of the number, and both of a
+  // pair whose distance was not a constant.
   void prefetch(std::uint32_t recno) const {
     const char* r = reinterpret_cast<const char*>(
         reinterpret_cast<std::uintptr_t>(map_) + static_cast<std::uintptr_t>(hdrLen_) +
