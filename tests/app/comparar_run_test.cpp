@@ -11,6 +11,7 @@
 #include "rt/text/date.h"
 #include "rt/text/strings.h"
 #include "support/cri_fixture.h"
+#include "support/read_dbf.h"
 #include "support/zoz_fixture.h"
 
 namespace fpo {
@@ -208,55 +209,16 @@ TEST_F(CompararRun, ReportThatCannotBeMade) {
 #ifndef _WIN32
 // The work tables, read back by Debian's python3-dbfread.
 TEST_F(CompararRun, IndependentReaderReadsTheWorkTables) {
-  if (std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") != 0)
-    GTEST_SKIP() << "python3-dbfread missing";
+  if (!test::haveDbfread()) GTEST_SKIP() << "python3-dbfread missing";
   critica(Mes::limpo());
-  const std::vector<std::string> tabelas = {"MAN_COMP.DBF",  "UPS_COMP.DBF", "SRV_COMP.DBF",
-                                            "SRV2_COMP.DBF", "ESP_COMP.DBF", "ESP2_COMP.DBF",
-                                            "AFO_COMP.DBF",  "UPS.DBF",      "CTL.DBF"};
-  std::string cmd =
-      "/usr/bin/python3 -c '\n"
-      "import sys\n"
-      "from dbfread import DBF\n"
-      "for p in sys.argv[1:]:\n"
-      "    t = DBF(p, encoding=\"cp860\", char_decode_errors=\"strict\", load=True)\n"
-      "    print(\"#\", len(t.records), \" \".join(t.field_names))\n"
-      "    for r in t.records:\n"
-      "        print(\"|\".join(\"\" if v is None else (\"%.4f\" % v if isinstance(v, (int, float)) else "
-      "(v.strftime(\"%Y%m%d\") if hasattr(v, \"strftime\") else str(v).rstrip())) for v in r.values()))\n"
-      "'";
-  for (const auto& t : tabelas) cmd += " " + (zoz() / t).string();
-  FILE* p = popen(cmd.c_str(), "r");
-  ASSERT_TRUE(p);
-  std::string lido;
-  char buf[4096];
-  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) lido.append(buf, n);
-  ASSERT_EQ(pclose(p), 0) << lido;
-
-  std::string nosso;
-  for (const auto& t : tabelas) {
-    auto tab = rt::db::Table::open(zoz() / t, s.rt.errors);
-    ASSERT_TRUE(tab) << t;
-    nosso += "# " + std::to_string(tab->lastRec());
-    for (const auto& f : tab->fields()) nosso += " " + f.name;
-    nosso += "\n";
-    for (std::uint32_t r = 1; r <= tab->lastRec(); ++r) {
-      tab->load(r);
-      std::string linha;
-      for (std::size_t i = 0; i < tab->fields().size(); ++i) {
-        const auto& f = tab->fields()[i];
-        std::string v(rt::text::rTrim(tab->raw(static_cast<int>(i))));
-        if (f.type == 'N') {
-          char num[64];
-          std::snprintf(num, sizeof num, "%.4f", tab->get(static_cast<int>(i)).num());
-          v = rt::text::blank(v) ? "" : num;
-        }
-        linha += (i ? "|" : "") + rt::text::toUtf8(v);
-      }
-      nosso += linha + "\n";
-    }
-  }
-  EXPECT_EQ(lido, nosso);
+  std::vector<fs::path> tabelas;
+  for (const char* t : {"MAN_COMP.DBF", "UPS_COMP.DBF", "SRV_COMP.DBF", "SRV2_COMP.DBF", "ESP_COMP.DBF",
+                        "ESP2_COMP.DBF", "AFO_COMP.DBF", "UPS.DBF", "CTL.DBF"})
+    tabelas.push_back(zoz() / t);
+  bool ok = false;
+  const std::string lido = test::dbfread("rows", tabelas, &ok);
+  ASSERT_TRUE(ok) << lido;
+  EXPECT_EQ(lido, test::rowsReadHere(tabelas, s.rt.errors));
   EXPECT_NE(lido.find("# 3 CODEST CODUPS CODSRV CODCLS"), std::string::npos);  // three service items
 }
 #endif

@@ -9,6 +9,7 @@
 #include "rt/text/cp860.h"
 #include "rt/text/date.h"
 #include "rt/text/strings.h"
+#include "support/read_dbf.h"
 
 namespace fpo {
 namespace {
@@ -199,47 +200,15 @@ TEST_F(ImportarPacote, WithoutTheMonthsBudgetRows) {
 #ifndef _WIN32
 // The tables the import wrote, read by Debian's python3-dbfread.
 TEST_F(ImportarRun, IndependentReaderAgrees) {
-  if (std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") != 0)
-    GTEST_SKIP() << "python3-dbfread missing";
-  const std::vector<std::string> tabelas = {"S_UPS.DBF", "UPS1.DBF",  "S_IPU.DBF", "S_CNESIA.DBF",
-                                            "CTL.DBF",   "S_VPA.DBF", "S_SS.DBF",  "S_CTR.DBF"};
-  std::string cmd = "/usr/bin/python3 " FPO_SOURCE_DIR "/tests/app/importar_dbfread.py";
-  for (const auto& t : tabelas) cmd += " " + z(t).string();
-  FILE* p = popen(cmd.c_str(), "r");
-  ASSERT_TRUE(p);
-  std::string out;
-  char buf[4096];
-  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  ASSERT_EQ(pclose(p), 0) << out;
-
-  // Ours, in the same form: per table its fields, then one line per row.
-  std::string ours;
-  for (const auto& t : tabelas) {
-    auto tab = rt::db::Table::open(z(t), s.rt.errors);
-    ASSERT_TRUE(tab);
-    ours += "#";
-    for (const auto& f : tab->fields()) ours += " " + f.name;
-    ours += "\n";
-    for (std::uint32_t r = 1; r <= tab->lastRec(); ++r) {
-      tab->load(r);
-      if (tab->deleted()) continue;
-      std::string line;
-      for (std::size_t i = 0; i < tab->fields().size(); ++i) {
-        const auto& f = tab->fields()[i];
-        std::string v(rt::text::rTrim(tab->raw(static_cast<int>(i))));
-        if (f.type == 'N' && !rt::text::blank(v)) {
-          char num[64];
-          std::snprintf(num, sizeof num, "%.4f", tab->get(static_cast<int>(i)).num());
-          v = num;
-        } else if (f.type == 'N') {
-          v.clear();
-        }
-        line += (i ? "|" : "") + rt::text::toUtf8(v);
-      }
-      ours += line + "\n";
-    }
-  }
-  EXPECT_EQ(out, ours);
+  if (!test::haveDbfread()) GTEST_SKIP() << "python3-dbfread missing";
+  std::vector<std::filesystem::path> tabelas;
+  for (const char* t : {"S_UPS.DBF", "UPS1.DBF", "S_IPU.DBF", "S_CNESIA.DBF", "CTL.DBF", "S_VPA.DBF",
+                        "S_SS.DBF", "S_CTR.DBF"})
+    tabelas.push_back(z(t));
+  bool ok = false;
+  const std::string out = test::dbfread("rows", tabelas, &ok);
+  ASSERT_TRUE(ok) << out;
+  EXPECT_EQ(out, test::rowsReadHere(tabelas, s.rt.errors));
 }
 #endif
 

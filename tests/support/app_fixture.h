@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ class RecordingBackend : public rt::term::Headless {
       atKeys.push_back(shown);
       cursorsAtKeys.push_back(shownCursor);
       writesAtKeys.push_back(rt::os::faults::count());
+      if (onWait) onWait();
     }
     return Headless::readKey(timeoutMs);
   }
@@ -39,6 +41,7 @@ class RecordingBackend : public rt::term::Headless {
   std::vector<rt::term::Screen> atKeys;  // the screen at every waiting read
   std::vector<rt::term::CursorState> cursorsAtKeys;
   std::vector<long> writesAtKeys;  // the file operations the fault point counted by then
+  std::function<void()> onWait;    // called at every waiting read, the screen as it stands
 };
 
 // A temporary drive C: holding an empty ZOZ folder, made the current

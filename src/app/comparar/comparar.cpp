@@ -147,13 +147,11 @@ void COMPARAR(Sistema& s) {
     if (fim == Fim::Secoes) break;
   }
 
-  comparar::Adiante adiante(s, c);
   for (comparar::Fabrica f : {comparar::MANTENEDORAS, comparar::UNIDADES, comparar::SERVICOS,
                               comparar::ESPECIALIDADES, comparar::ORCAMENTO}) {
     auto secao = f(s, c);
     FPO_LINE(s);
-    comparar::criticaSecao(s, c, *secao, &adiante);
-    if (secao->k == 2) adiante.unidadesProntas(s);
+    comparar::criticaSecao(s, c, *secao);
   }
 
   t.setDevice(rt::term::Terminal::Device::Screen);

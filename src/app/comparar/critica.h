@@ -103,89 +103,14 @@ std::unique_ptr<Secao> SERVICOS(Sistema& s, Critica& c);
 std::unique_ptr<Secao> ESPECIALIDADES(Sistema& s, Critica& c);
 std::unique_ptr<Secao> ORCAMENTO(Sistema& s, Critica& c);
 
-// Where the pass over the local records shows its progress: the gauge and
-// the record counter below it.
-class Painel {
- public:
-  virtual ~Painel() = default;
-  virtual void comeca(std::uint32_t total) = 0;  // a pass over total records
-  virtual void percent(long registro) = 0;
-  virtual void contador(long registro) = 0;
-};
-
-// One call of a Painel, kept to be drawn later as the pass drew it.
-struct Passo {
-  enum Tipo { Comeca, Percent, Contador };
-  Tipo tipo;
-  long valor;
-};
-
-class Adiante;
-
 // Runs one section: national and local sides, the two phases, the sort and
-// its pages of the report. The section's list is taken from adiante when
-// it made it ahead.
-void criticaSecao(Sistema& s, Critica& c, Secao& secao, Adiante* adiante = nullptr);
-
-// The two phases and the sort of a section already prepared: its error
-// list in c.VT_BANCOS.
-void comparaSecao(Sistema& s, Critica& c, Secao& secao, Painel& painel);
-
-// Draws the steps of a pass made elsewhere, the section's local area
-// current as in the pass itself.
-void mostraPassagem(Sistema& s, const Secao& secao, const std::vector<Passo>& passos);
-
-// The sections after the units (3 to 5) made ahead, each on a thread of its
-// own with work areas and errors of its own, up to its sorted list; each is
-// shown and printed here in its turn. A section that meets any error there
-// is given up with all after it, and those are made again in their turns
-// here, where each error is met and answered as always.
-class Adiante {
- public:
-  // Starts them where the machine has threads to spare.
-  Adiante(Sistema& s, Critica& c);
-  ~Adiante();  // gives up what still runs and waits for it
-  Adiante(const Adiante&) = delete;
-  Adiante& operator=(const Adiante&) = delete;
-
-  // Called after the units section: UPSZEB goes to the sections ahead,
-  // which read it beside each other; when the units did not leave it as
-  // they should, everything ahead is given up.
-  void unidadesProntas(Sistema& s);
-  // For a section made ahead: its list in c and its two tables open here
-  // under their aliases, the pass drawn. False: the section is to be made
-  // here (and UPSZEB is back here).
-  bool entrega(Sistema& s, Critica& c, Secao& secao);
-
- private:
-  struct Tarefa;  // one section on its thread
-  void desiste(Sistema& s);
-
-  std::vector<std::unique_ptr<Tarefa>> tarefas_;  // sections 3, 4 and 5
-  // While UPSZEB is closed here for them: its table and its order.
-  std::optional<std::pair<std::string, std::string>> unidades_;
-};
+// its pages of the report.
+void criticaSecao(Sistema& s, Critica& c, Secao& secao);
 
 // Creates the work table ARQUIVO from VT_BANCO, opens it under alias in a
 // new work area and empties it.
 rt::db::Area& criaTrabalho(Sistema& s, Critica& c, std::string_view nome, std::string_view alias,
                            std::vector<rt::db::FieldSpec> campos);
-
-// Records of a work table made in memory and appended in batches: each new
-// one blank, the text fields filled with bytes cut or blank-filled.
-class Lote {
- public:
-  explicit Lote(rt::db::Table& t) : t_(t), tamanho_(static_cast<std::size_t>(t.recordLength())) {}
-  char* novo();  // a blank record (deletion flag clear)
-  void texto(char* rec, int campo, std::string_view bytes) const;
-  bool grava();  // the records so far to the table; false when it refused them
-
- private:
-  rt::db::Table& t_;
-  std::size_t tamanho_;
-  std::string bytes_;
-  std::uint32_t n_ = 0;
-};
 
 // The page header of the report (rows 1 to 12 of a page).
 void imprimeCabecalho(Sistema& s, Critica& c, const Secao& secao);

@@ -1,8 +1,6 @@
 // Section 4: the specialities of the municipality's units (S_EMU against
 // the national FESPLM file, whose lines pack a unit's items of 10
 // characters: speciality, quantity, hours).
-#include <optional>
-
 #include "app/comparar/critica.h"
 #include "app/comparar/unidade.h"
 #include "rt/text/number.h"
@@ -86,49 +84,25 @@ class Especialidades : public Secao {
     if (!esp.used() || !esp2.used()) return;
     Tabela linha(s_, "ESP2");
     const std::string estado = "23";
-    // Text fields take text as it is, cut or blank-filled: the bytes go in
-    // without a value made for each.
-    rt::db::Table& t = *esp.table();
-    bool textos = esp.fieldCount() >= 3;
-    for (int i = 0; textos && i < 3; ++i) textos = t.fields()[static_cast<std::size_t>(i)].type == 'C';
-    // With the five fields as made, the records are made in memory and go
-    // in by the batch.
-    std::optional<Lote> lote;
-    if (textos && esp.fieldCount() == 5 && t.fields()[3].type == 'N' && t.fields()[4].type == 'N')
-      lote.emplace(t);
+    // The items go in by the batch.
+    rt::db::Appender itens(esp);
     std::string juntos;
     for (esp2.goTop(); !esp2.eof(); esp2.skip(1)) {
       juntos = linha.v("CODESM1");
       for (const char* campo : {"CODESM2", "CODESM3", "CODESM4", "CODESM5"}) juntos += linha.v(campo);
       const std::string_view SOMCAM = rt::text::allTrim(juntos);
-      const std::string CODUPS = linha.c("CODUPS");
-      const rt::Value codups(CODUPS);
+      const std::string_view CODUPS = linha.v("CODUPS");
       for (std::size_t VFOR = 0; VFOR < SOMCAM.size(); VFOR += 10) {
         const std::string_view DIVREG = SOMCAM.substr(VFOR, 10);
-        if (lote) {
-          char* rec = lote->novo();
-          lote->texto(rec, 0, estado);
-          lote->texto(rec, 1, CODUPS);
-          lote->texto(rec, 2, subStr(DIVREG, 1, 2));
-          t.encode(3, rt::Value::number(valor(subStr(DIVREG, 3, 3))), rec);
-          t.encode(4, rt::Value::number(valor(subStr(DIVREG, 6, 5))), rec);
-          continue;
-        }
-        if (!esp.appendBlank()) return;
-        if (textos) {
-          t.putRaw(0, estado);
-          t.putRaw(1, CODUPS);
-          t.putRaw(2, subStr(DIVREG, 1, 2));
-        } else {
-          esp.put(0, rt::Value(estado));
-          esp.put(1, codups);
-          esp.put(2, rt::Value(std::string(subStr(DIVREG, 1, 2))));
-        }
-        esp.put(3, rt::Value::number(valor(subStr(DIVREG, 3, 3))));
-        esp.put(4, rt::Value::number(valor(subStr(DIVREG, 6, 5))));
+        if (!itens.add()) return;
+        itens.text(0, estado);
+        itens.text(1, CODUPS);
+        itens.text(2, subStr(DIVREG, 1, 2));
+        itens.put(3, rt::Value::number(valor(subStr(DIVREG, 3, 3))));
+        itens.put(4, rt::Value::number(valor(subStr(DIVREG, 6, 5))));
       }
     }
-    if (lote) lote->grava();
+    itens.finish();
   }
 
   Sistema& s_;

@@ -34,16 +34,11 @@ class Orcamento : public Secao {
     auto& db = s_.rt.db;
     const std::string& d = c_.DIRETORIO;
     rt::db::Area& afo = criaTrabalho(s_, c_, "AFO_COMP", "AFO", kAfo);
-    if (!afo.used() || afo.fieldPos("IPRAUX") < 0) {
-      afo.appendSdf(c_.nacional("\\FAFOLM"));
-    } else {
-      // Only the whole items are loaded: the table is what the load of every
-      // line, the deletion of the sub-coded ones and a pack would leave.
-      const rt::db::Field& aux = afo.table()->fields()[static_cast<std::size_t>(afo.fieldPos("IPRAUX"))];
-      afo.appendSdf(c_.nacional("\\FAFOLM"), [&aux](const char* rec) {
-        return valor(std::string_view(rec + aux.offset, static_cast<std::size_t>(aux.width))) == 0;
-      });
-    }
+    // Only the whole items are loaded: the table is what the load of every
+    // line, the deletion of the sub-coded ones and a pack would leave.
+    const int aux = afo.fieldPos("IPRAUX");
+    afo.appendSdf(c_.nacional("\\FAFOLM"),
+                  [aux](rt::db::Row& linha) { return aux < 0 || valor(linha.raw(aux)) == 0; });
     afo.indexOn("AFO->DATREF + AFO->CODUPS + AFO->CODIPR", d + "I10KOVA");
 
     db.use(d + "S_IPU." + c_.REF_ARQUIVO, "IPUZEB", true);

@@ -89,30 +89,13 @@ class Contador {
   bool escrita_ = false;  // the whole line is on the screen
 };
 
-// The progress drawn as the pass goes.
-class NaTela : public Painel {
- public:
-  explicit NaTela(Sistema& s) : s_(s) {}
-  void comeca(std::uint32_t total) override {
-    total_ = total;
-    contador_.emplace(total);
-  }
-  void percent(long registro) override { PERCENT(s_, static_cast<double>(registro), total_); }
-  void contador(long registro) override { contador_->mostra(s_, registro); }
-
- private:
-  Sistema& s_;
-  std::uint32_t total_ = 0;
-  std::optional<Contador> contador_;
-};
-
-void fase1(Sistema& s, Critica& c, Secao& secao, Painel& painel) {
+void fase1(Sistema& s, Critica& c, Secao& secao) {
   FPO_ROUTINE(s, "fase1");
   rt::db::Area* local = seleciona(s, secao.local);
   if (!local) return;
   local->goTop();
   const std::uint32_t total = local->lastRec();
-  painel.comeca(total);
+  Contador contador(total);
   rt::db::Area* nacional = nullptr;
   double barra = -1;
   c.REGISTRO = 1;
@@ -123,11 +106,11 @@ void fase1(Sistema& s, Critica& c, Secao& secao, Painel& painel) {
     // and last record): between those calls it would paint the same cells.
     const double cheias = std::floor(50.0 * static_cast<double>(c.REGISTRO) / total);
     if (c.REGISTRO == 1 || c.REGISTRO == static_cast<long>(total) || cheias != barra) {
-      painel.percent(c.REGISTRO);
+      PERCENT(s, static_cast<double>(c.REGISTRO), total);
       barra = cheias;
     }
     if (c.REGISTRO != static_cast<long>(total)) {
-      painel.contador(c.REGISTRO);
+      contador.mostra(s, c.REGISTRO);
       ++c.REGISTRO;
     }
     if (secao.considera()) {
@@ -220,6 +203,17 @@ void imprimePaginas(Sistema& s, Critica& c, Secao& secao) {
   }
 }
 
+// The two phases and the sort of a section already prepared: its error
+// list in c.VT_BANCOS.
+void comparaSecao(Sistema& s, Critica& c, Secao& secao) {
+  FPO_ROUTINE(s, "comparaSecao");
+  fase1(s, c, secao);
+  FPO_LINE(s);
+  fase2(s, c, secao);
+  std::stable_sort(c.VT_BANCOS.begin(), c.VT_BANCOS.end(),
+                   [](const Entrada& a, const Entrada& b) { return a.chave < b.chave; });
+}
+
 }  // namespace
 
 void imprimeCabecalho(Sistema& s, Critica& c, const Secao& secao) {
@@ -247,27 +241,7 @@ void imprimeCabecalho(Sistema& s, Critica& c, const Secao& secao) {
   linha(s, "");
 }
 
-void mostraPassagem(Sistema& s, const Secao& secao, const std::vector<Passo>& passos) {
-  // The gauge reads the current area's size, as in the pass itself.
-  if (!seleciona(s, secao.local)) return;
-  NaTela tela(s);
-  for (const Passo& p : passos) {
-    switch (p.tipo) {
-      case Passo::Comeca:
-        tela.comeca(static_cast<std::uint32_t>(p.valor));
-        break;
-      case Passo::Percent:
-        tela.percent(p.valor);
-        break;
-      case Passo::Contador:
-        tela.contador(p.valor);
-        break;
-    }
-  }
-  seleciona(s, secao.nacional);  // where the pass over the national records leaves it
-}
-
-void criticaSecao(Sistema& s, Critica& c, Secao& secao, Adiante* adiante) {
+void criticaSecao(Sistema& s, Critica& c, Secao& secao) {
   FPO_ROUTINE(s, "criticaSecao");
   auto& t = s.term();
   c.VT_VERIFICADOS.clear();
@@ -277,12 +251,9 @@ void criticaSecao(Sistema& s, Critica& c, Secao& secao, Adiante* adiante) {
   MENSAGEM(s, 24, secao.status);
 
   FPO_LINE(s);
-  if (!adiante || !adiante->entrega(s, c, secao)) {
-    NaTela tela(s);
-    secao.prepara();
-    FPO_LINE(s);
-    comparaSecao(s, c, secao, tela);
-  }
+  secao.prepara();
+  FPO_LINE(s);
+  comparaSecao(s, c, secao);
 
   if (secao.k == 1) {
     t.printer().close();
@@ -292,15 +263,6 @@ void criticaSecao(Sistema& s, Critica& c, Secao& secao, Adiante* adiante) {
   t.setDevice(Device::Printer);
   FPO_LINE(s);
   imprimePaginas(s, c, secao);
-}
-
-void comparaSecao(Sistema& s, Critica& c, Secao& secao, Painel& painel) {
-  FPO_ROUTINE(s, "comparaSecao");
-  fase1(s, c, secao, painel);
-  FPO_LINE(s);
-  fase2(s, c, secao);
-  std::stable_sort(c.VT_BANCOS.begin(), c.VT_BANCOS.end(),
-                   [](const Entrada& a, const Entrada& b) { return a.chave < b.chave; });
 }
 
 }  // namespace fpo::comparar

@@ -1,7 +1,5 @@
 // Section 3: the services of the municipality's units (S_SRV against the
 // national FSRVLM file, whose lines pack a unit's items of 6 characters).
-#include <optional>
-
 #include "app/comparar/critica.h"
 #include "app/comparar/unidade.h"
 #include "rt/text/cp860.h"
@@ -84,38 +82,24 @@ class Servicos : public Secao {
     if (!srv.used() || !srv2.used()) return;
     Tabela linha(s_, "SRV2");
     const std::string estado = "23";
-    // Text fields take text as it is, cut or blank-filled: the records are
-    // made in memory and go in by the batch.
-    rt::db::Table& t = *srv.table();
-    bool textos = srv.fieldCount() >= 4;
-    for (int i = 0; textos && i < 4; ++i) textos = t.fields()[static_cast<std::size_t>(i)].type == 'C';
-    std::optional<Lote> lote;
-    if (textos) lote.emplace(t);
+    // The items go in by the batch.
+    rt::db::Appender itens(srv);
     std::string SOMCAM;
     for (srv2.goTop(); !srv2.eof(); srv2.skip(1)) {
       SOMCAM = rt::text::allTrim(linha.v("CODSRM1"));
       SOMCAM += rt::text::allTrim(linha.v("CODSRM2"));
       SOMCAM += rt::text::allTrim(linha.v("CODSRM3"));
-      const std::string CODUPS = linha.c("CODUPS");
-      const rt::Value codups(CODUPS);
+      const std::string_view CODUPS = linha.v("CODUPS");
       for (std::size_t VFOR = 0; VFOR < SOMCAM.size(); VFOR += 6) {
         const std::string_view DIVREG = std::string_view(SOMCAM).substr(VFOR, 6);
-        if (lote) {
-          char* rec = lote->novo();
-          lote->texto(rec, 0, estado);
-          lote->texto(rec, 1, CODUPS);
-          lote->texto(rec, 2, subStr(DIVREG, 1, 3));
-          lote->texto(rec, 3, subStr(DIVREG, 4, 3));
-          continue;
-        }
-        if (!srv.appendBlank()) return;
-        srv.put(0, rt::Value(estado));
-        srv.put(1, codups);
-        srv.put(2, rt::Value(std::string(subStr(DIVREG, 1, 3))));
-        srv.put(3, rt::Value(std::string(subStr(DIVREG, 4, 3))));
+        if (!itens.add()) return;
+        itens.text(0, estado);
+        itens.text(1, CODUPS);
+        itens.text(2, subStr(DIVREG, 1, 3));
+        itens.text(3, subStr(DIVREG, 4, 3));
       }
     }
-    if (lote) lote->grava();
+    itens.finish();
   }
 
   Sistema& s_;

@@ -1,6 +1,5 @@
 // The critique's helpers: the run's names, work tables, check digits.
 #include <algorithm>
-#include <cstring>
 
 #include "app/comparar/critica.h"
 #include "app/funcoes/Funcoes.h"
@@ -36,28 +35,6 @@ rt::db::Area& criaTrabalho(Sistema& s, Critica& c, std::string_view nome, std::s
   return a;
 }
 
-char* Lote::novo() {
-  if (bytes_.size() + tamanho_ > (1u << 20)) grava();
-  bytes_.append(tamanho_, ' ');
-  ++n_;
-  return bytes_.data() + bytes_.size() - tamanho_;
-}
-
-void Lote::texto(char* rec, int campo, std::string_view bytes) const {
-  const rt::db::Field& f = t_.fields()[static_cast<std::size_t>(campo)];
-  const auto w = static_cast<std::size_t>(f.width);
-  const std::size_t n = std::min(w, bytes.size());
-  if (n) std::memcpy(rec + f.offset, bytes.data(), n);
-  std::memset(rec + f.offset + n, ' ', w - n);
-}
-
-bool Lote::grava() {
-  const bool ok = t_.appendRecords(bytes_.data(), n_);
-  bytes_.clear();
-  n_ = 0;
-  return ok;
-}
-
 namespace {
 
 char digitoDe(std::string_view codups) {
@@ -74,7 +51,7 @@ bool igualComDigito(Sistema& s, std::string_view codups, std::string_view uid) {
   // The usual code of six characters is joined in place.
   char junto[16];
   if (codups.size() < sizeof junto) {
-    std::memcpy(junto, codups.data(), codups.size());
+    std::copy(codups.begin(), codups.end(), junto);
     junto[codups.size()] = digitoDe(codups);
     return igual(s, std::string_view(junto, codups.size() + 1), uid);
   }

@@ -874,14 +874,13 @@ std::string walkTree(File& file, const TreeHeader& h, std::uint64_t size, std::u
 
 }  // namespace
 
-std::unique_ptr<Index> Index::open(const fs::path& p, std::uint32_t lastRec, err::ErrorSystem& es, Switch* sw,
-                                   bool shared) {
+std::unique_ptr<Index> Index::open(const fs::path& p, std::uint32_t lastRec, err::ErrorSystem& es,
+                                   Switch* sw) {
   const fs::path staged = sw ? sw->staged(p) : fs::path();
   for (;;) {
     std::unique_ptr<Index> ix(new Index(es));
     ix->switch_ = sw;
-    if (!ix->file_.open(staged.empty() ? p : staged, shared ? File::Mode::Read : File::Mode::ReadWrite,
-                        shared ? File::Lock::Shared : File::Lock::Exclusive)) {
+    if (!ix->file_.open(staged.empty() ? p : staged, File::Mode::ReadWrite, File::Lock::Exclusive)) {
       if (err::retry(es, fail::open(p, ix->file_.error(), 1003))) continue;
       return nullptr;
     }

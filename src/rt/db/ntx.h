@@ -164,11 +164,10 @@ class Index {
   static std::unique_ptr<Index> create(const std::filesystem::path& p, const std::string& expression,
                                        const KeyType& kt, Entries sortedEntries, err::ErrorSystem& es,
                                        Switch* sw = nullptr);
-  // Reads an index file (its staged content when sw holds one); record
-  // numbers beyond lastRec are damage. Shared: for reading only, beside
-  // other readers.
+  // Reads an index file (its staged content when sw holds one), held
+  // exclusively; record numbers beyond lastRec are damage.
   static std::unique_ptr<Index> open(const std::filesystem::path& p, std::uint32_t lastRec,
-                                     err::ErrorSystem& es, Switch* sw = nullptr, bool shared = false);
+                                     err::ErrorSystem& es, Switch* sw = nullptr);
 
   const std::filesystem::path& path() const { return file_.path(); }
   const std::string& expression() const { return expression_; }

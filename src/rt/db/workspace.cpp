@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "rt/db/numtext.h"
+#include "rt/db/sdf.h"
 #include "rt/db/switch.h"
 #include "rt/dos/dos.h"
 #include "rt/text/cp860.h"
@@ -526,7 +527,7 @@ bool Area::zap() {
 
 // --- orders ---
 
-KeyFn Area::compileKey(std::string_view keyText) {
+Area::Key Area::compileKey(std::string_view keyText) {
   std::optional<expr::Expr> e = expr::Expr::compile(keyText, ws_.errors());
   if (!e) return {};
   auto shared = std::make_shared<expr::Expr>(std::move(*e));
@@ -535,7 +536,7 @@ KeyFn Area::compileKey(std::string_view keyText) {
     shared->bind(ws_.env());
   }
   Workspace* ws = &ws_;
-  return [shared, ws]() { return shared->eval(ws->env()); };
+  return {[shared, ws]() { return shared->eval(ws->env()); }, rawKey(*shared)};
 }
 
 bool Area::firstKeyType(const KeyFn& key, KeyType& kt) {
@@ -591,78 +592,34 @@ bool Area::buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, 
   return true;
 }
 
-Area::RawKey Area::rawKey(std::string_view text) const {
-  RawKey parts;
-  auto trim = [](std::string_view v) {
-    while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
-    while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
-    return v;
-  };
-  // A whole number of up to four digits, or -1.
-  auto count = [&trim](std::string_view v) {
-    v = trim(v);
-    if (v.empty() || v.size() > 4) return -1;
-    int n = 0;
-    for (char c : v) {
-      if (c < '0' || c > '9') return -1;
-      n = n * 10 + (c - '0');
-    }
-    return n;
-  };
+Area::RawKey Area::rawKey(const expr::Expr& e) const {
+  const std::optional<std::vector<expr::KeyPart>> parts = e.keyParts();
+  if (!parts) return {};
+  RawKey raw;
   int total = 0;
-  while (true) {
-    const std::size_t plus = text.find('+');
-    std::string_view part = trim(text.substr(0, plus));
-    // SubStr(field, 1, n) and Left(field, n): the field's first n characters.
-    int take = -1;
-    const std::size_t open = part.find('(');
-    if (open != std::string_view::npos) {
-      const std::string_view fn = trim(part.substr(0, open));
-      if (part.back() != ')') return {};
-      std::string_view args = part.substr(open + 1, part.size() - open - 2);
-      const std::size_t c1 = args.find(',');
-      if (c1 == std::string_view::npos) return {};
-      const std::string_view rest = args.substr(c1 + 1);
-      if (sameNoCase(fn, "SUBSTR")) {
-        const std::size_t c2 = rest.find(',');
-        if (c2 == std::string_view::npos || count(rest.substr(0, c2)) != 1) return {};
-        take = count(rest.substr(c2 + 1));
-      } else if (sameNoCase(fn, "LEFT")) {
-        take = count(rest);
-      }
-      if (take < 1) return {};
-      part = trim(args.substr(0, c1));
-    }
-    for (char c : part)
-      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
-            c == '-' || c == '>' || c == ' '))
-        return {};
-    const std::size_t arrow = part.find("->");
-    if (arrow != std::string_view::npos) {
-      const std::string_view alias = trim(part.substr(0, arrow));
-      if (!sameNoCase(alias, alias_) && !sameNoCase(alias, "FIELD") && !sameNoCase(alias, "_FIELD"))
-        return {};
-      part = trim(part.substr(arrow + 2));
-    }
-    const int i = table_->fieldIndex(part);
-    if (part.empty() || i < 0) return {};
+  for (const expr::KeyPart& k : *parts) {
+    // A name of this area: under its alias, FIELD->, or bare.
+    if (!k.alias.empty() && !sameNoCase(k.alias, alias_) && !sameNoCase(k.alias, "FIELD") &&
+        !sameNoCase(k.alias, "_FIELD"))
+      return {};
+    if (sameNoCase(k.alias, "M") || sameNoCase(k.alias, "MEMVAR")) return {};
+    const int i = table_->fieldIndex(k.name);
+    if (i < 0) return {};
     const Field& f = table_->fields()[static_cast<std::size_t>(i)];
     if (f.type != 'C') return {};
-    const int width = take < 0 ? f.width : std::min(take, f.width);
-    parts.emplace_back(f.offset, width);
+    const int width = k.take < 0 ? f.width : std::min(k.take, f.width);
+    raw.emplace_back(f.offset, width);
     total += width;
-    if (plus == std::string_view::npos) break;
-    text.remove_prefix(plus + 1);
   }
   if (total > 256) return {};
-  return parts;
+  return raw;
 }
 
 bool Area::indexOn(std::string_view keyText, std::string_view file) {
   if (!ready()) return false;
-  KeyFn key = compileKey(keyText);
-  if (!key) return false;
-  return createIndex(keyText, std::move(key), rawKey(keyText), file);
+  Key key = compileKey(keyText);
+  if (!key.fn) return false;
+  return createIndex(keyText, std::move(key.fn), std::move(key.raw), file);
 }
 
 bool Area::indexOn(std::string_view keyText, KeyFn key, std::string_view file) {
@@ -709,15 +666,15 @@ bool Area::addIndex(std::string_view file, KeyFn key, bool compiled) {
       ws_.resolveOrRaise(file, ".NTX", fail::open(std::string(file), os::kNotReady, 1003));
   if (!p) return false;
   flushHot();
-  std::unique_ptr<Index> ix =
-      Index::open(*p, table_->lastRec(), ws_.errors(), ws_.switch_, table_->readOnly());
+  std::unique_ptr<Index> ix = Index::open(*p, table_->lastRec(), ws_.errors(), ws_.switch_);
   if (!ix) return false;
   RawKey raw;
   if (compiled) {
     // The key text is in the file.
-    key = compileKey(ix->expression());
-    if (!key) return false;
-    raw = rawKey(ix->expression());
+    Key k = compileKey(ix->expression());
+    if (!k.fn) return false;
+    key = std::move(k.fn);
+    raw = std::move(k.raw);
   }
   KeyType kt;
   if (!firstKeyType(key, kt)) return false;
@@ -858,7 +815,7 @@ bool Area::appendFrom(std::string_view file) {
 
 bool Area::appendSdf(std::string_view file) { return appendSdf(file, nullptr); }
 
-bool Area::appendSdf(std::string_view file, const std::function<bool(const char* rec)>& keep) {
+bool Area::appendSdf(std::string_view file, const std::function<bool(Row& row)>& keep) {
   if (!ready()) return false;
   const std::optional<fs::path> p =
       ws_.resolveOrRaise(file, ".TXT", fail::open(std::string(file), os::kNotReady));
@@ -868,129 +825,115 @@ bool Area::appendSdf(std::string_view file, const std::function<bool(const char*
   while (!in.open(*p, File::Mode::Read, File::Lock::None)) {
     if (!err::retry(ws_.errors(), fail::open(*p, in.error()))) return false;
   }
-  const std::vector<Field>& fields = table_->fields();
-  const auto rl = static_cast<std::size_t>(table_->recordLength());
-  const std::size_t width = rl - 1;
-
-  // Text fields take the line's bytes as they stand: each line is laid
-  // into its record whole, blank-filled, and only numbers, dates and
-  // logicals are then made from their slices. The records go to the table
-  // in batches.
-  std::vector<std::size_t> converted;
-  for (std::size_t i = 0; i < fields.size(); ++i)
-    if (fields[i].type == 'N' || fields[i].type == 'F' || fields[i].type == 'D' || fields[i].type == 'L')
-      converted.push_back(i);
-  const std::size_t per = std::max<std::size_t>(1, (1u << 20) / rl);
-  std::unique_ptr<char[]> batch(new char[per * rl]);
-  std::size_t inBatch = 0;
-  char* rec = batch.get();
-  std::size_t len = 0;  // bytes of the line so far (at most width)
-  bool any = false, afterCR = false, ok = true, lines = false, lastKept = false;
-  const std::uint32_t before = table_->lastRec();
-
-  auto flush = [&]() {
-    if (inBatch && !table_->appendRecords(batch.get(), static_cast<std::uint32_t>(inBatch))) ok = false;
-    inBatch = 0;
-    rec = batch.get();
-  };
-  auto emit = [&]() {
-    rec[0] = ' ';
-    std::memset(rec + 1 + len, ' ', width - len);
-    for (const std::size_t i : converted) {
-      const Field& f = fields[i];
-      const auto w = static_cast<std::size_t>(f.width);
-      const auto at = static_cast<std::size_t>(f.offset - 1);
-      const std::string_view slice =
-          at < len ? std::string_view(rec + 1 + at, std::min(w, len - at)) : std::string_view{};
-      switch (f.type) {
-        case 'N':
-        case 'F':
-          table_->encode(static_cast<int>(i), Value::number(parseNumber(slice), f.width, f.decimals), rec);
-          break;
-        case 'D':
-          // A valid YYYYMMDD is stored as it stands; anything else is the empty date.
-          if (text::Date::fromDtos(slice).empty()) std::memset(rec + f.offset, ' ', w);
-          break;
-        default:
-          table_->encode(static_cast<int>(i),
-                         Value(!slice.empty() &&
-                               (slice[0] == 'T' || slice[0] == 't' || slice[0] == 'Y' || slice[0] == 'y')),
-                         rec);
-      }
-    }
-    lines = true;
-    lastKept = !keep || keep(rec);
-    if (lastKept) {
-      ++inBatch;
-      rec += rl;
-      if (inBatch == per) flush();
-    }
-    len = 0;
-    any = false;
-  };
-
-  std::unique_ptr<char[]> buf(new char[1 << 20]);
-  std::uint64_t off = 0;
+  Table& t = *table_;
+  LineReader lines(in, static_cast<std::size_t>(t.recordLength()) - 1);
+  Appender rows(*this);
+  Row row(t);
+  bool ok = true, any = false, lastKept = false;
   for (;;) {
-    std::size_t got = 0;
-    if (!in.readAt(off, buf.get(), 1 << 20, got)) {
+    std::string_view line;
+    const LineReader::Got got = lines.next(line);
+    if (got == LineReader::Got::End) break;
+    if (got == LineReader::Got::Failed) {
       if (err::retry(ws_.errors(), fail::read(*p, in.error()))) continue;
       ok = false;
       break;
     }
-    if (got == 0) break;
-    off += got;
-    const char* const b = buf.get();
-    for (std::size_t i = 0; i < got && ok;) {
-      const char c = b[i];
-      if (c == 0x1A) {  // Ctrl-Z is no data, wherever it stands
-        ++i;
-        continue;
-      }
-      if (afterCR) {
-        afterCR = false;
-        if (c == '\n') {
-          ++i;
-          continue;
-        }
-      }
-      if (c == '\r' || c == '\n') {
-        emit();
-        afterCR = c == '\r';
-        ++i;
-        continue;
-      }
-      // A run of ordinary bytes up to the next line end or Ctrl-Z: kept up
-      // to the record's width.
-      const char* end = b + got;
-      if (const void* nl = std::memchr(b + i, '\n', got - i)) end = static_cast<const char*>(nl);
-      if (const void* cr = std::memchr(b + i, '\r', static_cast<std::size_t>(end - (b + i))))
-        end = static_cast<const char*>(cr);
-      if (const void* z = std::memchr(b + i, 0x1A, static_cast<std::size_t>(end - (b + i))))
-        end = static_cast<const char*>(z);
-      const auto j = static_cast<std::size_t>(end - b);
-      any = true;
-      if (len < width) {
-        const std::size_t n = std::min(j - i, width - len);
-        std::memcpy(rec + 1 + len, b + i, n);
-        len += n;
-      }
-      i = j;
-    }
-    if (!ok) break;
-  }
-  if (ok && any) emit();
-  flush();
-  if (!lines) return ok;
-  // The indexes take the new rows' keys; the last row appended is current
-  // (none when the last line was left out).
-  found_ = false;
-  bof_ = false;
-  for (std::uint32_t r = before + 1; !orders_.empty() && r <= table_->lastRec(); ++r) {
-    if (!table_->load(r)) {
+    if (!rows.add()) {
       ok = false;
       break;
     }
+    any = true;
+    sdfRecord(t, line, rows.row());
+    row.rec_ = rows.row();
+    lastKept = !keep || keep(row);
+    if (!lastKept) rows.drop();
+  }
+  ok = rows.finish() && ok;
+  // The last row appended is current, none when the last line was left out.
+  if (any && !lastKept) toEof();
+  return ok;
+}
+
+// --- Appender ---
+
+namespace {
+constexpr std::size_t kBatch = 1 << 20;  // bytes of rows written at once
+}  // namespace
+
+Appender::Appender(Area& a) : a_(a) {}
+
+bool Appender::add() {
+  if (!a_.ready() || !ok_) return false;
+  Table& t = *a_.table_;
+  if (!begun_) {
+    a_.flushHot();
+    len_ = static_cast<std::size_t>(t.recordLength());
+    before_ = t.lastRec();
+    serial_ = t.serial();
+    begun_ = true;
+  } else if (t.serial() != serial_) {
+    rows_.clear();  // another table is open there now
+    ok_ = false;
+    return false;
+  }
+  if (!rows_.empty() && rows_.size() + len_ > kBatch && !write()) return false;
+  rows_.append(len_, ' ');
+  return true;
+}
+
+bool Appender::field(int field) {
+  if (rows_.empty() || !a_.table_ || a_.table_->serial() != serial_) return false;
+  if (field < 0 || field >= a_.fieldCount()) {
+    a_.ws_.errors().raise(noField(std::to_string(field + 1)));
+    return false;
+  }
+  return true;
+}
+
+void Appender::text(int field, std::string_view s) {
+  if (!this->field(field)) return;
+  const Field& f = a_.table_->fields()[static_cast<std::size_t>(field)];
+  if (f.type != 'C') {
+    put(field, Value(std::string(s)));
+    return;
+  }
+  char* dst = row() + f.offset;
+  const auto w = static_cast<std::size_t>(f.width);
+  const std::size_t n = std::min(w, s.size());
+  if (n) std::memcpy(dst, s.data(), n);
+  std::memset(dst + n, ' ', w - n);
+}
+
+bool Appender::put(int field, const Value& v) {
+  return this->field(field) && a_.table_->encode(field, v, row()) == Table::Encoded::Ok;
+}
+
+bool Appender::write() {
+  if (rows_.empty()) return ok_;
+  Table* t = a_.table_.get();
+  const bool ok = t && t->serial() == serial_ &&
+                  t->appendRecords(rows_.data(), static_cast<std::uint32_t>(rows_.size() / len_));
+  rows_.clear();
+  if (!ok) ok_ = false;
+  return ok;
+}
+
+bool Appender::finish() {
+  if (!begun_) return ok_;
+  bool ok = write();
+  begun_ = false;
+  Table* t = a_.table_.get();
+  if (!t || t->serial() != serial_ || t->lastRec() == before_) return ok;
+  ok = a_.indexAppended(before_) && ok;
+  a_.found_ = a_.bof_ = false;
+  a_.eof_ = !t->load(t->lastRec());
+  return ok;
+}
+
+bool Area::indexAppended(std::uint32_t before) {
+  for (std::uint32_t r = before + 1; !orders_.empty() && r <= table_->lastRec(); ++r) {
+    if (!table_->load(r)) return false;
     for (Order& o : orders_) {
       std::string k;
       if (!keyOf(o, k)) continue;
@@ -998,11 +941,91 @@ bool Area::appendSdf(std::string_view file, const std::function<bool(const char*
       o.index->markChanged();
     }
   }
-  if (lastKept && table_->lastRec() > before)
-    eof_ = false;
+  return true;
+}
+
+// --- Walk ---
+
+Walk::Walk(Area& a) : a_(a) {
+  if (!a.ready()) return;
+  a.flushHot();
+  t_ = a.table_.get();
+  serial_ = t_->serial();
+  if (a.controlling_) {
+    keys_ = &a.orders_[static_cast<std::size_t>(a.controlling_ - 1)].index->keys();
+    version_ = keys_->version();
+    pos_ = keys_->begin();
+  } else {
+    recno_ = 1;
+  }
+  settle();
+}
+
+bool Walk::intact() const {
+  if (a_.table_.get() != t_ || t_->serial() != serial_) return false;
+  if (!keys_) return a_.controlling_ == 0;
+  return a_.controlling_ &&
+         &a_.orders_[static_cast<std::size_t>(a_.controlling_ - 1)].index->keys() == keys_ &&
+         keys_->version() == version_;
+}
+
+void Walk::settle() {
+  rec_ = nullptr;
+  const bool hidden = a_.ws_.settings().deleted;
+  for (;;) {
+    if (keys_) {
+      if (keys_->atEnd(pos_)) return;
+      recno_ = keys_->recno(pos_);
+      // The rows lie apart: one some steps ahead is asked for early.
+      const KeyStore::Pos a = keys_->ahead(pos_, 16);
+      if (!keys_->atEnd(a)) t_->prefetch(keys_->recno(a));
+    } else if (recno_ > t_->lastRec()) {
+      return;
+    }
+    const char* r = t_->peek(recno_);
+    if (!r || !intact()) return;
+    if (!hidden || r[0] != '*') {
+      // A copy: the row stays as read whatever the table does meanwhile.
+      row_.assign(r, static_cast<std::size_t>(t_->recordLength()));
+      rec_ = row_.data();
+      return;
+    }
+    if (keys_)
+      keys_->next(pos_);
+    else
+      ++recno_;
+  }
+}
+
+void Walk::next() {
+  if (!rec_) return;
+  if (!intact()) {
+    rec_ = nullptr;
+    return;
+  }
+  if (keys_)
+    keys_->next(pos_);
   else
-    toEof();
-  return ok;
+    ++recno_;
+  settle();
+}
+
+std::string_view Walk::raw(int field) const {
+  if (!rec_ || !intact() || field < 0 || field >= static_cast<int>(t_->fields().size())) return {};
+  const Field& f = t_->fields()[static_cast<std::size_t>(field)];
+  return {rec_ + f.offset, static_cast<std::size_t>(f.width)};
+}
+
+Value Walk::get(int field) const {
+  if (!rec_ || !intact() || field < 0 || field >= static_cast<int>(t_->fields().size())) return Value();
+  return t_->get(field, rec_);
+}
+
+double Walk::number(int field) const {
+  const std::string_view r = raw(field);
+  if (r.empty()) return 0;
+  const char type = t_->fields()[static_cast<std::size_t>(field)].type;
+  return type == 'N' || type == 'F' ? parseNumber(r) : 0;
 }
 
 // --- FieldEnv ---
@@ -1159,14 +1182,6 @@ std::optional<fs::path> Workspace::resolveOrRaise(std::string_view name, std::st
 }
 
 bool Workspace::use(std::string_view file, std::string_view alias, bool newArea) {
-  return open(file, alias, newArea, Table::Access::Exclusive);
-}
-
-bool Workspace::useShared(std::string_view file, std::string_view alias, bool newArea) {
-  return open(file, alias, newArea, Table::Access::SharedRead);
-}
-
-bool Workspace::open(std::string_view file, std::string_view alias, bool newArea, Table::Access access) {
   const std::optional<fs::path> p =
       resolveOrRaise(file, ".DBF", fail::open(std::string(file), os::kNotReady));
   if (!p) return false;
@@ -1184,7 +1199,7 @@ bool Workspace::open(std::string_view file, std::string_view alias, bool newArea
     return false;
   }
   const fs::path staged = switch_ ? switch_->staged(*p) : fs::path();
-  std::unique_ptr<Table> t = Table::open(*p, es_, access, staged);
+  std::unique_ptr<Table> t = Table::open(*p, es_, Table::Access::Exclusive, staged);
   if (!t) {
     a.unopened_ = *p;
     return false;

@@ -155,12 +155,14 @@ class Area {
   bool copyTo(std::string_view file);
   bool appendFrom(std::string_view file);
   bool appendSdf(std::string_view file);
-  // The same, keeping only the rows that keep() accepts as made (record
-  // bytes, deletion flag first); the others are never appended.
-  bool appendSdf(std::string_view file, const std::function<bool(const char* rec)>& keep);
+  // The same, keeping only the rows that keep() accepts as made (their
+  // fields read by name or position); the others are never appended.
+  bool appendSdf(std::string_view file, const std::function<bool(Row& row)>& keep);
 
  private:
   friend class Workspace;
+  friend class Appender;
+  friend class Walk;
   // A key made only of text fields of this table, joined by "+", is read
   // straight from the record: (offset, width) of each field.
   using RawKey = std::vector<std::pair<int, int>>;
@@ -183,11 +185,19 @@ class Area {
   bool stepOrder(bool forward);
   bool reindex();
   bool buildEntries(const KeyFn& key, const RawKey& raw, const KeyType& kt, Entries& flat);
-  RawKey rawKey(std::string_view keyText) const;
+  // The slices of a compiled key that joins text fields of this table;
+  // empty for any other key.
+  RawKey rawKey(const expr::Expr& key) const;
+  struct Key {
+    KeyFn fn;
+    RawKey raw;
+  };
   bool addIndex(std::string_view file, KeyFn key, bool compiled);
   bool createIndex(std::string_view keyText, KeyFn key, RawKey raw, std::string_view file);
   bool firstKeyType(const KeyFn& key, KeyType& kt);
-  KeyFn compileKey(std::string_view keyText);
+  // The keys of the rows after `before`, appended without them, into every order.
+  bool indexAppended(std::uint32_t before);
+  Key compileKey(std::string_view keyText);
 
   Workspace& ws_;
   int number_;
@@ -204,6 +214,80 @@ class Area {
   std::vector<std::string> keysNow_, keysBefore_;
   std::vector<char> keysOk_;
   std::string stored_;
+};
+
+// Rows appended to an area by the thousand: each begins blank and takes its
+// fields by position, formatted as Area::put formats them; the rows go to
+// the table a megabyte at a time and at finish(), which gives the area's
+// orders their keys and makes the last row current. Rows not written when
+// it is destroyed are dropped. After a write that failed (its error
+// answered Default) no row is begun.
+class Appender {
+ public:
+  explicit Appender(Area& a);
+  Appender(const Appender&) = delete;
+  Appender& operator=(const Appender&) = delete;
+
+  // Begins a row; false when the area is not in use (after its error) or a
+  // write failed.
+  bool add();
+  // put(field, Value(s)) without the value between.
+  void text(int field, std::string_view s);
+  bool put(int field, const Value& v);
+  bool finish();
+
+ private:
+  friend class Area;
+  bool field(int field);  // raises "variable does not exist" for a position the table lacks
+  bool write();
+  char* row() { return rows_.data() + rows_.size() - len_; }
+  void drop() { rows_.resize(rows_.size() - len_); }  // the row begun
+
+  Area& a_;
+  std::size_t len_ = 0;
+  std::uint32_t before_ = 0;  // the table's rows before the first
+  std::uint64_t serial_ = 0;  // the table they go to
+  bool begun_ = false, ok_ = true;
+  std::string rows_;
+};
+
+// The visible rows of an area in its controlling order (record order
+// without one), each read where it lies without becoming the area's
+// current record, its fields by position: over a large table many times
+// faster than goTop() and skip(), which make each row current. The area
+// stays where it stands. The walk ends at the last row, at a row that
+// cannot be read (after its error), and when the area's table or order is
+// changed under it.
+class Walk {
+ public:
+  explicit Walk(Area& a);  // at the first row
+  Walk(const Walk&) = delete;
+  Walk& operator=(const Walk&) = delete;
+
+  bool more() const { return rec_ != nullptr; }
+  void next();
+  std::uint32_t recNo() const { return recno_; }
+  // A field of the row: its stored characters ("" for a position the table
+  // lacks), or its value as Area::get gives it.
+  std::string_view raw(int field) const;
+  Value get(int field) const;
+  // A number field's value, without a Value made for it; 0 for a field of
+  // another type.
+  double number(int field) const;
+
+ private:
+  bool intact() const;  // the area still walks what it walked
+  void settle();        // rec_ on the visible row at pos_ or recno_, or the end
+
+  Area& a_;
+  Table* t_ = nullptr;
+  std::uint64_t serial_ = 0;
+  const KeyStore* keys_ = nullptr;  // the controlling order, or none
+  std::uint64_t version_ = 0;
+  KeyStore::Pos pos_;
+  std::uint32_t recno_ = 0;
+  std::string row_;
+  const char* rec_ = nullptr;  // row_ while a row is at hand
 };
 
 class FieldEnv : public expr::Env {
@@ -245,9 +329,6 @@ class Workspace {
   // in the lowest free area (newArea) or in the current one (closing what
   // is open there); the area becomes current. False with the area unused.
   bool use(std::string_view file, std::string_view alias = {}, bool newArea = true);
-  // The same for reading only, beside other readers (of this program or
-  // another) and no writer; indexes added to it are read the same way.
-  bool useShared(std::string_view file, std::string_view alias = {}, bool newArea = true);
   // DBCREATE: a new table without rows, replacing a file of that name.
   bool create(std::string_view file, const std::vector<FieldSpec>& fields);
 
@@ -318,7 +399,6 @@ class Workspace {
 
  private:
   friend class Area;
-  bool open(std::string_view file, std::string_view alias, bool newArea, Table::Access access);
 
   err::ErrorSystem& es_;
   const dos::Platform* platform_;

@@ -57,6 +57,15 @@ class CompileError : public std::runtime_error {
   std::size_t position;
 };
 
+// A part of a key that joins names with "+": the name whole (take -1), or
+// its first take characters, as SubStr(name, 1, take) or Left(name, take)
+// gives them.
+struct KeyPart {
+  std::string alias;  // as written, empty for a bare name
+  std::string name;
+  int take = -1;
+};
+
 class Expr {
  public:
   struct Node;
@@ -83,6 +92,10 @@ class Expr {
   void bind(Env& env);
 
   const std::string& text() const { return text_; }
+
+  // The parts of an expression made only of such parts joined by "+", in
+  // order; nullopt for any other. What the names stand for is not looked at.
+  std::optional<std::vector<KeyPart>> keyParts() const;
 
  private:
   std::string text_;

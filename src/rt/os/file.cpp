@@ -1,11 +1,7 @@
 #include "rt/os/file.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -16,17 +12,9 @@ namespace {
 constexpr std::size_t kBuffer = 1u << 20;
 }  // namespace
 
-File::~File() {
-  close();
-  waitCloser();
-}
+File::~File() { close(); }
 
-void File::waitCloser() {
-  if (closer_.joinable()) closer_.join();
-}
-
-File::File(File&& o) noexcept
-    : h_(o.h_), err_(o.err_), path_(std::move(o.path_)), view_(o.view_), closer_(std::move(o.closer_)) {
+File::File(File&& o) noexcept : h_(o.h_), err_(o.err_), path_(std::move(o.path_)), view_(o.view_) {
   o.h_ = kNoHandle;
   o.view_ = View{};
 }
@@ -34,12 +22,10 @@ File::File(File&& o) noexcept
 File& File::operator=(File&& o) noexcept {
   if (this != &o) {
     close();
-    waitCloser();
     h_ = o.h_;
     err_ = o.err_;
     path_ = std::move(o.path_);
     view_ = o.view_;
-    closer_ = std::move(o.closer_);
     o.h_ = kNoHandle;
     o.view_ = View{};
   }
@@ -95,21 +81,6 @@ void File::close() {
 }
 
 void File::adopt(Handle h, fs::path p) {
-  if (h_ != kNoHandle) {
-    const Handle old = h_;
-    View view = view_;
-    waitCloser();
-    try {
-      closer_ = std::thread([old, view]() mutable {
-        os::unmap(view);
-        os::close(old);
-      });
-      h_ = kNoHandle;
-      view_ = View{};
-    } catch (const std::system_error&) {
-      // no thread to be had: closed here
-    }
-  }
   close();
   h_ = h;
   path_ = std::move(p);
@@ -160,84 +131,13 @@ void writeBack(Handle h, std::uint64_t& started, std::uint64_t upTo) {
 }
 }  // namespace
 
-// The thread that writes full buffers, one at a time.
-struct Replacement::Writer {
-  std::mutex m;
-  std::condition_variable cv;
-  Bytes job;
-  std::uint64_t at = 0;
-  bool pending = false, quit = false;
-  int err = 0;
-  Handle h = kNoHandle;
-  std::uint64_t* started = nullptr;
-  std::thread thread;
-
-  void run() {
-    std::unique_lock<std::mutex> lk(m);
-    for (;;) {
-      cv.wait(lk, [this] { return pending || quit; });
-      if (!pending) return;
-      lk.unlock();
-      int e = 0;
-      const bool ok = os::writeAt(h, at, job.data(), job.size(), e);
-      if (ok) writeBack(h, *started, at + job.size());
-      lk.lock();
-      if (!ok && err == 0) err = e;
-      pending = false;
-      cv.notify_all();
-    }
-  }
-};
-
 Replacement::Replacement() = default;
 Replacement::~Replacement() { abandon(); }
 
-bool Replacement::settle() {
-  if (!writer_) return true;
-  std::unique_lock<std::mutex> lk(writer_->m);
-  writer_->cv.wait(lk, [this] { return !writer_->pending; });
-  if (writer_->err == 0) return true;
-  err_ = writer_->err;
-  return false;
-}
-
-void Replacement::stopWriter() {
-  if (!writer_) return;
-  {
-    std::lock_guard<std::mutex> lk(writer_->m);
-    writer_->quit = true;
-  }
-  writer_->cv.notify_all();
-  writer_->thread.join();
-  writer_.reset();
-}
-
 bool Replacement::handOff() {
-  if (!writer_) {
-    auto w = std::make_unique<Writer>();
-    w->h = h_;
-    w->started = &started_;
-    try {
-      w->thread = std::thread([p = w.get()] { p->run(); });
-      writer_ = std::move(w);
-    } catch (const std::system_error&) {
-      // no thread to be had: written here
-      if (!os::writeAt(h_, pos_, buf_.data(), buf_.size(), err_)) return false;
-      pos_ += buf_.size();
-      writeBack(h_, started_, pos_);
-      buf_.clear();
-      return true;
-    }
-  }
-  if (!settle()) return false;
-  {
-    std::lock_guard<std::mutex> lk(writer_->m);
-    writer_->job.swap(buf_);
-    writer_->at = pos_;
-    writer_->pending = true;
-  }
-  writer_->cv.notify_all();
-  pos_ += writer_->job.size();
+  if (!os::writeAt(h_, pos_, buf_.data(), buf_.size(), err_)) return false;
+  pos_ += buf_.size();
+  writeBack(h_, started_, pos_);
   buf_.clear();
   return true;
 }
@@ -290,7 +190,6 @@ char* Replacement::append(std::size_t n) {
 
 bool Replacement::flush() {
   if (h_ == kNoHandle) return false;
-  if (!settle()) return false;
   if (buf_.empty()) return true;
   if (!os::writeAt(h_, pos_, buf_.data(), buf_.size(), err_)) return false;
   pos_ += buf_.size();
@@ -307,7 +206,6 @@ bool Replacement::commit(File* keep) {
   if (handed_) return keep && commitHandedOver(*keep);
   if (h_ == kNoHandle) return false;
   if (!flush()) return false;
-  stopWriter();
   if (!os::sync(h_, err_)) return false;
   const bool held = keep && keep->isOpen();
   if (!kRenamesOpenFiles) {
@@ -346,12 +244,9 @@ bool Replacement::commit(File* keep) {
 bool Replacement::stage(fs::path& temp, File* keep) {
   if (h_ == kNoHandle) return false;
   if (!flush()) return false;
-  stopWriter();
   temp = std::exchange(temp_, {});
   if (keep) {
-    // The old file stays where it is: closed here at once (its lock with
-    // it), not on another thread as after a rename.
-    keep->close();
+    // The old file stays where it is, its lock given up with its handle.
     keep->adopt(h_, target_);
   } else {
     os::close(h_);
@@ -362,7 +257,6 @@ bool Replacement::stage(fs::path& temp, File* keep) {
 
 bool Replacement::handOver(File& keep) {
   if (h_ == kNoHandle || !flush()) return false;
-  stopWriter();
   original_ = std::move(keep);
   keep.adopt(h_, target_);
   h_ = kNoHandle;
@@ -419,7 +313,6 @@ bool temporaryName(const std::string& n, std::string* target, int* process) {
 }
 
 void Replacement::abandon(File* keep) {
-  stopWriter();
   os::close(h_);
   h_ = kNoHandle;
   if (handed_) {

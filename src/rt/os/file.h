@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 
 #include "rt/os/os.h"
@@ -58,10 +57,8 @@ class File {
   void startWriteback(std::uint64_t from, std::uint64_t to) { os::startWriteback(h_, from, to); }
   void close();
 
-  // Takes over an open handle (from Replacement::commit). A handle held
-  // before is closed on another thread: its file was just replaced, and
-  // freeing a large one takes a while. That thread is waited for by the
-  // next adopt() and by the destructor.
+  // Takes over an open handle (from Replacement::commit), closing the one
+  // held before.
   void adopt(Handle h, std::filesystem::path p);
 
   // A read-only view of the first len bytes (which must lie inside the
@@ -75,9 +72,6 @@ class File {
   int err_ = 0;
   std::filesystem::path path_;
   View view_;
-  std::thread closer_;  // closing the handle adopt() replaced
-
-  void waitCloser();
 };
 
 // Bytes appended to a buffer that is never cleared first.
@@ -123,11 +117,9 @@ class Replacement {
   // caller holds that lock and is replacing its own file).
   bool begin(const std::filesystem::path& target, bool selfHeld = false);
 
-  // Appends bytes through a buffer. Once the file grows past a megabyte,
-  // each full buffer is written by a thread of its own while the next one
-  // fills, and the system starts writing it out to the disk at once, so
-  // that the sync of commit() has little left to wait for. A failed write
-  // is answered by a later call.
+  // Appends bytes through a buffer of a megabyte. Each full buffer is
+  // written at once, and the system starts writing it out to the disk, so
+  // that the sync of commit() has little left to wait for.
   bool write(const void* data, std::size_t n);
   // n bytes appended to the buffer, for the caller to fill before the next
   // call; nullptr when a flush of the buffer failed. drop() takes back the
@@ -166,16 +158,12 @@ class Replacement {
   std::filesystem::path target_, temp_;
   File original_;  // the target's handle while the file is handed over
   bool handed_ = false;
-  struct Writer;
   bool commitHandedOver(File& keep);
-  bool handOff();  // the full buffer to the writer thread
-  bool settle();   // waits for the writer; false when its write failed
-  void stopWriter();
+  bool handOff();  // the full buffer to the file
 
   Bytes buf_;
   std::uint64_t pos_ = 0;
   std::uint64_t started_ = 0;  // bytes handed to the system's write-back
-  std::unique_ptr<Writer> writer_;
 };
 
 // Whether a file name is one a Replacement gives its temporary file; with

@@ -1,5 +1,5 @@
 // Tables written here, read by an independent dBASE reader (Debian's
-// python3-dbfread through dbfread_dump.py) after create and append, copy,
+// python3-dbfread through tests/support/read_dbf.py) after create and append, copy,
 // append-from and pack.
 #include <gtest/gtest.h>
 
@@ -7,37 +7,20 @@
 
 #include "rt/text/cp860.h"
 #include "support.h"
+#include "support/read_dbf.h"
 
 using namespace dbtest;
 using rt::Value;
 
 namespace {
 
-const char* kPython = "/usr/bin/python3";
-
-bool haveReader() {
-  static const bool ok =
-      std::system((std::string(kPython) + " -c 'import dbfread' >/dev/null 2>&1").c_str()) == 0;
-  return ok;
-}
-
-std::string dump(const std::string& table) {
-  const std::string cmd =
-      std::string(kPython) + " " + FPO_SOURCE_DIR + "/tests/rt/db/dbfread_dump.py '" + table + "' 2>&1";
-  std::string out;
-  if (FILE* p = ::popen(cmd.c_str(), "r")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    ::pclose(p);
-  }
-  return out;
-}
+std::string dump(const std::string& table) { return fpo::test::dbfread("dump", {table}); }
 
 class DbfRead : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!haveReader()) GTEST_SKIP() << kPython << " cannot import dbfread (Debian package python3-dbfread)";
+    if (!fpo::test::haveDbfread())
+      GTEST_SKIP() << "python3 cannot import dbfread (Debian package python3-dbfread)";
   }
   Fixture fx;
 };

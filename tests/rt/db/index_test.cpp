@@ -11,6 +11,7 @@
 #include <random>
 #include <set>
 
+#include "rt/db/threads.h"
 #include "support.h"
 
 using namespace dbtest;
@@ -216,54 +217,6 @@ TEST(Index, SeveralOrders) {
   EXPECT_EQ(readNtx(fx.at("T2.NTX"), "j")[0], std::make_pair(std::string("v"), 2u));
 }
 
-// Tables and their indexes opened for reading beside each other (by two
-// work areas here, as by two threads of the program): both read and seek;
-// a writer is refused while they hold them, and what they put goes nowhere.
-TEST(Index, SharedReadersBesideEachOther) {
-  Fixture fx;
-  ASSERT_TRUE(fx.ws.create(fx.at("T"), {{"K", 'C', 1, 0}}));
-  ASSERT_TRUE(fx.ws.use(fx.at("T"), "T"));
-  for (const char* k : {"C", "A", "B"}) {
-    fx.ws.current().appendBlank();
-    fx.ws.current().put("K", S(k));
-  }
-  ASSERT_TRUE(fx.ws.current().indexOn("K", fx.at("T1")));
-  fx.ws.closeAll();
-  const std::string tabela = readFile(fx.at("T.DBF")), indice = readFile(fx.at("T1.NTX"));
-
-  rt::err::ErrorSystem es2;
-  Recorder rec2;
-  rec2.install(es2);
-  rt::db::Workspace outro(es2);
-  for (rt::db::Workspace* ws : {&fx.ws, &outro}) {
-    ASSERT_TRUE(ws->useShared(fx.at("T"), "T"));
-    ASSERT_TRUE(ws->current().orderListAdd(fx.at("T1")));
-  }
-  for (rt::db::Workspace* ws : {&fx.ws, &outro}) {
-    EXPECT_EQ(order(ws->current()), "ABC");
-    ASSERT_TRUE(ws->current().seek(S("B")));
-    EXPECT_EQ(ws->current().recNo(), 3u);
-  }
-  EXPECT_TRUE(fx.rec.seen.empty());
-  EXPECT_TRUE(rec2.seen.empty());
-
-  rt::err::ErrorSystem es3;
-  Recorder rec3;
-  rec3.install(es3);
-  rt::db::Workspace escritor(es3);
-  EXPECT_FALSE(escritor.use(fx.at("T"), "T"));
-  EXPECT_FALSE(rec3.seen.empty());
-
-  fx.ws.current().put("K", S("Z"));  // kept from the file
-  fx.ws.closeAll();
-  outro.closeAll();
-  EXPECT_EQ(readFile(fx.at("T.DBF")), tabela);
-  EXPECT_EQ(readFile(fx.at("T1.NTX")), indice);
-  rec3.seen.clear();
-  EXPECT_TRUE(escritor.use(fx.at("T"), "T"));
-  EXPECT_TRUE(rec3.seen.empty());
-}
-
 // Many pages: the file written on creation and again after changes reads
 // back with every page in shape and exactly the table's keys.
 TEST(Index, ManyPagesStayValid) {
@@ -464,11 +417,16 @@ TEST(Index, SortedEntriesFromAnyOrder) {
       }
       std::sort(want.begin(), want.end());
       const std::size_t stride = w + 4;
-      rt::db::Entries sorted(flat);
-      rt::db::sortEntries(sorted, stride);
-      ASSERT_EQ(sorted.size(), want.size() * stride);
-      for (std::size_t i = 0; i < want.size(); ++i)
-        ASSERT_EQ(std::string_view(sorted.data() + i * stride, stride), want[i]) << i;
+      for (const unsigned threads : {1u, 0u}) {
+        SCOPED_TRACE(threads);
+        rt::db::limitWorkThreads(threads);
+        rt::db::Entries sorted(flat);
+        rt::db::sortEntries(sorted, stride);
+        rt::db::limitWorkThreads(0);
+        ASSERT_EQ(sorted.size(), want.size() * stride);
+        for (std::size_t i = 0; i < want.size(); ++i)
+          ASSERT_EQ(std::string_view(sorted.data() + i * stride, stride), want[i]) << i;
+      }
     }
 }
 
@@ -579,19 +537,19 @@ TEST(Index, FilteredTextLoadIsTheLoadDeleteAndPack) {
   text += "999 10";  // the last row, without an end of line, left out
   writeFile(fx.at("IN.TXT"), text);
   const std::vector<rt::db::FieldSpec> fields = {{"K", 'C', 3, 0}, {"V", 'N', 3, 0}};
-  const auto fica = [](const char* rec) { return std::string_view(rec + 4, 3) != " 10"; };
+  const auto fica = [](std::string_view v) { return v != " 10"; };
 
   ASSERT_TRUE(fx.ws.create(fx.at("TODOS"), fields));
   ASSERT_TRUE(fx.ws.use(fx.at("TODOS")));
   Area& todos = fx.ws.current();
   ASSERT_TRUE(todos.appendSdf(fx.at("IN")));
   for (todos.goTop(); !todos.eof(); todos.skip(1))
-    if (!fica(todos.table()->record())) todos.deleteRecord();
+    if (!fica(todos.table()->raw(1))) todos.deleteRecord();
   ASSERT_TRUE(todos.pack());
   ASSERT_TRUE(fx.ws.create(fx.at("FILTRO"), fields));
   ASSERT_TRUE(fx.ws.use(fx.at("FILTRO")));
   Area& filtro = fx.ws.current();
-  ASSERT_TRUE(filtro.appendSdf(fx.at("IN"), fica));
+  ASSERT_TRUE(filtro.appendSdf(fx.at("IN"), [&](rt::db::Row& r) { return fica(r.raw("V")); }));
   EXPECT_EQ(filtro.lastRec(), 333u);
   EXPECT_TRUE(filtro.eof());
   ASSERT_TRUE(filtro.indexOn("K", fx.at("FK")));

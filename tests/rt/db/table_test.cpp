@@ -13,6 +13,7 @@
 #include "rt/db/numtext.h"
 #include "rt/dos/dos.h"
 #include "rt/os/os.h"
+#include "rt/text/number.h"
 #include "support.h"
 
 using namespace dbtest;
@@ -86,6 +87,58 @@ TEST(Navigation, OrdersAndDeletedRows) {
     EXPECT_EQ(std::to_string(a.recNo()), std::string(1, c.forward[0]));
     EXPECT_TRUE(fx.rec.seen.empty());
   }
+}
+
+// A walk hands the rows that goTop() and skip() visit, in their order,
+// with their fields, and leaves the area where it stood; a change of the
+// table or of its order under it ends it.
+TEST(Navigation, WalkSeesWhatSkipSees) {
+  for (const bool indexed : {false, true})
+    for (const bool deleted : {false, true}) {
+      SCOPED_TRACE(std::string(deleted ? "deleted on " : "deleted off ") + (indexed ? "indexed" : "natural"));
+      Fixture fx;
+      fiveRows(fx);
+      Area& a = fx.ws.current();
+      if (indexed) {
+        ASSERT_TRUE(a.indexOn("K", fx.at("TK")));
+      }
+      fx.ws.settings().deleted = deleted;
+      a.goTo(3);
+      a.put("N", Value::number(30));  // not yet written: the walk sees it
+      std::string rows, fields;
+      for (rt::db::Walk w(a); w.more(); w.next()) {
+        rows += std::to_string(w.recNo());
+        fields += std::string(w.raw(0)) + rt::text::str(w.number(1), 0) + w.get(0).string() + ",";
+      }
+      EXPECT_EQ(rows, walk(a, true));
+      a.goTo(3);
+      std::string want;
+      for (a.goTop(); !a.eof(); a.skip(1))
+        want += a.get("K").string() + rt::text::str(a.get("N").num(), 0) + a.get("K").string() + ",";
+      EXPECT_EQ(fields, want);
+      EXPECT_EQ(rt::db::Walk(a).raw(5), "");  // no such field
+      EXPECT_TRUE(fx.rec.seen.empty());
+    }
+  Fixture fx;
+  fiveRows(fx);
+  Area& a = fx.ws.current();
+  ASSERT_TRUE(a.indexOn("K", fx.at("TK")));
+  a.goTo(5);
+  {
+    rt::db::Walk w(a);
+    ASSERT_TRUE(w.more());
+    EXPECT_EQ(a.recNo(), 5u);  // the area stays where it stood
+    a.put("K", S("0"));        // the order changes under the walk
+    a.skip(0);
+    w.next();
+    EXPECT_FALSE(w.more());
+  }
+  rt::db::Walk w(a);
+  ASSERT_TRUE(w.more());
+  a.close();
+  EXPECT_EQ(w.raw(0), "");
+  w.next();
+  EXPECT_FALSE(w.more());
 }
 
 TEST(Navigation, EmptyTableIsBothEnds) {
@@ -635,7 +688,7 @@ TEST(Files, RewriteEditsTheKeptRows) {
 
 // An edit-while-rewriting that cannot be written leaves the old file whole
 // and the table as it was; a retry reads and edits every row again. A large
-// table fails in a buffer written on the writer's own thread.
+// table fails in a later buffer than its first.
 TEST(Files, FailedRewriteKeepsTheOldFile) {
   struct Caso {
     std::uint32_t rows;
@@ -727,9 +780,9 @@ TEST(Files, ScanSeesEveryRecord) {
 }
 
 // A table large enough for the work on several threads: keys read in
-// parallel parts, a pack written by the writer thread, the replaced files
-// closed in the background. Everything is in place once the workspace is
-// gone (the thread sanitizer build checks the threads).
+// parallel parts and sorted, a pack of several buffers. Everything is in
+// place once the workspace is gone (the thread sanitizer build checks the
+// threads).
 TEST(Files, LargeTableOnSeveralThreads) {
   constexpr std::uint32_t kRows = 30000;  // 6 MB of records
   TempDir dir;

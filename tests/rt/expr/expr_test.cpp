@@ -201,6 +201,40 @@ TEST(Expr, BoundNamesReadSlots) {
   EXPECT_EQ(show(key.eval(plain)), "C:202211  40");
 }
 
+// Keys that join names, whole or their first characters: their parts as
+// written; any other expression has none.
+TEST(Expr, KeyParts) {
+  const struct {
+    const char* text;
+    const char* want;  // alias>name:take parts, or "none"
+  } cases[] = {
+      {"UPSZEB->UPS_ID", "UPSZEB>UPS_ID:-1"},
+      {"SubStr(SRVZEB->SRV_UID, 1, 6) + SRVZEB->SRV_SR + SRVZEB->SRV_CSF",
+       "SRVZEB>SRV_UID:6 SRVZEB>SRV_SR:-1 SRVZEB>SRV_CSF:-1"},
+      {"IPUZEB->IPU_CMP + IPUZEB->IPU_UID + left(IPUZEB->IPU_PA,2)",
+       "IPUZEB>IPU_CMP:-1 IPUZEB>IPU_UID:-1 IPUZEB>IPU_PA:2"},
+      {"(K) + (Subs(V, 1, 3) + LEFT(W, 9))", ">K:-1 >V:3 >W:9"},
+      {"SubStr(K, 2, 3)", "none"},
+      {"SubStr(K, 1)", "none"},
+      {"SubStr(K, 1, 0) + V", "none"},
+      {"Left(K, 2.5)", "none"},
+      {"Left(K, N)", "none"},
+      {"Left(Trim(K), 2)", "none"},
+      {"Str(CTL->DATREF, 6) + Str(CTL->CODMNC, 4)", "none"},
+      {"K - V", "none"},
+      {"K + 'x'", "none"},
+      {"Upper(K)", "none"},
+  };
+  for (const auto& c : cases) {
+    const auto parts = Expr::compile(c.text).keyParts();
+    std::string got;
+    if (!parts) got = "none";
+    for (const rt::expr::KeyPart& p : parts.value_or(std::vector<rt::expr::KeyPart>{}))
+      got += (got.empty() ? "" : " ") + p.alias + ">" + p.name + ":" + std::to_string(p.take);
+    EXPECT_EQ(got, c.want) << c.text;
+  }
+}
+
 // Values at the edges: decimals beyond any buffer print as asterisks, a date
 // moved out of the calendar is the empty date.
 TEST(Expr, ExtremeValues) {
