@@ -148,4 +148,9 @@ bool armed();
 // on a full disk (0: no limit again).
 void limitFileSize(std::uint64_t bytes);
 
+// Calls before() just ahead of every fork of this process (a test's child)
+// and after() once it is done, in the parent and in the child, where only
+// the forking thread goes on. Nothing where there is no fork.
+void aroundFork(void (*before)(), void (*after)());
+
 }  // namespace rt::os

@@ -1,5 +1,6 @@
 // rt/os on POSIX systems.
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -406,5 +407,7 @@ void limitFileSize(std::uint64_t bytes) {
   ::setrlimit(RLIMIT_FSIZE, &r);
   limited = bytes != 0;
 }
+
+void aroundFork(void (*before)(), void (*after)()) { ::pthread_atfork(before, after, after); }
 
 }  // namespace rt::os

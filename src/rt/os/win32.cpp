@@ -455,4 +455,6 @@ std::optional<fs::path> environmentPath(const char* name) {
 
 void limitFileSize(std::uint64_t bytes) { sizeLimit.store(bytes); }
 
+void aroundFork(void (*)(), void (*)()) {}
+
 }  // namespace rt::os

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <vector>
+
+#include "rt/os/os.h"
 
 namespace rt::term {
 
@@ -19,15 +22,28 @@ struct Span {
 
 Span clip(int lo, int hi, int size) { return {std::max(lo, 0), std::min(hi, size - 1)}; }
 
+std::mutex liveMu;
+std::vector<Terminal*> live;  // the terminals made and not yet ended
+
 }  // namespace
 
 Terminal::Terminal(err::ErrorSystem& errors, std::unique_ptr<Backend> backend)
     : errors_(errors), backend_(std::move(backend)) {
+  static std::once_flag forks;
+  std::call_once(forks, [] { os::aroundFork(holdAll, releaseAll); });
+  {
+    const std::lock_guard l(liveMu);
+    live.push_back(this);
+  }
   dirtySince_ = std::chrono::steady_clock::now();
   shower_ = std::thread([this] { showLater(); });
 }
 
 Terminal::~Terminal() {
+  {
+    const std::lock_guard l(liveMu);
+    live.erase(std::find(live.begin(), live.end(), this));
+  }
   {
     Lock lock(mu_);
     stop_ = true;
@@ -37,6 +53,16 @@ Terminal::~Terminal() {
   // The last screen, for the backend to leave behind.
   Lock lock(mu_);
   show(lock);
+}
+
+void Terminal::holdAll() {
+  liveMu.lock();
+  for (Terminal* t : live) t->mu_.lock();
+}
+
+void Terminal::releaseAll() {
+  for (Terminal* t : live) t->mu_.unlock();
+  liveMu.unlock();
 }
 
 // The shower thread: shows drawing that has waited kShowAfter unshown.

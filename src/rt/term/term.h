@@ -141,6 +141,10 @@ class Terminal {
   void changed(const Lock&);
   void show(const Lock&);
   void showLater();
+  // Every live terminal held still across a fork, so that a child never
+  // starts with a lock its shower thread held.
+  static void holdAll();
+  static void releaseAll();
   void put(int row, int col, std::uint8_t ch, std::uint8_t attr);
   void outAt(std::string_view text, std::uint8_t attr);  // devOutAttr on the screen, mu_ held
   void clearCells(int top, int left, int bottom, int right);
