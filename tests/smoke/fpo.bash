@@ -24,6 +24,11 @@
 #   fpo_check_recovery   a fresh demo folder: the start-up with a journal it
 #                        cannot trust, then a second program on the folder
 #                        beside the first
+#   fpo_check_folder_refusal START
+#                        in a folder named with accents beside $zoz (S_CTR
+#                        copied in), the command line START run there brings
+#                        the program to the menu; the import refuses, naming
+#                        the folder in its letters
 #   fpo_check_import_tables
 #                        the tables of the demo month's import read back by an
 #                        independent dBASE reader (Debian's python3-dbfread)
@@ -207,4 +212,20 @@ fpo_check_report() {
   grep -qa "ESTADO DO LUMEA" "$report" || fail "no page header"
   grep -qa "TOTAIS ----->" "$report" || fail "no totals line"
   [[ $(tail -c 2 "$report" | od -An -c | tr -d ' ') == '\f\r' ]] || fail "the report does not end with an eject"
+}
+
+fpo_check_folder_refusal() {
+  # (The period dialog reads S_CTR of the current folder.)
+  local folder="$SMOKE_DIR/drive/Saúde Pública"
+  mkdir -p "$folder"
+  cp "$zoz/S_CTR.DBF" "$folder/"
+  tmux_start "cd '$folder' && $1 2>'$fpo_stderr'"
+  fpo_to_menu
+  tmux_keys M-i
+  tmux_wait_for "Atualizar Cadastros e Programação"
+  tmux_keys Enter
+  tmux_wait_for "Voce esta posicionado no diretorio/pasta (Saúde Pública)."
+  tmux_keys Enter
+  tmux_wait_gone "Voce esta posicionado"
+  fpo_quit
 }

@@ -22,20 +22,8 @@ zoz="$SMOKE_DIR/drive/ZOZ"
 [[ -f $zoz/S_CTR.DBF ]] || fail "fpo_demo.exe made no demo folder"
 ln -sfn "$SMOKE_DIR/drive" "$drive_d"
 
-# In D:\Saúde Pública the import refuses to start, naming the folder. (The
-# period dialog reads S_CTR of the current folder.)
-folder="$SMOKE_DIR/drive/Saúde Pública"
-mkdir -p "$folder"
-cp "$zoz/S_CTR.DBF" "$folder/"
-tmux_start "cd '$folder' && wine '$fpo' 2>'$SMOKE_DIR/stderr'"
-fpo_to_menu
-tmux_keys M-i
-tmux_wait_for "Atualizar Cadastros e Programação"
-tmux_keys Enter
-tmux_wait_for "Voce esta posicionado no diretorio/pasta (Saúde Pública)."
-tmux_keys Enter
-tmux_wait_gone "Voce esta posicionado"
-fpo_quit
+# In D:\Saúde Pública the import refuses to start, naming the folder.
+fpo_check_folder_refusal "wine '$fpo'"
 
 # In D:\ZOZ the update listing cannot make C:\ZOZ\I01CTL.NTX ("Quit").
 tmux_start "cd '$zoz' && wine '$fpo' 2>'$SMOKE_DIR/stderr'"
