@@ -1,4 +1,4 @@
-// rt/err: raising an error (the file renamed as the installed naming says,
+// rt/err: raising an error (its file named as the installed naming says,
 // then the handler asked; a silenced system answers Default, one without a
 // handler throws Unhandled), and the mark of an exception that ends the
 // program.
