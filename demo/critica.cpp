@@ -1,3 +1,6 @@
+// The demo's national text files for FORTALEZA (0440), 2022/11, written as
+// fixed-width lines: a maintainer, units, services, specialities and budget
+// lines, the first four with a few differences from the package.
 #include "critica.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// The demo month's package (municipality list, maintainers, units,
+// services, specialities, budget programming) and ZOZ's installed tables
+// for 2022/11.
 #include "package.h"
 
 #include <stdexcept>

@@ -1,3 +1,6 @@
+// The demo's production table, its municipality table and a few earlier
+// rows of the control table; and the production table repeated into a
+// large one to index.
 #include "producao.h"
 
 #include <fstream>

@@ -1,3 +1,5 @@
+// The expression environment's variables and user functions by name, and
+// the evaluation of a text or a name through it.
 #include "app/ambiente.h"
 
 #include "rt/text/cp860.h"

@@ -1,3 +1,4 @@
+// The names of the files the system writes in \ZOZ.
 #include "app/arquivos.h"
 
 #include <algorithm>

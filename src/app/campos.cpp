@@ -1,3 +1,5 @@
+// The field readers: by name on each read, or through a Tabela that keeps
+// each field's position for the table open under its alias.
 #include "app/campos.h"
 
 #include "rt/text/compare.h"

@@ -1,3 +1,6 @@
+// rt: the run-time library and platform layer the system stands on;
+// nothing in it knows the application.
+//
 // rt/runtime: the one context of the run-time library: error system,
 // platform, terminal and work areas. The program makes one in main(); tests
 // make a fresh one with the headless backend.

@@ -1,3 +1,5 @@
+// The field lists of ZOZ's tables, the control table and the state's
+// critique files, as layouts.h names them.
 #include "zozgen/layouts.h"
 
 namespace zozgen {

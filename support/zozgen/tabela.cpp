@@ -1,3 +1,5 @@
+// Tables written row by row through the run-time's table layer, without an
+// error handler: any failure throws.
 #include "zozgen/tabela.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Check digits of unit numbers and municipality codes.
 #include <gtest/gtest.h>
 
 #include "app/funcoes/Funcoes.h"

@@ -1,3 +1,7 @@
+// The control table at start-up: made at the first start, rebuilt through
+// CTL1.DBF (periods widened, deleted rows dropped) and replaced whole; a
+// damaged one set aside and made again; one another program holds left as
+// it is.
 #include <algorithm>
 #include <fstream>
 #include <functional>

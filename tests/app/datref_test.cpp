@@ -1,3 +1,6 @@
+// The reference-period dialog: the month it accepts, the refusals that ask
+// again, closed stages, the confirmation, the periods that end the program
+// and a missing control record.
 #include "app/errorsys/Errorsys.h"
 #include "app/funcoes/Funcoes.h"
 #include "rt/term/keys.h"

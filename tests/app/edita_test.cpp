@@ -1,3 +1,5 @@
+// The one-field input dialog: its layout, its VALID rule, the field by
+// type, and rules that are blank or do not compile.
 #include "app/errorsys/Errorsys.h"
 #include "app/funcoes/Funcoes.h"
 #include "rt/term/keys.h"

@@ -1,3 +1,6 @@
+// The error policy: the message text, the quiet failures, division by zero
+// and the append lock, the options of its alert, the names of files, and
+// "Quit" with the call chain.
 #include "app/errorsys/Errorsys.h"
 
 #include "rt/expr/expr.h"

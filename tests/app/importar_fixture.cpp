@@ -1,3 +1,5 @@
+// The import fixture's helpers: the index files in \ZOZ, the package moved
+// to another period, a file's bytes.
 #include "importar_fixture.h"
 
 #include <algorithm>

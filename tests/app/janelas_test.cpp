@@ -1,3 +1,5 @@
+// Windows, frames and shadows, the status line, the menu-bar highlight and
+// the picker's window.
 #include "app/funcoes/Funcoes.h"
 #include "support/app_fixture.h"
 

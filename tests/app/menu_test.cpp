@@ -1,3 +1,7 @@
+// The start-up and the menu: from the period to the menu and out, the three
+// notices, a damaged control table, Esc at the period, moves between bar
+// items, the actions' return to their item, and the menu loop's dispatch and
+// period guard.
 #include "app/menu/Menu.h"
 
 #include <fstream>

@@ -1,3 +1,5 @@
+// The system's message box: its lines, its buttons, a notice that waits for
+// any key, the defaults, and a banner left on the screen.
 #include "app/funcoes/Funcoes.h"
 #include "rt/term/keys.h"
 #include "support/app_fixture.h"

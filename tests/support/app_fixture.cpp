@@ -1,3 +1,6 @@
+// The headless system's temporary drive C: (named after the run and the
+// test, found again by a death test's child), the wait for files still
+// locked, and the screen search.
 #include "support/app_fixture.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// The critique fixture: the month's tables and national text files written
+// from a Mes, the run driven by keys, and its report and control-table rows
+// read back.
 #include "support/cri_fixture.h"
 
 #include <fstream>

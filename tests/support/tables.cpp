@@ -1,3 +1,5 @@
+// Tables read back for tests: every record with its deletion flag and its
+// fields' text, trailing blanks cut; and the field names.
 #include "support/tables.h"
 
 #include <stdexcept>

@@ -1,3 +1,5 @@
+// The fixture's \ZOZ folder written: the package, the installed tables, the
+// control and installation records and the month's elective procedures.
 #include "support/zoz_fixture.h"
 
 #include <fstream>

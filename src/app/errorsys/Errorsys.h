@@ -1,6 +1,7 @@
 // Errorsys: the error policy of the whole system. Open, read and
 // unsupported-operation failures fail quietly into the running action's ERRO;
-// a division by zero yields 0; everything else is shown in the run-time's
+// a division by zero yields 0; a failed append lock sets NETERR and takes
+// its default, where it has one; everything else is shown in the run-time's
 // alert box with "Quit", "Retry" and "Default" as the operation allows, and
 // "Quit" writes the error and the call chain to the error output and ends the
 // program with exit code 1.

@@ -1,3 +1,5 @@
+// ERRORSYS, DEFERROR and ERRORMESSAGE: the error policy installed as the
+// run-time's handler, its alert and the error output of "Quit".
 #include "app/errorsys/Errorsys.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// BrowseArea: a work area's steps as the browse counts them.
 #include "app/funcoes/browse_area.h"
 
 namespace fpo {

@@ -1,5 +1,9 @@
 // Menu: the program's entry (run settings, main screen, control table,
 // notices) and the menu bar with its pull-downs and the action dispatch.
+// Before anything opens a table of \ZOZ the start-up takes the folder's
+// lock and, when no other copy of the system holds it, finishes or sets
+// aside an import cut off while it switched ZOZ's tables. MENU never
+// returns: the program ends by ProgramExit.
 #pragma once
 
 #include <functional>

@@ -1,3 +1,13 @@
+// rt/db/dbf: the Table (dbf.h): its header read and checked against the
+// file, records read and written, the copy made beside the file before the
+// first write, pack and zap written as new files, and the scans.
+//
+// Reads come from the mapped view where the system gives one; otherwise
+// consecutive records are read 64 KiB at a time, and consecutive writes are
+// gathered into one run of up to 256 KiB, so that a pass over a table costs
+// few system calls. Scans and rewrites move a megabyte of records at a time;
+// scanParallel shares a large scan among threads (threads.h) for the index
+// creation, which reads every record of the table at once.
 #include "rt/db/dbf.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// The error objects of the table driver (subsystem DBFNTX). Open, create,
+// read and write errors may be answered Retry or Default; damage and a value
+// that does not suit its field only Default.
 #include "rt/db/file.h"
 
 namespace fs = std::filesystem;

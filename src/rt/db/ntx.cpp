@@ -1,3 +1,11 @@
+// rt/db/ntx: the keys of an index and its file.
+//
+// Entries are sorted by their bytes (a radix sort); a set of 65,536 or more
+// is sorted on several threads (threads.h), since creating an index sorts
+// the keys of every row of the table at once. The ordered store keeps its
+// entries in blocks, so that an insert or an erase moves the entries of one
+// block, never the whole set. The file is written whole, leaves first and
+// the root last, and read back page by page with every page checked.
 #include "rt/db/ntx.h"
 
 #include <algorithm>

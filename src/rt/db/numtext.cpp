@@ -1,3 +1,6 @@
+// Numbers written into fields and read from them. A whole number, the usual
+// case, is written from its digits without Str; a field already in the form
+// formatNumber writes is carried over as it stands.
 #include "rt/db/numtext.h"
 
 #include <charconv>

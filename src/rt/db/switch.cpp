@@ -1,3 +1,5 @@
+// rt/db/switch: the Switch's stage and commit, its journal written and read
+// back, the recovery at start-up, and the lock file of a folder.
 #include "rt/db/switch.h"
 
 #include <algorithm>

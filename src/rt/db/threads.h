@@ -1,4 +1,9 @@
 // rt/db/threads: large scans and sorts shared among threads.
+//
+// Creating an index over a large table reads every record and sorts every
+// key at once; shared among the cores, it ends sooner. A job returns only
+// when all of its threads have ended: none outlives the call that started
+// it.
 #pragma once
 
 #include <algorithm>

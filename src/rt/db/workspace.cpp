@@ -1,3 +1,12 @@
+// rt/db/workspace: the work areas and their commands (workspace.h), the
+// Appender, the Walk and the fields that expressions read.
+//
+// For speed on large tables: an index key made only of text fields is cut
+// from the raw records of a parallel scan, without its expression evaluated
+// for each row; a walk or a step forward in index order asks early for a
+// record some entries ahead (Table::prefetch), as the rows it reads lie far
+// apart in the file; the Appender hands its rows to the table a megabyte at
+// a time, one write for all of them instead of one a row.
 #include "rt/db/workspace.h"
 
 #include <algorithm>

@@ -1,3 +1,15 @@
+// rt/db: the table layer. dBASE III tables (dbf.h) and NTX indexes (ntx.h),
+// byte for byte as the classic driver writes them, over the files of rt/os
+// (file.h); the work areas and the table commands the system uses (this
+// file); files of one folder replaced together through a journal
+// (switch.h); the fixed-width import (sdf.h). What it promises: every file it
+// writes is written beside its target, synced and renamed over it, so that a
+// run cut off at any point leaves each file as it was or as its last commit
+// left it; whatever it reads back is checked first: a damaged table or index
+// is refused with an error naming it, a journal that fails a check is set
+// aside; every failure goes to the error system, and an operation answered
+// Default leaves its table as it was.
+//
 // rt/db/workspace: work areas, their orders and the table commands.
 //
 // A Workspace holds the numbered work areas (1 to 250), the current one,

@@ -1,3 +1,7 @@
+// rt/dos: DOS paths resolved on the drives of this machine, every part
+// matched without regard to case; DOS names given back for host paths; the
+// file commands, the free-space probe, the printer Lpt1 and the one
+// interpreter command.
 #include "rt/dos/dos.h"
 
 #include <algorithm>

@@ -1,9 +1,10 @@
-// rt/dos: the platform layer. DOS paths with drive letters and "\" are
-// resolved on this machine; drives, the printer Lpt1 and the one interpreter
-// command the system runs are stood in for here. On Windows the drives, the
-// current directory and Lpt1 are the real ones; on POSIX systems C: is the
-// parent of the current directory and there are no diskette drives. These
-// variables override them (read by Config::fromEnvironment only):
+// rt/dos: the DOS machine the system was written for, over rt/os. DOS paths
+// with drive letters and "\" are resolved on this machine; drives, the
+// printer Lpt1 and the one interpreter command the system runs are stood in
+// for here. On Windows the drives, the current directory and Lpt1 are the
+// real ones; on POSIX systems C: is the parent of the current directory and
+// there are no diskette drives. These variables override them (read by
+// Config::fromEnvironment only):
 //
 //   FPO_DRIVE_C  folder standing for the root of drive C:, the current drive
 //   FPO_DRIVE_A, FPO_DRIVE_B  folders for the diskette drives (missing: the
@@ -18,6 +19,10 @@
 // The application speaks code page 860; the system names files in UTF-8
 // (UTF-16 on Windows). Every name crosses between the two through nameText
 // and systemName.
+//
+// A copy replaces its target whole (written beside it, renamed over it once
+// complete), and no command the program gives reaches a shell: the one
+// interpreter command is carried out here.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,7 @@
+// rt/err: raising an error (its file named as the installed naming says,
+// then the handler asked; a silenced system answers Default, one without a
+// handler throws Unhandled), and the mark of an exception that ends the
+// program.
 #include "rt/err/error.h"
 
 namespace rt::err {

@@ -1,3 +1,5 @@
+// rt/expr: Expr itself: compiling (or raising the syntax error), evaluating,
+// binding names to slots, and the parts of a key that joins names.
 #include "rt/expr/expr.h"
 
 #include "rt/expr/node.h"

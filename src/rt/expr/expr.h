@@ -1,6 +1,13 @@
 // rt/expr: the xBase expression evaluator. A text is compiled once into an
 // Expr and evaluated many times against an Env, which supplies fields,
 // variables, user functions and the error system.
+//
+// What it promises: a text either compiles or is refused with a
+// CompileError saying what is wrong and where; evaluation throws nothing of
+// its own: every failure at run time (a type mismatch, an unknown name, a
+// zero divisor, a bad argument) is raised through the Env's error system,
+// and the handler's answer decides what the failed part yields. Texts
+// compare as rt/text/compare says, under the Env's SET EXACT.
 #pragma once
 
 #include <memory>

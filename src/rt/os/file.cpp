@@ -1,3 +1,6 @@
+// rt/os/file: File, the growing buffer Bytes, and Replacement: a new file
+// written beside its target through a megabyte buffer, then synced and
+// renamed over it, or staged for a switch, or abandoned with its temporary.
 #include "rt/os/file.h"
 
 #include <algorithm>

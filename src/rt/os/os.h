@@ -1,9 +1,16 @@
-// rt/os: the operating system under the run-time. Every system call of the
-// run-time goes through here; posix.cpp and win32.cpp implement it.
+// rt/os: the operating system under the run-time. Every system call that
+// the standard library does not make the same on every system goes through
+// here (the terminal backends aside, which own their device); posix.cpp and
+// win32.cpp implement it, common.cpp the parts alike on both.
 //
 // Failures carry the system's error number (errno on POSIX, GetLastError()
 // on Windows, where it is itself the DOS code); dosCode() turns it into the
 // DOS error number that the error objects report.
+//
+// What it promises the layers above: the same calls with the same meaning on
+// both systems (where they cannot agree, a constant here says so:
+// kRenamesOpenFiles); an open never waits for another opener, it fails at
+// once with kInUse; a drive that is not ready never shows a system dialog.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,5 @@
+// rt/term/color: colour strings read into attribute bytes and slots, and
+// attribute bytes written back as colour strings.
 #include "rt/term/color.h"
 
 namespace rt::term {

@@ -1,3 +1,6 @@
+// rt/term/console_map: Windows console key records to the classic key codes
+// (navigation keys plain and with Ctrl, F1..F12 with Shift, Ctrl or Alt,
+// Alt+letter, characters through code page 860).
 #include "rt/term/console_map.h"
 
 #include "rt/term/keys.h"

@@ -1,3 +1,8 @@
+// rt/term/curses_backend: the real terminal through ncursesw: cells drawn as
+// glyphs in the curses colours, keys read as raw characters and decoded
+// here, the resize notice, the last screen written out when the terminal is
+// given back, and the signal handlers that give it back before the process
+// ends.
 #include "rt/term/curses_backend.h"
 
 #include <langinfo.h>

@@ -1,3 +1,5 @@
+// rt/term/device off Windows: the console is the terminal through ncursesw,
+// and the error output goes to stderr as UTF-8.
 #include <cstdio>
 
 #include "rt/term/curses_backend.h"

@@ -1,3 +1,4 @@
+// rt/term/headless: the key script of the backend for tests, and its reads.
 #include "rt/term/headless.h"
 
 #include "rt/text/cp860.h"

@@ -1,3 +1,6 @@
+// rt/term/keydecode: the terminals' escape sequences (CSI and SS3, VT220
+// numbered keys, the Linux console's function keys, the application keypad)
+// decoded into the classic key codes, and the decoder's queue.
 #include "rt/term/keydecode.h"
 
 #include <vector>

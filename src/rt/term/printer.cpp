@@ -1,3 +1,5 @@
+// rt/term/printer: the printer's output file, written through a Replacement
+// (an additive open takes over the old bytes first), and its row and column.
 #include "rt/term/printer.h"
 
 #include <system_error>

@@ -1,3 +1,4 @@
+// rt/term/screen: the text of part of a row.
 #include "rt/term/screen.h"
 
 namespace rt::term {

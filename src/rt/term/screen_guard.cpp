@@ -1,3 +1,4 @@
+// rt/term/screen_guard: what a ScreenGuard saves, and gives back.
 #include "rt/term/screen_guard.h"
 
 #include "rt/err/error.h"

@@ -1,3 +1,6 @@
+// rt/term: the Terminal: drawing on the cells, the device position, the
+// type-ahead and key reads with the cancel key, tones, and the shower
+// thread that puts drawing on the device when the program does not.
 #include "rt/term/term.h"
 
 #include <algorithm>
@@ -13,7 +16,8 @@ namespace {
 
 // Drawing is shown at the latest this long after it was done.
 constexpr auto kShowAfter = std::chrono::milliseconds(40);
-// Changes drawn between two looks at the clock by the program's thread.
+// Changes drawn between two looks at the clock by the program's thread, so
+// that drawing a cell does not cost a look at the clock.
 constexpr unsigned kChangesPerLook = 64;
 
 struct Span {

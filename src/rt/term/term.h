@@ -1,9 +1,14 @@
-// rt/term: the console.
+// rt/term: the console. The folder holds the Terminal (this file), the
+// screen of cells and the backend interface (screen.h), colours (color.h),
+// key codes (keys.h) and their decoding (keydecode.h, console_map.h), the
+// screen state kept for a scope (screen_guard.h), the printer as an output
+// device (printer.h) and the backends (device.h, curses_backend.h,
+// headless.h).
 //
 // A Terminal owns the screen of 25 x 80 cells, the colour setting, the device
 // position, the cursor shape and the keyboard with its type-ahead buffer, and
-// shows them through a Backend (the real terminal, curses_backend.h, or the headless
-// one for tests, headless.h). What it promises:
+// shows them through a Backend (the platform's console, device.h, or the
+// headless one for tests, headless.h). What it promises:
 //   - every drawing call changes only cells on the screen; coordinates outside
 //     are clipped, never an error;
 //   - text is code page 860 bytes, one cell per byte; control bytes are drawn

@@ -1,3 +1,5 @@
+// rt/text/compare: compare(), byte by byte, under the non-exact and the
+// exact rule.
 #include "rt/text/compare.h"
 
 #include <algorithm>

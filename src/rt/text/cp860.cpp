@@ -1,3 +1,5 @@
+// rt/text/cp860: the code page's table (cp860_table.inc) both ways, UTF-8
+// and the system's names into and out of the code page, and upper case.
 #include "rt/text/cp860.h"
 
 #include <array>

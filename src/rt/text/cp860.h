@@ -1,3 +1,11 @@
+// rt/text: the run-time's texts and values as the classic run-time shows and
+// reads them: the code page (this file), the comparison of texts
+// (compare.h), numbers (number.h), dates (date.h), pictures (picture.h) and
+// the text functions (strings.h). What it promises: plain functions of their
+// arguments that give what the classic run-time gives (its recorded
+// behaviour is in tests/reference); nothing here keeps state or touches a
+// file, and only Date::today() asks the system for anything.
+//
 // rt/text/cp860: the Portuguese DOS code page 860, in which every text of the
 // system is held (screen cells, tables, reports). Source literals are UTF-8
 // and are turned into code page 860 with the _cp suffix.

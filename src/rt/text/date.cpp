@@ -1,3 +1,5 @@
+// rt/text/date: day numbers to and from calendar dates, today's date, and
+// the texts of dates (DtoS, DtoC, CtoD).
 #include "rt/text/date.h"
 
 #include <cstdio>

@@ -1,3 +1,5 @@
+// rt/text/number: Round and Int with the scaled rule, the texts of numbers
+// (Str, StrZero, fixed) and their reading (Val).
 #include "rt/text/number.h"
 
 #include <algorithm>

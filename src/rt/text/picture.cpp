@@ -1,3 +1,4 @@
+// rt/text/picture: Transform() of numbers, texts, dates and logicals.
 #include "rt/text/picture.h"
 
 #include "rt/text/cp860.h"

@@ -1,3 +1,5 @@
+// rt/text/strings: pads, trims, SubStr, Space, Lower and Empty on code page
+// 860 bytes.
 #include "rt/text/strings.h"
 
 #include <algorithm>

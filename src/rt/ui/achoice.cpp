@@ -1,3 +1,5 @@
+// rt/ui/achoice: the list, its highlight over the selectable items, its
+// scrolling and its keys, with or without a callback.
 #include "rt/ui/achoice.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// rt/ui/alert: the alert box: its lines broken to fit, the box centred with
+// its buttons, the choice through the prompt menu, the screen put back.
 #include "rt/ui/alert.h"
 
 #include <algorithm>

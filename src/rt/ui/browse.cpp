@@ -1,3 +1,5 @@
+// rt/ui/browse: the browse over a BrowseSource: column widths, the repaint of
+// the rows around the current one, its keys and the handler's calls.
 #include "rt/ui/browse.h"
 
 #include <algorithm>

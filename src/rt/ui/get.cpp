@@ -1,3 +1,5 @@
+// rt/ui/get: a field's picture laid out for its value, what it shows, the
+// editing keys, the value read back from it, and the modal read.
 #include "rt/ui/get.h"
 
 #include <algorithm>

@@ -1,3 +1,10 @@
+// rt/ui: the classic run-time's interactive pieces over rt/term: input
+// fields and the modal read (this file), list selection (achoice.h), the
+// table browse (browse.h), the prompt menu (prompt.h) and the run-time's own
+// alert box (alert.h). Each draws on the Terminal, reads its keys until one
+// ends the call, and returns what was chosen or edited. None knows tables or
+// files: the browse reads its rows through a BrowseSource.
+//
 // rt/ui/get: input fields and the modal read (@ ... GET, READMODAL, GETLIST).
 //
 // A field edits a variable (a Value the caller keeps alive until the read has

@@ -1,3 +1,4 @@
+// rt/ui/prompt: the prompt menu: its keys and the choice by first letter.
 #include "rt/ui/prompt.h"
 
 #include "rt/term/keys.h"

@@ -1,3 +1,7 @@
+// The DOS machine over this one: host paths named as DOS names, paths
+// resolved without regard to case, names in the code page, the current
+// directory, wildcards, the file commands, free space, the real drives and
+// the printer.
 #include "rt/dos/dos.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// The error system: retries while the handler says so, the error thrown
+// without a handler, files named through the installed naming, and the call
+// chain with each routine's line.
 #include "rt/err/error.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,7 @@
+// The evaluator's errors: compile errors and their place, nesting too deep,
+// the syntax error through the error system, and run-time errors (zero
+// divisor, wrong types, unknown names) answered Substitute, Default or
+// Retry.
 #include <gtest/gtest.h>
 
 #include "fake_env.h"

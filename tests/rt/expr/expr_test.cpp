@@ -1,3 +1,6 @@
+// The evaluator on the system's own texts (index keys, browse and listing
+// rows, the period rule), operators and functions, names, bound slots, key
+// parts and values at the edges.
 #include "rt/expr/expr.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Colour strings: the slots they set, the attribute bytes of their pairs,
+// and the text of a setting read back as the same setting.
 #include "rt/term/color.h"
 
 #include <gtest/gtest.h>

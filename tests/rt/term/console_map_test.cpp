@@ -1,3 +1,5 @@
+// The Windows console's key records and colours as the console backend maps
+// them.
 #include "rt/term/console_map.h"
 
 #include <gtest/gtest.h>

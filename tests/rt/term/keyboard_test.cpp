@@ -1,3 +1,5 @@
+// The keyboard: Alt letters, type-ahead and peeked keys, the last key, a
+// key script that runs out, the cancel key at every kind of read, and tones.
 #include <gtest/gtest.h>
 
 #include <string>

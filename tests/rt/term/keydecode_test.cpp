@@ -1,3 +1,5 @@
+// Key decoding: the sequences of the common terminals, unknown ones dropped
+// whole, and a sequence waited for until it is complete.
 #include "rt/term/keydecode.h"
 
 #include <gtest/gtest.h>

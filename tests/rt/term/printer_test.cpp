@@ -1,3 +1,6 @@
+// The printer device: rows, columns and ejects; its file replacing the
+// target only when closed; targets that are no file; a run cut off while it
+// writes; a file that cannot be created.
 #include "rt/term/printer.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Screen guards: what they give back at the end of a scope and when, what
+// they leave as it stands, nesting, restore() and keep().
 #include "rt/term/screen_guard.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Drawing on the screen of cells: device output and its position, boxes,
+// clearing, cells and regions, clipped at the edges.
 #include <gtest/gtest.h>
 
 #include <climits>

@@ -1,3 +1,6 @@
+// What reaches the device unasked: drawing shown while the program does
+// something else or keeps drawing, and the last screen before the backend
+// goes.
 #include <gtest/gtest.h>
 
 #include <chrono>

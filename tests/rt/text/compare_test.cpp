@@ -1,3 +1,5 @@
+// Text comparison: the recorded comparisons, unsigned bytes, and the prefix
+// rule of seeks.
 #include "rt/text/compare.h"
 
 #include <gtest/gtest.h>

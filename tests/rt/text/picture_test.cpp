@@ -1,3 +1,5 @@
+// Transform(): every recorded case, and numbers, texts, dates and logicals
+// at their edges.
 #include "rt/text/picture.h"
 
 #include <gtest/gtest.h>

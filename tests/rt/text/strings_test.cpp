@@ -1,3 +1,5 @@
+// Text functions, the code page's glyphs and system names, and dates shown
+// and read.
 #include "rt/text/strings.h"
 
 #include <gtest/gtest.h>

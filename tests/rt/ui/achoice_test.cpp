@@ -1,3 +1,5 @@
+// List selection: the callback's modes and results, the start item,
+// unselectable items, the keys without a callback and a long list.
 #include "rt/ui/achoice.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The run-time's alert box: its choices, the box and its buttons, what it
+// leaves as it was, long lines and the lone "Ok".
 #include "rt/ui/alert.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// The table browse over a source of rows in a vector: the handler's modes
+// and results, an empty source, the idle call, the screen, the start at the
+// end and several columns.
 #include "rt/ui/browse.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// Input fields and the modal read: text editing keys, numbers, the upper-case
+// picture, dates, VALID rules, colours and cursor, several fields, and the
+// types a field takes.
 #include "rt/ui/get.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The prompt menu: its keys, the current prompt's colour, and no prompts.
 #include "rt/ui/prompt.h"
 
 #include <gtest/gtest.h>
