@@ -4,7 +4,6 @@
 #include <cmath>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "app/ambiente.h"
 #include "app/campos.h"
@@ -141,18 +140,9 @@ void TOTAIS(Sistema& s, Relatorio& r, double totalPab, double totalOutros) {
   s.term().printer().eject();
 }
 
-// What a competence and procedure come to: the price of one and whether it
-// counts as PAB.
-struct Preco {
-  double total;
-  bool pab;
-};
-
 // The walk over S_PRD in competence and unit order, a group of rows per run
-// of equal PRD_UID. Each competence and procedure is sought in S_PA and
-// S_VPA once, and each unit's line up to its values is made once: a unit
-// comes back once a competence, and is sought again only for the header of
-// a page that it opens.
+// of equal PRD_UID. Each row's competence and procedure are sought in S_PA
+// and S_VPA by look-ups that leave both tables where they stand.
 void escreveRelatorio(Sistema& s, Relatorio& r) {
   FPO_ROUTINE(s, "escreveRelatorio");
   auto& p = s.term().printer();
@@ -160,34 +150,24 @@ void escreveRelatorio(Sistema& s, Relatorio& r) {
   Area &mn = *db.find("MN"), &ups = *db.find("UPS"), &pa = *db.find("PA"), &vpa = *db.find("VPA"),
        &prd = *db.find("PRD");
   const int uidPrd = campo(prd, "PRD_UID"), cmpPrd = campo(prd, "PRD_CMP"), paPrd = campo(prd, "PRD_PA"),
-            qtPrd = campo(prd, "PRD_QT_A");
-  std::unordered_map<std::string, Preco> precos;
-  std::unordered_map<std::string, std::string> nomes;
-  nomes.reserve(ups.lastRec());
-  std::string chave;
+            qtPrd = campo(prd, "PRD_QT_A"), pabPa = campo(pa, "PA_PAB"), totalVpa = campo(vpa, "VPA_TOTAL");
+  rt::db::Lookup procedimento(pa), preco(vpa);
+  std::string uid, chave;
   double totalPab = 0, totalOutros = 0;
   FPO_LINE(s);
   rt::db::Walk linha(prd);
   while (linha.more()) {
-    const std::string uid(linha.raw(uidPrd));
-    auto nome = nomes.find(uid);
-    if (nome == nomes.end() || p.prow() == 0) {
-      ups.seek(rt::Value(uid), false);
-      mn.seek(rt::Value(texto(ups, "UPS_MN")), false);
-    }
+    uid = linha.raw(uidPrd);
+    ups.seek(rt::Value(uid), false);
+    mn.seek(rt::Value(texto(ups, "UPS_MN")), false);
     double pab = 0, outros = 0;
     while (linha.more() && igual(s, linha.raw(uidPrd), uid)) {
       chave = linha.raw(cmpPrd);
       chave += rt::text::subStr(linha.raw(paPrd), 1, 7);
-      auto preco = precos.find(chave);
-      if (preco == precos.end()) {
-        pa.seek(rt::Value(chave), false);
-        vpa.seek(rt::Value(chave), false);
-        preco =
-            precos.emplace(chave, Preco{numero(vpa, "VPA_TOTAL"), igual(s, texto(pa, "PA_PAB"), "S")}).first;
-      }
-      const double valor = linha.number(qtPrd) * preco->second.total;
-      if (preco->second.pab) {
+      procedimento.find(chave);
+      preco.find(chave);
+      const double valor = linha.number(qtPrd) * preco.number(totalVpa);
+      if (igual(s, procedimento.raw(pabPa), "S")) {
         pab += valor;
         totalPab += valor;
       } else {
@@ -197,8 +177,7 @@ void escreveRelatorio(Sistema& s, Relatorio& r) {
       linha.next();
     }
     if (p.prow() == 0) r.cabecalho(mn);
-    if (nome == nomes.end()) nome = nomes.emplace(uid, Relatorio::nomeUnidade(ups)).first;
-    r.unidade(nome->second, Relatorio::valores(pab, outros));
+    r.unidade(Relatorio::nomeUnidade(ups), Relatorio::valores(pab, outros));
     if (p.prow() > 59) {
       r.linha(0, kTracos);
       p.eject();

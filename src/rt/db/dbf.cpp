@@ -346,6 +346,7 @@ std::string_view Table::raw(int field) const {
 // --- reading ---
 
 void Table::remap() {
+  ++edits_;  // the file may hold other bytes now
   map_ = nullptr;
   mappedRecs_ = 0;
   mapRefused_ = false;
@@ -497,12 +498,16 @@ void Table::putRaw(int field, std::string_view bytes) {
   if (n) std::memcpy(dst, bytes.data(), n);
   std::memset(dst + n, ' ', w - n);
   changed_ = true;
+  ++edits_;
 }
 
 bool Table::put(int field, const Value& v) {
   if (atPhantom() || readOnly_) return true;
   const Encoded e = encode(field, v, rec_.data());
-  if (e != Encoded::Refused) changed_ = true;
+  if (e != Encoded::Refused) {
+    changed_ = true;
+    ++edits_;
+  }
   return e == Encoded::Ok;
 }
 
@@ -513,6 +518,7 @@ bool Table::putFrom(int field, Table& src, int from) {
   if (!text && !(numericType(f.type) && numericType(s.type))) return put(field, src.get(from));
   if (atPhantom() || readOnly_) return true;
   changed_ = true;
+  ++edits_;
   // memmove: src may be this table.
   char* dst = rec_.data() + f.offset;
   if (text) {
@@ -562,6 +568,7 @@ bool Table::putFrom(Table& src, const std::vector<std::pair<int, int>>& fields) 
     if (whole) {
       std::memmove(rec_.data() + run.to, src.rec_.data() + run.from, static_cast<std::size_t>(run.len));
       changed_ = true;
+      ++edits_;
       continue;
     }
     for (const auto& [to, from] : run.pairs) ok = putFrom(to, src, from) && ok;
@@ -613,12 +620,14 @@ void Table::setRecord(const char* bytes) {
   if (atPhantom() || readOnly_) return;
   std::memcpy(rec_.data(), bytes, rec_.size());
   changed_ = true;
+  ++edits_;
 }
 
 void Table::setDeleted(bool on) {
   if (atPhantom() || readOnly_) return;
   rec_[0] = on ? '*' : ' ';
   changed_ = true;
+  ++edits_;
 }
 
 bool Table::appendBlank() {
@@ -629,6 +638,7 @@ bool Table::appendBlank() {
   recNo_ = lastRec_;
   std::fill(rec_.begin(), rec_.end(), ' ');
   changed_ = true;
+  ++edits_;
   isNew_ = true;
   modified_ = true;
   return true;
@@ -640,6 +650,7 @@ void Table::dropAppended() {
   recNo_ = lastRec_ + 1;
   std::fill(rec_.begin(), rec_.end(), ' ');
   changed_ = isNew_ = false;
+  ++edits_;
 }
 
 bool Table::appendRecords(const char* recs, std::uint32_t count) {
@@ -662,6 +673,7 @@ bool Table::appendRecords(const char* recs, std::uint32_t count) {
   std::memcpy(rec_.data(), recs + (count - 1) * rl, rec_.size());
   changed_ = isNew_ = false;
   modified_ = true;
+  ++edits_;
   return true;
 }
 
@@ -766,6 +778,7 @@ bool Table::flushWrites() {
     wCount_ = 0;
     wbuf_.clear();
     lost_ = true;
+    ++edits_;
     return false;
   }
   while (wCount_) {
@@ -781,6 +794,7 @@ bool Table::flushWrites() {
       wCount_ = 0;  // abandoned: the run is lost
       wbuf_.clear();
       lost_ = true;
+      ++edits_;
       return false;
     }
   }
@@ -943,6 +957,49 @@ bool Table::scanParallel(
   if (stop) return false;
   for (unsigned t = 0; t < threads; ++t)
     if (failedAt[t] && !scan(failedAt[t], from[t + 1] - 1, fn)) return false;
+  return true;
+}
+
+bool Table::gather(const std::uint32_t* recnos, std::size_t n, char* out) {
+  const auto rl = static_cast<std::size_t>(recLen_);
+  bool mapped = map_ && !changed_ && wCount_ == 0;
+  for (std::size_t i = 0; mapped && i < n; ++i) mapped = recnos[i] >= 1 && recnos[i] <= mappedRecs_;
+  if (!mapped) {
+    for (std::size_t i = 0; i < n; ++i) {
+      const char* r = peek(recnos[i]);
+      if (!r) return false;
+      std::memcpy(out + i * rl, r, rl);
+    }
+    return true;
+  }
+  // The reads wait on memory more than they copy: a few threads share them
+  // a piece at a time (one the system leaves waiting holds up little), each
+  // asking for its records some steps ahead.
+  const char* const base = map_ + hdrLen_;
+  constexpr std::size_t kPiece = 2048;
+  const unsigned threads =
+      static_cast<unsigned>(std::clamp<std::size_t>(n / (4 * kPiece), 1, std::min(workThreads(), 4u)));
+  std::atomic<std::size_t> next{0};
+  auto work = [&](unsigned) {
+    constexpr std::size_t kAhead = 16;
+    for (;;) {
+      const std::size_t from = next.fetch_add(kPiece, std::memory_order_relaxed);
+      if (from >= n) return;
+      const std::size_t to = std::min(n, from + kPiece);
+      for (std::size_t i = from; i < to; ++i) {
+        if (i + kAhead < to) {
+          const char* a = base + static_cast<std::size_t>(recnos[i + kAhead] - 1) * rl;
+          __builtin_prefetch(a);
+          __builtin_prefetch(a + 64);
+        }
+        std::memcpy(out + i * rl, base + static_cast<std::size_t>(recnos[i] - 1) * rl, rl);
+      }
+    }
+  };
+  if (threads < 2)
+    work(0);
+  else
+    onThreads(threads, work);
   return true;
 }
 

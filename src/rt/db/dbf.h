@@ -98,6 +98,9 @@ class Table {
   int headerLength() const { return hdrLen_; }
   std::uint32_t lastRec() const { return lastRec_; }
   std::uint64_t serial() const { return serial_; }  // unique per opened table
+  // Counts the changes of the rows (bytes, deletion flags, appends, a file
+  // replaced): a copy of a row made at one count is the row while it stays.
+  std::uint64_t edits() const { return edits_; }
   err::ErrorSystem& errors() { return es_; }
   std::vector<FieldSpec> structure() const;
 
@@ -167,10 +170,18 @@ class Table {
   bool storedRecord(char* out);
   // Exchanges the record buffer with bytes of the same length (to evaluate
   // something on the stored record); the change flags stay.
-  void swapRecord(std::string& bytes) { rec_.swap(bytes); }
+  void swapRecord(std::string& bytes) {
+    rec_.swap(bytes);
+    ++edits_;
+  }
   // The bytes of a record without copying them where possible; valid until
   // the next call on the table. nullptr when it cannot be read.
   const char* peek(std::uint32_t recno);
+  // Copies the records recnos[0..n) end to end into out, as peek() reads
+  // them. Records far apart in a large table are read by several threads at
+  // once where the file is mapped. False when a record could not be read
+  // (after its error).
+  bool gather(const std::uint32_t* recnos, std::size_t n, char* out);
   // Asks for a record's first two cache lines to be brought near ahead of
   // a read, where the file is mapped: a walk in index order reads the
   // records of a large table far apart. The hint is given for any number
@@ -254,6 +265,7 @@ class Table {
   bool quiet_ = false;
   err::ErrorSystem& es_;
   std::uint64_t serial_;
+  std::uint64_t edits_ = 0;
   std::string header_;  // the header bytes as read or written
   std::vector<Field> fields_;
   int hdrLen_ = 0, recLen_ = 0;

@@ -548,7 +548,18 @@ KeyStore::Pos KeyStore::lowerBound(std::string_view prefix) const {
       c = hint_.block + 1;
     }
   }
-  if (c == n) {
+  const bool searched = c == n;
+  if (searched) {
+    if (memoVersion_ != version_) {
+      memo_.clear();
+      memoVersion_ = version_;
+    }
+    if (const char* m = memo_.find({want, len})) {
+      Pos p;
+      std::memcpy(&p.block, m, 4);
+      std::memcpy(&p.idx, m + 4, 4);
+      return p;
+    }
     // First block whose first entry is at or after prefix.
     std::size_t lo = 0, hi = n;
     while (lo < hi) {
@@ -558,7 +569,10 @@ KeyStore::Pos KeyStore::lowerBound(std::string_view prefix) const {
       else
         hi = mid;
     }
-    if (lo == 0) return {0, 0};
+    if (lo == 0) {
+      std::memset(memo_.put({want, len}), 0, 8);
+      return {0, 0};
+    }
     c = lo - 1;
   }
   const Block& blk = blocks_[c];
@@ -578,9 +592,15 @@ KeyStore::Pos KeyStore::lowerBound(std::string_view prefix) const {
     idx = lowerIn(data, blk.count, stride_, want, len);
   }
   hintVersion_ = version_;
-  if (idx < blk.count) return hint_ = {static_cast<std::uint32_t>(c), idx};
-  hint_ = {static_cast<std::uint32_t>(c), blk.count - 1};
-  return {static_cast<std::uint32_t>(c + 1), 0};
+  const Pos answer =
+      idx < blk.count ? Pos{static_cast<std::uint32_t>(c), idx} : Pos{static_cast<std::uint32_t>(c + 1), 0};
+  hint_ = idx < blk.count ? answer : Pos{static_cast<std::uint32_t>(c), blk.count - 1};
+  if (searched) {
+    char* m = memo_.put({want, len});
+    std::memcpy(m, &answer.block, 4);
+    std::memcpy(m + 4, &answer.idx, 4);
+  }
+  return answer;
 }
 
 KeyStore::Pos KeyStore::last() const {

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "rt/db/file.h"
+#include "rt/db/memo.h"
 #include "rt/err/error.h"
 #include "rt/expr/value.h"
 
@@ -103,7 +104,9 @@ class KeyStore {
   Pos begin() const { return {0, 0}; }
   Pos end() const { return {static_cast<std::uint32_t>(blocks_.size()), 0}; }
   bool atEnd(Pos p) const { return p.block >= blocks_.size(); }
-  // First entry whose key begins at or after prefix (compared over its length).
+  // First entry whose key begins at or after prefix (compared over its
+  // length). A prefix sought out of order is remembered with its answer
+  // until the entries change, so that seeking it again costs a look-up.
   Pos lowerBound(std::string_view prefix) const;
   // The entry k after p when it lies in the same block, else end().
   Pos ahead(Pos p, std::uint32_t k) const {
@@ -145,6 +148,10 @@ class KeyStore {
   // Where the last lowerBound() ended, for the version it was made in.
   mutable Pos hint_;
   mutable std::uint64_t hintVersion_ = ~0ull;
+  // Answers of lowerBound() found by a search, for the version they were
+  // found in.
+  mutable KeyMemo memo_{8};  // the block and index of each answer
+  mutable std::uint64_t memoVersion_ = ~0ull;
   std::size_t size_ = 0;
   std::uint64_t version_ = 0;
   std::vector<Block> blocks_;

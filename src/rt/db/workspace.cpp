@@ -89,6 +89,7 @@ void Area::attach(std::unique_ptr<Table> t, std::string alias) {
   unopened_.clear();
   orders_.clear();
   controlling_ = 0;
+  ++orderSerial_;
   found_ = false;
   goTop();
 }
@@ -444,6 +445,7 @@ bool Area::close() {
   for (Order& o : orders_) ok = o.index->close() && ok;
   orders_.clear();
   controlling_ = 0;
+  ++orderSerial_;
   ok = table_->close() && ok;
   table_.reset();
   alias_.clear();
@@ -656,6 +658,7 @@ bool Area::createIndex(std::string_view keyText, KeyFn key, RawKey raw, std::str
   }
   orders_.push_back({std::move(ix), std::move(key), std::move(raw)});
   controlling_ = 1;
+  ++orderSerial_;
   goTop();
   return true;
 }
@@ -693,6 +696,7 @@ bool Area::addIndex(std::string_view file, KeyFn key, bool compiled) {
   orders_.push_back({std::move(ix), std::move(key), std::move(raw)});
   if (!controlling_) {
     controlling_ = static_cast<int>(orders_.size());
+    ++orderSerial_;
     goTop();
   }
   return true;
@@ -704,6 +708,7 @@ void Area::orderListClear() {
   for (Order& o : orders_) o.index->close();
   orders_.clear();
   controlling_ = 0;
+  ++orderSerial_;
   posVersion_ = ~0ull;
 }
 
@@ -712,6 +717,7 @@ bool Area::setOrder(int n) {
   if (n < 0 || n > orderCount()) return false;
   flushHot();
   controlling_ = n;
+  ++orderSerial_;
   posVersion_ = ~0ull;
   return true;
 }
@@ -960,6 +966,7 @@ Walk::Walk(Area& a) : a_(a) {
   a.flushHot();
   t_ = a.table_.get();
   serial_ = t_->serial();
+  orders_ = a.orderSerial_;
   if (a.controlling_) {
     keys_ = &a.orders_[static_cast<std::size_t>(a.controlling_ - 1)].index->keys();
     version_ = keys_->version();
@@ -971,26 +978,52 @@ Walk::Walk(Area& a) : a_(a) {
 }
 
 bool Walk::intact() const {
-  if (a_.table_.get() != t_ || t_->serial() != serial_) return false;
-  if (!keys_) return a_.controlling_ == 0;
-  return a_.controlling_ &&
-         &a_.orders_[static_cast<std::size_t>(a_.controlling_ - 1)].index->keys() == keys_ &&
-         keys_->version() == version_;
+  return a_.table_.get() == t_ && t_->serial() == serial_ && a_.orderSerial_ == orders_ &&
+         (!keys_ || keys_->version() == version_);
+}
+
+bool Walk::gather() {
+  // Enough rows that the reads of many overlap.
+  constexpr std::size_t kBytes = std::size_t{4} << 20;
+  const auto rl = static_cast<std::size_t>(t_->recordLength());
+  const std::size_t most = std::max<std::size_t>(1, kBytes / rl);
+  if (!ahead_) {
+    ahead_.reset(new char[most * rl]);
+    aheadRecs_.reserve(most);
+  }
+  aheadRecs_.clear();
+  for (KeyStore::Pos p = pos_; aheadRecs_.size() < most && !keys_->atEnd(p); keys_->next(p))
+    aheadRecs_.push_back(keys_->recno(p));
+  at_ = count_ = 0;
+  edits_ = t_->edits();
+  if (!t_->gather(aheadRecs_.data(), aheadRecs_.size(), ahead_.get())) return false;
+  count_ = aheadRecs_.size();
+  return true;
 }
 
 void Walk::settle() {
   rec_ = nullptr;
   const bool hidden = a_.ws_.settings().deleted;
-  for (;;) {
-    if (keys_) {
-      if (keys_->atEnd(pos_)) return;
-      recno_ = keys_->recno(pos_);
-      // The rows lie apart: one some steps ahead is asked for early.
-      const KeyStore::Pos a = keys_->ahead(pos_, 16);
-      if (!keys_->atEnd(a)) t_->prefetch(keys_->recno(a));
-    } else if (recno_ > t_->lastRec()) {
-      return;
+  if (keys_) {
+    // In index order the rows lie apart: they are read ahead together.
+    const auto rl = static_cast<std::size_t>(t_->recordLength());
+    for (;;) {
+      if (keys_->atEnd(pos_) || !intact()) return;
+      if (at_ >= count_ || t_->edits() != edits_) {
+        if (!gather() || count_ == 0 || !intact()) return;
+      }
+      recno_ = aheadRecs_[at_];
+      const char* r = ahead_.get() + at_ * rl;
+      if (!hidden || r[0] != '*') {
+        rec_ = r;
+        return;
+      }
+      keys_->next(pos_);
+      ++at_;
     }
+  }
+  for (;;) {
+    if (recno_ > t_->lastRec()) return;
     const char* r = t_->peek(recno_);
     if (!r || !intact()) return;
     if (!hidden || r[0] != '*') {
@@ -999,10 +1032,7 @@ void Walk::settle() {
       rec_ = row_.data();
       return;
     }
-    if (keys_)
-      keys_->next(pos_);
-    else
-      ++recno_;
+    ++recno_;
   }
 }
 
@@ -1012,10 +1042,12 @@ void Walk::next() {
     rec_ = nullptr;
     return;
   }
-  if (keys_)
+  if (keys_) {
     keys_->next(pos_);
-  else
+    ++at_;
+  } else {
     ++recno_;
+  }
   settle();
 }
 
@@ -1034,6 +1066,97 @@ double Walk::number(int field) const {
   const std::string_view r = raw(field);
   if (r.empty()) return 0;
   const char type = t_->fields()[static_cast<std::size_t>(field)].type;
+  return type == 'N' || type == 'F' ? parseNumber(r) : 0;
+}
+
+// --- Lookup ---
+
+bool Lookup::current() const {
+  // In this order: keys_ is read only while the orders are the stamp's.
+  const Table* t = a_.table_.get();
+  return t && t == stamp_.table && t->serial() == stamp_.serial && t->edits() == stamp_.edits &&
+         !t->changed() && a_.orderSerial_ == stamp_.orders && keys_->version() == stamp_.version &&
+         a_.ws_.settings().deleted == stamp_.hidden;
+}
+
+bool Lookup::find(std::string_view key) {
+  found_ = false;
+  rec_ = nullptr;
+  fields_ = nullptr;
+  if (!current()) {
+    stamp_ = {};
+    keys_ = nullptr;
+    if (a_.table_ && a_.table_->changed()) a_.flushHot();  // as a seek begins
+    const Table* t = a_.table_.get();
+    const Index* ix = t && a_.controlling_
+                          ? a_.orders_[static_cast<std::size_t>(a_.controlling_ - 1)].index.get()
+                          : nullptr;
+    if (!ix || ix->keyType().type != 'C') {
+      // Not a look-up of text: the seek answers and raises its errors, and
+      // the row is read where it left the area.
+      const bool hit = a_.seek(Value(std::string(key)), false);
+      if (a_.table_) {
+        fields_ = a_.table_.get();
+        serial_ = fields_->serial();
+        if (hit) {
+          row_.assign(fields_->record(), static_cast<std::size_t>(fields_->recordLength()));
+          rec_ = row_.data();
+          found_ = true;
+        }
+      }
+      return found_;
+    }
+    keys_ = &ix->keys();
+    stamp_ = {t, t->serial(), t->edits(), a_.orderSerial_, keys_->version(), a_.ws_.settings().deleted};
+    memo_ = KeyMemo(1 + static_cast<std::size_t>(t->recordLength()));
+  }
+  Table* t = a_.table_.get();
+  fields_ = t;
+  serial_ = stamp_.serial;
+  const KeyStore& ks = *keys_;
+  const std::string_view want = key.substr(0, std::min(key.size(), static_cast<std::size_t>(ks.keySize())));
+  if (const char* m = memo_.find(want)) {
+    found_ = m[0] == 'Y';
+    rec_ = found_ ? m + 1 : nullptr;
+    return found_;
+  }
+  KeyStore::Pos p = ks.lowerBound(want);
+  const char* r = nullptr;
+  for (; !ks.atEnd(p); ks.next(p)) {
+    r = t->peek(ks.recno(p));
+    if (!r) return false;  // after its error; not remembered
+    if (!stamp_.hidden || r[0] != '*') break;
+  }
+  const auto rl = static_cast<std::size_t>(t->recordLength());
+  found_ = !ks.atEnd(p) && ks.key(p).substr(0, want.size()) == want;
+  char* m = memo_.put(want);
+  m[0] = found_ ? 'Y' : 'N';
+  if (found_) {
+    std::memcpy(m + 1, r, rl);
+    rec_ = m + 1;
+  }
+  return found_;
+}
+
+std::string_view Lookup::raw(int field) const {
+  // Only while the table found in is still the area's.
+  if (!fields_ || a_.table_.get() != fields_ || fields_->serial() != serial_ || field < 0 ||
+      field >= static_cast<int>(fields_->fields().size()))
+    return {};
+  const Field& f = fields_->fields()[static_cast<std::size_t>(field)];
+  const char* rec = rec_;
+  if (!rec) {
+    const auto rl = static_cast<std::size_t>(fields_->recordLength());
+    if (blank_.size() != rl) blank_.assign(rl, ' ');
+    rec = blank_.data();
+  }
+  return {rec + f.offset, static_cast<std::size_t>(f.width)};
+}
+
+double Lookup::number(int field) const {
+  const std::string_view r = raw(field);
+  if (r.empty()) return 0;
+  const char type = fields_->fields()[static_cast<std::size_t>(field)].type;
   return type == 'N' || type == 'F' ? parseNumber(r) : 0;
 }
 

@@ -44,6 +44,7 @@
 #include <vector>
 
 #include "rt/db/dbf.h"
+#include "rt/db/memo.h"
 #include "rt/db/ntx.h"
 #include "rt/db/switch.h"
 #include "rt/err/error.h"
@@ -175,6 +176,7 @@ class Area {
   friend class Workspace;
   friend class Appender;
   friend class Walk;
+  friend class Lookup;
   // A key made only of text fields of this table, joined by "+", is read
   // straight from the record: (offset, width) of each field.
   using RawKey = std::vector<std::pair<int, int>>;
@@ -218,6 +220,7 @@ class Area {
   std::filesystem::path unopened_;
   std::vector<Order> orders_;
   int controlling_ = 0;
+  std::uint64_t orderSerial_ = 0;  // counts the changes of orders_ and controlling_
   bool eof_ = true, bof_ = true, found_ = false;
   KeyStore::Pos pos_;
   std::uint64_t posVersion_ = ~0ull;
@@ -290,16 +293,65 @@ class Walk {
  private:
   bool intact() const;  // the area still walks what it walked
   void settle();        // rec_ on the visible row at pos_ or recno_, or the end
+  bool gather();        // the rows of the entries from pos_ on, read ahead
 
   Area& a_;
   Table* t_ = nullptr;
   std::uint64_t serial_ = 0;
+  std::uint64_t orders_ = 0;        // the area's orderSerial_
   const KeyStore* keys_ = nullptr;  // the controlling order, or none
   std::uint64_t version_ = 0;
   KeyStore::Pos pos_;
   std::uint32_t recno_ = 0;
   std::string row_;
-  const char* rec_ = nullptr;  // row_ while a row is at hand
+  const char* rec_ = nullptr;  // row_ or a row of ahead_ while a row is at hand
+  // In index order, the rows of the entries from pos_ on, read together
+  // while the table's rows counted edits_: ahead_[at_] is pos_'s.
+  std::unique_ptr<char[]> ahead_;
+  std::vector<std::uint32_t> aheadRecs_;
+  std::size_t at_ = 0, count_ = 0;
+  std::uint64_t edits_ = 0;
+};
+
+// Seeks in an area's controlling order that leave the area where it
+// stands: find() answers as seek() without SOFTSEEK does, and the row it
+// found (the first visible one from where the key would stand, when its key
+// begins with the one sought) is read by field position as Walk reads its
+// rows; after a miss the fields read as the phantom's, blank or zero. Each
+// key's answer is remembered, a copy of its row with it, while the table's
+// rows, its order and SET DELETED stay as they were: a key sought again
+// costs a look-up.
+class Lookup {
+ public:
+  explicit Lookup(Area& a) : a_(a) {}
+  Lookup(const Lookup&) = delete;
+  Lookup& operator=(const Lookup&) = delete;
+
+  bool find(std::string_view key);  // true when found
+  bool found() const { return found_; }
+  std::string_view raw(int field) const;
+  double number(int field) const;  // 0 for a field of another type
+
+ private:
+  struct Stamp {
+    const Table* table = nullptr;
+    std::uint64_t serial = 0, edits = 0, orders = 0, version = 0;
+    bool hidden = false;
+    friend bool operator==(const Stamp&, const Stamp&) = default;
+  };
+  bool current() const;  // the answers remembered still hold
+
+  Area& a_;
+  Stamp stamp_;
+  const KeyStore* keys_ = nullptr;  // the order of the stamp
+  // Each key sought: a byte, 'Y' when found, then the row found.
+  KeyMemo memo_{1};
+  std::string row_;                // the row of a find() answered by a seek
+  mutable std::string blank_;      // the phantom's bytes
+  const Table* fields_ = nullptr;  // the table of the last find()
+  std::uint64_t serial_ = 0;
+  const char* rec_ = nullptr;  // the row found, or nullptr
+  bool found_ = false;
 };
 
 class FieldEnv : public expr::Env {
