@@ -16,9 +16,9 @@
 //   build/state_bench --tempo NAME DIR    the same, and prints its wall time
 //                                         measured inside the process
 //
-// The Windows build (state_bench.exe, cross-built with FPO_BENCH on) has
-// --op and --tempo, to run an operation under wine on a folder generated
-// here:  wine build-win/state_bench.exe --tempo critica 'Z:\tmp\x'
+// The Windows build (build-win/state_bench.exe) has --op and --tempo, to
+// run an operation under wine on a folder generated here:
+//   wine build-win/state_bench.exe --tempo critica 'Z:\tmp\x'
 //
 // Folder (scale 1): 20,000 units of 230440 in the national files, 10,000
 // maintainers, 200,000 service items, 100,000 specialities, 500,000 budget

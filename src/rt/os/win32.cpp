@@ -344,8 +344,8 @@ void syncDir(const fs::path& dir) {
 }
 
 std::optional<fs::path> storedName(const fs::path& dir, const fs::path& name) {
-  // A pattern would answer for other names (the last three are wildcards
-  // of the system's own search too).
+  // A pattern would answer for other names ("<", ">" and the quote are
+  // wildcards of the system's search too), a separator for another folder.
   const std::wstring& n = name.native();
   if (n.empty() || n == L"." || n == L".." || n.find_first_of(L"*?<>\"\\/:") != std::wstring::npos)
     return std::nullopt;
