@@ -16,8 +16,8 @@
 //   build/state_bench --tempo NAME DIR    the same, and prints its wall time
 //                                         measured inside the process
 //
-// The Windows build (build-win/state_bench.exe) has --op and --tempo, to
-// run an operation under wine on a folder generated here:
+// The Windows build (build-win/state_bench.exe) has --gera, --op and
+// --tempo, to run an operation under wine on a folder generated here:
 //   wine build-win/state_bench.exe --tempo critica 'Z:\tmp\x'
 //
 // Folder (scale 1): 20,000 units of 230440 in the national files, 10,000
@@ -650,7 +650,7 @@ int main(int argc, char** argv) {
     return r;
   }
 #ifdef _WIN32
-  std::fprintf(stderr, "state_bench.exe: only --op and --tempo\n");
+  std::fprintf(stderr, "state_bench.exe: only --gera, --op and --tempo\n");
   return 2;
 #else
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
