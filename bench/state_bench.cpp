@@ -13,6 +13,12 @@
 //   build/state_bench --gera DIR SCALE    only writes the folder DIR/ZOZ
 //   build/state_bench --op NAME DIR       runs one operation in DIR/ZOZ
 //                                         (critica, pabfae, lista, importa)
+//   build/state_bench --tempo NAME DIR    the same, and prints its wall time
+//                                         measured inside the process
+//
+// The Windows build (build-win/state_bench.exe) has --gera, --op and
+// --tempo, to run an operation under wine on a folder generated here:
+//   wine build-win/state_bench.exe --tempo critica 'Z:\tmp\x'
 //
 // Folder (scale 1): 20,000 units of 230440 in the national files, 10,000
 // maintainers, 200,000 service items, 100,000 specialities, 500,000 budget
@@ -21,12 +27,14 @@
 // one side; S_PRD 2,000,000 rows in random physical order, S_VPA 1,000,000,
 // S_PA 50,000, S_UPS 22,000, S_MN 200, installed S_IPU 500,000, CTL.DBF
 // 24,000 rows. Data goes to the system's temporary folder and is removed.
+#ifndef _WIN32
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -49,7 +57,9 @@
 #include "app/listings/Ver_Atu.h"
 #include "app/pabfae/Pabfae.h"
 #include "app/sistema.h"
+#ifndef _WIN32
 #include "processo.h"
+#endif
 #include "rt/db/dbf.h"
 #include "rt/runtime.h"
 #include "rt/term/headless.h"
@@ -58,8 +68,10 @@
 #include "zozgen/layouts.h"
 
 namespace fs = std::filesystem;
+#ifndef _WIN32
 using bench::executa;
 using bench::Medida;
+#endif
 using rt::db::FieldSpec;
 
 namespace {
@@ -70,7 +82,7 @@ class Dbf {
  public:
   Dbf(const fs::path& p, const std::vector<FieldSpec>& fields, std::uint32_t rows)
       : fields_(fields), rows_(rows) {
-    out_ = std::fopen(p.c_str(), "wb");
+    out_ = std::fopen(p.string().c_str(), "wb");
     if (!out_) throw std::runtime_error("create " + p.string());
     std::setvbuf(out_, nullptr, _IOFBF, 1 << 20);
     const std::string h = rt::db::Table::makeHeader(fields, rows);
@@ -123,7 +135,7 @@ class Dbf {
 class Texto {
  public:
   explicit Texto(const fs::path& p) {
-    out_ = std::fopen(p.c_str(), "wb");
+    out_ = std::fopen(p.string().c_str(), "wb");
     if (!out_) throw std::runtime_error("create " + p.string());
     std::setvbuf(out_, nullptr, _IOFBF, 1 << 20);
   }
@@ -542,6 +554,7 @@ int opera(const std::string& op, const fs::path& drive) {
   return 0;
 }
 
+#ifndef _WIN32
 // --- measurement ---
 
 // Size and modification time of every file of a folder.
@@ -619,6 +632,8 @@ const std::vector<Operacao> kOperacoes = {
       "CTL.DBF"}},
 };
 
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -627,6 +642,17 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 4 && std::string(argv[1]) == "--op") return opera(argv[2], argv[3]);
+  if (argc == 4 && std::string(argv[1]) == "--tempo") {
+    const auto t0 = std::chrono::steady_clock::now();
+    const int r = opera(argv[2], argv[3]);
+    std::printf("%s: %.3f s\n", argv[2],
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    return r;
+  }
+#ifdef _WIN32
+  std::fprintf(stderr, "state_bench.exe: only --gera, --op and --tempo\n");
+  return 2;
+#else
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
   std::vector<int> escalas;
   for (const char* p = argc > 2 ? argv[2] : "1,2,4"; *p;) {
@@ -690,4 +716,5 @@ int main(int argc, char** argv) {
     fs::remove_all(base);
   }
   return 0;
+#endif
 }

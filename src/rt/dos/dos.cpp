@@ -45,6 +45,12 @@ std::vector<std::string> split(std::string_view s, std::string_view separators) 
 // code page 860 cannot spell is no match.
 std::optional<fs::path> findNoCase(const fs::path& dir, const std::string& name) {
   const fs::path exact = systemName(name);
+  // Where the system finds names without regard to case, it names the one
+  // entry itself: the folder is not read through for every name.
+  if (auto stored = os::storedName(dir, exact)) {
+    const std::string text = nameText(*stored);
+    if (*stored == exact || (sameNoCase(text, name) && systemName(text) == *stored)) return stored;
+  }
   std::error_code ec;
   if (fs::exists(dir / exact, ec)) {
     std::string other = name;

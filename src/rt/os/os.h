@@ -96,6 +96,12 @@ Entry entryOf(const std::filesystem::path& p);
 bool replaceable(const std::filesystem::path& p, int& err);
 // The names of the ordinary files in a folder.
 std::vector<std::string> folderFiles(const std::filesystem::path& dir);
+// Where the system itself matches names without regard to case (Windows):
+// the one entry of dir it takes name for, spelled as stored. nullopt where
+// it cannot tell that way: names matched exactly (POSIX), no entry or more
+// than one answering, a wildcard in name, a failure.
+std::optional<std::filesystem::path> storedName(const std::filesystem::path& dir,
+                                                const std::filesystem::path& name);
 int processId();
 
 // Output to a printer or a file: created (unless it is a device) and

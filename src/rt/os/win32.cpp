@@ -343,6 +343,24 @@ void syncDir(const fs::path& dir) {
   faults::record(faults::Step::Op::SyncFolder, dir);
 }
 
+std::optional<fs::path> storedName(const fs::path& dir, const fs::path& name) {
+  // A pattern would answer for other names ("<", ">" and the quote are
+  // wildcards of the system's search too), a separator for another folder.
+  const std::wstring& n = name.native();
+  if (n.empty() || n == L"." || n == L".." || n.find_first_of(L"*?<>\"\\/:") != std::wstring::npos)
+    return std::nullopt;
+  WIN32_FIND_DATAW found{};
+  HANDLE f =
+      ::FindFirstFileExW((dir / name).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+  // A folder whose names differ by case alone may hold more than one.
+  WIN32_FIND_DATAW next{};
+  const bool one = !::FindNextFileW(f, &next) && ::GetLastError() == ERROR_NO_MORE_FILES;
+  ::FindClose(f);
+  if (!one) return std::nullopt;
+  return fs::path(found.cFileName);
+}
+
 int processId() { return static_cast<int>(::GetCurrentProcessId()); }
 
 bool openOutput(const fs::path& p, bool append, Handle& h, int& err) {

@@ -210,6 +210,22 @@ TEST_F(DosTest, ResolvesPathsWithoutRegardToCase) {
     SCOPED_TRACE(k.dos);
     EXPECT_EQ(host(p.resolve(k.dos)), host(k.host));
   }
+  // The names as they are stored, also where the system ignores case; a
+  // wildcard or a trailing dot is a name of its own, never another file.
+  struct Stored {
+    std::string dos;
+    fs::path host;
+  } stored[] = {
+      {"\\ZOZ\\S_CTR.DBF", root_ / "ZOZ" / "s_ctr.dbf"},   {"\\zoz\\s_ups.211", root_ / "ZOZ" / "S_UPS.211"},
+      {"\\ZOZ\\s_?tr.dbf", root_ / "ZOZ" / "S_?TR.DBF"},   {"\\ZOZ\\s_*.dbf", root_ / "ZOZ" / "S_*.DBF"},
+      {"\\ZOZ\\s_ctr.dbf.", root_ / "ZOZ" / "S_CTR.DBF."},
+  };
+  for (const auto& k : stored) {
+    SCOPED_TRACE(k.dos);
+    const auto got = p.resolve(k.dos);
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->native(), k.host.native());
+  }
   if (!kWindows) {
     EXPECT_EQ(Platform(Config{root_, {}, {}, ""}).resolve("A:X"), std::nullopt);  // unset: not ready
   }
