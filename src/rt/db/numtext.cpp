@@ -39,33 +39,62 @@ bool formatNumber(double v, int width, int decimals, char* out) {
   return true;
 }
 
+namespace {
+
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// parseNumber() for digits too many to gather in a word: leading zeros are
+// not counted.
+double parseLong(const char* p, const char* end, bool negative, std::string_view text) {
+  std::uint64_t n = 0;
+  int count = 0, after = 0;
+  for (; p < end && *p >= '0' && *p <= '9'; ++p)
+    if (n != 0 || *p != '0') {
+      if (++count > 15) return text::val(text).value;
+      n = n * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+  if (p < end && *p == '.')
+    for (++p; p < end && *p >= '0' && *p <= '9'; ++p, ++after)
+      if (n != 0 || *p != '0') {
+        if (++count > 15) return text::val(text).value;
+        n = n * 10 + static_cast<std::uint64_t>(*p - '0');
+      }
+  if (after > 22) return text::val(text).value;
+  const double v = static_cast<double>(n) / kPow10[after];
+  return negative && v != 0 ? -v : v;
+}
+
+bool digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+}  // namespace
+
 double parseNumber(std::string_view text) {
   // Val's value of a field as tables hold them, read here without its
   // width: blanks, a sign, up to 15 digits with at most 22 decimals, each
   // an exact integer over an exact power of ten. Anything else goes to Val.
-  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p < end && (*p == ' ' || *p == '\t')) ++p;
   bool negative = false;
   if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  // Up to 19 digits fit in the word whatever they are; fewer than 16
+  // counted from the first that is not zero is a number below 10^15.
+  const char* const from = p;
   std::uint64_t n = 0;
-  int count = 0, after = 0;
-  for (; p < end && *p >= '0' && *p <= '9'; ++p)
-    if (n != 0 || *p != '0') {
-      n = n * 10 + static_cast<std::uint64_t>(*p - '0');
-      ++count;
-    }
-  if (p < end && *p == '.')
-    for (++p; p < end && *p >= '0' && *p <= '9'; ++p, ++after)
-      if (n != 0 || *p != '0') {
-        n = n * 10 + static_cast<std::uint64_t>(*p - '0');
-        ++count;
-      }
-  if (count > 15 || after > 22) return text::val(text).value;
-  const double v = static_cast<double>(n) / kPow10[after];
-  return negative && v != 0 ? -v : v;
+  for (; p < end && digit(*p); ++p) n = n * 10 + static_cast<std::uint64_t>(*p - '0');
+  std::ptrdiff_t digits = p - from, after = 0;
+  if (p < end && *p == '.') {
+    const char* const point = ++p;
+    for (; p < end && digit(*p); ++p) n = n * 10 + static_cast<std::uint64_t>(*p - '0');
+    after = p - point;
+    digits += after;
+  }
+  if (digits > 19) return parseLong(from, end, negative, text);
+  if (n >= 1000000000000000ull) return text::val(text).value;
+  double v = static_cast<double>(n);
+  if (after > 0) v /= kPow10[after];
+  return negative && n != 0 ? -v : v;
 }
 
 // What formatNumber writes:

@@ -977,11 +977,6 @@ Walk::Walk(Area& a) : a_(a) {
   settle();
 }
 
-bool Walk::intact() const {
-  return a_.table_.get() == t_ && t_->serial() == serial_ && a_.orderSerial_ == orders_ &&
-         (!keys_ || keys_->version() == version_);
-}
-
 bool Walk::gather() {
   // Enough rows that the reads of many overlap.
   constexpr std::size_t kBytes = std::size_t{4} << 20;
@@ -1036,7 +1031,7 @@ void Walk::settle() {
   }
 }
 
-void Walk::next() {
+void Walk::step() {
   if (!rec_) return;
   if (!intact()) {
     rec_ = nullptr;
@@ -1049,12 +1044,6 @@ void Walk::next() {
     ++recno_;
   }
   settle();
-}
-
-std::string_view Walk::raw(int field) const {
-  if (!rec_ || !intact() || field < 0 || field >= static_cast<int>(t_->fields().size())) return {};
-  const Field& f = t_->fields()[static_cast<std::size_t>(field)];
-  return {rec_ + f.offset, static_cast<std::size_t>(f.width)};
 }
 
 Value Walk::get(int field) const {
@@ -1079,7 +1068,7 @@ bool Lookup::current() const {
          a_.ws_.settings().deleted == stamp_.hidden;
 }
 
-bool Lookup::find(std::string_view key) {
+bool Lookup::seek(std::string_view key) {
   found_ = false;
   rec_ = nullptr;
   fields_ = nullptr;
@@ -1138,19 +1127,10 @@ bool Lookup::find(std::string_view key) {
   return found_;
 }
 
-std::string_view Lookup::raw(int field) const {
-  // Only while the table found in is still the area's.
-  if (!fields_ || a_.table_.get() != fields_ || fields_->serial() != serial_ || field < 0 ||
-      field >= static_cast<int>(fields_->fields().size()))
-    return {};
-  const Field& f = fields_->fields()[static_cast<std::size_t>(field)];
-  const char* rec = rec_;
-  if (!rec) {
-    const auto rl = static_cast<std::size_t>(fields_->recordLength());
-    if (blank_.size() != rl) blank_.assign(rl, ' ');
-    rec = blank_.data();
-  }
-  return {rec + f.offset, static_cast<std::size_t>(f.width)};
+std::string_view Lookup::blank(const Field& f) const {
+  const auto rl = static_cast<std::size_t>(fields_->recordLength());
+  if (blank_.size() != rl) blank_.assign(rl, ' ');
+  return {blank_.data() + f.offset, static_cast<std::size_t>(f.width)};
 }
 
 double Lookup::number(int field) const {

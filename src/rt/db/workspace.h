@@ -280,20 +280,21 @@ class Walk {
   Walk& operator=(const Walk&) = delete;
 
   bool more() const { return rec_ != nullptr; }
-  void next();
+  inline void next();
   std::uint32_t recNo() const { return recno_; }
   // A field of the row: its stored characters ("" for a position the table
   // lacks), or its value as Area::get gives it.
-  std::string_view raw(int field) const;
+  inline std::string_view raw(int field) const;
   Value get(int field) const;
   // A number field's value, without a Value made for it; 0 for a field of
   // another type.
   double number(int field) const;
 
  private:
-  bool intact() const;  // the area still walks what it walked
-  void settle();        // rec_ on the visible row at pos_ or recno_, or the end
-  bool gather();        // the rows of the entries from pos_ on, read ahead
+  inline bool intact() const;  // the area still walks what it walked
+  void step();                 // next() past the rows read ahead
+  void settle();               // rec_ on the visible row at pos_ or recno_, or the end
+  bool gather();               // the rows of the entries from pos_ on, read ahead
 
   Area& a_;
   Table* t_ = nullptr;
@@ -327,12 +328,14 @@ class Lookup {
   Lookup(const Lookup&) = delete;
   Lookup& operator=(const Lookup&) = delete;
 
-  bool find(std::string_view key);  // true when found
+  inline bool find(std::string_view key);  // true when found
   bool found() const { return found_; }
-  std::string_view raw(int field) const;
+  inline std::string_view raw(int field) const;
   double number(int field) const;  // 0 for a field of another type
 
  private:
+  bool seek(std::string_view key);  // find() of a key not remembered, or with the stamp changed
+  std::string_view blank(const Field& f) const;
   struct Stamp {
     const Table* table = nullptr;
     std::uint64_t serial = 0, edits = 0, orders = 0, version = 0;
@@ -473,5 +476,60 @@ class Workspace {
   int current_ = 1;
   FieldEnv env_;
 };
+
+// --- the walk and the look-ups, row by row ---
+
+inline bool Walk::intact() const {
+  return a_.table_.get() == t_ && t_->serial() == serial_ && a_.orderSerial_ == orders_ &&
+         (!keys_ || keys_->version() == version_);
+}
+
+inline std::string_view Walk::raw(int field) const {
+  if (!rec_ || !intact() || static_cast<unsigned>(field) >= t_->fields().size()) return {};
+  const Field& f = t_->fields()[static_cast<std::size_t>(field)];
+  return {rec_ + f.offset, static_cast<std::size_t>(f.width)};
+}
+
+inline void Walk::next() {
+  // The next row read ahead, visible and unchanged since, is at hand.
+  if (keys_ && rec_ && at_ + 1 < count_ && intact() && t_->edits() == edits_) {
+    const char* r = rec_ + t_->recordLength();
+    if (!a_.ws_.settings().deleted || r[0] != '*') {
+      keys_->next(pos_);
+      recno_ = aheadRecs_[++at_];
+      rec_ = r;
+      return;
+    }
+  }
+  step();
+}
+
+inline bool Lookup::find(std::string_view key) {
+  const Table* t = a_.table_.get();
+  // In this order: keys_ is read only while the orders are the stamp's.
+  if (t && t == stamp_.table && t->serial() == stamp_.serial && t->edits() == stamp_.edits && !t->changed() &&
+      a_.orderSerial_ == stamp_.orders && keys_->version() == stamp_.version &&
+      a_.ws_.settings().deleted == stamp_.hidden) {
+    const auto size = static_cast<std::size_t>(keys_->keySize());
+    if (const char* m = memo_.find(key.size() > size ? key.substr(0, size) : key)) {
+      fields_ = t;
+      serial_ = stamp_.serial;
+      found_ = m[0] == 'Y';
+      rec_ = found_ ? m + 1 : nullptr;
+      return found_;
+    }
+  }
+  return seek(key);
+}
+
+inline std::string_view Lookup::raw(int field) const {
+  // Only while the table found in is still the area's.
+  if (!fields_ || a_.table_.get() != fields_ || fields_->serial() != serial_ ||
+      static_cast<unsigned>(field) >= fields_->fields().size())
+    return {};
+  const Field& f = fields_->fields()[static_cast<std::size_t>(field)];
+  if (!rec_) return blank(f);
+  return {rec_ + f.offset, static_cast<std::size_t>(f.width)};
+}
 
 }  // namespace rt::db

@@ -18,8 +18,9 @@ namespace rt::text {
 // "=", "!=", "<", "<=", ">" and ">=".
 int compare(std::string_view left, std::string_view right, bool exact);
 
-// "=" between texts.
+// "=" between texts: under the non-exact rule, whether left begins with right.
 inline bool equals(std::string_view left, std::string_view right, bool exact) {
+  if (!exact) return left.size() >= right.size() && left.substr(0, right.size()) == right;
   return compare(left, right, exact) == 0;
 }
 
