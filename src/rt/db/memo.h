@@ -23,14 +23,15 @@ class KeyMemo {
 
   // The answer remembered for key, or nullptr; valid until the next put()
   // or clear().
-  const char* find(std::string_view key) const {
+  const char* find(std::string_view key) const { return const_cast<KeyMemo*>(this)->find(key); }
+  char* find(std::string_view key) {
     if (used_ == 0) return nullptr;
     const std::uint32_t tag = tagOf(key);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
       const Slot& s = slots_[i];
       if (s.tag == 0) return nullptr;
-      const char* k = bytes_.data() + s.at;
+      char* k = bytes_.data() + s.at;
       if (s.tag == tag && s.len == key.size() && same(k, key.data(), key.size())) return k + s.len;
     }
   }

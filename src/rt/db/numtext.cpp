@@ -3,6 +3,7 @@
 // formatNumber writes is carried over as it stands.
 #include "rt/db/numtext.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -75,6 +76,17 @@ double parseNumber(std::string_view text) {
   // an exact integer over an exact power of ten. Anything else goes to Val.
   const char* p = text.data();
   const char* const end = p + text.size();
+  // Blanks a word at a time: numbers stand right-aligned in their fields.
+  while (end - p >= 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    w ^= 0x2020202020202020ull;
+    if (w != 0) {
+      p += (std::endian::native == std::endian::little ? std::countr_zero(w) : std::countl_zero(w)) / 8;
+      break;
+    }
+    p += 8;
+  }
   while (p < end && (*p == ' ' || *p == '\t')) ++p;
   bool negative = false;
   if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';

@@ -1071,6 +1071,7 @@ bool Lookup::current() const {
 bool Lookup::seek(std::string_view key) {
   found_ = false;
   rec_ = nullptr;
+  answer_ = nullptr;
   fields_ = nullptr;
   if (!current()) {
     stamp_ = {};
@@ -1097,16 +1098,21 @@ bool Lookup::seek(std::string_view key) {
     }
     keys_ = &ix->keys();
     stamp_ = {t, t->serial(), t->edits(), a_.orderSerial_, keys_->version(), a_.ws_.settings().deleted};
-    memo_ = KeyMemo(1 + static_cast<std::size_t>(t->recordLength()));
+    slot_.assign(t->fields().size(), -1);
+    numbers_ = 0;
+    for (std::size_t i = 0; i < slot_.size(); ++i)
+      if (t->fields()[i].type == 'N' || t->fields()[i].type == 'F') slot_[i] = static_cast<int>(numbers_++);
+    memo_ = KeyMemo(1 + static_cast<std::size_t>(t->recordLength()) + 9 * numbers_);
   }
   Table* t = a_.table_.get();
   fields_ = t;
   serial_ = stamp_.serial;
   const KeyStore& ks = *keys_;
   const std::string_view want = key.substr(0, std::min(key.size(), static_cast<std::size_t>(ks.keySize())));
-  if (const char* m = memo_.find(want)) {
+  if (char* m = memo_.find(want)) {
     found_ = m[0] == 'Y';
     rec_ = found_ ? m + 1 : nullptr;
+    answer_ = m;
     return found_;
   }
   KeyStore::Pos p = ks.lowerBound(want);
@@ -1120,10 +1126,12 @@ bool Lookup::seek(std::string_view key) {
   found_ = !ks.atEnd(p) && ks.key(p).substr(0, want.size()) == want;
   char* m = memo_.put(want);
   m[0] = found_ ? 'Y' : 'N';
+  std::memset(m + 1 + rl, 0, numbers_);
   if (found_) {
     std::memcpy(m + 1, r, rl);
     rec_ = m + 1;
   }
+  answer_ = m;
   return found_;
 }
 
@@ -1137,7 +1145,21 @@ double Lookup::number(int field) const {
   const std::string_view r = raw(field);
   if (r.empty()) return 0;
   const char type = fields_->fields()[static_cast<std::size_t>(field)].type;
-  return type == 'N' || type == 'F' ? parseNumber(r) : 0;
+  if (type != 'N' && type != 'F') return 0;
+  if (!answer_ || !rec_) return parseNumber(r);
+  // Read once for each remembered row.
+  const auto k = static_cast<std::size_t>(slot_[static_cast<std::size_t>(field)]);
+  char* const read = answer_ + 1 + fields_->recordLength();
+  char* const value = read + numbers_ + 8 * k;
+  double v;
+  if (read[k]) {
+    std::memcpy(&v, value, 8);
+    return v;
+  }
+  v = parseNumber(r);
+  std::memcpy(value, &v, 8);
+  read[k] = 1;
+  return v;
 }
 
 // --- FieldEnv ---

@@ -319,9 +319,9 @@ class Walk {
 // found (the first visible one from where the key would stand, when its key
 // begins with the one sought) is read by field position as Walk reads its
 // rows; after a miss the fields read as the phantom's, blank or zero. Each
-// key's answer is remembered, a copy of its row with it, while the table's
-// rows, its order and SET DELETED stay as they were: a key sought again
-// costs a look-up.
+// key's answer is remembered, a copy of its row with it (and the values of
+// its number fields once read), while the table's rows, its order and SET
+// DELETED stay as they were: a key sought again costs a look-up.
 class Lookup {
  public:
   explicit Lookup(Area& a) : a_(a) {}
@@ -347,13 +347,18 @@ class Lookup {
   Area& a_;
   Stamp stamp_;
   const KeyStore* keys_ = nullptr;  // the order of the stamp
-  // Each key sought: a byte, 'Y' when found, then the row found.
+  // Each key sought: a byte, 'Y' when found, then the row found, then for
+  // each number field of the table a byte (1 once its value was read) and,
+  // after them all, their values.
   KeyMemo memo_{1};
+  std::vector<int> slot_;          // each field's place among the number fields, or -1
+  std::size_t numbers_ = 0;        // the number fields
   std::string row_;                // the row of a find() answered by a seek
   mutable std::string blank_;      // the phantom's bytes
   const Table* fields_ = nullptr;  // the table of the last find()
   std::uint64_t serial_ = 0;
   const char* rec_ = nullptr;  // the row found, or nullptr
+  char* answer_ = nullptr;     // the answer remembered for the last find(), or nullptr
   bool found_ = false;
 };
 
@@ -511,11 +516,12 @@ inline bool Lookup::find(std::string_view key) {
       a_.orderSerial_ == stamp_.orders && keys_->version() == stamp_.version &&
       a_.ws_.settings().deleted == stamp_.hidden) {
     const auto size = static_cast<std::size_t>(keys_->keySize());
-    if (const char* m = memo_.find(key.size() > size ? key.substr(0, size) : key)) {
+    if (char* m = memo_.find(key.size() > size ? key.substr(0, size) : key)) {
       fields_ = t;
       serial_ = stamp_.serial;
       found_ = m[0] == 'Y';
       rec_ = found_ ? m + 1 : nullptr;
+      answer_ = m;
       return found_;
     }
   }

@@ -37,16 +37,19 @@ void rows(Fixture& fx, const std::vector<std::pair<std::string, double>>& rs) {
   ASSERT_TRUE(a.commit());
 }
 
-// What seek() finds for key, read from the area: the row's K and N, or the
-// phantom's.
+// What seek() finds for key, read from the area: the row's K and N and the
+// value of N, or the phantom's.
 std::string sought(Area& a, const std::string& key) {
   const bool hit = a.seek(S(key), false);
-  return (hit ? "+" : "-") + std::string(a.table()->raw(0)) + "/" + std::string(a.table()->raw(1));
+  return (hit ? "+" : "-") + std::string(a.table()->raw(0)) + "/" + std::string(a.table()->raw(1)) + "=" +
+         std::to_string(a.get(1).num());
 }
 std::string looked(Lookup& l, const std::string& key) {
   const bool hit = l.find(key);
   EXPECT_EQ(hit, l.found());
-  return (hit ? "+" : "-") + std::string(l.raw(0)) + "/" + std::string(l.raw(1));
+  const double n = l.number(1);
+  EXPECT_EQ(l.number(1), n);  // read again from the answer
+  return (hit ? "+" : "-") + std::string(l.raw(0)) + "/" + std::string(l.raw(1)) + "=" + std::to_string(n);
 }
 
 }  // namespace
@@ -72,9 +75,9 @@ TEST(Lookup, AnswersAsSeekThroughChanges) {
       }
   };
   agree("as made");
-  EXPECT_EQ(looked(l, "E"), "-    /      ");
+  EXPECT_EQ(looked(l, "E"), "-    /      =0.000000");
   EXPECT_EQ(l.number(1), 0);
-  EXPECT_EQ(looked(l, "C2"), "+C2  /  5.00");
+  EXPECT_EQ(looked(l, "C2"), "+C2  /  5.00=5.000000");
   EXPECT_EQ(l.number(1), 5);
   EXPECT_EQ(l.number(0), 0);  // not a number field
   EXPECT_EQ(l.raw(7), "");    // no such field
@@ -101,7 +104,7 @@ TEST(Lookup, AnswersAsSeekThroughChanges) {
   ASSERT_TRUE(a.indexOn("K", fx.at("LK")));
   agree("indexed again");
 
-  EXPECT_EQ(looked(l, "C2"), "+C2  /  5.00");
+  EXPECT_EQ(looked(l, "C2"), "+C2  /  5.00=5.000000");
   a.close();
   EXPECT_EQ(l.raw(0), "");  // the table is gone
   EXPECT_FALSE(l.find("C2"));
