@@ -43,6 +43,13 @@ std::string texto(rt::db::Area& a, std::string_view nome) {
   return v.isString() ? v.string() : std::string();
 }
 
+std::string texto(rt::db::Area& a, rt::db::Lookup& l, int pos) {
+  if (pos < 0 || !a.used()) return {};
+  if (a.table()->fields()[static_cast<std::size_t>(pos)].type == 'C') return std::string(l.raw(pos));
+  const rt::Value v = l.get(pos);  // a type no table holds is its error
+  return v.isString() ? v.string() : std::string();
+}
+
 double numero(rt::db::Area& a, std::string_view nome) {
   const int p = campo(a, nome);
   if (p < 0) return 0;

@@ -35,6 +35,9 @@ inline std::string_view bruto(rt::db::Area& a, std::string_view nome) { return b
 // reads "" or 0.
 std::string texto(rt::db::Area& a, std::string_view nome);
 double numero(rt::db::Area& a, std::string_view nome);
+// The same of the row a look-up in the area found (blank after a miss), by
+// the field's position; "" for -1.
+std::string texto(rt::db::Area& a, rt::db::Lookup& l, int pos);
 
 // The fields of the area open under an alias read by name, their positions
 // kept for the opened table: a name the table lacks is told on its first

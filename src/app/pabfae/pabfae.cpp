@@ -49,6 +49,20 @@ std::string impresso(std::string t) {
   return t;
 }
 
+// A field of the rows a look-up finds, its position found once: a name the
+// table lacks is told on every read, as a read by name tells it.
+class Campo {
+ public:
+  Campo(Area& a, rt::db::Lookup& l, const char* nome) : a_(a), l_(l), nome_(nome), pos_(a.fieldPos(nome)) {}
+  std::string texto() { return fpo::texto(a_, l_, pos_ >= 0 ? pos_ : campo(a_, nome_)); }
+
+ private:
+  Area& a_;
+  rt::db::Lookup& l_;
+  const char* nome_;
+  int pos_;
+};
+
 class Relatorio {
  public:
   explicit Relatorio(Sistema& s) : s_(s), t_(s.term()) {}
@@ -59,8 +73,8 @@ class Relatorio {
     t_.devOut(texto);
   }
 
-  void cabecalho(Area& mn) {
-    const std::string ibge = impresso(texto(mn, "MN_IBGE"));
+  void cabecalho(Campo& mnIbge, Campo& mnNome) {
+    const std::string ibge = impresso(mnIbge.texto());
     // Only the code's four lowest digits count for its check digit.
     const double numeroIbge = std::fabs(rt::text::val(ibge).value);
     const auto codigo =
@@ -71,7 +85,7 @@ class Relatorio {
     linha(0, kTracos);
     linha(0,
           rt::text::padC(std::string(rt::text::subStr(ibge, 3, 4)) + "-" + std::to_string(CALDIGMNC(codigo)) +
-                             " " + std::string(rt::text::allTrim(impresso(texto(mn, "MN_NOME")))),
+                             " " + std::string(rt::text::allTrim(impresso(mnNome.texto()))),
                          80));
     // Read for every header: a control record that failed to open is a
     // run-time error for the error policy here.
@@ -85,16 +99,20 @@ class Relatorio {
     linha(0, kTracos);
   }
 
-  // A unit's line up to its values.
-  static std::string nomeUnidade(Area& ups) {
-    std::string id = impresso(texto(ups, "UPS_ID"));
+  // A unit's line.
+  void unidade(Campo& upsId, Campo& upsNome, double pab, double outros) {
+    std::string id = impresso(upsId.texto());
     id.resize(7, ' ');
-    std::string nome(rt::text::subStr(impresso(texto(ups, "UPS_NMFN")), 1, 33));
-    nome.resize(33, ' ');
-    return id.substr(2, 4) + "-" + id.substr(6, 1) + " " + nome + " ";
+    const std::string nome = impresso(upsNome.texto());
+    linha_.assign(id, 2, 4);
+    linha_ += '-';
+    linha_ += id[6];
+    linha_ += ' ';
+    linha_ += rt::text::subStr(nome, 1, 33);
+    linha_.resize(41, ' ');
+    linha_ += valores(pab, outros);
+    linha(1, linha_);
   }
-
-  void unidade(const std::string& nome, const std::string& valores) { linha(1, nome + valores); }
 
   void totais(double pab, double outros) { linha(28, "TOTAIS -----> " + valores(pab, outros)); }
 
@@ -108,6 +126,7 @@ class Relatorio {
  private:
   Sistema& s_;
   rt::term::Terminal& t_;
+  std::string linha_;
 };
 
 // Opens the tables and builds their indexes; false when one of them failed
@@ -141,8 +160,9 @@ void TOTAIS(Sistema& s, Relatorio& r, double totalPab, double totalOutros) {
 }
 
 // The walk over S_PRD in competence and unit order, a group of rows per run
-// of equal PRD_UID. Each row's competence and procedure are sought in S_PA
-// and S_VPA by look-ups that leave both tables where they stand.
+// of equal PRD_UID. Each group's unit and municipality are sought in S_UPS
+// and S_MN, each row's competence and procedure in S_PA and S_VPA, by
+// look-ups that leave the tables where they stand.
 void escreveRelatorio(Sistema& s, Relatorio& r) {
   FPO_ROUTINE(s, "escreveRelatorio");
   auto& p = s.term().printer();
@@ -151,15 +171,17 @@ void escreveRelatorio(Sistema& s, Relatorio& r) {
        &prd = *db.find("PRD");
   const int uidPrd = campo(prd, "PRD_UID"), cmpPrd = campo(prd, "PRD_CMP"), paPrd = campo(prd, "PRD_PA"),
             qtPrd = campo(prd, "PRD_QT_A"), pabPa = campo(pa, "PA_PAB"), totalVpa = campo(vpa, "VPA_TOTAL");
-  rt::db::Lookup procedimento(pa), preco(vpa);
+  rt::db::Lookup unidade(ups), municipio(mn), procedimento(pa), preco(vpa);
+  Campo upsId(ups, unidade, "UPS_ID"), upsNome(ups, unidade, "UPS_NMFN"), upsMn(ups, unidade, "UPS_MN"),
+      mnIbge(mn, municipio, "MN_IBGE"), mnNome(mn, municipio, "MN_NOME");
   std::string uid, chave;
   double totalPab = 0, totalOutros = 0;
   FPO_LINE(s);
   rt::db::Walk linha(prd);
   while (linha.more()) {
     uid = linha.raw(uidPrd);
-    ups.seek(rt::Value(uid), false);
-    mn.seek(rt::Value(texto(ups, "UPS_MN")), false);
+    unidade.find(uid);
+    municipio.find(upsMn.texto());
     double pab = 0, outros = 0;
     while (linha.more() && igual(s, linha.raw(uidPrd), uid)) {
       chave = linha.raw(cmpPrd);
@@ -176,8 +198,8 @@ void escreveRelatorio(Sistema& s, Relatorio& r) {
       }
       linha.next();
     }
-    if (p.prow() == 0) r.cabecalho(mn);
-    r.unidade(Relatorio::nomeUnidade(ups), Relatorio::valores(pab, outros));
+    if (p.prow() == 0) r.cabecalho(mnIbge, mnNome);
+    r.unidade(upsId, upsNome, pab, outros);
     if (p.prow() > 59) {
       r.linha(0, kTracos);
       p.eject();

@@ -1141,6 +1141,15 @@ std::string_view Lookup::blank(const Field& f) const {
   return {blank_.data() + f.offset, static_cast<std::size_t>(f.width)};
 }
 
+Value Lookup::get(int field) {
+  if (raw(field).empty()) return Value();
+  if (!rec_) {
+    const auto rl = static_cast<std::size_t>(fields_->recordLength());
+    if (blank_.size() != rl) blank_.assign(rl, ' ');
+  }
+  return a_.table_->get(field, rec_ ? rec_ : blank_.data());
+}
+
 double Lookup::number(int field) const {
   const std::string_view r = raw(field);
   if (r.empty()) return 0;

@@ -331,6 +331,7 @@ class Lookup {
   inline bool find(std::string_view key);  // true when found
   bool found() const { return found_; }
   inline std::string_view raw(int field) const;
+  Value get(int field);            // as Area::get reads it from the row
   double number(int field) const;  // 0 for a field of another type
 
  private:

@@ -49,6 +49,7 @@ std::string looked(Lookup& l, const std::string& key) {
   EXPECT_EQ(hit, l.found());
   const double n = l.number(1);
   EXPECT_EQ(l.number(1), n);  // read again from the answer
+  EXPECT_EQ(l.get(1).num(), n);
   return (hit ? "+" : "-") + std::string(l.raw(0)) + "/" + std::string(l.raw(1)) + "=" + std::to_string(n);
 }
 
