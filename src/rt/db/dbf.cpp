@@ -747,6 +747,7 @@ bool Table::land() {
 
 void Table::revert() {
   lost_ = false;
+  ++reverts_;
   if (beside_) beside_->abandon(&file_);
   beside_.reset();
   map_ = nullptr;

@@ -101,6 +101,10 @@ class Table {
   // Counts the changes of the rows (bytes, deletion flags, appends, a file
   // replaced): a copy of a row made at one count is the row while it stays.
   std::uint64_t edits() const { return edits_; }
+  // Counts the times the table went back to its file (writes answered
+  // Default); readable() is false when the file could not be read again.
+  std::uint64_t reverts() const { return reverts_; }
+  bool readable() const { return file_.isOpen(); }
   err::ErrorSystem& errors() { return es_; }
   std::vector<FieldSpec> structure() const;
 
@@ -266,6 +270,7 @@ class Table {
   err::ErrorSystem& es_;
   std::uint64_t serial_;
   std::uint64_t edits_ = 0;
+  std::uint64_t reverts_ = 0;
   std::string header_;  // the header bytes as read or written
   std::vector<Field> fields_;
   int hdrLen_ = 0, recLen_ = 0;

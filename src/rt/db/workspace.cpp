@@ -430,10 +430,42 @@ bool Area::recall() {
   return true;
 }
 
+bool Area::commitTable() {
+  const std::uint64_t reverts = table_->reverts();
+  const bool ok = table_->commit(true);
+  if (table_->reverts() == reverts) return ok;
+  reopenOrders();
+  return false;
+}
+
+void Area::reopenOrders() {
+  // The keys held may stand for rows the file never got.
+  std::vector<Order> kept;
+  int controlling = 0;
+  for (std::size_t i = 0; i < orders_.size(); ++i) {
+    Order& o = orders_[i];
+    const fs::path p = o.index->path();
+    const KeyType kt = o.index->keyType();
+    o.index.reset();  // closed unwritten
+    if (!table_->readable()) continue;
+    o.index = Index::open(p, table_->lastRec(), ws_.errors(), ws_.switch_);
+    if (!o.index) continue;
+    o.index->setKeyType(kt);
+    if (controlling_ == static_cast<int>(i) + 1) controlling = static_cast<int>(kept.size()) + 1;
+    kept.push_back(std::move(o));
+  }
+  orders_ = std::move(kept);
+  controlling_ = controlling;
+  ++orderSerial_;
+  posVersion_ = ~0ull;
+  found_ = false;
+  toEof();
+}
+
 bool Area::commit() {
   if (!ready()) return false;
   bool ok = flushHot();
-  ok = table_->commit(true) && ok;
+  ok = commitTable() && ok;
   for (Order& o : orders_) ok = o.index->flush() && ok;
   return ok;
 }
@@ -442,6 +474,7 @@ bool Area::close() {
   unopened_.clear();
   if (!table_) return true;
   bool ok = flushHot();
+  ok = commitTable() && ok;
   for (Order& o : orders_) ok = o.index->close() && ok;
   orders_.clear();
   controlling_ = 0;

@@ -189,6 +189,10 @@ class Area {
   bool ready(std::string_view field = {});  // raises "work area not in use" when unused
   void attach(std::unique_ptr<Table> t, std::string alias);
   bool flushHot();
+  // The table's commit; when it sent the table back to its file, the
+  // orders' keys are read again from their files, none written.
+  bool commitTable();
+  void reopenOrders();
   bool keyOf(Order& o, std::string& out);
   bool visible();
   void toEof();

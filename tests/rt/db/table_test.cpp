@@ -615,6 +615,62 @@ TEST(Files, WritesInPlaceGoToACopy) {
   }
 }
 
+// A table whose writes were answered Default goes back to its file, and
+// its indexes are read again from theirs: never written with the keys of
+// rows the file never got, and the area seeks what the file holds.
+TEST(Files, IndexesOfATableSentBack) {
+  Fixture fx;
+  fiveRows(fx);
+  ASSERT_TRUE(fx.ws.current().indexOn("K", fx.at("TK")));
+  fx.ws.closeAll();
+  const std::string dbf = readFile(fx.at("T.DBF")), ntx = readFile(fx.at("TK.NTX"));
+  const auto escreve = [&fx] {
+    if (!fx.ws.use(fx.at("T")) || !fx.ws.current().orderListAdd(fx.at("TK"))) return false;
+    Area& a = fx.ws.current();
+    for (const char* k : {"F", "G"}) {
+      a.appendBlank();
+      a.put("K", S(k));
+    }
+    a.goTo(1);
+    a.put("K", S("Z"));
+    return a.commit();
+  };
+
+  rt::os::faults::arm(rt::os::faults::Kind::Count);
+  ASSERT_TRUE(escreve());
+  const long total = rt::os::faults::count();
+  rt::os::faults::arm(rt::os::faults::Kind::Off);
+  fx.ws.closeAll();
+  int sentBack = 0;
+  for (long n = 1; n <= total; ++n) {
+    SCOPED_TRACE("disk full from write " + std::to_string(n) + " of " + std::to_string(total));
+    writeFile(fx.at("T.DBF"), dbf);
+    writeFile(fx.at("TK.NTX"), ntx);
+    rt::os::faults::arm(rt::os::faults::Kind::Full, n);
+    escreve();
+    rt::os::faults::arm(rt::os::faults::Kind::Off);
+    Area& a = fx.ws.current();
+    if (a.lastRec() != 5u) {  // the table's writes went through
+      fx.ws.closeAll();
+      continue;
+    }
+    ++sentBack;
+    EXPECT_FALSE(a.seek(S("F"), false));
+    EXPECT_FALSE(a.seek(S("Z"), false));
+    EXPECT_TRUE(a.seek(S("E"), false));
+    EXPECT_EQ(a.recNo(), 1u);
+    fx.ws.closeAll();
+    EXPECT_EQ(masked(readFile(fx.at("T.DBF"))), masked(dbf));
+    EXPECT_EQ(readFile(fx.at("TK.NTX")), ntx);
+    fx.rec.seen.clear();
+    ASSERT_TRUE(fx.ws.use(fx.at("T")));
+    EXPECT_TRUE(fx.ws.current().orderListAdd(fx.at("TK")));
+    EXPECT_TRUE(fx.rec.seen.empty());
+    fx.ws.closeAll();
+  }
+  EXPECT_GT(sentBack, 0);
+}
+
 // Writes that fail (a file size limit stands in for a full disk) raise the
 // write error, and a file being replaced survives whole.
 TEST(Files, FailedWritesKeepTheOldFile) {
