@@ -1093,20 +1093,12 @@ double Walk::number(int field) const {
 
 // --- Lookup ---
 
-bool Lookup::current() const {
-  // In this order: keys_ is read only while the orders are the stamp's.
-  const Table* t = a_.table_.get();
-  return t && t == stamp_.table && t->serial() == stamp_.serial && t->edits() == stamp_.edits &&
-         !t->changed() && a_.orderSerial_ == stamp_.orders && keys_->version() == stamp_.version &&
-         a_.ws_.settings().deleted == stamp_.hidden;
-}
-
-bool Lookup::seek(std::string_view key) {
+bool Lookup::seek(std::string_view key, bool held) {
   found_ = false;
   rec_ = nullptr;
   answer_ = nullptr;
   fields_ = nullptr;
-  if (!current()) {
+  if (!held) {
     stamp_ = {};
     keys_ = nullptr;
     if (a_.table_ && a_.table_->changed()) a_.flushHot();  // as a seek begins
@@ -1142,12 +1134,6 @@ bool Lookup::seek(std::string_view key) {
   serial_ = stamp_.serial;
   const KeyStore& ks = *keys_;
   const std::string_view want = key.substr(0, std::min(key.size(), static_cast<std::size_t>(ks.keySize())));
-  if (char* m = memo_.find(want)) {
-    found_ = m[0] == 'Y';
-    rec_ = found_ ? m + 1 : nullptr;
-    answer_ = m;
-    return found_;
-  }
   KeyStore::Pos p = ks.lowerBound(want);
   const char* r = nullptr;
   for (; !ks.atEnd(p); ks.next(p)) {
@@ -1156,16 +1142,12 @@ bool Lookup::seek(std::string_view key) {
     if (!stamp_.hidden || r[0] != '*') break;
   }
   const auto rl = static_cast<std::size_t>(t->recordLength());
-  found_ = !ks.atEnd(p) && ks.key(p).substr(0, want.size()) == want;
+  const bool found = !ks.atEnd(p) && ks.key(p).substr(0, want.size()) == want;
   char* m = memo_.put(want);
-  m[0] = found_ ? 'Y' : 'N';
+  m[0] = found ? 'Y' : 'N';
   std::memset(m + 1 + rl, 0, numbers_);
-  if (found_) {
-    std::memcpy(m + 1, r, rl);
-    rec_ = m + 1;
-  }
-  answer_ = m;
-  return found_;
+  if (found) std::memcpy(m + 1, r, rl);
+  return answer(m);
 }
 
 std::string_view Lookup::blank(const Field& f) const {
@@ -1175,11 +1157,7 @@ std::string_view Lookup::blank(const Field& f) const {
 }
 
 Value Lookup::get(int field) {
-  if (raw(field).empty()) return Value();
-  if (!rec_) {
-    const auto rl = static_cast<std::size_t>(fields_->recordLength());
-    if (blank_.size() != rl) blank_.assign(rl, ' ');
-  }
+  if (raw(field).empty()) return Value();  // the phantom's bytes made by raw()
   return a_.table_->get(field, rec_ ? rec_ : blank_.data());
 }
 

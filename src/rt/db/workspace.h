@@ -325,7 +325,9 @@ class Walk {
 // rows; after a miss the fields read as the phantom's, blank or zero. Each
 // key's answer is remembered, a copy of its row with it (and the values of
 // its number fields once read), while the table's rows, its order and SET
-// DELETED stay as they were: a key sought again costs a look-up.
+// DELETED stay as they were: a key sought again costs a look-up. Where the
+// controlling order's keys are not text (or there is none), find() is the
+// area's seek itself, which moves the area and is not remembered.
 class Lookup {
  public:
   explicit Lookup(Area& a) : a_(a) {}
@@ -339,7 +341,8 @@ class Lookup {
   double number(int field) const;  // 0 for a field of another type
 
  private:
-  bool seek(std::string_view key);  // find() of a key not remembered, or with the stamp changed
+  bool seek(std::string_view key, bool held);  // find() of a key not remembered; held: current()
+  bool answer(char* m);                        // find()'s answer from the one remembered at m
   std::string_view blank(const Field& f) const;
   struct Stamp {
     const Table* table = nullptr;
@@ -347,7 +350,7 @@ class Lookup {
     bool hidden = false;
     friend bool operator==(const Stamp&, const Stamp&) = default;
   };
-  bool current() const;  // the answers remembered still hold
+  inline bool current() const;  // the answers remembered still hold
 
   Area& a_;
   Stamp stamp_;
@@ -514,23 +517,30 @@ inline void Walk::next() {
   step();
 }
 
-inline bool Lookup::find(std::string_view key) {
-  const Table* t = a_.table_.get();
+inline bool Lookup::current() const {
   // In this order: keys_ is read only while the orders are the stamp's.
-  if (t && t == stamp_.table && t->serial() == stamp_.serial && t->edits() == stamp_.edits && !t->changed() &&
-      a_.orderSerial_ == stamp_.orders && keys_->version() == stamp_.version &&
-      a_.ws_.settings().deleted == stamp_.hidden) {
+  const Table* t = a_.table_.get();
+  return t && t == stamp_.table && t->serial() == stamp_.serial && t->edits() == stamp_.edits &&
+         !t->changed() && a_.orderSerial_ == stamp_.orders && keys_->version() == stamp_.version &&
+         a_.ws_.settings().deleted == stamp_.hidden;
+}
+
+inline bool Lookup::answer(char* m) {
+  fields_ = a_.table_.get();
+  serial_ = stamp_.serial;
+  found_ = m[0] == 'Y';
+  rec_ = found_ ? m + 1 : nullptr;
+  answer_ = m;
+  return found_;
+}
+
+inline bool Lookup::find(std::string_view key) {
+  const bool held = current();
+  if (held) {
     const auto size = static_cast<std::size_t>(keys_->keySize());
-    if (char* m = memo_.find(key.size() > size ? key.substr(0, size) : key)) {
-      fields_ = t;
-      serial_ = stamp_.serial;
-      found_ = m[0] == 'Y';
-      rec_ = found_ ? m + 1 : nullptr;
-      answer_ = m;
-      return found_;
-    }
+    if (char* m = memo_.find(key.size() > size ? key.substr(0, size) : key)) return answer(m);
   }
-  return seek(key);
+  return seek(key, held);
 }
 
 inline std::string_view Lookup::raw(int field) const {
