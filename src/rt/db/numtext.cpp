@@ -45,27 +45,6 @@ namespace {
 constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// parseNumber() for digits too many to gather in a word: leading zeros are
-// not counted.
-double parseLong(const char* p, const char* end, bool negative, std::string_view text) {
-  std::uint64_t n = 0;
-  int count = 0, after = 0;
-  for (; p < end && *p >= '0' && *p <= '9'; ++p)
-    if (n != 0 || *p != '0') {
-      if (++count > 15) return text::val(text).value;
-      n = n * 10 + static_cast<std::uint64_t>(*p - '0');
-    }
-  if (p < end && *p == '.')
-    for (++p; p < end && *p >= '0' && *p <= '9'; ++p, ++after)
-      if (n != 0 || *p != '0') {
-        if (++count > 15) return text::val(text).value;
-        n = n * 10 + static_cast<std::uint64_t>(*p - '0');
-      }
-  if (after > 22) return text::val(text).value;
-  const double v = static_cast<double>(n) / kPow10[after];
-  return negative && v != 0 ? -v : v;
-}
-
 bool digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
 }  // namespace
@@ -102,8 +81,7 @@ double parseNumber(std::string_view text) {
     after = p - point;
     digits += after;
   }
-  if (digits > 19) return parseLong(from, end, negative, text);
-  if (n >= 1000000000000000ull) return text::val(text).value;
+  if (digits > 19 || n >= 1000000000000000ull) return text::val(text).value;
   double v = static_cast<double>(n);
   if (after > 0) v /= kPow10[after];
   return negative && n != 0 ? -v : v;
