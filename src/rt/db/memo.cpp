@@ -27,6 +27,7 @@ char* KeyMemo::put(std::string_view key) {
 }
 
 void KeyMemo::clear() {
+  if (used_ == 0) return;
   slots_.clear();
   bytes_.clear();
   used_ = 0;

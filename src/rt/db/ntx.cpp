@@ -549,11 +549,14 @@ KeyStore::Pos KeyStore::lowerBound(std::string_view prefix) const {
     }
   }
   const bool searched = c == n;
+  bool remember = false;
   if (searched) {
     if (memoVersion_ != version_) {
       memo_.clear();
       memoVersion_ = version_;
+      searchedOnce_ = false;
     }
+    remember = std::exchange(searchedOnce_, true);
     if (const char* m = memo_.find({want, len})) {
       Pos p;
       std::memcpy(&p.block, m, 4);
@@ -570,7 +573,7 @@ KeyStore::Pos KeyStore::lowerBound(std::string_view prefix) const {
         hi = mid;
     }
     if (lo == 0) {
-      std::memset(memo_.put({want, len}), 0, 8);
+      if (remember) std::memset(memo_.put({want, len}), 0, 8);
       return {0, 0};
     }
     c = lo - 1;
@@ -595,7 +598,7 @@ KeyStore::Pos KeyStore::lowerBound(std::string_view prefix) const {
   const Pos answer =
       idx < blk.count ? Pos{static_cast<std::uint32_t>(c), idx} : Pos{static_cast<std::uint32_t>(c + 1), 0};
   hint_ = idx < blk.count ? answer : Pos{static_cast<std::uint32_t>(c), blk.count - 1};
-  if (searched) {
+  if (remember) {
     char* m = memo_.put({want, len});
     std::memcpy(m, &answer.block, 4);
     std::memcpy(m + 4, &answer.idx, 4);

@@ -149,9 +149,11 @@ class KeyStore {
   mutable Pos hint_;
   mutable std::uint64_t hintVersion_ = ~0ull;
   // Answers of lowerBound() found by a search, for the version they were
-  // found in.
+  // found in, from its second search on: entries changed after every seek
+  // (a seek, then an append) remember nothing.
   mutable KeyMemo memo_{8};  // the block and index of each answer
   mutable std::uint64_t memoVersion_ = ~0ull;
+  mutable bool searchedOnce_ = false;  // a search made in memoVersion_
   std::size_t size_ = 0;
   std::uint64_t version_ = 0;
   std::vector<Block> blocks_;
