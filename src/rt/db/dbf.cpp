@@ -497,16 +497,14 @@ void Table::putRaw(int field, std::string_view bytes) {
   const std::size_t n = std::min(w, bytes.size());
   if (n) std::memcpy(dst, bytes.data(), n);
   std::memset(dst + n, ' ', w - n);
-  changed_ = true;
-  ++edits_;
+  edited();
 }
 
 bool Table::put(int field, const Value& v) {
   if (atPhantom() || readOnly_) return true;
   const Encoded e = encode(field, v, rec_.data());
   if (e != Encoded::Refused) {
-    changed_ = true;
-    ++edits_;
+    edited();
   }
   return e == Encoded::Ok;
 }
@@ -517,8 +515,7 @@ bool Table::putFrom(int field, Table& src, int from) {
   const bool text = f.type == 'C' && s.type == 'C';
   if (!text && !(numericType(f.type) && numericType(s.type))) return put(field, src.get(from));
   if (atPhantom() || readOnly_) return true;
-  changed_ = true;
-  ++edits_;
+  edited();
   // memmove: src may be this table.
   char* dst = rec_.data() + f.offset;
   if (text) {
@@ -567,8 +564,7 @@ bool Table::putFrom(Table& src, const std::vector<std::pair<int, int>>& fields) 
     }
     if (whole) {
       std::memmove(rec_.data() + run.to, src.rec_.data() + run.from, static_cast<std::size_t>(run.len));
-      changed_ = true;
-      ++edits_;
+      edited();
       continue;
     }
     for (const auto& [to, from] : run.pairs) ok = putFrom(to, src, from) && ok;
@@ -619,15 +615,13 @@ Table::Encoded Table::encode(int field, const Value& v, char* rec) {
 void Table::setRecord(const char* bytes) {
   if (atPhantom() || readOnly_) return;
   std::memcpy(rec_.data(), bytes, rec_.size());
-  changed_ = true;
-  ++edits_;
+  edited();
 }
 
 void Table::setDeleted(bool on) {
   if (atPhantom() || readOnly_) return;
   rec_[0] = on ? '*' : ' ';
-  changed_ = true;
-  ++edits_;
+  edited();
 }
 
 bool Table::appendBlank() {
@@ -637,8 +631,7 @@ bool Table::appendBlank() {
   ++lastRec_;
   recNo_ = lastRec_;
   std::fill(rec_.begin(), rec_.end(), ' ');
-  changed_ = true;
-  ++edits_;
+  edited();
   isNew_ = true;
   modified_ = true;
   return true;
@@ -962,6 +955,7 @@ bool Table::scanParallel(
 }
 
 bool Table::gather(const std::uint32_t* recnos, std::size_t n, char* out) {
+  mapWritten();  // rows appended since the view was made
   const auto rl = static_cast<std::size_t>(recLen_);
   bool mapped = map_ && !changed_ && wCount_ == 0;
   for (std::size_t i = 0; mapped && i < n; ++i) mapped = recnos[i] >= 1 && recnos[i] <= mappedRecs_;

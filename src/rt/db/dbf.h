@@ -256,6 +256,11 @@ class Table {
   // Before the first write: the file copied beside itself, the copy staged
   // in the switch or written from then on in its place until land().
   bool writable();
+  // The record buffer changed: to be written, and rows read before are stale.
+  void edited() {
+    changed_ = true;
+    ++edits_;
+  }
   bool land();                  // the copy written since writable() synced and renamed over the file
   void revert();                // the copy dropped: the table as the file holds it
   bool finish(Replacement& r);  // renames over the file, or stages in the switch
