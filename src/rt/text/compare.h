@@ -18,18 +18,18 @@ namespace rt::text {
 // "=", "!=", "<", "<=", ">" and ">=".
 int compare(std::string_view left, std::string_view right, bool exact);
 
+// True when key begins with prefix: the rule of a seek.
+inline bool startsWith(std::string_view key, std::string_view prefix) {
+  return key.substr(0, prefix.size()) == prefix;
+}
+
 // "=" between texts: under the non-exact rule, whether left begins with right.
 inline bool equals(std::string_view left, std::string_view right, bool exact) {
-  if (!exact) return left.size() >= right.size() && left.substr(0, right.size()) == right;
+  if (!exact) return startsWith(left, right);
   return compare(left, right, exact) == 0;
 }
 
 // "==" between texts.
 inline bool exactlyEqual(std::string_view left, std::string_view right) { return left == right; }
-
-// True when key begins with prefix: the rule of a seek.
-inline bool startsWith(std::string_view key, std::string_view prefix) {
-  return key.substr(0, prefix.size()) == prefix;
-}
 
 }  // namespace rt::text
