@@ -9,6 +9,7 @@
 #include "app/errorsys/Errorsys.h"
 #include "app/menu/Menu.h"
 #include "rt/db/file.h"
+#include "rt/os/os.h"
 #include "rt/term/keys.h"
 #include "support/app_fixture.h"
 #include "support/tables.h"
@@ -227,6 +228,45 @@ TEST_F(Ctl, TableHeldByAnotherProgramStays) {
   for (const auto& e : fs::directory_iterator(drive().zoz()))
     EXPECT_EQ(e.path().filename().string().rfind("CTLDAN", 0), std::string::npos);
   EXPECT_FALSE(fs::exists(drive().zoz() / "CTL_DANI.DBF"));
+}
+
+// A write of the rebuild that fails, on a disk full from then on or only
+// for that write, each error answered Default: CTL.DBF stays as it was or
+// is the whole rebuilt table, never a table short of its rows.
+TEST_F(Ctl, RebuildOnAFullDisk) {
+  const auto antigo = [&] {
+    test::makeTable(ctl(), {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}},
+                    {{N(440), N(9812)}, {N(441), N(202211)}, {N(442), N(9901)}});
+  };
+  const auto bytes = [&] {
+    std::ifstream in(ctl(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  antigo();
+  const std::string antes = bytes();
+  rt::os::faults::arm(rt::os::faults::Kind::Count);
+  preparaCtl(s);
+  const long total = rt::os::faults::count();
+  rt::os::faults::arm(rt::os::faults::Kind::Off);
+  const auto refeita = test::readTable(ctl());
+  ASSERT_EQ(refeita.size(), 3u);
+  s.rt.errors.install([](const rt::err::Error&) { return rt::err::Answer::byDefault(); });
+  for (const auto kind : {rt::os::faults::Kind::Full, rt::os::faults::Kind::Once})
+    for (long n = 1; n <= total; ++n) {
+      SCOPED_TRACE((kind == rt::os::faults::Kind::Full ? "disk full from write " : "failed write ") +
+                   std::to_string(n) + " of " + std::to_string(total));
+      for (const auto& e : fs::directory_iterator(drive().zoz())) fs::remove_all(e.path());
+      antigo();
+      rt::os::faults::arm(kind, n);
+      preparaCtl(s);
+      rt::os::faults::arm(rt::os::faults::Kind::Off);
+      if (bytes() != antes) {
+        const auto rows = test::readTable(ctl());
+        ASSERT_EQ(rows.size(), refeita.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].fields, refeita[i].fields) << i;
+      }
+      for (int a = 1; a <= 3; ++a) EXPECT_FALSE(s.rt.db.area(a).used()) << a;
+    }
 }
 
 }  // namespace

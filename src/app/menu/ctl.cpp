@@ -57,8 +57,7 @@ void preparaCtl(Sistema& s) {
       if (datref.isNumber() && datref.num() < 190000)
         ctl1.put("DATREF", rt::Value::number(datref.num() + 190000, 6));
     }
-    ctl1.commit();
-    ctl1.copyTo("CTL");
+    if (ctl1.commit()) ctl1.copyTo("CTL");
   }
   ctl1.close();
 }

@@ -61,7 +61,8 @@ bool point(bool write) {
   const long n = gCount.fetch_add(1) + 1;
   if (k == Kind::Crash && n == gAt.load()) std::_Exit(86);
   if (k == Kind::Call && n == gAt.load() && gCall) gCall();
-  return !(k == Kind::Full && write && n >= gAt.load());
+  if (!write) return true;
+  return !(k == Kind::Full && n >= gAt.load()) && !(k == Kind::Once && n == gAt.load());
 }
 
 void record(Step::Op op, const fs::path& path, const fs::path& to) {

@@ -133,11 +133,11 @@ std::optional<std::filesystem::path> environmentPath(const char* name);
 // A test's fault point. Once armed, every write, sync, rename and removal
 // of a file and every sync of a folder's names counts; Crash ends the
 // process at the n-th (as a process killed would), Full fails that write and
-// every later one as a full disk does, Call runs the function given at the
-// n-th and goes on. While armed, syncs are counted but do not wait for the
-// disk.
+// every later one as a full disk does, Once fails that write alone (a disk
+// that had room again), Call runs the function given at the n-th and goes
+// on. While armed, syncs are counted but do not wait for the disk.
 namespace faults {
-enum class Kind { Off, Count, Crash, Full, Call };
+enum class Kind { Off, Count, Crash, Full, Once, Call };
 void arm(Kind kind, long n = 0);
 void callAt(long n, std::function<void()> f);
 long count();  // counted since the last arm
