@@ -678,6 +678,7 @@ TEST_F(ImportarUnidade, FileInTheWayCancelsTheImport) {
     SCOPED_TRACE(std::string(c.nome) + (c.pasta ? " folder" : " file"));
     novaPasta();
     const Estado antes = estado();
+    std::ofstream(z("I05KOVA.NTX")) << "k";  // an index file of the critique
     if (c.pasta)
       fs::create_directory(z(c.nome));
     else
@@ -696,6 +697,7 @@ TEST_F(ImportarUnidade, FileInTheWayCancelsTheImport) {
     EXPECT_TRUE(viu("Importação cancelada: nenhuma tabela foi alterada."));
     EXPECT_FALSE(viu("Processo Concluído"));
     EXPECT_TRUE(estado() == antes) << difere(estado(), antes);
+    EXPECT_TRUE(fs::exists(z("I05KOVA.NTX")));
     const std::vector<std::string> resto =
         c.nome == std::string("FPO.JNL") ? std::vector<std::string>{"FPO.JNL"} : std::vector<std::string>{};
     EXPECT_EQ(sobras(), resto);
@@ -704,6 +706,7 @@ TEST_F(ImportarUnidade, FileInTheWayCancelsTheImport) {
     keys().add(key::kEnter);
     EXPECT_EQ(importar(), -1);
     EXPECT_TRUE(estado() == depois) << difere(estado(), depois);
+    EXPECT_FALSE(fs::exists(z("I05KOVA.NTX")));  // gone with the switch
   }
 }
 

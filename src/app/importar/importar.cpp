@@ -1,6 +1,7 @@
 // IMPORTAR: the import run, its folder tests and its two prompts.
 #include "app/importar/Importar.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
@@ -38,7 +39,7 @@ std::string nadaAlterado() { return "Importação cancelada: nenhuma tabela foi 
 // the run: nothing is installed from what such a read or write gave.
 class Unidade {
  public:
-  Unidade(Sistema& s, Importacao& r) : s_(s) {
+  Unidade(Sistema& s, Importacao& r) : s_(s), r_(r) {
     if (const auto jornal = s.rt.db.resolve(kJornal, "")) {
       troca_.emplace(*jornal, arquivosDaImportacao());
       s.rt.db.stageIn(&*troca_);
@@ -62,7 +63,10 @@ class Unidade {
   bool conclui() {
     s_.rt.errors.watchDefaults({});
     const auto feita = s_.rt.db.switchOver();
-    if (feita) return true;
+    if (feita) {
+      if (r_.outrosIndices) apagaOutrosIndices();
+      return true;
+    }
     if (feita.file.empty()) return false;
     const std::string nome = s_.rt.dos.dosName(feita.file).value_or(feita.file.string());
     if (feita.inTheWay)
@@ -76,7 +80,17 @@ class Unidade {
   }
 
  private:
+  // DEL \ZOZ\*.NTX, but for the index files just switched in.
+  void apagaOutrosIndices() {
+    const auto& proprios = arquivosDaImportacao();
+    for (const std::string& nome : s_.rt.dos.listFiles("\\ZOZ\\*.NTX"))
+      if (std::none_of(proprios.begin(), proprios.end(),
+                       [&](const std::string& p) { return rt::text::sameNoCase(p, nome); }))
+        s_.rt.dos.deleteFile("\\ZOZ\\" + nome);
+  }
+
   Sistema& s_;
+  Importacao& r_;
   std::optional<rt::db::Switch> troca_;
 };
 

@@ -41,8 +41,8 @@ void reestruturaUps(Sistema& s) {
 void atualizaIpu(Sistema& s, Importacao& r, rt::db::Area& ctrl, rt::db::Area& ups, rt::db::Area& ipu,
                  rt::db::Area& ipumnc) {
   FPO_ROUTINE(s, "atualizaIpu");
-  // A list without DATREF (its error answered Default) gives no month, and
-  // an empty month would match every row: nothing is removed or carried.
+  // A list without DATREF is an error that ends the run before here; an
+  // empty month would match every row, so none is ever taken.
   const int datref = campo(ctrl, "DATREF");
   if (datref < 0) return;
   const std::string mes(bruto(ctrl, datref));
@@ -130,7 +130,9 @@ bool instalaTabelas(Sistema& s, Importacao& r) {
   reestruturaUps(s);
 
   MENSAGEM(s, 24, "Aguarde atualização dos índices."_cp);
-  dos.run("DEL \\ZOZ\\*.NTX >nul");
+  // The old index files go once the new ones are switched in: a run given
+  // up leaves them as they were.
+  r.outrosIndices = true;
 
   r.montando = "\\ZOZ\\S_IPU.DBF";
   db.use("\\ZOZ\\ZOZ_CTRL." + r.extensao, "CTRL", true);

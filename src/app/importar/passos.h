@@ -16,12 +16,13 @@ namespace fpo::importar {
 struct Importacao {
   explicit Importacao(Sistema& s) : ERRO(s) {}
   ErroScope ERRO;
-  std::string UNIDADE;   // the package's folder, "\ZOZ"
-  int numero = 0;        // the municipality as typed or picked
-  std::string CODMNC;    // "23" + the number in 4 digits, after the lookup
-  std::string extensao;  // the package extension
-  std::string periodo;   // the reference month, YYYYMM
-  std::string montando;  // the table of ZOZ's being built, by its DOS name
+  std::string UNIDADE;         // the package's folder, "\ZOZ"
+  int numero = 0;              // the municipality as typed or picked
+  std::string CODMNC;          // "23" + the number in 4 digits, after the lookup
+  std::string extensao;        // the package extension
+  std::string periodo;         // the reference month, YYYYMM
+  std::string montando;        // the table of ZOZ's being built, by its DOS name
+  bool outrosIndices = false;  // \ZOZ's other index files go with the switch
 };
 
 // ZOZ's control and installation records; false: back to the start.
