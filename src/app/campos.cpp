@@ -43,9 +43,14 @@ std::string texto(rt::db::Area& a, std::string_view nome) {
   return v.isString() ? v.string() : std::string();
 }
 
+bool textual(rt::db::Area& a, int pos) {
+  return pos >= 0 && a.used() && static_cast<std::size_t>(pos) < a.table()->fields().size() &&
+         a.table()->fields()[static_cast<std::size_t>(pos)].type == 'C';
+}
+
 std::string texto(rt::db::Area& a, rt::db::Lookup& l, int pos) {
+  if (textual(a, pos)) return std::string(l.raw(pos));
   if (pos < 0 || !a.used() || static_cast<std::size_t>(pos) >= a.table()->fields().size()) return {};
-  if (a.table()->fields()[static_cast<std::size_t>(pos)].type == 'C') return std::string(l.raw(pos));
   const rt::Value v = l.get(pos);  // a type no table holds is its error
   return v.isString() ? v.string() : std::string();
 }

@@ -28,6 +28,8 @@ double valor(std::string_view t);
 // policy has been told as for any read of an unknown field (or of an unused
 // area). For loops that keep the positions of their fields.
 int campo(rt::db::Area& a, std::string_view nome);
+// Whether the field at pos is a text field (false for -1).
+bool textual(rt::db::Area& a, int pos);
 // The stored characters of a field of any type ("" for -1).
 std::string_view bruto(rt::db::Area& a, int pos);
 inline std::string_view bruto(rt::db::Area& a, std::string_view nome) { return bruto(a, campo(a, nome)); }

@@ -338,6 +338,20 @@ TEST_F(Pabfae, ValuesRoundedOnlyWhenPrinted) {
   }
 }
 
+// A PRD_PA that is not a text field adds nothing to the key (a field is
+// read as text only when it is one): the competence alone is sought, and
+// its first procedure and price answer.
+TEST_F(Pabfae, ProcedureCodeOfAnotherType) {
+  test::makeTable(z("S_UPS.DBF"), kUps, {{V(id(1)), C(""), C("UNIDADE 1"), C("230440")}});
+  test::makeTable(
+      z("S_PRD.DBF"),
+      {{"PRD_UID", 'C', 7, 0}, {"PRD_CMP", 'C', 6, 0}, {"PRD_PA", 'N', 10, 0}, {"PRD_QT_A", 'N', 8, 0}},
+      {{V(id(1)), C("202211"), N(301010072), N(2)}});
+  const auto l = linhas(paginas(relatorio()).at(0));
+  ASSERT_GE(l.size(), 13u);
+  EXPECT_EQ(l[12], totais("20,00", "", "20,00"));
+}
+
 // The header's period comes from S_CTR's CTR_MVM.
 TEST_F(Pabfae, PeriodOfTheHeader) {
   unidades(1);

@@ -9,7 +9,6 @@
 #include "app/campos.h"
 #include "app/funcoes/Funcoes.h"
 #include "rt/term/screen_guard.h"
-#include "rt/text/compare.h"
 #include "rt/text/cp860.h"
 #include "rt/text/date.h"
 #include "rt/text/number.h"
@@ -174,6 +173,8 @@ void escreveRelatorio(Sistema& s, Relatorio& r) {
   rt::db::Lookup unidade(ups), municipio(mn), procedimento(pa), preco(vpa);
   Campo upsId(ups, unidade, "UPS_ID"), upsNome(ups, unidade, "UPS_NMFN"), upsMn(ups, unidade, "UPS_MN"),
       mnIbge(mn, municipio, "MN_IBGE"), mnNome(mn, municipio, "MN_NOME");
+  // PRD_PA as texto() reads it: a field of another type adds nothing.
+  const bool paTexto = textual(prd, paPrd);
   std::string uid, chave;
   double totalPab = 0, totalOutros = 0;
   FPO_LINE(s);
@@ -185,7 +186,7 @@ void escreveRelatorio(Sistema& s, Relatorio& r) {
     double pab = 0, outros = 0;
     while (linha.more() && igual(s, linha.raw(uidPrd), uid)) {
       chave = linha.raw(cmpPrd);
-      chave += rt::text::subStr(linha.raw(paPrd), 1, 7);
+      if (paTexto) chave += rt::text::subStr(linha.raw(paPrd), 1, 7);
       procedimento.find(chave);
       preco.find(chave);
       const double valor = linha.number(qtPrd) * preco.number(totalVpa);
