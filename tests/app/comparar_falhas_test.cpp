@@ -3,7 +3,6 @@
 // critique to its end, "Quit" ends the program with the error and its call
 // chain on the error output.
 #include <algorithm>
-#include <fstream>
 
 #include "rt/term/keys.h"
 #include "support/cri_fixture.h"
@@ -28,7 +27,7 @@ class CompararFalhas : public cri::CriticaTest, public ::testing::WithParamInter
   struct Corrida {
     int fim = 0;
     std::vector<std::string> telas;  // every screen at a key read
-    std::string relatorio, ctl, saida;
+    std::string saida;
   };
 
   Corrida corre() {
@@ -69,9 +68,6 @@ class CompararFalhas : public cri::CriticaTest, public ::testing::WithParamInter
       for (int r = 0; r < 25; ++r) t += texto(sc, r) + "\n";
       c.telas.push_back(t);
     }
-    c.relatorio = relatorio();
-    std::ifstream in(zoz() / "CTL.DBF", std::ios::binary);
-    c.ctl.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return c;
   }
 };
