@@ -40,15 +40,7 @@ class CompararFalhas : public cri::CriticaTest, public ::testing::WithParamInter
     const Caso& k = GetParam();
     Mes m = Mes::limpo();
     cri::grava(zoz(), zoz(), m);
-    if (k.campo) {
-      zozgen::Layout sem = *k.layout;
-      const auto at = std::find_if(sem.begin(), sem.end(), [&](const auto& f) { return f.name == k.campo; });
-      const auto i = at - sem.begin();
-      sem.erase(at);
-      std::vector<test::Row> linhas = m.*k.linhas;
-      for (auto& r : linhas) r.erase(r.begin() + i);
-      test::makeTable(zoz() / k.tabela, sem, linhas);
-    }
+    if (k.campo) cri::gravaSem(zoz() / k.tabela, *k.layout, m.*k.linhas, k.campo);
     s.term().cls();
     keys().atKeys.clear();
     keys().add({'\\', '4', '4', '0', rt::term::key::kEnter, rt::term::key::kEnter});

@@ -45,13 +45,7 @@ class CompararTravas : public cri::CriticaTest {
 TEST_F(CompararTravas, EveryTableHeldToTheEnd) {
   Mes m = Mes::limpo();
   cri::grava(zoz(), zoz(), m);
-  zozgen::Layout semValor = cri::kIpu;
-  const auto at =
-      std::find_if(semValor.begin(), semValor.end(), [](const auto& f) { return f.name == "IPU_VL_O"; });
-  const auto i = at - semValor.begin();
-  semValor.erase(at);
-  for (auto& r : m.ipu) r.erase(r.begin() + i);
-  test::makeTable(zoz() / "S_IPU.211", semValor, m.ipu);
+  cri::gravaSem(zoz() / "S_IPU.211", cri::kIpu, m.ipu, "IPU_VL_O");
 
   const std::vector<std::string> emSecoes = {
       "AFO_COMP.DBF", "ESP2_COMP.DBF", "ESP_COMP.DBF", "I01CTRL.NTX",   "I01KOVA.NTX",  "I02CTRL.NTX",

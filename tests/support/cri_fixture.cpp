@@ -3,6 +3,7 @@
 // read back.
 #include "support/cri_fixture.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -160,6 +161,16 @@ void grava(const fs::path& zoz, const fs::path& nacional, const Mes& m) {
   gravaTexto(nacional / "FSRVLM11.TXT", m.fsrv);
   gravaTexto(nacional / "FESPLM11.TXT", m.fesp);
   gravaTexto(nacional / "FAFOLM11.TXT", m.fafo);
+}
+
+void gravaSem(const fs::path& tabela, const zozgen::Layout& layout, std::vector<Row> linhas,
+              const std::string& campo) {
+  zozgen::Layout sem = layout;
+  const auto at = std::find_if(sem.begin(), sem.end(), [&](const FieldSpec& f) { return f.name == campo; });
+  const auto i = at - sem.begin();
+  sem.erase(at);
+  for (auto& r : linhas) r.erase(r.begin() + i);
+  makeTable(tabela, sem, linhas);
 }
 
 CriticaTest::CriticaTest(std::unique_ptr<RecordingBackend> backend)

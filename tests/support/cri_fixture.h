@@ -82,6 +82,10 @@ struct Mes {
 
 // Writes the tables into zoz and the national files into nacional.
 void grava(const std::filesystem::path& zoz, const std::filesystem::path& nacional, const Mes& m);
+// Writes a table of the layout's fields but the one named, and the rows
+// without its values: a month table that lacks a field.
+void gravaSem(const std::filesystem::path& tabela, const zozgen::Layout& layout, std::vector<Row> linhas,
+              const std::string& campo);
 // The national files' lines joined by CR LF, each file ended by CR LF.
 void gravaTexto(const std::filesystem::path& file, const std::vector<std::string>& linhas);
 
