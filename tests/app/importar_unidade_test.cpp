@@ -22,6 +22,7 @@
 #include "importar_fixture.h"
 #include "rt/db/file.h"
 #include "rt/os/os.h"
+#include "support/journal.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -534,19 +535,6 @@ TEST_F(ImportarUnidade, StartUpSetsAsideAJournalItCannotTrust) {
   long total = 0;
   ASSERT_EQ(filho(Kind::Count, 0, &total), 0);
   const Estado depois = estado();
-  const auto comSoma = [](std::vector<std::string> linhas) {
-    std::string t = "FPO-SWITCH 2\n";
-    for (const std::string& l : linhas) t += l + "\n";
-    t += "END " + std::to_string(linhas.size()) + "\n";
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (unsigned char b : t) {
-      c ^= b;
-      for (int k = 0; k < 8; ++k) c = (c & 1u) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-    }
-    char sum[16];
-    std::snprintf(sum, sizeof sum, "SUM %08x\n", static_cast<unsigned>(~c));
-    return t + sum;
-  };
   const auto tamanho = [&](const char* nome) { return std::to_string(fs::file_size(z(nome))); };
   struct Caso {
     const char* nome;
@@ -556,12 +544,14 @@ TEST_F(ImportarUnidade, StartUpSetsAsideAJournalItCannotTrust) {
   const Caso casos[] = {
       {"a table over another", false, [](const std::string&) { return "S_UPS.DBF\tCTL.DBF\n"; }},
       {"a table over another, summed", false,
-       [&](const std::string&) { return comSoma({"S_UPS.DBF\tCTL.DBF\t" + tamanho("S_UPS.DBF")}); }},
+       [&](const std::string&) {
+         return test::switchJournal({"S_UPS.DBF\tCTL.DBF\t" + tamanho("S_UPS.DBF")});
+       }},
       {"the journal over a table", false,
-       [&](const std::string&) { return comSoma({"FPO.JNL\tS_PRD.DBF\t10"}); }},
+       [&](const std::string&) { return test::switchJournal({"FPO.JNL\tS_PRD.DBF\t10"}); }},
       {"a chain", false,
        [&](const std::string&) {
-         return comSoma(
+         return test::switchJournal(
              {"S_SS.DBF\tS_CTR.DBF\t" + tamanho("S_SS.DBF"), "S_CTR.DBF\tS_MN.DBF\t" + tamanho("S_CTR.DBF")});
        }},
 #ifndef _WIN32
@@ -569,7 +559,7 @@ TEST_F(ImportarUnidade, StartUpSetsAsideAJournalItCannotTrust) {
        [&](const std::string&) {
          std::ofstream(drive().root() / "FORA") << std::string(300, 'x');
          fs::create_symlink(drive().root() / "FORA", z(".S_VPA.DBF.7.0.tmp"));
-         return comSoma({".S_VPA.DBF.7.0.tmp\tS_VPA.DBF\t300"});
+         return test::switchJournal({".S_VPA.DBF.7.0.tmp\tS_VPA.DBF\t300"});
        }},
 #endif
       {"cut short", true, [](const std::string& d) { return d.substr(0, d.size() / 2); }},
