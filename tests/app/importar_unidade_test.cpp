@@ -7,7 +7,6 @@
 #endif
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +14,6 @@
 #include <functional>
 #include <map>
 #include <sstream>
-#include <thread>
 
 #include "app/arquivos.h"
 #include "app/menu/Menu.h"
@@ -195,7 +193,9 @@ class ImportarUnidade : public test::ImportarTest {
       p.to = fs::path(para);
       passos->push_back(p);
     }
-    semTravas();
+    // The locks of the child's files may outlast it a moment: waited for,
+    // as the next run of the program would not start sooner.
+    test::waitUnlocked(drive().zoz());
     return r;
   }
 
@@ -243,22 +243,6 @@ class ImportarUnidade : public test::ImportarTest {
     const bool texto =
         erro.find("Write error") != std::string::npos || erro.find("Create error") != std::string::npos;
     return alertas == 1 && texto ? 0 : 92;
-  }
-
-  // The locks of a process that ended go with its files, which the system
-  // may release a moment after the process was reaped (on a busy machine):
-  // waited for, as the next run of the program would not start sooner.
-  void semTravas() {
-    for (int tentativa = 0; tentativa < 400; ++tentativa) {
-      bool livre = true;
-      for (const auto& e : fs::directory_iterator(drive().zoz())) {
-        int err = 0;
-        livre = livre && (e.path().filename() == ".FPO.LCK" || rt::os::lockFree(e.path(), err));
-      }
-      if (livre) return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ADD_FAILURE() << "files still locked";
   }
 
   // The tables in which two states differ.
