@@ -42,15 +42,11 @@ class CompararCorte : public cri::CriticaTest {
     rt::db::limitWorkThreads(0);
   }
 
-  static std::string bytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
   // Every file of \ZOZ by name.
   Pasta pasta() const {
     Pasta out;
     for (const auto& e : fs::directory_iterator(zoz()))
-      if (e.is_regular_file()) out[e.path().filename().string()] = bytes(e.path());
+      if (e.is_regular_file()) out[e.path().filename().string()] = test::bytes(e.path());
     return out;
   }
   void restaura(const Pasta& p) {
@@ -133,7 +129,7 @@ TEST_F(CompararCorte, CutOffAtItsWrites) {
     rt::os::faults::arm(Kind::Off);
     s.rt.errors.install(politica);
     s.rt.db.closeAll();
-    return bytes(zoz() / kRelatorio) == de.at(kRelatorio);
+    return relatorio(kRelatorio) == de.at(kRelatorio);
   };
   long primeira = 1, depois = pergunta;
   ASSERT_TRUE(cheio(primeira));
@@ -162,7 +158,7 @@ TEST_F(CompararCorte, CutOffAtItsWrites) {
     // Cut at the report's rename, the earlier report is there still; at the
     // write after it, the new one.
     if (n == ultima || n == ultima + 1) {
-      EXPECT_EQ(bytes(zoz() / kRelatorio), n == ultima ? de.at(kRelatorio) : para.at(kRelatorio));
+      EXPECT_EQ(relatorio(kRelatorio), n == ultima ? de.at(kRelatorio) : para.at(kRelatorio));
     }
     confere(de, para);
   }
@@ -206,7 +202,7 @@ TEST_F(CompararCorte, ReportPathTaken) {
     keys().add('N');                  // not printed
     EXPECT_EQ(comparar(), -1);
     EXPECT_EQ(keys().pending(), 0u);
-    EXPECT_EQ(bytes(fora), "outside");
+    EXPECT_EQ(test::bytes(fora), "outside");
     EXPECT_EQ(viu("Create error: \\ZOZ\\CRI0440.211"), !c.escrito);
     EXPECT_EQ(fs::is_regular_file(fs::symlink_status(zoz() / kRelatorio)), c.escrito);
     if (c.escrito) {
@@ -270,7 +266,7 @@ TEST_F(CompararCorte, DamagedControlTable) {
       for (const auto& e : fs::directory_iterator(zoz())) fs::remove_all(e.path());
       c.estraga(zoz() / "CTL.DBF");
       grava(zoz(), zoz(), Mes::limpo());
-      const std::string antes = bytes(zoz() / "CTL.DBF");
+      const std::string antes = relatorio("CTL.DBF");
       const std::size_t hl = static_cast<unsigned char>(antes[8]) | static_cast<unsigned char>(antes[9]) << 8;
       const std::string linhas = antes.substr(hl, c.recusada ? std::string::npos : 2 * 49);
       keys().atKeys.clear();
@@ -287,15 +283,15 @@ TEST_F(CompararCorte, DamagedControlTable) {
       if (c.recusada) {
         EXPECT_TRUE(viu("Corruption detected"));
         EXPECT_TRUE(viu("\\ZOZ\\CTL.DBF"));
-        EXPECT_EQ(bytes(zoz() / "CTL.DBF"), antes);
+        EXPECT_EQ(relatorio("CTL.DBF"), antes);
       }
       // The rows there are where they were.
-      EXPECT_EQ(bytes(zoz() / "CTL.DBF").substr(hl, linhas.size()), linhas);
+      EXPECT_EQ(relatorio("CTL.DBF").substr(hl, linhas.size()), linhas);
 
       keys().add(rt::term::key::kEnter);  // the start-up's notice
       preparaCtl(s);
       EXPECT_EQ(keys().pending(), 0u);
-      EXPECT_EQ(bytes(zoz() / "CTL_DANI.DBF").substr(hl, linhas.size()), linhas);
+      EXPECT_EQ(relatorio("CTL_DANI.DBF").substr(hl, linhas.size()), linhas);
       EXPECT_TRUE(test::readTable(zoz() / "CTL.DBF").empty());
     }
   }

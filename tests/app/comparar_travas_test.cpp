@@ -3,8 +3,6 @@
 // is refused; one that holds a table first makes that table's open fail
 // quietly, and its section meets the error policy's box.
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "rt/os/file.h"
 #include "rt/os/os.h"
@@ -17,11 +15,6 @@ namespace {
 namespace cri = test::cri;
 namespace fs = std::filesystem;
 using cri::Mes;
-
-std::string bytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class CompararTravas : public cri::CriticaTest {
  protected:
@@ -82,7 +75,7 @@ TEST_F(CompararTravas, EveryTableHeldToTheEnd) {
 // run, answered with Default, goes to its end without touching the table.
 TEST_F(CompararTravas, TableHeldByAnotherProgram) {
   cri::grava(zoz(), zoz(), Mes::limpo());
-  const std::string antes = bytes(zoz() / "S_SRV.211");
+  const std::string antes = relatorio("S_SRV.211");
   rt::db::File outro;
   ASSERT_TRUE(outro.open(zoz() / "S_SRV.211", rt::db::File::Mode::ReadWrite, rt::db::File::Lock::Exclusive));
   keys().add({'\\', '4', '4', '0', rt::term::key::kEnter, rt::term::key::kEnter});
@@ -93,7 +86,7 @@ TEST_F(CompararTravas, TableHeldByAnotherProgram) {
   ASSERT_EQ(ctl().size(), 1u);
   EXPECT_EQ(ctl()[0].STASES, "E");
   outro.close();
-  EXPECT_EQ(bytes(zoz() / "S_SRV.211"), antes);
+  EXPECT_EQ(relatorio("S_SRV.211"), antes);
 }
 
 }  // namespace

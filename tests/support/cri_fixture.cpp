@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 
 #include "app/comparar/Comparar.h"
 #include "app/errorsys/Errorsys.h"
@@ -215,10 +214,7 @@ bool CriticaTest::viu(const std::string& utf8) const {
   return false;
 }
 
-std::string CriticaTest::relatorio(const std::string& nome) const {
-  std::ifstream in(zoz() / nome, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::string CriticaTest::relatorio(const std::string& nome) const { return bytes(zoz() / nome); }
 
 namespace {
 std::vector<std::string> corta(const std::string& s, const std::string& sep) {

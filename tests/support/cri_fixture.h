@@ -111,6 +111,7 @@ class CriticaTest : public ::testing::Test {
   void critica(const Mes& m);
 
   bool viu(const std::string& utf8) const;  // on a screen at some key read
+  // The bytes of a file of \ZOZ: the report, or another by name.
   std::string relatorio(const std::string& nome = "CRI0440.211") const;
   // The report's pages, each as its rows by printer row (row 0 empty).
   std::vector<std::vector<std::string>> paginas(const std::string& nome = "CRI0440.211") const;
