@@ -43,16 +43,8 @@ class CompararCorte : public cri::CriticaTest {
   }
 
   // Every file of \ZOZ by name.
-  Pasta pasta() const {
-    Pasta out;
-    for (const auto& e : fs::directory_iterator(zoz()))
-      if (e.is_regular_file()) out[e.path().filename().string()] = test::bytes(e.path());
-    return out;
-  }
-  void restaura(const Pasta& p) {
-    for (const auto& e : fs::directory_iterator(zoz())) fs::remove_all(e.path());
-    for (const auto& [nome, conteudo] : p) std::ofstream(zoz() / nome, std::ios::binary) << conteudo;
-  }
+  Pasta pasta() const { return test::filesOf(zoz()); }
+  void restaura(const Pasta& p) { test::putFiles(zoz(), p); }
 
   // The folder of a critique made before: its report (with the errors of
   // that month) and its row in CTL.DBF; then the month as it is now.
@@ -89,10 +81,7 @@ class CompararCorte : public cri::CriticaTest {
           << nome << ": " << porque;
     }
     EXPECT_EQ(recuperaImportacao(s).outcome, rt::db::Switch::Recovery::Outcome::Nothing);
-    for (const auto& [nome, conteudo] : pasta())
-      if (nome != ".FPO.LCK") {
-        EXPECT_NE(nome[0], '.') << nome;
-      }
+    EXPECT_EQ(test::dotFiles(zoz()), std::vector<std::string>{});
   }
 };
 

@@ -124,11 +124,8 @@ class ImportarUnidade : public test::ImportarTest {
   // The files left beside the tables by a run: temporaries and the journal
   // (not the lock file of the running program).
   std::vector<std::string> sobras() {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(drive().zoz())) {
-      const std::string n = e.path().filename().string();
-      if ((n[0] == '.' && n != ".FPO.LCK") || n == "FPO.JNL") out.push_back(n);
-    }
+    std::vector<std::string> out = test::dotFiles(drive().zoz());
+    if (fs::exists(fs::symlink_status(z("FPO.JNL")))) out.push_back("FPO.JNL");
     std::sort(out.begin(), out.end());
     return out;
   }
@@ -254,12 +251,7 @@ class ImportarUnidade : public test::ImportarTest {
   }
 
   // The bytes of every file of \ZOZ by name.
-  std::map<std::string, std::string> arquivos() {
-    std::map<std::string, std::string> out;
-    for (const auto& e : fs::directory_iterator(drive().zoz()))
-      if (e.is_regular_file()) out[e.path().filename().string()] = lerArquivo(e.path());
-    return out;
-  }
+  std::map<std::string, std::string> arquivos() { return test::filesOf(drive().zoz()); }
 
   // A power cut instead of the cut of the process: of what a run cut off
   // at its n-th operation did to the folder's names after their last sync,
