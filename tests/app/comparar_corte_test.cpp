@@ -214,30 +214,22 @@ TEST_F(CompararCorte, DamagedControlTable) {
                      {rt::Value(), test::N(441), test::N(202210)},
                      {rt::Value(), test::N(442), test::N(202210)}});
   };
+  // The three rows with bytes of the header written over at an offset.
+  const auto remendada = [tres](std::size_t em, std::string dano) {
+    return [tres, em, dano](const fs::path& p) {
+      tres(p);
+      test::patch(p, em, dano);
+    };
+  };
   struct Caso {
     const char* nome;
     std::function<void(const fs::path&)> estraga;
     bool recusada;  // refused at its open
   };
   const std::vector<Caso> casos = {
-      {"fewer rows counted than the file holds",
-       [&](const fs::path& p) {
-         tres(p);
-         test::patch(p, 4, std::string("\x01\x00\x00\x00", 4));
-       },
-       true},
-      {"more rows counted than the file holds",
-       [&](const fs::path& p) {
-         tres(p);
-         test::patch(p, 4, std::string("\x09\x00\x00\x00", 4));
-       },
-       true},
-      {"a record length not that of the fields",
-       [&](const fs::path& p) {
-         tres(p);
-         test::patch(p, 10, std::string("\x30\x00", 2));
-       },
-       true},
+      {"fewer rows counted than the file holds", remendada(4, std::string("\x01\x00\x00\x00", 4)), true},
+      {"more rows counted than the file holds", remendada(4, std::string("\x09\x00\x00\x00", 4)), true},
+      {"a record length not that of the fields", remendada(10, std::string("\x30\x00", 2)), true},
       {"CODMNC of another type",
        [](const fs::path& p) {
          std::vector<rt::db::FieldSpec> campos = test::zoz::kCtl;
@@ -256,8 +248,14 @@ TEST_F(CompararCorte, DamagedControlTable) {
       c.estraga(zoz() / "CTL.DBF");
       grava(zoz(), zoz(), Mes::limpo());
       const std::string antes = relatorio("CTL.DBF");
-      const std::size_t hl = static_cast<unsigned char>(antes[8]) | static_cast<unsigned char>(antes[9]) << 8;
-      const std::string linhas = antes.substr(hl, c.recusada ? std::string::npos : 2 * 49);
+      // The header's length (bytes 8-9) and a record's (10-11).
+      const auto palavra = [&](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(antes[at]) |
+                                        static_cast<unsigned char>(antes[at + 1]) << 8);
+      };
+      const std::size_t hl = palavra(8), rl = palavra(10);
+      // Its rows: all of a refused table, else the two the table was made with.
+      const std::string linhas = antes.substr(hl, c.recusada ? std::string::npos : 2 * rl);
       keys().atKeys.clear();
       keys().add({'\\', '4', '4', '0', rt::term::key::kEnter, rt::term::key::kEnter});
       if (resposta == 'D') {
