@@ -42,21 +42,9 @@ class CompararCorte : public cri::CriticaTest {
     rt::db::limitWorkThreads(0);
   }
 
-  static std::string bytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
   // Every file of \ZOZ by name.
-  Pasta pasta() const {
-    Pasta out;
-    for (const auto& e : fs::directory_iterator(zoz()))
-      if (e.is_regular_file()) out[e.path().filename().string()] = bytes(e.path());
-    return out;
-  }
-  void restaura(const Pasta& p) {
-    for (const auto& e : fs::directory_iterator(zoz())) fs::remove_all(e.path());
-    for (const auto& [nome, conteudo] : p) std::ofstream(zoz() / nome, std::ios::binary) << conteudo;
-  }
+  Pasta pasta() const { return test::filesOf(zoz()); }
+  void restaura(const Pasta& p) { test::putFiles(zoz(), p); }
 
   // The folder of a critique made before: its report (with the errors of
   // that month) and its row in CTL.DBF; then the month as it is now.
@@ -93,10 +81,7 @@ class CompararCorte : public cri::CriticaTest {
           << nome << ": " << porque;
     }
     EXPECT_EQ(recuperaImportacao(s).outcome, rt::db::Switch::Recovery::Outcome::Nothing);
-    for (const auto& [nome, conteudo] : pasta())
-      if (nome != ".FPO.LCK") {
-        EXPECT_NE(nome[0], '.') << nome;
-      }
+    EXPECT_EQ(test::dotFiles(zoz()), std::vector<std::string>{});
   }
 };
 
@@ -133,7 +118,7 @@ TEST_F(CompararCorte, CutOffAtItsWrites) {
     rt::os::faults::arm(Kind::Off);
     s.rt.errors.install(politica);
     s.rt.db.closeAll();
-    return bytes(zoz() / kRelatorio) == de.at(kRelatorio);
+    return relatorio(kRelatorio) == de.at(kRelatorio);
   };
   long primeira = 1, depois = pergunta;
   ASSERT_TRUE(cheio(primeira));
@@ -162,7 +147,7 @@ TEST_F(CompararCorte, CutOffAtItsWrites) {
     // Cut at the report's rename, the earlier report is there still; at the
     // write after it, the new one.
     if (n == ultima || n == ultima + 1) {
-      EXPECT_EQ(bytes(zoz() / kRelatorio), n == ultima ? de.at(kRelatorio) : para.at(kRelatorio));
+      EXPECT_EQ(relatorio(kRelatorio), n == ultima ? de.at(kRelatorio) : para.at(kRelatorio));
     }
     confere(de, para);
   }
@@ -206,7 +191,7 @@ TEST_F(CompararCorte, ReportPathTaken) {
     keys().add('N');                  // not printed
     EXPECT_EQ(comparar(), -1);
     EXPECT_EQ(keys().pending(), 0u);
-    EXPECT_EQ(bytes(fora), "outside");
+    EXPECT_EQ(test::bytes(fora), "outside");
     EXPECT_EQ(viu("Create error: \\ZOZ\\CRI0440.211"), !c.escrito);
     EXPECT_EQ(fs::is_regular_file(fs::symlink_status(zoz() / kRelatorio)), c.escrito);
     if (c.escrito) {
@@ -229,30 +214,22 @@ TEST_F(CompararCorte, DamagedControlTable) {
                      {rt::Value(), test::N(441), test::N(202210)},
                      {rt::Value(), test::N(442), test::N(202210)}});
   };
+  // The three rows with bytes of the header written over at an offset.
+  const auto remendada = [tres](std::size_t em, std::string dano) {
+    return [tres, em, dano](const fs::path& p) {
+      tres(p);
+      test::patch(p, em, dano);
+    };
+  };
   struct Caso {
     const char* nome;
     std::function<void(const fs::path&)> estraga;
     bool recusada;  // refused at its open
   };
   const std::vector<Caso> casos = {
-      {"fewer rows counted than the file holds",
-       [&](const fs::path& p) {
-         tres(p);
-         test::patch(p, 4, std::string("\x01\x00\x00\x00", 4));
-       },
-       true},
-      {"more rows counted than the file holds",
-       [&](const fs::path& p) {
-         tres(p);
-         test::patch(p, 4, std::string("\x09\x00\x00\x00", 4));
-       },
-       true},
-      {"a record length not that of the fields",
-       [&](const fs::path& p) {
-         tres(p);
-         test::patch(p, 10, std::string("\x30\x00", 2));
-       },
-       true},
+      {"fewer rows counted than the file holds", remendada(4, std::string("\x01\x00\x00\x00", 4)), true},
+      {"more rows counted than the file holds", remendada(4, std::string("\x09\x00\x00\x00", 4)), true},
+      {"a record length not that of the fields", remendada(10, std::string("\x30\x00", 2)), true},
       {"CODMNC of another type",
        [](const fs::path& p) {
          std::vector<rt::db::FieldSpec> campos = test::zoz::kCtl;
@@ -270,9 +247,15 @@ TEST_F(CompararCorte, DamagedControlTable) {
       for (const auto& e : fs::directory_iterator(zoz())) fs::remove_all(e.path());
       c.estraga(zoz() / "CTL.DBF");
       grava(zoz(), zoz(), Mes::limpo());
-      const std::string antes = bytes(zoz() / "CTL.DBF");
-      const std::size_t hl = static_cast<unsigned char>(antes[8]) | static_cast<unsigned char>(antes[9]) << 8;
-      const std::string linhas = antes.substr(hl, c.recusada ? std::string::npos : 2 * 49);
+      const std::string antes = relatorio("CTL.DBF");
+      // The header's length (bytes 8-9) and a record's (10-11).
+      const auto palavra = [&](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(antes[at]) |
+                                        static_cast<unsigned char>(antes[at + 1]) << 8);
+      };
+      const std::size_t hl = palavra(8), rl = palavra(10);
+      // Its rows: all of a refused table, else the two the table was made with.
+      const std::string linhas = antes.substr(hl, c.recusada ? std::string::npos : 2 * rl);
       keys().atKeys.clear();
       keys().add({'\\', '4', '4', '0', rt::term::key::kEnter, rt::term::key::kEnter});
       if (resposta == 'D') {
@@ -287,15 +270,15 @@ TEST_F(CompararCorte, DamagedControlTable) {
       if (c.recusada) {
         EXPECT_TRUE(viu("Corruption detected"));
         EXPECT_TRUE(viu("\\ZOZ\\CTL.DBF"));
-        EXPECT_EQ(bytes(zoz() / "CTL.DBF"), antes);
+        EXPECT_EQ(relatorio("CTL.DBF"), antes);
       }
       // The rows there are where they were.
-      EXPECT_EQ(bytes(zoz() / "CTL.DBF").substr(hl, linhas.size()), linhas);
+      EXPECT_EQ(relatorio("CTL.DBF").substr(hl, linhas.size()), linhas);
 
       keys().add(rt::term::key::kEnter);  // the start-up's notice
       preparaCtl(s);
       EXPECT_EQ(keys().pending(), 0u);
-      EXPECT_EQ(bytes(zoz() / "CTL_DANI.DBF").substr(hl, linhas.size()), linhas);
+      EXPECT_EQ(relatorio("CTL_DANI.DBF").substr(hl, linhas.size()), linhas);
       EXPECT_TRUE(test::readTable(zoz() / "CTL.DBF").empty());
     }
   }

@@ -3,7 +3,6 @@
 // critique to its end, "Quit" ends the program with the error and its call
 // chain on the error output.
 #include <algorithm>
-#include <fstream>
 
 #include "rt/term/keys.h"
 #include "support/cri_fixture.h"
@@ -28,7 +27,7 @@ class CompararFalhas : public cri::CriticaTest, public ::testing::WithParamInter
   struct Corrida {
     int fim = 0;
     std::vector<std::string> telas;  // every screen at a key read
-    std::string relatorio, ctl, saida;
+    std::string saida;
   };
 
   Corrida corre() {
@@ -41,15 +40,7 @@ class CompararFalhas : public cri::CriticaTest, public ::testing::WithParamInter
     const Caso& k = GetParam();
     Mes m = Mes::limpo();
     cri::grava(zoz(), zoz(), m);
-    if (k.campo) {
-      zozgen::Layout sem = *k.layout;
-      const auto at = std::find_if(sem.begin(), sem.end(), [&](const auto& f) { return f.name == k.campo; });
-      const auto i = at - sem.begin();
-      sem.erase(at);
-      std::vector<test::Row> linhas = m.*k.linhas;
-      for (auto& r : linhas) r.erase(r.begin() + i);
-      test::makeTable(zoz() / k.tabela, sem, linhas);
-    }
+    if (k.campo) cri::gravaSem(zoz() / k.tabela, *k.layout, m.*k.linhas, k.campo);
     s.term().cls();
     keys().atKeys.clear();
     keys().add({'\\', '4', '4', '0', rt::term::key::kEnter, rt::term::key::kEnter});
@@ -69,9 +60,6 @@ class CompararFalhas : public cri::CriticaTest, public ::testing::WithParamInter
       for (int r = 0; r < 25; ++r) t += texto(sc, r) + "\n";
       c.telas.push_back(t);
     }
-    c.relatorio = relatorio();
-    std::ifstream in(zoz() / "CTL.DBF", std::ios::binary);
-    c.ctl.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return c;
   }
 };

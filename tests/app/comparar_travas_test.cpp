@@ -3,8 +3,6 @@
 // is refused; one that holds a table first makes that table's open fail
 // quietly, and its section meets the error policy's box.
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "rt/os/file.h"
 #include "rt/os/os.h"
@@ -17,11 +15,6 @@ namespace {
 namespace cri = test::cri;
 namespace fs = std::filesystem;
 using cri::Mes;
-
-std::string bytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class CompararTravas : public cri::CriticaTest {
  protected:
@@ -45,13 +38,7 @@ class CompararTravas : public cri::CriticaTest {
 TEST_F(CompararTravas, EveryTableHeldToTheEnd) {
   Mes m = Mes::limpo();
   cri::grava(zoz(), zoz(), m);
-  zozgen::Layout semValor = cri::kIpu;
-  const auto at =
-      std::find_if(semValor.begin(), semValor.end(), [](const auto& f) { return f.name == "IPU_VL_O"; });
-  const auto i = at - semValor.begin();
-  semValor.erase(at);
-  for (auto& r : m.ipu) r.erase(r.begin() + i);
-  test::makeTable(zoz() / "S_IPU.211", semValor, m.ipu);
+  cri::gravaSem(zoz() / "S_IPU.211", cri::kIpu, m.ipu, "IPU_VL_O");
 
   const std::vector<std::string> emSecoes = {
       "AFO_COMP.DBF", "ESP2_COMP.DBF", "ESP_COMP.DBF", "I01CTRL.NTX",   "I01KOVA.NTX",  "I02CTRL.NTX",
@@ -88,7 +75,7 @@ TEST_F(CompararTravas, EveryTableHeldToTheEnd) {
 // run, answered with Default, goes to its end without touching the table.
 TEST_F(CompararTravas, TableHeldByAnotherProgram) {
   cri::grava(zoz(), zoz(), Mes::limpo());
-  const std::string antes = bytes(zoz() / "S_SRV.211");
+  const std::string antes = relatorio("S_SRV.211");
   rt::db::File outro;
   ASSERT_TRUE(outro.open(zoz() / "S_SRV.211", rt::db::File::Mode::ReadWrite, rt::db::File::Lock::Exclusive));
   keys().add({'\\', '4', '4', '0', rt::term::key::kEnter, rt::term::key::kEnter});
@@ -99,7 +86,7 @@ TEST_F(CompararTravas, TableHeldByAnotherProgram) {
   ASSERT_EQ(ctl().size(), 1u);
   EXPECT_EQ(ctl()[0].STASES, "E");
   outro.close();
-  EXPECT_EQ(bytes(zoz() / "S_SRV.211"), antes);
+  EXPECT_EQ(relatorio("S_SRV.211"), antes);
 }
 
 }  // namespace

@@ -129,6 +129,13 @@ TEST_F(Ctl, DamagedTableIsSetAsideAndMadeAgain) {
     test::makeTable(p, {{"CODMNC", 'N', 4, 0}, {"DATREF", 'N', 6, 0}},
                     {{N(440), N(202211)}, {N(441), N(202211)}, {N(442), N(202211)}, {N(443), N(202211)}});
   };
+  // The four rows with bytes of the header written over at an offset.
+  const auto remendada = [quatro](std::size_t em, std::string dano) {
+    return [quatro, em, dano](const fs::path& p) {
+      quatro(p);
+      test::patch(p, em, dano);
+    };
+  };
   struct Caso {
     const char* nome;
     std::function<void(const fs::path& ctl)> estraga;
@@ -146,18 +153,10 @@ TEST_F(Ctl, DamagedTableIsSetAsideAndMadeAgain) {
          fs::resize_file(p, fs::file_size(p) - 5);
        },
        "CTL_DANI.DBF", "CTL_DANI.DBF"},
-      {"fewer rows counted than the file holds",
-       [&](const fs::path& p) {
-         quatro(p);
-         test::patch(p, 4, std::string("\x02\x00\x00\x00", 4));
-       },
+      {"fewer rows counted than the file holds", remendada(4, std::string("\x02\x00\x00\x00", 4)),
        "CTL_DANI.DBF", "CTL_DANI.DBF"},
-      {"a record length not that of the fields",
-       [&](const fs::path& p) {
-         quatro(p);
-         test::patch(p, 10, std::string("\x0c\x00", 2));
-       },
-       "CTL_DANI.DBF", "CTL_DANI.DBF"},
+      {"a record length not that of the fields", remendada(10, std::string("\x0c\x00", 2)), "CTL_DANI.DBF",
+       "CTL_DANI.DBF"},
       {"CODMNC of another type",
        [](const fs::path& p) {
          test::makeTable(p, {{"CODMNC", 'C', 4, 0}, {"DATREF", 'N', 6, 0}, {"STASES", 'C', 1, 0}},

@@ -6,7 +6,6 @@
 #endif
 
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -22,11 +21,6 @@ namespace key = rt::term::key;
 
 class ImportarFalhas : public test::ImportarTest {
  protected:
-  void poe(const std::string& name, std::size_t at, const std::string& b) {
-    std::fstream f(z(name), std::ios::binary | std::ios::in | std::ios::out);
-    f.seekp(static_cast<std::streamoff>(at));
-    f.write(b.data(), static_cast<std::streamsize>(b.size()));
-  }
   // Drops the keys left in the script and what was recorded.
   void esquece() {
     while (keys().pending() > 0) keys().readKey(0);
@@ -162,7 +156,7 @@ TEST_F(ImportarFalhas, DamagedTables) {
       SCOPED_TRACE(std::string(c.tabela) + (sair ? " Quit" : " Default"));
       for (const auto& e : fs::directory_iterator(drive().zoz())) fs::remove_all(e.path());
       test::zoz::build(drive().zoz());
-      poe(c.tabela, c.em, c.dano);
+      test::patch(z(c.tabela), c.em, c.dano);
       const std::string antes = bytes(c.tabela);
       const auto todas = tabelas();
       esquece();

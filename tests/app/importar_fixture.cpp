@@ -3,8 +3,6 @@
 #include "importar_fixture.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "rt/text/cp860.h"
 #include "rt/text/number.h"
@@ -31,11 +29,6 @@ void ImportarTest::mudaPeriodo(int ano, int mes, const std::string& etapas) {
   s.REF_ARQUIVO = ext;
 }
 
-std::string ImportarTest::lerArquivo(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream o;
-  o << in.rdbuf();
-  return o.str();
-}
+std::string ImportarTest::lerArquivo(const std::filesystem::path& p) { return test::bytes(p); }
 
 }  // namespace fpo::test

@@ -7,7 +7,6 @@
 #endif
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,13 +14,13 @@
 #include <functional>
 #include <map>
 #include <sstream>
-#include <thread>
 
 #include "app/arquivos.h"
 #include "app/menu/Menu.h"
 #include "importar_fixture.h"
 #include "rt/db/file.h"
 #include "rt/os/os.h"
+#include "support/journal.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -125,11 +124,8 @@ class ImportarUnidade : public test::ImportarTest {
   // The files left beside the tables by a run: temporaries and the journal
   // (not the lock file of the running program).
   std::vector<std::string> sobras() {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(drive().zoz())) {
-      const std::string n = e.path().filename().string();
-      if ((n[0] == '.' && n != ".FPO.LCK") || n == "FPO.JNL") out.push_back(n);
-    }
+    std::vector<std::string> out = test::dotFiles(drive().zoz());
+    if (fs::exists(fs::symlink_status(z("FPO.JNL")))) out.push_back("FPO.JNL");
     std::sort(out.begin(), out.end());
     return out;
   }
@@ -194,7 +190,9 @@ class ImportarUnidade : public test::ImportarTest {
       p.to = fs::path(para);
       passos->push_back(p);
     }
-    semTravas();
+    // The locks of the child's files may outlast it a moment: waited for,
+    // as the next run of the program would not start sooner.
+    test::waitUnlocked(drive().zoz());
     return r;
   }
 
@@ -244,22 +242,6 @@ class ImportarUnidade : public test::ImportarTest {
     return alertas == 1 && texto ? 0 : 92;
   }
 
-  // The locks of a process that ended go with its files, which the system
-  // may release a moment after the process was reaped (on a busy machine):
-  // waited for, as the next run of the program would not start sooner.
-  void semTravas() {
-    for (int tentativa = 0; tentativa < 400; ++tentativa) {
-      bool livre = true;
-      for (const auto& e : fs::directory_iterator(drive().zoz())) {
-        int err = 0;
-        livre = livre && (e.path().filename() == ".FPO.LCK" || rt::os::lockFree(e.path(), err));
-      }
-      if (livre) return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ADD_FAILURE() << "files still locked";
-  }
-
   // The tables in which two states differ.
   static std::string difere(const Estado& a, const Estado& b) {
     std::string out;
@@ -269,12 +251,7 @@ class ImportarUnidade : public test::ImportarTest {
   }
 
   // The bytes of every file of \ZOZ by name.
-  std::map<std::string, std::string> arquivos() {
-    std::map<std::string, std::string> out;
-    for (const auto& e : fs::directory_iterator(drive().zoz()))
-      if (e.is_regular_file()) out[e.path().filename().string()] = lerArquivo(e.path());
-    return out;
-  }
+  std::map<std::string, std::string> arquivos() { return test::filesOf(drive().zoz()); }
 
   // A power cut instead of the cut of the process: of what a run cut off
   // at its n-th operation did to the folder's names after their last sync,
@@ -447,12 +424,16 @@ TEST_F(ImportarUnidade, CutOffAtEveryWrite) {
 #endif
   int comoAntes = 0, comoDepois = 0, cortes = 0;
   for (long n = 1; n <= total; ++n) {
+    SCOPED_TRACE("cut off at write " + std::to_string(n) + " of " + std::to_string(total));
+    // What the cut leaves does not depend on the power cut tried after it:
+    // the cut is made once, and the folder it left put back for each.
+    novaPasta();
+    int cortado = 0;
+    ASSERT_EQ(filho(Kind::Crash, n, nullptr, Confere::Inteira, nullptr, &cortado), 86);
+    const auto cortada = arquivos();
     for (const Apagao a : apagoes) {
-      SCOPED_TRACE("cut off at write " + std::to_string(n) + " of " + std::to_string(total) + ", power cut " +
-                   std::to_string(static_cast<int>(a)));
-      novaPasta();
-      int cortado = 0;
-      ASSERT_EQ(filho(Kind::Crash, n, nullptr, Confere::Inteira, nullptr, &cortado), 86);
+      SCOPED_TRACE("power cut " + std::to_string(static_cast<int>(a)));
+      test::putFiles(drive().zoz(), cortada);
       if (a != Apagao::Nenhum && !apagao(passos, n, contou, cortado, a, inicial)) continue;
       ++cortes;
       // Each table is whole before the start-up too: old or new.
@@ -534,19 +515,6 @@ TEST_F(ImportarUnidade, StartUpSetsAsideAJournalItCannotTrust) {
   long total = 0;
   ASSERT_EQ(filho(Kind::Count, 0, &total), 0);
   const Estado depois = estado();
-  const auto comSoma = [](std::vector<std::string> linhas) {
-    std::string t = "FPO-SWITCH 2\n";
-    for (const std::string& l : linhas) t += l + "\n";
-    t += "END " + std::to_string(linhas.size()) + "\n";
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (unsigned char b : t) {
-      c ^= b;
-      for (int k = 0; k < 8; ++k) c = (c & 1u) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-    }
-    char sum[16];
-    std::snprintf(sum, sizeof sum, "SUM %08x\n", static_cast<unsigned>(~c));
-    return t + sum;
-  };
   const auto tamanho = [&](const char* nome) { return std::to_string(fs::file_size(z(nome))); };
   struct Caso {
     const char* nome;
@@ -556,12 +524,14 @@ TEST_F(ImportarUnidade, StartUpSetsAsideAJournalItCannotTrust) {
   const Caso casos[] = {
       {"a table over another", false, [](const std::string&) { return "S_UPS.DBF\tCTL.DBF\n"; }},
       {"a table over another, summed", false,
-       [&](const std::string&) { return comSoma({"S_UPS.DBF\tCTL.DBF\t" + tamanho("S_UPS.DBF")}); }},
+       [&](const std::string&) {
+         return test::switchJournal({"S_UPS.DBF\tCTL.DBF\t" + tamanho("S_UPS.DBF")});
+       }},
       {"the journal over a table", false,
-       [&](const std::string&) { return comSoma({"FPO.JNL\tS_PRD.DBF\t10"}); }},
+       [&](const std::string&) { return test::switchJournal({"FPO.JNL\tS_PRD.DBF\t10"}); }},
       {"a chain", false,
        [&](const std::string&) {
-         return comSoma(
+         return test::switchJournal(
              {"S_SS.DBF\tS_CTR.DBF\t" + tamanho("S_SS.DBF"), "S_CTR.DBF\tS_MN.DBF\t" + tamanho("S_CTR.DBF")});
        }},
 #ifndef _WIN32
@@ -569,7 +539,7 @@ TEST_F(ImportarUnidade, StartUpSetsAsideAJournalItCannotTrust) {
        [&](const std::string&) {
          std::ofstream(drive().root() / "FORA") << std::string(300, 'x');
          fs::create_symlink(drive().root() / "FORA", z(".S_VPA.DBF.7.0.tmp"));
-         return comSoma({".S_VPA.DBF.7.0.tmp\tS_VPA.DBF\t300"});
+         return test::switchJournal({".S_VPA.DBF.7.0.tmp\tS_VPA.DBF\t300"});
        }},
 #endif
       {"cut short", true, [](const std::string& d) { return d.substr(0, d.size() / 2); }},

@@ -495,10 +495,7 @@ TEST_F(Pabfae, CutOffAtEveryWrite) {
     const std::string agora = bytes(z("PABFAE.PRN"));
     EXPECT_TRUE(agora == antes || agora == depois);
     EXPECT_EQ(recuperaImportacao(s).outcome, rt::db::Switch::Recovery::Outcome::Nothing);
-    for (const auto& e : fs::directory_iterator(drive().zoz()))
-      if (e.path().filename() != ".FPO.LCK") {
-        EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
-      }
+    EXPECT_EQ(test::dotFiles(drive().zoz()), std::vector<std::string>{});
   }
 }
 

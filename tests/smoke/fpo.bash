@@ -157,7 +157,7 @@ fpo_check_recovery() {
   printf 'S_UPS.DBF\tCTL.DBF\n' >"$zoz/FPO.JNL"
   local ups ctl
   ups=$(md5sum <"$zoz/S_UPS.DBF")
-  ctl=$(stat -c %s "$zoz/CTL.DBF")
+  ctl=$(md5sum <"$zoz/CTL.DBF")
   fpo_run
   tmux_wait_for "Arquivo \ZOZ\FPO.JNL danificado ou desconhecido:"
   tmux_wait_for "guardado como \ZOZ\FPO_D01.JNL, sem alterar tabelas."
@@ -165,7 +165,7 @@ fpo_check_recovery() {
   tmux_keys Enter
   fpo_to_menu
   [[ $(md5sum <"$zoz/S_UPS.DBF") == "$ups" ]] || fail "S_UPS.DBF changed"
-  [[ $(stat -c %s "$zoz/CTL.DBF") == "$ctl" ]] || fail "CTL.DBF changed"
+  [[ $(md5sum <"$zoz/CTL.DBF") == "$ctl" ]] || fail "CTL.DBF changed"
   [[ -f $zoz/FPO_D01.JNL && ! -e $zoz/FPO.JNL ]] || fail "the journal was not set aside"
 
   # A second program while the first one runs finds the folder held: it

@@ -1,13 +1,16 @@
 // The headless system's temporary drive C: (named after the run and the
 // test, found again by a death test's child), the wait for files still
-// locked, and the screen search.
+// locked, a folder's files read, written back and the dot-files among them,
+// and the screen search.
 #include "support/app_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <random>
@@ -15,6 +18,7 @@
 #include <thread>
 
 #include "app/arquivos.h"
+#include "support/tables.h"
 
 namespace fpo::test {
 
@@ -40,6 +44,9 @@ const std::string& runName() {
   }();
   return name;
 }
+
+// The folder's lock file, held by every running program.
+bool lockFile(const fs::path& p) { return std::string_view(kTrava).ends_with("\\" + p.filename().string()); }
 
 }  // namespace
 
@@ -76,8 +83,7 @@ void waitUnlocked(const fs::path& folder) {
   for (int attempt = 0; attempt < 400; ++attempt) {
     bool free = true;
     for (const auto& e : fs::directory_iterator(folder)) {
-      // The folder's lock file is held by every running program, this one too.
-      if (std::string_view(kTrava).ends_with("\\" + e.path().filename().string())) continue;
+      if (lockFile(e.path())) continue;  // held by this program too
       int err = 0;
       free = free && rt::os::lockFree(e.path(), err);
     }
@@ -85,6 +91,28 @@ void waitUnlocked(const fs::path& folder) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   ADD_FAILURE() << "files still locked in " << folder;
+}
+
+std::map<std::string, std::string> filesOf(const fs::path& folder) {
+  std::map<std::string, std::string> out;
+  for (const auto& e : fs::directory_iterator(folder))
+    if (e.is_regular_file()) out[e.path().filename().string()] = bytes(e.path());
+  return out;
+}
+
+void putFiles(const fs::path& folder, const std::map<std::string, std::string>& files) {
+  for (const auto& e : fs::directory_iterator(folder)) fs::remove_all(e.path());
+  for (const auto& [name, content] : files) std::ofstream(folder / name, std::ios::binary) << content;
+}
+
+std::vector<std::string> dotFiles(const fs::path& folder) {
+  std::vector<std::string> out;
+  for (const auto& e : fs::directory_iterator(folder)) {
+    const std::string n = e.path().filename().string();
+    if (n[0] == '.' && !lockFile(e.path())) out.push_back(n);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
 }
 
 bool AppTest::shows(const rt::term::Screen& sc, const std::string& utf8) {

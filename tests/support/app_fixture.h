@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,14 @@ class TempDrive {
 // that ended go with its files, which the system may release a moment after
 // the process was reaped (on a busy machine). A failure when they stay.
 void waitUnlocked(const std::filesystem::path& folder);
+
+// The bytes of every file of the folder by name (its folders left out).
+std::map<std::string, std::string> filesOf(const std::filesystem::path& folder);
+// Empties the folder and writes these files into it.
+void putFiles(const std::filesystem::path& folder, const std::map<std::string, std::string>& files);
+// The names in the folder that begin with a dot, sorted, but the lock file's
+// (which every running program holds): what a run may leave behind.
+std::vector<std::string> dotFiles(const std::filesystem::path& folder);
 
 class AppTest : public ::testing::Test {
  public:

@@ -3,8 +3,8 @@
 // read back.
 #include "support/cri_fixture.h"
 
+#include <algorithm>
 #include <fstream>
-#include <iterator>
 
 #include "app/comparar/Comparar.h"
 #include "app/errorsys/Errorsys.h"
@@ -162,6 +162,16 @@ void grava(const fs::path& zoz, const fs::path& nacional, const Mes& m) {
   gravaTexto(nacional / "FAFOLM11.TXT", m.fafo);
 }
 
+void gravaSem(const fs::path& tabela, const zozgen::Layout& layout, std::vector<Row> linhas,
+              const std::string& campo) {
+  zozgen::Layout sem = layout;
+  const auto at = std::find_if(sem.begin(), sem.end(), [&](const FieldSpec& f) { return f.name == campo; });
+  const auto i = at - sem.begin();
+  sem.erase(at);
+  for (auto& r : linhas) r.erase(r.begin() + i);
+  makeTable(tabela, sem, linhas);
+}
+
 CriticaTest::CriticaTest(std::unique_ptr<RecordingBackend> backend)
     : keys_(backend.get()),
       runtime_(std::move(backend),
@@ -204,10 +214,7 @@ bool CriticaTest::viu(const std::string& utf8) const {
   return false;
 }
 
-std::string CriticaTest::relatorio(const std::string& nome) const {
-  std::ifstream in(zoz() / nome, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::string CriticaTest::relatorio(const std::string& nome) const { return bytes(zoz() / nome); }
 
 namespace {
 std::vector<std::string> corta(const std::string& s, const std::string& sep) {

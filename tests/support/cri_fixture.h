@@ -82,6 +82,10 @@ struct Mes {
 
 // Writes the tables into zoz and the national files into nacional.
 void grava(const std::filesystem::path& zoz, const std::filesystem::path& nacional, const Mes& m);
+// Writes a table of the layout's fields but the one named, and the rows
+// without its values: a month table that lacks a field.
+void gravaSem(const std::filesystem::path& tabela, const zozgen::Layout& layout, std::vector<Row> linhas,
+              const std::string& campo);
 // The national files' lines joined by CR LF, each file ended by CR LF.
 void gravaTexto(const std::filesystem::path& file, const std::vector<std::string>& linhas);
 
@@ -107,6 +111,7 @@ class CriticaTest : public ::testing::Test {
   void critica(const Mes& m);
 
   bool viu(const std::string& utf8) const;  // on a screen at some key read
+  // The bytes of a file of \ZOZ: the report, or another by name.
   std::string relatorio(const std::string& nome = "CRI0440.211") const;
   // The report's pages, each as its rows by printer row (row 0 empty).
   std::vector<std::vector<std::string>> paginas(const std::string& nome = "CRI0440.211") const;

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,12 @@ inline void patch(const std::filesystem::path& path, std::size_t at, const std::
   std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
   f.seekp(static_cast<std::streamoff>(at));
   f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The bytes of a file (none when it cannot be read).
+inline std::string bytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Every record (deleted ones included) as field texts, trailing blanks cut.

@@ -16,6 +16,7 @@
 #include "rt/db/workspace.h"
 #include "rt/err/error.h"
 #include "rt/os/os.h"
+#include "support/temp_dir.h"
 
 namespace dbtest {
 
@@ -23,38 +24,9 @@ namespace fs = std::filesystem;
 
 inline std::string refDir() { return std::string(FPO_REFERENCE_DIR); }
 
-class TempDir {
- public:
-  TempDir() {
-    static int counter = 0;
-    path_ = fs::temp_directory_path() /
-            ("fpo-db-" + std::to_string(rt::os::processId()) + "-" + std::to_string(++counter));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
-
-// The folder a death test's statement works in: the test's own. The child
-// of a death test on Windows is a new run of this program, with folders of
-// its own: it is told the parent's through the environment.
-inline fs::path deathFolder(const fs::path& mine) {
-#ifdef _WIN32
-  if (::testing::internal::InDeathTestChild())
-    if (const char* v = std::getenv("FPO_DEATH_FOLDER"); v && *v) return fs::path(v);
-  _putenv_s("FPO_DEATH_FOLDER", mine.string().c_str());
-#endif
-  return mine;
-}
+// A scratch folder, and the one a death test's statement works in.
+using fpo::test::deathFolder;
+using fpo::test::TempDir;
 
 inline std::string readFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);

@@ -11,8 +11,10 @@
 #include <memory>
 
 #include "support.h"
+#include "support/journal.h"
 
 using namespace dbtest;
+using fpo::test::switchJournal;
 using rt::Value;
 using rt::db::Area;
 using rt::db::Switch;
@@ -107,25 +109,6 @@ TEST(Switch, LeftWithoutCommitLeavesTheFolder) {
   EXPECT_EQ(readFile(fx.at("A.DBF")), a0);
 }
 
-std::uint32_t crc32(const std::string& s) {
-  std::uint32_t c = 0xFFFFFFFFu;
-  for (unsigned char b : s) {
-    c ^= b;
-    for (int k = 0; k < 8; ++k) c = (c & 1u) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-  }
-  return ~c;
-}
-
-// A journal of the pairs (staged, target, bytes), its END and SUM lines.
-std::string diario(const std::vector<std::string>& linhas) {
-  std::string t = "FPO-SWITCH 2\n";
-  for (const std::string& l : linhas) t += l + "\n";
-  t += "END " + std::to_string(linhas.size()) + "\n";
-  char sum[16];
-  std::snprintf(sum, sizeof sum, "SUM %08x\n", static_cast<unsigned>(crc32(t)));
-  return t + sum;
-}
-
 using Outcome = Switch::Recovery::Outcome;
 
 Outcome recupera(const fs::path& journal, std::string* guardado = nullptr) {
@@ -153,7 +136,7 @@ TEST(Switch, RecoveryCompletesTheJournal) {
   writeFile(dir / ".A.DBF.4243.0.tmp", "held");
   for (const char* other : {".E.DBF.x.0.tmp", ".notes.2024.1.tmp", ".My Report.7.7.tmp", ".E.DBF.4242.0.tmp"})
     writeFile(dir / other, "not ours");
-  writeFile(dir / "T.JNL", diario({".A.DBF.4242.0.tmp\tA.DBF\t5", ".B.DBF.4242.0.tmp\tB.DBF\t5"}));
+  writeFile(dir / "T.JNL", switchJournal({".A.DBF.4242.0.tmp\tA.DBF\t5", ".B.DBF.4242.0.tmp\tB.DBF\t5"}));
   rt::db::File outro;
   ASSERT_TRUE(
       outro.open(dir / ".A.DBF.4243.0.tmp", rt::db::File::Mode::ReadWrite, rt::db::File::Lock::Exclusive));
@@ -176,7 +159,7 @@ TEST(Switch, RecoveryCompletesTheJournal) {
 TEST(Switch, RecoverySetsAsideAJournalThatFailsACheck) {
   TempDir d;
   const fs::path dir = d.path();
-  const std::string bom = diario({".A.DBF.4242.0.tmp\tA.DBF\t5"});
+  const std::string bom = switchJournal({".A.DBF.4242.0.tmp\tA.DBF\t5"});
   const struct {
     const char* nome;
     std::string texto;
@@ -184,13 +167,13 @@ TEST(Switch, RecoverySetsAsideAJournalThatFailsACheck) {
       {"cut short", bom.substr(0, bom.size() - 3)},
       {"no sum", bom.substr(0, bom.find("SUM"))},
       {"a byte changed", std::string(bom).replace(bom.find("A.DBF\t"), 1, "B")},
-      {"the count", diario({".A.DBF.4242.0.tmp\tA.DBF\t5"}).replace(bom.find("END 1"), 5, "END 2")},
-      {"a table over a table", diario({"B.DBF\tA.DBF\t5"})},
-      {"over itself", diario({".T.JNL.4242.0.tmp\tT.JNL\t5"})},
-      {"a name not in the list", diario({".S_PRD.DBF.4242.0.tmp\tS_PRD.DBF\t5"})},
-      {"another's temporary", diario({".B.DBF.4242.0.tmp\tA.DBF\t5"})},
-      {"twice", diario({".A.DBF.4242.0.tmp\tA.DBF\t5", ".A.DBF.4242.1.tmp\ta.dbf\t5"})},
-      {"the size", diario({".A.DBF.4242.0.tmp\tA.DBF\t6"})},
+      {"the count", switchJournal({".A.DBF.4242.0.tmp\tA.DBF\t5"}).replace(bom.find("END 1"), 5, "END 2")},
+      {"a table over a table", switchJournal({"B.DBF\tA.DBF\t5"})},
+      {"over itself", switchJournal({".T.JNL.4242.0.tmp\tT.JNL\t5"})},
+      {"a name not in the list", switchJournal({".S_PRD.DBF.4242.0.tmp\tS_PRD.DBF\t5"})},
+      {"another's temporary", switchJournal({".B.DBF.4242.0.tmp\tA.DBF\t5"})},
+      {"twice", switchJournal({".A.DBF.4242.0.tmp\tA.DBF\t5", ".A.DBF.4242.1.tmp\ta.dbf\t5"})},
+      {"the size", switchJournal({".A.DBF.4242.0.tmp\tA.DBF\t6"})},
       {"garbage", std::string("\x01\xFF garbage\n", 12)},
   };
   for (const auto& c : casos) {
@@ -216,7 +199,7 @@ TEST(Switch, RecoverySetsAsideAJournalThatFailsACheck) {
   writeFile(dir / "A.DBF", "old a");
   writeFile(dir / "FORA", "out a");
   fs::create_symlink(dir / "FORA", dir / ".A.DBF.4242.0.tmp");
-  writeFile(dir / "T.JNL", diario({".A.DBF.4242.0.tmp\tA.DBF\t5"}));
+  writeFile(dir / "T.JNL", switchJournal({".A.DBF.4242.0.tmp\tA.DBF\t5"}));
   EXPECT_EQ(recupera(dir / "T.JNL"), Outcome::SetAside);
   EXPECT_EQ(readFile(dir / "A.DBF"), "old a");
   EXPECT_EQ(fs::symlink_status(dir / "A.DBF").type(), fs::file_type::regular);

@@ -14,6 +14,7 @@
 
 #include "rt/os/os.h"
 #include "rt/term/fixture.h"
+#include "support/temp_dir.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -73,23 +74,6 @@ TEST(Printer, RowsColumnsAndEjects) {
   EXPECT_EQ(slurp(f.path), "ab");
 }
 
-// A folder of this test that the child of a death test finds again: on
-// Windows the child is a new run of this program, told the folder through
-// the environment.
-fs::path folderOf(const std::string& name) {
-#ifdef _WIN32
-  if (::testing::internal::InDeathTestChild())
-    if (const char* v = std::getenv("FPO_DEATH_FOLDER"); v && *v) return fs::path(v);
-#endif
-  const fs::path dir = fs::temp_directory_path() / (name + "-" + std::to_string(rt::os::processId()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-#ifdef _WIN32
-  _putenv_s("FPO_DEATH_FOLDER", dir.string().c_str());
-#endif
-  return dir;
-}
-
 std::vector<std::string> namesIn(const fs::path& dir) {
   std::vector<std::string> out;
   for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
@@ -100,7 +84,8 @@ std::vector<std::string> namesIn(const fs::path& dir) {
 // it never is (the printer gone while open), the target is as it was, and
 // nothing is left beside it.
 TEST(Printer, ReplacesItsTargetWhenClosed) {
-  const fs::path dir = folderOf("fpo-prn-place");
+  const fpo::test::TempDir tmp("fpo-prn");
+  const fs::path& dir = tmp.path();
   const fs::path report = dir / "REPORT.PRN";
   std::ofstream(report, std::ios::binary) << "old";
   {
@@ -115,13 +100,13 @@ TEST(Printer, ReplacesItsTargetWhenClosed) {
   }
   EXPECT_EQ(slurp(report), "new");
   EXPECT_EQ(namesIn(dir), std::vector<std::string>{"REPORT.PRN"});
-  fs::remove_all(dir);
 }
 
 // A link where the file goes is replaced, and what it names left as it
 // was; a folder or a device is the create error naming it.
 TEST(Printer, TargetsThatAreNoFile) {
-  const fs::path dir = folderOf("fpo-prn-kinds");
+  const fpo::test::TempDir tmp("fpo-prn");
+  const fs::path& dir = tmp.path();
   const fs::path outside = dir / "OUTSIDE.TXT";
   struct Case {
     const char* what;
@@ -177,14 +162,15 @@ TEST(Printer, TargetsThatAreNoFile) {
       EXPECT_EQ(raised[0].filename, target.string());
     }
   }
-  fs::remove_all(dir);
 }
 
 // Cut off at the first, a middle and the last write of a report of a few
 // megabytes (written a megabyte at a time, then synced and renamed), the
 // file that stood there is whole.
 TEST(Printer, CutOffWhileWriting) {
-  const fs::path dir = folderOf("fpo-prn-cut");
+  // The child of a death test on Windows works in the parent's folder.
+  const fpo::test::TempDir tmp("fpo-prn");
+  const fs::path dir = fpo::test::deathFolder(tmp.path());
   const fs::path report = dir / "REPORT.PRN";
   const std::string before = "the earlier report\r\n\f\r";
   const std::string line(79, 'x');
@@ -215,7 +201,6 @@ TEST(Printer, CutOffWhileWriting) {
         ::testing::ExitedWithCode(86), "");
     EXPECT_EQ(slurp(report), before);
   }
-  fs::remove_all(dir);
 }
 
 TEST(Printer, AFileThatCannotBeCreatedIsRaised) {

@@ -5,21 +5,12 @@
 # files by the names the program gives them (the listing's index file on C:,
 # with its drive). Run by scripts/build-windows. Arguments: fpo.exe and the
 # Windows build folder.
-fpo=$(realpath "$1")
-build=$(realpath "$2")
-here="$(dirname "$0")"
-source "$here/../lib.bash"
-source "$here/../fpo.bash"
-export WINEPREFIX=${WINEPREFIX:-$build/wine} WINEDEBUG=-all
-SMOKE_TRIES=${SMOKE_TRIES_WINE:-400}  # wine starts programs more slowly
+source "$(dirname "$0")/wine.bash" "$@"
 
 drive_d="$WINEPREFIX/dosdevices/d:"
 trap '_smoke_end; rm -f "$drive_d"' EXIT
 [[ ! -e $WINEPREFIX/drive_c/ZOZ ]] || fail "the wine prefix has a C:\\ZOZ"
-rm -rf "$SMOKE_DIR/drive"
-wine "$build/fpo_demo.exe" "$SMOKE_DIR/drive" >/dev/null
-zoz="$SMOKE_DIR/drive/ZOZ"
-[[ -f $zoz/S_CTR.DBF ]] || fail "fpo_demo.exe made no demo folder"
+fpo_demo
 ln -sfn "$SMOKE_DIR/drive" "$drive_d"
 
 # In D:\Saúde Pública the import refuses to start, naming the folder.

@@ -6,20 +6,7 @@
 # "Sim", the cancel key, a journal the start-up cannot trust and a second
 # program beside the first. Run by scripts/build-windows (a wine server of
 # WINEPREFIX running). Arguments: fpo.exe and the Windows build folder.
-fpo=$(realpath "$1")
-build=$(realpath "$2")
-here="$(dirname "$0")"
-source "$here/../lib.bash"
-source "$here/../fpo.bash"
-export WINEPREFIX=${WINEPREFIX:-$build/wine} WINEDEBUG=-all
-SMOKE_TRIES=${SMOKE_TRIES_WINE:-400}  # wine starts programs more slowly
-
-fpo_demo() {
-  rm -rf "$SMOKE_DIR/drive"
-  wine "$build/fpo_demo.exe" "$SMOKE_DIR/drive" >/dev/null
-  zoz="$SMOKE_DIR/drive/ZOZ"
-  [[ -f $zoz/S_CTR.DBF ]] || fail "fpo_demo.exe made no demo folder"
-}
+source "$(dirname "$0")/wine.bash" "$@"
 
 # Lpt1 is a file, not named like a device: Windows takes lpt1 for the printer
 # port in any folder.

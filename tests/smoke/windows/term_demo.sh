@@ -5,10 +5,7 @@
 # (Ctrl-Break cannot be sent: no terminal key stands for it, and wine does
 # not generate it.) Run by scripts/build-windows.
 # Arguments: fpo.exe (unused here) and the Windows build folder.
-build=$(realpath "$2")
-source "$(dirname "$0")/../lib.bash"
-export WINEPREFIX=${WINEPREFIX:-$build/wine} WINEDEBUG=-all
-SMOKE_TRIES=${SMOKE_TRIES_WINE:-400}  # wine starts programs more slowly
+source "$(dirname "$0")/wine.bash" "$@"
 
 demo="$build/fpo_term_demo.exe"
 [[ -f $demo ]] || fail "$demo is not built"
