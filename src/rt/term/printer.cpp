@@ -2,8 +2,6 @@
 // (an additive open takes over the old bytes first), and its row and column.
 #include "rt/term/printer.h"
 
-#include <system_error>
-
 namespace rt::term {
 
 namespace {
@@ -27,9 +25,8 @@ bool Printer::begin(const std::filesystem::path& file, bool additive, int& error
     error = out_.error();
     return false;
   }
-  std::error_code ec;
   // Only an ordinary file's bytes are taken over, never what a link names.
-  if (!additive || !std::filesystem::is_regular_file(std::filesystem::symlink_status(file, ec))) return true;
+  if (!additive || os::entryOf(file) != os::Entry::File) return true;
   os::File in;
   std::string buf(1 << 16, '\0');
   bool ok = in.open(file, os::File::Mode::Read, os::File::Lock::None);
