@@ -391,14 +391,7 @@ bool Platform::copyFile(std::string_view from, std::string_view to) const {
   // disk: the old file stays whole whatever fails.
   os::Replacement out;
   if (!out.begin(*dst, true)) return false;
-  std::string buf(1 << 16, '\0');
-  for (std::uint64_t at = 0;;) {
-    std::size_t got = 0;
-    if (!in.readAt(at, buf.data(), buf.size(), got)) return false;
-    if (got == 0) break;
-    if (!out.write(buf.data(), got)) return false;
-    at += got;
-  }
+  if (!out.writeFrom(in)) return false;
   in.close();
   return out.commit();
 }

@@ -191,6 +191,23 @@ char* Replacement::append(std::size_t n) {
   return buf_.grow(n);
 }
 
+bool Replacement::writeFrom(File& in) {
+  constexpr std::size_t kChunk = 1u << 16;
+  for (std::uint64_t at = 0;;) {
+    char* to = append(kChunk);
+    if (!to) return false;
+    std::size_t got = 0;
+    if (!in.readAt(at, to, kChunk, got)) {
+      drop(kChunk);
+      err_ = in.error();
+      return false;
+    }
+    drop(kChunk - got);
+    if (got == 0) return true;
+    at += got;
+  }
+}
+
 bool Replacement::flush() {
   if (h_ == kNoHandle) return false;
   if (buf_.empty()) return true;
