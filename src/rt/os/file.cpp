@@ -138,10 +138,8 @@ Replacement::Replacement() = default;
 Replacement::~Replacement() { abandon(); }
 
 bool Replacement::handOff() {
-  if (!os::writeAt(h_, pos_, buf_.data(), buf_.size(), err_)) return false;
-  pos_ += buf_.size();
+  if (!flush()) return false;
   writeBack(h_, started_, pos_);
-  buf_.clear();
   return true;
 }
 
