@@ -92,7 +92,8 @@ enum class Entry { None, File, Folder, Link, Other };
 Entry entryOf(const std::filesystem::path& p);
 // Whether a rename can put a new file in p's place: nothing is there, or an
 // ordinary file (not a link) that may be written and that no other opener
-// holds. False with err telling why (kInUse when held).
+// holds. False with err telling why (kInUse when held). Stricter than
+// Replacement::begin, which replaces a link standing there.
 bool replaceable(const std::filesystem::path& p, int& err);
 // The names of the ordinary files in a folder.
 std::vector<std::string> folderFiles(const std::filesystem::path& dir);

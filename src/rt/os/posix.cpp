@@ -124,7 +124,7 @@ bool openOrCreate(const fs::path& p, Handle& h, int& err) {
   }
   struct stat st {};
   if (::fstat(f, &st) != 0 || !S_ISREG(st.st_mode)) {
-    err = EACCES;
+    err = kDenied;
     ::close(f);
     return false;
   }
@@ -152,11 +152,8 @@ bool replaceable(const fs::path& p, int& err) {
       return true;
     case Entry::File:
       break;
-    case Entry::Folder:
-      err = EISDIR;
-      return false;
     default:
-      err = EACCES;
+      err = kDenied;
       return false;
   }
   const int f = ::open(p.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);

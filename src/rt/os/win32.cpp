@@ -164,13 +164,13 @@ HANDLE openShared(const fs::path& p, DWORD disposition, int& err) {
 
 bool openOrCreate(const fs::path& p, Handle& h, int& err) {
   if (entryOf(p) == Entry::Link) {
-    err = ERROR_ACCESS_DENIED;
+    err = kDenied;
     return false;
   }
   HANDLE f = openShared(p, OPEN_ALWAYS, err);
   if (f == INVALID_HANDLE_VALUE) return false;
   if (::GetFileType(f) != FILE_TYPE_DISK) {
-    err = ERROR_ACCESS_DENIED;
+    err = kDenied;
     ::CloseHandle(f);
     return false;
   }
@@ -207,7 +207,7 @@ bool replaceable(const fs::path& p, int& err) {
   // A read-only file cannot be renamed over either.
   const DWORD a = ::GetFileAttributesW(p.c_str());
   if (kind != Entry::File || (a & FILE_ATTRIBUTE_READONLY)) {
-    err = ERROR_ACCESS_DENIED;
+    err = kDenied;
     return false;
   }
   HANDLE f = openShared(p, OPEN_EXISTING, err);
