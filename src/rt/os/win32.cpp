@@ -160,10 +160,25 @@ HANDLE openShared(const fs::path& p, DWORD disposition, int& err) {
   if (f == INVALID_HANDLE_VALUE) err = lastError();
   return f;
 }
+
+// What the attributes of a name (set in a) tell of it. A device's name
+// (NUL, LPT1, CON) may answer as a file: only a handle tells.
+Entry byAttributes(const fs::path& p, DWORD& a) {
+  a = ::GetFileAttributesW(p.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) {
+    const DWORD e = ::GetLastError();
+    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? Entry::None : Entry::Other;
+  }
+  if (a & FILE_ATTRIBUTE_REPARSE_POINT) return Entry::Link;
+  if (a & FILE_ATTRIBUTE_DIRECTORY) return Entry::Folder;
+  if (a & FILE_ATTRIBUTE_DEVICE) return Entry::Other;
+  return Entry::File;
+}
 }  // namespace
 
 bool openOrCreate(const fs::path& p, Handle& h, int& err) {
-  if (entryOf(p) == Entry::Link) {
+  DWORD a = 0;
+  if (byAttributes(p, a) == Entry::Link) {
     err = kDenied;
     return false;
   }
@@ -184,15 +199,8 @@ bool relock(Handle h, Lock lock, bool wait, int& err) {
 }
 
 Entry entryOf(const fs::path& p) {
-  const DWORD a = ::GetFileAttributesW(p.c_str());
-  if (a == INVALID_FILE_ATTRIBUTES) {
-    const DWORD e = ::GetLastError();
-    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? Entry::None : Entry::Other;
-  }
-  if (a & FILE_ATTRIBUTE_REPARSE_POINT) return Entry::Link;
-  if (a & FILE_ATTRIBUTE_DIRECTORY) return Entry::Folder;
-  if (a & FILE_ATTRIBUTE_DEVICE) return Entry::Other;
-  // A device's name (NUL, LPT1, CON) may answer as a file: its handle tells.
+  DWORD a = 0;
+  if (const Entry e = byAttributes(p, a); e != Entry::File) return e;
   HANDLE f = ::CreateFileW(p.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (f == INVALID_HANDLE_VALUE) return Entry::File;
@@ -202,17 +210,22 @@ Entry entryOf(const fs::path& p) {
 }
 
 bool replaceable(const fs::path& p, int& err) {
-  const Entry kind = entryOf(p);
+  DWORD a = 0;
+  const Entry kind = byAttributes(p, a);
   if (kind == Entry::None) return true;
   // A read-only file cannot be renamed over either.
-  const DWORD a = ::GetFileAttributesW(p.c_str());
   if (kind != Entry::File || (a & FILE_ATTRIBUTE_READONLY)) {
     err = kDenied;
     return false;
   }
   HANDLE f = openShared(p, OPEN_EXISTING, err);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  const bool ok = takeLock(f, Lock::Exclusive, err);
+  if (f == INVALID_HANDLE_VALUE) {
+    if (entryOf(p) == Entry::Other) err = kDenied;  // a device that refused the open
+    return false;
+  }
+  const bool disk = ::GetFileType(f) == FILE_TYPE_DISK;
+  if (!disk) err = kDenied;
+  const bool ok = disk && takeLock(f, Lock::Exclusive, err);
   if (ok) dropLock(f);
   ::CloseHandle(f);
   return ok;
