@@ -51,9 +51,9 @@ bool lockFree(const std::filesystem::path& p, int& err);
 // Opens a file for reading and writing, made when it is not there, without
 // a lock; never through a link, and only an ordinary file.
 bool openOrCreate(const std::filesystem::path& p, Handle& h, int& err);
-// Changes the lock a handle holds (None drops it); with wait, waits until
-// it can be had. A failed change may leave the handle without a lock.
-bool relock(Handle h, Lock lock, bool wait, int& err);
+// Changes the lock a handle holds to a shared or an exclusive one, without
+// waiting. A failed change may leave the handle without a lock.
+bool relock(Handle h, Lock lock, int& err);
 
 // Positioned transfers, short ones and interruptions handled. readAt stops
 // early only at the end of the file. Safe from several threads at once.

@@ -62,11 +62,10 @@ OVERLAPPED at(std::uint64_t off) {
   return ov;
 }
 
-bool takeLock(HANDLE h, Lock lock, int& err, bool wait = false) {
+bool takeLock(HANDLE h, Lock lock, int& err) {
   if (lock == Lock::None) return true;
   OVERLAPPED ov = at(static_cast<std::uint64_t>(kLockHigh) << 32);
-  DWORD flags =
-      (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY) | (lock == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+  const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (lock == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
   if (::LockFileEx(h, flags, 0, 1, 0, &ov)) return true;
   const int e = lastError();
   err = e == ERROR_LOCK_VIOLATION || e == ERROR_IO_PENDING ? kInUse : e;
@@ -193,9 +192,9 @@ bool openOrCreate(const fs::path& p, Handle& h, int& err) {
   return true;
 }
 
-bool relock(Handle h, Lock lock, bool wait, int& err) {
+bool relock(Handle h, Lock lock, int& err) {
   dropLock(handle(h));
-  return takeLock(handle(h), lock, err, wait);
+  return takeLock(handle(h), lock, err);
 }
 
 Entry entryOf(const fs::path& p) {
