@@ -64,7 +64,7 @@ class Unidade {
     const auto feita = s_.rt.db.switchOver();
     if (feita) return true;
     if (feita.file.empty()) return false;
-    const std::string nome = s_.rt.dos.dosName(feita.file).value_or(feita.file.string());
+    const std::string nome = s_.rt.dos.fileName(feita.file.string());
     if (feita.inTheWay)
       alertar(s_,
               "Arquivo "_cp + nome +
