@@ -45,12 +45,16 @@ std::vector<std::string> split(std::string_view s, std::string_view separators) 
 // code page 860 cannot spell is no match.
 std::optional<fs::path> findNoCase(const fs::path& dir, const std::string& name) {
   const fs::path exact = systemName(name);
+  // An entry answers for name: the same text without regard to case, spelled
+  // back as it is stored.
+  const auto answers = [&](const fs::path& entry) {
+    const std::string text = nameText(entry);
+    return sameNoCase(text, name) && systemName(text) == entry;
+  };
   // Where the system finds names without regard to case, it names the one
   // entry itself: the folder is not read through for every name.
-  if (auto stored = os::storedName(dir, exact)) {
-    const std::string text = nameText(*stored);
-    if (*stored == exact || (sameNoCase(text, name) && systemName(text) == *stored)) return stored;
-  }
+  if (auto stored = os::storedName(dir, exact))
+    if (*stored == exact || answers(*stored)) return stored;
   std::error_code ec;
   if (fs::exists(dir / exact, ec)) {
     std::string other = name;
@@ -63,9 +67,7 @@ std::optional<fs::path> findNoCase(const fs::path& dir, const std::string& name)
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     fs::path entry = it->path().filename();
     if (entry == exact) return entry;
-    const std::string text = nameText(entry);
-    if (sameNoCase(text, name) && systemName(text) == entry && (!best || entry < *best))
-      best = std::move(entry);
+    if (answers(entry) && (!best || entry < *best)) best = std::move(entry);
   }
   return best;
 }

@@ -115,7 +115,7 @@ std::string fromUtf8(std::string_view s) {
       continue;
     }
     const int byte = fromUnicode(cp);
-    out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
+    out.push_back(byte < 0 ? kStandIn : static_cast<char>(byte));
     i += len;
   }
   return out;
