@@ -488,7 +488,7 @@ bool Platform::run(std::string_view command) const {
   // read again as a DOS path.
   for (const auto& file : matchingFiles(w[1])) {
     std::error_code ec;
-    if (fs::is_regular_file(file.second, ec)) fs::remove(file.second, ec);
+    fs::remove(file.second, ec);
   }
   return true;  // like the interpreter with its messages discarded
 }
