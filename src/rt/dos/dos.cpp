@@ -99,7 +99,7 @@ std::string nativeText(const Native& n) {
   if constexpr (sizeof(typename Native::value_type) == 1)
     return text::fromSystemName(std::string_view(n));
   else
-    return text::fromSystemName(std::u16string(n.begin(), n.end()));
+    return text::fromSystemName(std::wstring_view(n));
 }
 
 // Matches one part (stem or extension) of a DOS wildcard.
