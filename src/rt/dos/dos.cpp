@@ -5,7 +5,6 @@
 #include "rt/dos/dos.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -148,7 +147,13 @@ Config Config::fromEnvironment() {
   if (auto v = os::environmentPath("FPO_DRIVE_C")) c.driveC = *v;
   c.driveA = os::environmentPath("FPO_DRIVE_A");
   c.driveB = os::environmentPath("FPO_DRIVE_B");
-  if (const char* v = std::getenv("FPO_LPT1"); v && *v) c.lpt1 = v;
+  if (auto v = os::environmentPath("FPO_LPT1")) {
+    try {
+      c.lpt1 = v->string();
+    } catch (const std::exception&) {
+      // Not text (half a UTF-16 pair): the default printer stays.
+    }
+  }
   return c;
 }
 
@@ -428,9 +433,10 @@ bool isPipe(const std::string& lpt) { return !lpt.empty() && lpt[0] == '|'; }
 
 bool Platform::printerReady() const {
   if (isPipe(cfg_.lpt1)) return os::commandExists(cfg_.lpt1.substr(1));
+  const auto printer = hostPath(cfg_.lpt1);
   os::Handle h = os::kNoHandle;
   int error = 0;
-  if (!os::openOutput(cfg_.lpt1, true, h, error)) return false;
+  if (!printer || !os::openOutput(*printer, true, h, error)) return false;
   os::close(h);
   return true;
 }
@@ -441,9 +447,10 @@ bool Platform::copyToPrinter(const fs::path& file) const {
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return false;
   if (isPipe(cfg_.lpt1)) return os::runWithInput(cfg_.lpt1.substr(1), bytes);
+  const auto printer = hostPath(cfg_.lpt1);
   os::Handle h = os::kNoHandle;
   int error = 0;
-  if (!os::openOutput(cfg_.lpt1, true, h, error)) return false;
+  if (!printer || !os::openOutput(*printer, true, h, error)) return false;
   const bool ok = os::writeOut(h, bytes.data(), bytes.size(), error);
   return os::close(h) && ok;
 }

@@ -110,7 +110,8 @@ int processId();
 bool openOutput(const std::filesystem::path& p, bool append, Handle& h, int& err);
 bool writeOut(Handle h, const void* buf, std::size_t n, int& err);
 // Runs a command of the system's shell with bytes as its standard input;
-// false when it could not run, stopped reading or failed.
+// false when it could not run, stopped reading or failed. A command is text
+// as path::string() spells it (UTF-8 on Windows).
 bool runWithInput(const std::string& command, const std::string& bytes);
 // Whether the program a command line starts can be found.
 bool commandExists(const std::string& command);

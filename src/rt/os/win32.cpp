@@ -420,9 +420,24 @@ bool writeOut(Handle h, const void* buf, std::size_t n, int& err) {
   return true;
 }
 
+namespace {
+// UTF-8 text as the system's wide text; nullopt when it is not UTF-8.
+std::optional<std::wstring> wideText(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  std::wstring wide(utf8.size(), L'\0');  // never more units than bytes
+  const int n =
+      ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                            wide.data(), static_cast<int>(wide.size()));
+  if (n == 0) return std::nullopt;
+  wide.resize(static_cast<std::size_t>(n));
+  return wide;
+}
+}  // namespace
+
 bool runWithInput(const std::string& command, const std::string& bytes) {
-  const fs::path wide(command);
-  FILE* p = ::_wpopen(wide.c_str(), L"wb");
+  const auto wide = wideText(command);
+  if (!wide) return false;
+  FILE* p = ::_wpopen(wide->c_str(), L"wb");
   if (!p) return false;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), p) == bytes.size();
   ok = (::_pclose(p) == 0) && ok;
@@ -432,14 +447,15 @@ bool runWithInput(const std::string& command, const std::string& bytes) {
 bool commandExists(const std::string& cmd) {
   const std::string prog = programOf(cmd);
   if (prog.empty()) return false;
-  const fs::path name(prog);
+  const auto name = wideText(prog);
+  if (!name) return false;
   if (prog.find_first_of("\\/:") != std::string::npos) {
-    const DWORD a = ::GetFileAttributesW(name.c_str());
+    const DWORD a = ::GetFileAttributesW(name->c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
   }
   for (const wchar_t* ext : {L".exe", L".com", L".bat", L".cmd"}) {
     wchar_t found[MAX_PATH];
-    if (::SearchPathW(nullptr, name.c_str(), ext, MAX_PATH, found, nullptr) != 0) return true;
+    if (::SearchPathW(nullptr, name->c_str(), ext, MAX_PATH, found, nullptr) != 0) return true;
   }
   return false;
 }
