@@ -68,7 +68,7 @@ class Unidade {
       return true;
     }
     if (feita.file.empty()) return false;
-    const std::string nome = s_.rt.dos.dosName(feita.file).value_or(feita.file.string());
+    const std::string nome = s_.rt.dos.fileName(feita.file.string());
     if (feita.inTheWay)
       alertar(s_,
               "Arquivo "_cp + nome +

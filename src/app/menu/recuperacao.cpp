@@ -14,11 +14,10 @@ rt::db::Switch::Recovery recuperaImportacao(Sistema& s) {
 void avisaRecuperacao(Sistema& s, const rt::db::Switch::Recovery& r) {
   using Outcome = rt::db::Switch::Recovery::Outcome;
   if (r.outcome != Outcome::SetAside && r.outcome != Outcome::Refused) return;
-  const std::string guardado = r.outcome == Outcome::SetAside
-                                   ? ";guardado como " +
-                                         s.rt.dos.dosName(r.journal).value_or(r.journal.string()) +
-                                         ", sem alterar tabelas."
-                                   : ";mantido como está, sem alterar tabelas."_cp;
+  const std::string guardado =
+      r.outcome == Outcome::SetAside
+          ? ";guardado como " + s.rt.dos.fileName(r.journal.string()) + ", sem alterar tabelas."
+          : ";mantido como está, sem alterar tabelas."_cp;
   alertar(s, "Arquivo " + std::string(kJornal) + " danificado ou desconhecido:" + guardado +
                  ";A última importação pode estar incompleta:;importe o município novamente."_cp);
 }

@@ -334,7 +334,7 @@ bool FolderLock::takeAlone(const fs::path& file) {
     h_ = os::kNoHandle;
     return false;
   }
-  if (os::relock(h_, os::Lock::Exclusive, false, err)) return true;
+  if (os::relock(h_, os::Lock::Exclusive, err)) return true;
   takeShared();
   return false;
 }
@@ -347,7 +347,7 @@ void FolderLock::takeShared() {
   // Another program may hold it alone a moment, for its own start-up.
   for (int attempt = 0; attempt < 100; ++attempt) {
     int err = 0;
-    if (os::relock(h_, os::Lock::Shared, false, err)) return;
+    if (os::relock(h_, os::Lock::Shared, err)) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }

@@ -5,7 +5,6 @@
 #include "rt/dos/dos.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -45,12 +44,16 @@ std::vector<std::string> split(std::string_view s, std::string_view separators) 
 // code page 860 cannot spell is no match.
 std::optional<fs::path> findNoCase(const fs::path& dir, const std::string& name) {
   const fs::path exact = systemName(name);
+  // An entry answers for name: the same text without regard to case, spelled
+  // back as it is stored.
+  const auto answers = [&](const fs::path& entry) {
+    const std::string text = nameText(entry);
+    return sameNoCase(text, name) && systemName(text) == entry;
+  };
   // Where the system finds names without regard to case, it names the one
   // entry itself: the folder is not read through for every name.
-  if (auto stored = os::storedName(dir, exact)) {
-    const std::string text = nameText(*stored);
-    if (*stored == exact || (sameNoCase(text, name) && systemName(text) == *stored)) return stored;
-  }
+  if (auto stored = os::storedName(dir, exact))
+    if (*stored == exact || answers(*stored)) return stored;
   std::error_code ec;
   if (fs::exists(dir / exact, ec)) {
     std::string other = name;
@@ -63,9 +66,7 @@ std::optional<fs::path> findNoCase(const fs::path& dir, const std::string& name)
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     fs::path entry = it->path().filename();
     if (entry == exact) return entry;
-    const std::string text = nameText(entry);
-    if (sameNoCase(text, name) && systemName(text) == entry && (!best || entry < *best))
-      best = std::move(entry);
+    if (answers(entry) && (!best || entry < *best)) best = std::move(entry);
   }
   return best;
 }
@@ -97,7 +98,7 @@ std::string nativeText(const Native& n) {
   if constexpr (sizeof(typename Native::value_type) == 1)
     return text::fromSystemName(std::string_view(n));
   else
-    return text::fromSystemName(std::u16string(n.begin(), n.end()));
+    return text::fromSystemName(std::wstring_view(n));
 }
 
 // Matches one part (stem or extension) of a DOS wildcard.
@@ -146,7 +147,13 @@ Config Config::fromEnvironment() {
   if (auto v = os::environmentPath("FPO_DRIVE_C")) c.driveC = *v;
   c.driveA = os::environmentPath("FPO_DRIVE_A");
   c.driveB = os::environmentPath("FPO_DRIVE_B");
-  if (const char* v = std::getenv("FPO_LPT1"); v && *v) c.lpt1 = v;
+  if (auto v = os::environmentPath("FPO_LPT1")) {
+    try {
+      c.lpt1 = v->string();
+    } catch (const std::exception&) {
+      // Not text (half a UTF-16 pair): the default printer stays.
+    }
+  }
   return c;
 }
 
@@ -391,14 +398,7 @@ bool Platform::copyFile(std::string_view from, std::string_view to) const {
   // disk: the old file stays whole whatever fails.
   os::Replacement out;
   if (!out.begin(*dst, true)) return false;
-  std::string buf(1 << 16, '\0');
-  for (std::uint64_t at = 0;;) {
-    std::size_t got = 0;
-    if (!in.readAt(at, buf.data(), buf.size(), got)) return false;
-    if (got == 0) break;
-    if (!out.write(buf.data(), got)) return false;
-    at += got;
-  }
+  if (!out.writeFrom(in)) return false;
   in.close();
   return out.commit();
 }
@@ -433,9 +433,10 @@ bool isPipe(const std::string& lpt) { return !lpt.empty() && lpt[0] == '|'; }
 
 bool Platform::printerReady() const {
   if (isPipe(cfg_.lpt1)) return os::commandExists(cfg_.lpt1.substr(1));
+  const auto printer = hostPath(cfg_.lpt1);
   os::Handle h = os::kNoHandle;
   int error = 0;
-  if (!os::openOutput(cfg_.lpt1, true, h, error)) return false;
+  if (!printer || !os::openOutput(*printer, true, h, error)) return false;
   os::close(h);
   return true;
 }
@@ -446,9 +447,10 @@ bool Platform::copyToPrinter(const fs::path& file) const {
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return false;
   if (isPipe(cfg_.lpt1)) return os::runWithInput(cfg_.lpt1.substr(1), bytes);
+  const auto printer = hostPath(cfg_.lpt1);
   os::Handle h = os::kNoHandle;
   int error = 0;
-  if (!os::openOutput(cfg_.lpt1, true, h, error)) return false;
+  if (!printer || !os::openOutput(*printer, true, h, error)) return false;
   const bool ok = os::writeOut(h, bytes.data(), bytes.size(), error);
   return os::close(h) && ok;
 }
@@ -493,7 +495,7 @@ bool Platform::run(std::string_view command) const {
   // read again as a DOS path.
   for (const auto& file : matchingFiles(w[1])) {
     std::error_code ec;
-    if (fs::is_regular_file(file.second, ec)) fs::remove(file.second, ec);
+    fs::remove(file.second, ec);
   }
   return true;  // like the interpreter with its messages discarded
 }

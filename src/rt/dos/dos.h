@@ -43,7 +43,7 @@ struct Config {
   std::filesystem::path driveC;  // empty: the parent of the current directory
   std::optional<std::filesystem::path> driveA;
   std::optional<std::filesystem::path> driveB;
-  std::string lpt1 = os::defaultPrinter();
+  std::string lpt1 = os::defaultPrinter();  // as path::string() spells it (UTF-8 on Windows)
 
   static Config fromEnvironment();
 };

@@ -138,10 +138,8 @@ Replacement::Replacement() = default;
 Replacement::~Replacement() { abandon(); }
 
 bool Replacement::handOff() {
-  if (!os::writeAt(h_, pos_, buf_.data(), buf_.size(), err_)) return false;
-  pos_ += buf_.size();
+  if (!flush()) return false;
   writeBack(h_, started_, pos_);
-  buf_.clear();
   return true;
 }
 
@@ -189,6 +187,23 @@ char* Replacement::append(std::size_t n) {
   if (h_ == kNoHandle) return nullptr;
   if (buf_.size() + n > kBuffer && !buf_.empty() && !handOff()) return nullptr;
   return buf_.grow(n);
+}
+
+bool Replacement::writeFrom(File& in) {
+  constexpr std::size_t kChunk = 1u << 16;
+  for (std::uint64_t at = 0;;) {
+    char* to = append(kChunk);
+    if (!to) return false;
+    std::size_t got = 0;
+    if (!in.readAt(at, to, kChunk, got)) {
+      drop(kChunk);
+      err_ = in.error();
+      return false;
+    }
+    drop(kChunk - got);
+    if (got == 0) return true;
+    at += got;
+  }
 }
 
 bool Replacement::flush() {

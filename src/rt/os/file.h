@@ -126,6 +126,9 @@ class Replacement {
   // last n bytes appended.
   char* append(std::size_t n);
   void drop(std::size_t n) { buf_.shrink(n); }
+  // Appends every byte of an open file, read from its start; a failed read
+  // leaves error() as the file's.
+  bool writeFrom(File& in);
   bool writeAt(std::uint64_t off, const void* data, std::size_t n);  // after flush()
   bool flush();
   std::uint64_t written() const { return pos_ + buf_.size(); }

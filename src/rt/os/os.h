@@ -51,9 +51,9 @@ bool lockFree(const std::filesystem::path& p, int& err);
 // Opens a file for reading and writing, made when it is not there, without
 // a lock; never through a link, and only an ordinary file.
 bool openOrCreate(const std::filesystem::path& p, Handle& h, int& err);
-// Changes the lock a handle holds (None drops it); with wait, waits until
-// it can be had. A failed change may leave the handle without a lock.
-bool relock(Handle h, Lock lock, bool wait, int& err);
+// Changes the lock a handle holds to a shared or an exclusive one, without
+// waiting. A failed change may leave the handle without a lock.
+bool relock(Handle h, Lock lock, int& err);
 
 // Positioned transfers, short ones and interruptions handled. readAt stops
 // early only at the end of the file. Safe from several threads at once.
@@ -92,7 +92,8 @@ enum class Entry { None, File, Folder, Link, Other };
 Entry entryOf(const std::filesystem::path& p);
 // Whether a rename can put a new file in p's place: nothing is there, or an
 // ordinary file (not a link) that may be written and that no other opener
-// holds. False with err telling why (kInUse when held).
+// holds. False with err telling why (kInUse when held). Stricter than
+// Replacement::begin, which replaces a link standing there.
 bool replaceable(const std::filesystem::path& p, int& err);
 // The names of the ordinary files in a folder.
 std::vector<std::string> folderFiles(const std::filesystem::path& dir);
@@ -109,7 +110,8 @@ int processId();
 bool openOutput(const std::filesystem::path& p, bool append, Handle& h, int& err);
 bool writeOut(Handle h, const void* buf, std::size_t n, int& err);
 // Runs a command of the system's shell with bytes as its standard input;
-// false when it could not run, stopped reading or failed.
+// false when it could not run, stopped reading or failed. A command is text
+// as path::string() spells it (UTF-8 on Windows).
 bool runWithInput(const std::string& command, const std::string& bytes);
 // Whether the program a command line starts can be found.
 bool commandExists(const std::string& command);

@@ -58,9 +58,9 @@ int dosCode(int e) {
 namespace {
 int fd(Handle h) { return static_cast<int>(h); }
 
-bool takeLock(int f, Lock lock, int& err, bool wait = false) {
+bool takeLock(int f, Lock lock, int& err) {
   if (lock == Lock::None) return true;
-  const int how = (lock == Lock::Exclusive ? LOCK_EX : LOCK_SH) | (wait ? 0 : LOCK_NB);
+  const int how = (lock == Lock::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
   while (::flock(f, how) != 0) {
     if (errno == EINTR) continue;
     err = errno == EAGAIN ? EWOULDBLOCK : errno;
@@ -124,7 +124,7 @@ bool openOrCreate(const fs::path& p, Handle& h, int& err) {
   }
   struct stat st {};
   if (::fstat(f, &st) != 0 || !S_ISREG(st.st_mode)) {
-    err = EACCES;
+    err = kDenied;
     ::close(f);
     return false;
   }
@@ -133,10 +133,7 @@ bool openOrCreate(const fs::path& p, Handle& h, int& err) {
   return true;
 }
 
-bool relock(Handle h, Lock lock, bool wait, int& err) {
-  if (lock == Lock::None) return ::flock(fd(h), LOCK_UN) == 0;
-  return takeLock(fd(h), lock, err, wait);
-}
+bool relock(Handle h, Lock lock, int& err) { return takeLock(fd(h), lock, err); }
 
 Entry entryOf(const fs::path& p) {
   struct stat st {};
@@ -152,11 +149,8 @@ bool replaceable(const fs::path& p, int& err) {
       return true;
     case Entry::File:
       break;
-    case Entry::Folder:
-      err = EISDIR;
-      return false;
     default:
-      err = EACCES;
+      err = kDenied;
       return false;
   }
   const int f = ::open(p.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);

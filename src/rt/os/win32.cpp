@@ -62,11 +62,10 @@ OVERLAPPED at(std::uint64_t off) {
   return ov;
 }
 
-bool takeLock(HANDLE h, Lock lock, int& err, bool wait = false) {
+bool takeLock(HANDLE h, Lock lock, int& err) {
   if (lock == Lock::None) return true;
   OVERLAPPED ov = at(static_cast<std::uint64_t>(kLockHigh) << 32);
-  DWORD flags =
-      (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY) | (lock == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+  const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (lock == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
   if (::LockFileEx(h, flags, 0, 1, 0, &ov)) return true;
   const int e = lastError();
   err = e == ERROR_LOCK_VIOLATION || e == ERROR_IO_PENDING ? kInUse : e;
@@ -160,31 +159,11 @@ HANDLE openShared(const fs::path& p, DWORD disposition, int& err) {
   if (f == INVALID_HANDLE_VALUE) err = lastError();
   return f;
 }
-}  // namespace
 
-bool openOrCreate(const fs::path& p, Handle& h, int& err) {
-  if (entryOf(p) == Entry::Link) {
-    err = ERROR_ACCESS_DENIED;
-    return false;
-  }
-  HANDLE f = openShared(p, OPEN_ALWAYS, err);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  if (::GetFileType(f) != FILE_TYPE_DISK) {
-    err = ERROR_ACCESS_DENIED;
-    ::CloseHandle(f);
-    return false;
-  }
-  h = own(f);
-  return true;
-}
-
-bool relock(Handle h, Lock lock, bool wait, int& err) {
-  dropLock(handle(h));
-  return takeLock(handle(h), lock, err, wait);
-}
-
-Entry entryOf(const fs::path& p) {
-  const DWORD a = ::GetFileAttributesW(p.c_str());
+// What the attributes of a name (set in a) tell of it. A device's name
+// (NUL, LPT1, CON) may answer as a file: only a handle tells.
+Entry byAttributes(const fs::path& p, DWORD& a) {
+  a = ::GetFileAttributesW(p.c_str());
   if (a == INVALID_FILE_ATTRIBUTES) {
     const DWORD e = ::GetLastError();
     return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? Entry::None : Entry::Other;
@@ -192,7 +171,35 @@ Entry entryOf(const fs::path& p) {
   if (a & FILE_ATTRIBUTE_REPARSE_POINT) return Entry::Link;
   if (a & FILE_ATTRIBUTE_DIRECTORY) return Entry::Folder;
   if (a & FILE_ATTRIBUTE_DEVICE) return Entry::Other;
-  // A device's name (NUL, LPT1, CON) may answer as a file: its handle tells.
+  return Entry::File;
+}
+}  // namespace
+
+bool openOrCreate(const fs::path& p, Handle& h, int& err) {
+  DWORD a = 0;
+  if (byAttributes(p, a) == Entry::Link) {
+    err = kDenied;
+    return false;
+  }
+  HANDLE f = openShared(p, OPEN_ALWAYS, err);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  if (::GetFileType(f) != FILE_TYPE_DISK) {
+    err = kDenied;
+    ::CloseHandle(f);
+    return false;
+  }
+  h = own(f);
+  return true;
+}
+
+bool relock(Handle h, Lock lock, int& err) {
+  dropLock(handle(h));
+  return takeLock(handle(h), lock, err);
+}
+
+Entry entryOf(const fs::path& p) {
+  DWORD a = 0;
+  if (const Entry e = byAttributes(p, a); e != Entry::File) return e;
   HANDLE f = ::CreateFileW(p.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (f == INVALID_HANDLE_VALUE) return Entry::File;
@@ -202,17 +209,22 @@ Entry entryOf(const fs::path& p) {
 }
 
 bool replaceable(const fs::path& p, int& err) {
-  const Entry kind = entryOf(p);
+  DWORD a = 0;
+  const Entry kind = byAttributes(p, a);
   if (kind == Entry::None) return true;
   // A read-only file cannot be renamed over either.
-  const DWORD a = ::GetFileAttributesW(p.c_str());
   if (kind != Entry::File || (a & FILE_ATTRIBUTE_READONLY)) {
-    err = ERROR_ACCESS_DENIED;
+    err = kDenied;
     return false;
   }
   HANDLE f = openShared(p, OPEN_EXISTING, err);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  const bool ok = takeLock(f, Lock::Exclusive, err);
+  if (f == INVALID_HANDLE_VALUE) {
+    if (entryOf(p) == Entry::Other) err = kDenied;  // a device that refused the open
+    return false;
+  }
+  const bool disk = ::GetFileType(f) == FILE_TYPE_DISK;
+  if (!disk) err = kDenied;
+  const bool ok = disk && takeLock(f, Lock::Exclusive, err);
   if (ok) dropLock(f);
   ::CloseHandle(f);
   return ok;
@@ -408,9 +420,24 @@ bool writeOut(Handle h, const void* buf, std::size_t n, int& err) {
   return true;
 }
 
+namespace {
+// UTF-8 text as the system's wide text; nullopt when it is not UTF-8.
+std::optional<std::wstring> wideText(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  std::wstring wide(utf8.size(), L'\0');  // never more units than bytes
+  const int n =
+      ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                            wide.data(), static_cast<int>(wide.size()));
+  if (n == 0) return std::nullopt;
+  wide.resize(static_cast<std::size_t>(n));
+  return wide;
+}
+}  // namespace
+
 bool runWithInput(const std::string& command, const std::string& bytes) {
-  const fs::path wide(command);
-  FILE* p = ::_wpopen(wide.c_str(), L"wb");
+  const auto wide = wideText(command);
+  if (!wide) return false;
+  FILE* p = ::_wpopen(wide->c_str(), L"wb");
   if (!p) return false;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), p) == bytes.size();
   ok = (::_pclose(p) == 0) && ok;
@@ -420,14 +447,15 @@ bool runWithInput(const std::string& command, const std::string& bytes) {
 bool commandExists(const std::string& cmd) {
   const std::string prog = programOf(cmd);
   if (prog.empty()) return false;
-  const fs::path name(prog);
+  const auto name = wideText(prog);
+  if (!name) return false;
   if (prog.find_first_of("\\/:") != std::string::npos) {
-    const DWORD a = ::GetFileAttributesW(name.c_str());
+    const DWORD a = ::GetFileAttributesW(name->c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
   }
   for (const wchar_t* ext : {L".exe", L".com", L".bat", L".cmd"}) {
     wchar_t found[MAX_PATH];
-    if (::SearchPathW(nullptr, name.c_str(), ext, MAX_PATH, found, nullptr) != 0) return true;
+    if (::SearchPathW(nullptr, name->c_str(), ext, MAX_PATH, found, nullptr) != 0) return true;
   }
   return false;
 }

@@ -2,8 +2,6 @@
 // (an additive open takes over the old bytes first), and its row and column.
 #include "rt/term/printer.h"
 
-#include <system_error>
-
 namespace rt::term {
 
 namespace {
@@ -27,24 +25,18 @@ bool Printer::begin(const std::filesystem::path& file, bool additive, int& error
     error = out_.error();
     return false;
   }
-  std::error_code ec;
   // Only an ordinary file's bytes are taken over, never what a link names.
-  if (!additive || !std::filesystem::is_regular_file(std::filesystem::symlink_status(file, ec))) return true;
+  if (!additive || os::entryOf(file) != os::Entry::File) return true;
   os::File in;
-  std::string buf(1 << 16, '\0');
-  bool ok = in.open(file, os::File::Mode::Read, os::File::Lock::None);
-  for (std::uint64_t at = 0; ok;) {
-    std::size_t got = 0;
-    ok = in.readAt(at, buf.data(), buf.size(), got);
-    if (ok && got == 0) return true;
-    if (ok && !out_.write(buf.data(), got)) {
-      error = out_.error();
-      return false;
-    }
-    at += got;
+  if (!in.open(file, os::File::Mode::Read, os::File::Lock::None)) {
+    error = in.error();
+    return false;
   }
-  error = in.error();
-  return false;
+  if (!out_.writeFrom(in)) {
+    error = out_.error();
+    return false;
+  }
+  return true;
 }
 
 bool Printer::open(const std::filesystem::path& file, bool additive) {

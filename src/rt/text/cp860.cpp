@@ -115,7 +115,7 @@ std::string fromUtf8(std::string_view s) {
       continue;
     }
     const int byte = fromUnicode(cp);
-    out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
+    out.push_back(byte < 0 ? kStandIn : static_cast<char>(byte));
     i += len;
   }
   return out;
@@ -133,11 +133,13 @@ std::string fromSystemName(std::string_view s) {
   return out;
 }
 
-std::string fromSystemName(std::u16string_view s) {
+namespace {
+template <class Unit>
+std::string fromUtf16(std::basic_string_view<Unit> s) {
   std::string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size(); ++i) {
-    const char16_t u = s[i];
+    const char32_t u = static_cast<char32_t>(s[i]);
     if (u < 0xD800 || u > 0xDFFF) {
       out.push_back(nameByte(u));
       continue;
@@ -149,6 +151,10 @@ std::string fromSystemName(std::u16string_view s) {
   }
   return out;
 }
+}  // namespace
+
+std::string fromSystemName(std::u16string_view s) { return fromUtf16(s); }
+std::string fromSystemName(std::wstring_view s) { return fromUtf16(s); }
 
 std::uint8_t upper(std::uint8_t byte) { return kUpper[byte]; }
 

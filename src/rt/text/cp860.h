@@ -42,6 +42,7 @@ int fromUnicode(char32_t cp);
 inline constexpr char kStandIn = '?';
 std::string fromSystemName(std::string_view utf8);
 std::string fromSystemName(std::u16string_view utf16);
+std::string fromSystemName(std::wstring_view utf16);  // the wide names of Windows
 
 // Upper case of one byte: ASCII letters and the accented letters of the code
 // page that have an upper-case form in it (ç -> Ç, ã -> Ã, ...).

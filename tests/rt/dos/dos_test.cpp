@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 
@@ -463,6 +464,28 @@ TEST_F(DosTest, PrinterIsAFileOrACommand) {
   }
   c.lpt1 = "|no-such-command-xyz";
   EXPECT_FALSE(platform(c).printerReady());
+}
+
+// The printer named in the environment, by letters beyond ASCII too.
+TEST_F(DosTest, PrinterFromTheEnvironment) {
+  touch(root_ / "ZOZ" / "REPORT.PRN", "line\r\n");
+  const fs::path out = root_ / fs::path(u8"Impressão €.out");
+#ifdef _WIN32
+  _wputenv_s(L"FPO_LPT1", out.c_str());
+#else
+  setenv("FPO_LPT1", out.c_str(), 1);
+#endif
+  const Config c = Config::fromEnvironment();
+#ifdef _WIN32
+  _wputenv_s(L"FPO_LPT1", L"");
+#else
+  unsetenv("FPO_LPT1");
+#endif
+  auto p = platform(c);
+  EXPECT_TRUE(p.printerReady());
+  EXPECT_TRUE(p.copyToPrinter(root_ / "ZOZ" / "REPORT.PRN"));
+  std::ifstream in(out, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "line\r\n");
 }
 
 }  // namespace

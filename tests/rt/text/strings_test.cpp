@@ -96,6 +96,7 @@ TEST(CodePage, SystemNames) {
     SCOPED_TRACE(c.utf8);
     EXPECT_EQ(fromSystemName(c.utf8), c.cp860);
     EXPECT_EQ(fromSystemName(std::u16string_view(c.utf16)), c.cp860);
+    EXPECT_EQ(fromSystemName(std::wstring(c.utf16.begin(), c.utf16.end())), c.cp860);
   }
   EXPECT_EQ(fromSystemName(std::string("Sa\xFA\xC3"
                                        "de\xE2\x82")),
