@@ -13,6 +13,7 @@ namespace rt::db {
 namespace {
 constexpr std::size_t kPart = 1 << 20;  // bytes read at once
 constexpr char kCtrlZ = 0x1A;
+constexpr std::size_t kWindow = 4096;  // bytes sought at once for a line's end
 }  // namespace
 
 LineReader::LineReader(File& f, std::size_t limit) : f_(f), limit_(limit), buf_(new char[kPart]) {}
@@ -61,11 +62,17 @@ LineReader::Got LineReader::next(std::string_view& line) {
     }
     // A run of ordinary bytes up to the next line end or Ctrl-Z, kept up
     // to the limit.
-    const char* end = b + got_;
-    const char* from = b + at_;
-    for (const char stop : {'\n', '\r', kCtrlZ})
-      if (const void* p = std::memchr(from, stop, static_cast<std::size_t>(end - from)))
-        end = static_cast<const char*>(p);
+    // Sought a window at a time, so that a file whose lines end in one kind
+    // of byte is not read to the end of the part for the other kinds.
+    const char* const last = b + got_;
+    const char* const from = b + at_;
+    const char* end = last;
+    for (const char* w = from; w < last && end == last; w += kWindow) {
+      const char* const to = std::min(last, w + kWindow);
+      for (const char stop : {'\n', '\r', kCtrlZ})
+        if (const void* p = std::memchr(w, stop, static_cast<std::size_t>(to - w)))
+          end = std::min(end, static_cast<const char*>(p));
+    }
     const auto n = static_cast<std::size_t>(end - from);
     if (line_.size() < limit_) line_.append(from, std::min(n, limit_ - line_.size()));
     any_ = true;

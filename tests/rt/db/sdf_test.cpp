@@ -43,6 +43,10 @@ TEST(Sdf, LinesOfAText) {
       {"nothing", "", 9, {}},
       {"CR at the end of a part", big.substr(1) + "\r\nb", 2, {"xx", "b"}},
       {"a line across parts", big.substr(2) + "abcd\r\n", 1 << 21, {big.substr(2) + "abcd"}},
+      {"ends found past a window",
+       std::string(5000, 'y') + z + "y\rb\r" + std::string(9000, 'w') + "\n",
+       1 << 21,
+       {std::string(5001, 'y'), "b", std::string(9000, 'w')}},
   };
   TempDir dir;
   for (const auto& c : cases) {
