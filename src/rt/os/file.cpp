@@ -4,7 +4,11 @@
 #include "rt/os/file.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -13,6 +17,48 @@ namespace rt::os {
 
 namespace {
 constexpr std::size_t kBuffer = 1u << 20;
+
+// Closes the last handles of replaced files, one at a time on a thread of
+// its own. The next release, a fork and the end of the program wait for
+// the close under way, so that none is inherited or cut short. It is never
+// destroyed: a file may be replaced as other objects end.
+class Releaser {
+ public:
+  void release(Handle h) {
+    const std::lock_guard<std::mutex> g(mu_);
+    join();
+    try {
+      thread_ = std::thread([h] { os::close(h); });
+    } catch (const std::system_error&) {
+      os::close(h);
+    }
+  }
+  void wait() {
+    const std::lock_guard<std::mutex> g(mu_);
+    join();
+  }
+
+ private:
+  void join() {
+    if (thread_.joinable()) thread_.join();
+  }
+  std::mutex mu_;
+  std::thread thread_;
+};
+
+Releaser& releaser() {
+  static Releaser* const r = [] {
+    auto* one = new Releaser;
+    aroundFork([] { releaser().wait(); }, [] {});
+    std::atexit([] { releaser().wait(); });
+    return one;
+  }();
+  return *r;
+}
+
+void releaseLater(Handle h) {
+  if (h != kNoHandle) releaser().release(h);
+}
 }  // namespace
 
 File::~File() { close(); }
@@ -81,6 +127,11 @@ void File::close() {
   unmap();
   os::close(h_);
   h_ = kNoHandle;
+}
+
+Handle File::release() {
+  unmap();
+  return std::exchange(h_, kNoHandle);
 }
 
 void File::adopt(Handle h, fs::path p) {
@@ -233,7 +284,9 @@ bool Replacement::commit(File* keep) {
     os::close(h_);
     h_ = kNoHandle;
   }
+  const Handle replaced = held ? kNoHandle : holdTarget();
   if (!renameOver(temp_, target_, err_)) {
+    os::close(replaced);
     if (!kRenamesOpenFiles) {
       // The temporary goes; the old file is held again as before.
       std::error_code ec;
@@ -245,6 +298,7 @@ bool Replacement::commit(File* keep) {
   }
   syncDir(target_.parent_path());
   temp_.clear();
+  releaseLater(held ? keep->release() : replaced);  // keep takes the new file below
   if (h_ == kNoHandle) {
     if (keep && !keep->open(target_, File::Mode::ReadWrite, File::Lock::Exclusive)) {
       err_ = keep->error();
@@ -257,6 +311,13 @@ bool Replacement::commit(File* keep) {
   }
   h_ = kNoHandle;
   return true;
+}
+
+Handle Replacement::holdTarget() const {
+  Handle h = kNoHandle;
+  int e = 0;
+  if (kRenamesOpenFiles && entryOf(target_) == Entry::File) os::open(target_, Access::Read, Lock::None, h, e);
+  return h;
 }
 
 bool Replacement::stage(fs::path& temp, File* keep) {
@@ -303,7 +364,7 @@ bool Replacement::commitHandedOver(File& keep) {
   syncDir(target_.parent_path());
   temp_.clear();
   handed_ = false;
-  original_.close();
+  releaseLater(original_.release());
   if (!kRenamesOpenFiles && !keep.open(target_, File::Mode::ReadWrite, File::Lock::Exclusive)) {
     err_ = keep.error();
     return false;

@@ -56,6 +56,8 @@ class File {
   // Starts the system's write-back of bytes [from, to) without waiting; a hint.
   void startWriteback(std::uint64_t from, std::uint64_t to) { os::startWriteback(h_, from, to); }
   void close();
+  // The handle, given up (its view dropped) for the caller to close.
+  Handle release();
 
   // Takes over an open handle (from Replacement::commit), closing the one
   // held before.
@@ -104,7 +106,11 @@ class Bytes {
 
 // A whole file written beside its target and renamed over it. A target
 // that a rename would not replace (a folder, a device) is refused; a link
-// standing there is replaced itself, never written through.
+// standing there is replaced itself, never written through. Where the
+// system renames over open files, the file replaced is held open through
+// the rename and its last handle closed on a thread of its own: the system
+// frees a file's blocks and cached pages as that handle closes, which for
+// a large index takes milliseconds that the caller need not wait for.
 class Replacement {
  public:
   Replacement();
@@ -162,6 +168,7 @@ class Replacement {
   File original_;  // the target's handle while the file is handed over
   bool handed_ = false;
   bool commitHandedOver(File& keep);
+  Handle holdTarget() const;  // the target's file, opened for its release after the rename
   bool handOff();  // the full buffer to the file
 
   Bytes buf_;

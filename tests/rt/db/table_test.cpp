@@ -711,6 +711,35 @@ TEST(Files, FailedWritesKeepTheOldFile) {
   EXPECT_TRUE(fx.rec.any(rt::err::kCreate));
 }
 
+#ifdef __linux__
+// The files that replacements put aside are let go: after each replacement
+// at most the one before it is still held, and a child forked meanwhile
+// holds none of them.
+TEST(Files, ReplacedFilesAreLetGo) {
+  Fixture fx;
+  const auto heldDeleted = [] {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator("/proc/self/fd")) {
+      std::error_code ec;
+      const std::string to = fs::read_symlink(e.path(), ec).string();
+      if (!ec && to.find(" (deleted)") != std::string::npos) ++n;
+    }
+    return n;
+  };
+  const int before = heldDeleted();
+  for (int i = 0; i < 5; ++i) {
+    rt::os::Replacement r;
+    ASSERT_TRUE(r.begin(fx.at("R.TXT")));
+    const std::string text(100000, static_cast<char>('a' + i));
+    ASSERT_TRUE(r.write(text.data(), text.size()));
+    ASSERT_TRUE(r.commit());
+    EXPECT_EQ(readFile(fx.at("R.TXT")), text);
+    EXPECT_LE(heldDeleted(), before + 1);
+  }
+  EXPECT_EXIT(std::_Exit(heldDeleted() == before ? 0 : 1), ::testing::ExitedWithCode(0), "");
+}
+#endif
+
 // A rewrite that edits the rows it keeps: the changes still in the buffers
 // go with it, and the file is the one a table of those rows written row by
 // row would be.
