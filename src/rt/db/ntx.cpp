@@ -336,18 +336,34 @@ bool encodeKey(const Value& v, const KeyType& kt, std::string& out) {
   }
 }
 
+namespace {
+
+// The bytes that every entry shares with the first, which need no pass of
+// their own. Read on several threads for a large set: it is a pass over all
+// of it.
+std::size_t sharedPrefix(const char* a, std::size_t n, std::size_t stride) {
+  const unsigned threads = n >= (1u << 16) ? workThreads() : 1;
+  std::vector<std::size_t> common(threads, stride);
+  onThreads(threads, [&](unsigned t) {
+    std::size_t c = stride;
+    for (std::size_t i = std::max<std::size_t>(1, n * t / threads), end = n * (t + 1) / threads;
+         i < end && c > 0; ++i) {
+      const char* e = a + i * stride;
+      std::size_t k = 0;
+      while (k < c && e[k] == a[k]) ++k;
+      c = k;
+    }
+    common[t] = c;
+  });
+  return *std::min_element(common.begin(), common.end());
+}
+
+}  // namespace
+
 void sortEntries(Entries& flat, std::size_t stride) {
   const std::size_t n = flat.size() / stride;
   if (n < 2) return;
-  // Bytes that every entry shares need no pass of their own.
-  const char* a = flat.data();
-  std::size_t common = stride;
-  for (std::size_t i = 1; i < n && common > 0; ++i) {
-    const char* e = a + i * stride;
-    std::size_t k = 0;
-    while (k < common && e[k] == a[k]) ++k;
-    common = k;
-  }
+  const std::size_t common = sharedPrefix(flat.data(), n, stride);
   std::unique_ptr<char[]> tmp(new char[flat.size()]);
   adviseLarge(tmp.get(), flat.size());
   const unsigned threads = workThreads();
