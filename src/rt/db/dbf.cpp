@@ -954,10 +954,31 @@ bool Table::scanParallel(
   return true;
 }
 
+void copyRows(const char* rows, std::size_t rl, const std::uint32_t* recnos, std::size_t n, char* out) {
+  constexpr std::size_t kAhead = 16;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i + kAhead < n) {
+      const char* a = rows + static_cast<std::size_t>(recnos[i + kAhead] - 1) * rl;
+      __builtin_prefetch(a);
+      __builtin_prefetch(a + 64);
+    }
+    std::memcpy(out + i * rl, rows + static_cast<std::size_t>(recnos[i] - 1) * rl, rl);
+  }
+}
+
+std::shared_ptr<const os::View> Table::sharedRows(std::uint32_t& rows) {
+  rows = 0;
+  if (!os::kRenamesOpenFiles || !inFile()) return nullptr;
+  mapWritten();
+  if (!map_) return nullptr;
+  rows = mappedRecs_;
+  return file_.sharedView();
+}
+
 bool Table::gather(const std::uint32_t* recnos, std::size_t n, char* out) {
   mapWritten();  // rows appended since the view was made
   const auto rl = static_cast<std::size_t>(recLen_);
-  bool mapped = map_ && !changed_ && wCount_ == 0;
+  bool mapped = map_ && inFile();
   for (std::size_t i = 0; mapped && i < n; ++i) mapped = recnos[i] >= 1 && recnos[i] <= mappedRecs_;
   if (!mapped) {
     for (std::size_t i = 0; i < n; ++i) {
@@ -967,28 +988,19 @@ bool Table::gather(const std::uint32_t* recnos, std::size_t n, char* out) {
     }
     return true;
   }
-  // The reads wait on memory more than they copy: a few threads share them
-  // a piece at a time (one the system leaves waiting holds up little), each
-  // asking for its records some steps ahead.
+  // A few threads share the reads a piece at a time: one the system leaves
+  // waiting (on a page of the file) holds up little.
   const char* const base = map_ + hdrLen_;
   constexpr std::size_t kPiece = 2048;
   const unsigned threads =
       static_cast<unsigned>(std::clamp<std::size_t>(n / (4 * kPiece), 1, std::min(workThreads(), 4u)));
   std::atomic<std::size_t> next{0};
   auto work = [&](unsigned) {
-    constexpr std::size_t kAhead = 16;
     for (;;) {
       const std::size_t from = next.fetch_add(kPiece, std::memory_order_relaxed);
       if (from >= n) return;
-      const std::size_t to = std::min(n, from + kPiece);
-      for (std::size_t i = from; i < to; ++i) {
-        if (i + kAhead < to) {
-          const char* a = base + static_cast<std::size_t>(recnos[i + kAhead] - 1) * rl;
-          __builtin_prefetch(a);
-          __builtin_prefetch(a + 64);
-        }
-        std::memcpy(out + i * rl, base + static_cast<std::size_t>(recnos[i] - 1) * rl, rl);
-      }
+      const std::size_t c = std::min(n - from, kPiece);
+      copyRows(base, rl, recnos + from, c, out + from * rl);
     }
   };
   if (threads < 2)

@@ -59,6 +59,11 @@ struct Field {
   int offset = 0;  // in the record; byte 0 is the deletion flag
 };
 
+// Copies the rows recnos[0..n) of a view (rows: where its first row
+// starts; rl: a row's length) end to end into out. Rows far apart wait on
+// memory more than they copy: each is asked for some steps ahead.
+void copyRows(const char* rows, std::size_t rl, const std::uint32_t* recnos, std::size_t n, char* out);
+
 class Table {
  public:
   enum class Access { Exclusive, SharedRead };
@@ -186,6 +191,15 @@ class Table {
   // once where the file is mapped. False when a record could not be read
   // (after its error).
   bool gather(const std::uint32_t* recnos, std::size_t n, char* out);
+  // The view of the file the table reads its rows through, shared, and
+  // the rows it holds: it stays readable while the caller holds it,
+  // whatever the table does later (rows are only ever added to a file, or
+  // the file replaced whole). None while rows wait to be written, and where
+  // the system would hold a mapped file against its replacement.
+  std::shared_ptr<const os::View> sharedRows(std::uint32_t& rows);
+  // Every row as the file holds it: none changed in the record buffer, no
+  // write waiting.
+  bool inFile() const { return !changed_ && wCount_ == 0; }
   // Asks for a record's first two cache lines to be brought near ahead of
   // a read, where the file is mapped: a walk in index order reads the
   // records of a large table far apart. The hint is given for any number

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <system_error>
 
 #include "rt/db/numtext.h"
 #include "rt/db/sdf.h"
@@ -1010,23 +1011,82 @@ Walk::Walk(Area& a) : a_(a) {
   settle();
 }
 
+Walk::~Walk() { dropNext(); }
+
+namespace {
+// The rows of a batch: enough that the reads of many overlap.
+std::size_t batchRows(std::size_t rl) { return std::max<std::size_t>(1, (std::size_t{4} << 20) / rl); }
+}  // namespace
+
 bool Walk::gather() {
-  // Enough rows that the reads of many overlap.
-  constexpr std::size_t kBytes = std::size_t{4} << 20;
   const auto rl = static_cast<std::size_t>(t_->recordLength());
-  const std::size_t most = std::max<std::size_t>(1, kBytes / rl);
+  const std::size_t most = batchRows(rl);
   if (!ahead_) {
     ahead_.reset(new char[most * rl]);
     aheadRecs_.reserve(most);
   }
-  aheadRecs_.clear();
-  for (KeyStore::Pos p = pos_; aheadRecs_.size() < most && !keys_->atEnd(p); keys_->next(p))
-    aheadRecs_.push_back(keys_->recno(p));
   at_ = count_ = 0;
+  if (next_.read.valid()) {
+    next_.read.wait();
+    if (next_.from == pos_ && next_.edits == t_->edits() && next_.version == keys_->version()) {
+      std::swap(ahead_, next_.rows);
+      std::swap(aheadRecs_, next_.recs);
+      next_.read = {};
+      after_ = next_.after;
+      edits_ = next_.edits;
+      count_ = aheadRecs_.size();
+      readNext();
+      return true;
+    }
+    dropNext();
+  }
+  aheadRecs_.clear();
+  KeyStore::Pos p = pos_;
+  for (; aheadRecs_.size() < most && !keys_->atEnd(p); keys_->next(p)) aheadRecs_.push_back(keys_->recno(p));
+  after_ = p;
   edits_ = t_->edits();
   if (!t_->gather(aheadRecs_.data(), aheadRecs_.size(), ahead_.get())) return false;
   count_ = aheadRecs_.size();
+  readNext();
   return true;
+}
+
+void Walk::readNext() {
+  // Rows waiting to be written are read as the walk reaches them.
+  if (keys_->atEnd(after_) || !t_->inFile()) return;
+  if (!viewTried_) {
+    viewTried_ = true;
+    view_ = t_->sharedRows(viewRows_);
+  }
+  if (!view_) return;
+  const auto rl = static_cast<std::size_t>(t_->recordLength());
+  const std::size_t most = batchRows(rl);
+  next_.recs.clear();
+  next_.recs.reserve(most);
+  KeyStore::Pos p = after_;
+  for (; next_.recs.size() < most && !keys_->atEnd(p); keys_->next(p)) {
+    const std::uint32_t r = keys_->recno(p);
+    if (r < 1 || r > viewRows_) return;  // a row added since the view was made: read when reached
+    next_.recs.push_back(r);
+  }
+  if (!next_.rows) next_.rows.reset(new char[most * rl]);
+  next_.from = after_;
+  next_.after = p;
+  next_.edits = t_->edits();
+  next_.version = keys_->version();
+  const char* const rows = view_->data + t_->headerLength();
+  try {
+    next_.read = std::async(std::launch::async, [this, rows, rl] {
+      copyRows(rows, rl, next_.recs.data(), next_.recs.size(), next_.rows.get());
+    });
+  } catch (const std::system_error&) {
+    next_.read = {};  // read when reached
+  }
+}
+
+void Walk::dropNext() {
+  if (next_.read.valid()) next_.read.wait();
+  next_.read = {};
 }
 
 void Walk::settle() {

@@ -37,6 +37,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -276,10 +277,15 @@ class Appender {
 // faster than goTop() and skip(), which make each row current. The area
 // stays where it stands. The walk ends at the last row, at a row that
 // cannot be read (after its error), and when the area's table or order is
-// changed under it.
+// changed under it. In index order the rows lie apart in the file: they are
+// read together a batch at a time, and where the table shares its view of
+// the file (Table::sharedRows), the next batch is read on a thread of its
+// own while the caller goes through the current one (a row changed
+// meanwhile sends that batch back, to be read again when reached).
 class Walk {
  public:
   explicit Walk(Area& a);  // at the first row
+  ~Walk();
   Walk(const Walk&) = delete;
   Walk& operator=(const Walk&) = delete;
 
@@ -299,6 +305,8 @@ class Walk {
   void step();                 // next() past the rows read ahead
   void settle();               // rec_ on the visible row at pos_ or recno_, or the end
   bool gather();               // the rows of the entries from pos_ on, read ahead
+  void readNext();             // starts reading the batch after ahead_
+  void dropNext();             // waits for that read, its rows not taken
 
   Area& a_;
   Table* t_ = nullptr;
@@ -314,8 +322,23 @@ class Walk {
   // while the table's rows counted edits_: ahead_[at_] is pos_'s.
   std::unique_ptr<char[]> ahead_;
   std::vector<std::uint32_t> aheadRecs_;
+  KeyStore::Pos after_;  // the entry after ahead_'s
   std::size_t at_ = 0, count_ = 0;
   std::uint64_t edits_ = 0;
+  // The batch after ahead_, read on a thread of its own from the table's
+  // view of its file, held here, while the caller goes through ahead_;
+  // taken only while the table's rows and the order's keys are as they
+  // were when it began.
+  struct Next {
+    std::unique_ptr<char[]> rows;
+    std::vector<std::uint32_t> recs;
+    KeyStore::Pos from, after;
+    std::uint64_t edits = 0, version = 0;
+    std::future<void> read;
+  } next_;
+  std::shared_ptr<const os::View> view_;  // the table's (Table::sharedRows)
+  std::uint32_t viewRows_ = 0;
+  bool viewTried_ = false;
 };
 
 // Seeks in an area's controlling order that leave the area where it

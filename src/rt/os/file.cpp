@@ -63,10 +63,11 @@ void releaseLater(Handle h) {
 
 File::~File() { close(); }
 
-File::File(File&& o) noexcept : h_(o.h_), err_(o.err_), path_(std::move(o.path_)), view_(o.view_) {
-  o.h_ = kNoHandle;
-  o.view_ = View{};
-}
+File::File(File&& o) noexcept
+    : h_(std::exchange(o.h_, kNoHandle)),
+      err_(o.err_),
+      path_(std::move(o.path_)),
+      view_(std::move(o.view_)) {}
 
 File& File::operator=(File&& o) noexcept {
   if (this != &o) {
@@ -74,20 +75,25 @@ File& File::operator=(File&& o) noexcept {
     h_ = o.h_;
     err_ = o.err_;
     path_ = std::move(o.path_);
-    view_ = o.view_;
+    view_ = std::move(o.view_);
     o.h_ = kNoHandle;
-    o.view_ = View{};
   }
   return *this;
 }
 
 const char* File::map(std::uint64_t len) {
   unmap();
-  view_ = os::map(h_, len);
-  return view_.data;
+  const View v = os::map(h_, len);
+  if (!v.data) return nullptr;
+  view_.reset(new View(v), [](const View* p) {
+    View w = *p;
+    os::unmap(w);
+    delete p;
+  });
+  return view_->data;
 }
 
-void File::unmap() { os::unmap(view_); }
+void File::unmap() { view_.reset(); }
 
 bool File::open(const fs::path& p, Mode mode, Lock lock) {
   close();

@@ -68,12 +68,15 @@ class File {
   // cannot be mapped. Replaced by the next map(), dropped by close().
   const char* map(std::uint64_t len);
   void unmap();
+  // The view map() made, shared: it stays mapped while the caller holds it,
+  // whatever becomes of the file and of its own view; nullptr for none.
+  std::shared_ptr<const View> sharedView() const { return view_; }
 
  private:
   Handle h_ = kNoHandle;
   int err_ = 0;
   std::filesystem::path path_;
-  View view_;
+  std::shared_ptr<const View> view_;
 };
 
 // Bytes appended to a buffer that is never cleared first.
@@ -169,7 +172,7 @@ class Replacement {
   bool handed_ = false;
   bool commitHandedOver(File& keep);
   Handle holdTarget() const;  // the target's file, opened for its release after the rename
-  bool handOff();  // the full buffer to the file
+  bool handOff();             // the full buffer to the file
 
   Bytes buf_;
   std::uint64_t pos_ = 0;
