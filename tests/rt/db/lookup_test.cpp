@@ -113,8 +113,9 @@ TEST(Lookup, AnswersAsSeekThroughChanges) {
 }
 
 // A walk in index order over a table of many rows reads them ahead in
-// pieces: it hands every visible row in order, and a row changed before
-// the walk reaches it is seen as changed.
+// pieces: it hands every visible row in order, a row changed before the
+// walk reaches it is seen as changed, and a table replaced or closed under
+// it ends it.
 TEST(Lookup, WalkReadsAheadWhatSkipSees) {
   Fixture fx;
   std::mt19937 rng(5);
@@ -147,6 +148,22 @@ TEST(Lookup, WalkReadsAheadWhatSkipSees) {
   }
   EXPECT_EQ(got, want);
   EXPECT_EQ(lateN, "999.50");
+  EXPECT_TRUE(fx.rec.seen.empty());
+
+  // The table's file replaced, then the table closed, while the next batch
+  // is read: the walk ends there, the read done on the view it holds.
+  for (const bool close : {false, true}) {
+    SCOPED_TRACE(close ? "closed" : "packed");
+    int walked = 0;
+    for (rt::db::Walk w(a); w.more(); w.next()) {
+      if (++walked < 10) continue;
+      if (close)
+        a.close();
+      else
+        ASSERT_TRUE(a.pack());
+    }
+    EXPECT_EQ(walked, 10);
+  }
   EXPECT_TRUE(fx.rec.seen.empty());
 }
 
