@@ -293,7 +293,7 @@ class Walk {
   inline void next();
   std::uint32_t recNo() const { return recno_; }
   // A field of the row: its stored characters ("" for a position the table
-  // lacks), or its value as Area::get gives it.
+  // lacks; valid until next()), or its value as Area::get gives it.
   inline std::string_view raw(int field) const;
   Value get(int field) const;
   // A number field's value, without a Value made for it; 0 for a field of
