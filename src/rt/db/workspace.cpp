@@ -1027,18 +1027,16 @@ bool Walk::gather() {
   }
   at_ = count_ = 0;
   if (next_.read.valid()) {
-    next_.read.wait();
+    dropNext();
     if (next_.from == pos_ && next_.edits == t_->edits() && next_.version == keys_->version()) {
       std::swap(ahead_, next_.rows);
       std::swap(aheadRecs_, next_.recs);
-      next_.read = {};
       after_ = next_.after;
       edits_ = next_.edits;
       count_ = aheadRecs_.size();
       readNext();
       return true;
     }
-    dropNext();
   }
   aheadRecs_.clear();
   KeyStore::Pos p = pos_;

@@ -306,7 +306,7 @@ class Walk {
   void settle();               // rec_ on the visible row at pos_ or recno_, or the end
   bool gather();               // the rows of the entries from pos_ on, read ahead
   void readNext();             // starts reading the batch after ahead_
-  void dropNext();             // waits for that read, its rows not taken
+  void dropNext();             // waits for that read to end
 
   Area& a_;
   Table* t_ = nullptr;
